@@ -1,0 +1,33 @@
+# Cross build: tidemark.exe and the Windows test programs (run under Wine).
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0600)
+set(WIN32_LIBS ws2_32 wininet comctl32 shell32 winmm gdi32 user32 ole32 oleaut32 uuid advapi32)
+
+add_subdirectory(${GTEST_ROOT} googletest EXCLUDE_FROM_ALL)
+
+add_library(tidemark_portable STATIC ${PORTABLE_SOURCES})
+target_include_directories(tidemark_portable PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(tidemark_portable PUBLIC ws2_32)
+
+file(GLOB_RECURSE UI_SOURCES CONFIGURE_DEPENDS
+    src/app/*.cpp src/postman/*.cpp src/options/*.cpp src/widgets/*.cpp src/framework/*.cpp)
+list(REMOVE_ITEM UI_SOURCES ${PORTABLE_SOURCES} ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
+add_library(tidemark_ui STATIC ${UI_SOURCES})
+target_link_libraries(tidemark_ui PUBLIC tidemark_portable ${WIN32_LIBS})
+
+set(RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/res/tidemark.rc)
+add_executable(tidemark WIN32 src/app/main.cpp ${RESOURCE_SCRIPT})
+target_link_libraries(tidemark PRIVATE tidemark_ui)
+
+# The native test sources also run inside Wine against Winsock.
+file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS tests/native/*.cpp)
+add_executable(portable_tests ${NATIVE_TEST_SOURCES})
+target_link_libraries(portable_tests PRIVATE tidemark_portable gtest gtest_main)
+target_compile_definitions(portable_tests PRIVATE TIDEMARK_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+add_test(NAME portable_tests COMMAND portable_tests)
+
+file(GLOB WINDOWS_TEST_SOURCES CONFIGURE_DEPENDS tests/windows/*.cpp)
+add_executable(windows_tests ${WINDOWS_TEST_SOURCES} ${RESOURCE_SCRIPT})
+target_link_libraries(windows_tests PRIVATE tidemark_ui gtest)
+target_compile_definitions(windows_tests PRIVATE TIDEMARK_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+add_test(NAME windows_tests COMMAND windows_tests)
+include(${CMAKE_SOURCE_DIR}/tests/peers/fixtures.cmake OPTIONAL)

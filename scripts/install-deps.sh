@@ -1,0 +1,32 @@
+#!/bin/bash
+# Installs what building, running and testing Tidemark needs on Debian.
+# Idempotent: when everything is present it only checks and returns.
+set -euo pipefail
+
+packages=(
+    cmake make g++ googletest
+    mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+    wine64 xvfb xauth x11-utils xdotool imagemagick fonts-nanum locales
+    dovecot-pop3d python3-aiosmtpd python3
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+SUDO=
+[ "$(id -u)" -ne 0 ] && SUDO=sudo
+
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "installing: ${missing[*]}"
+    $SUDO apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# Wine takes its ANSI code page from the locale: ko_KR.UTF-8 gives code page 949.
+if ! locale -a 2>/dev/null | grep -qi '^ko_KR\.utf-\?8$'; then
+    $SUDO sed -i 's/^# *\(ko_KR.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -q '^ko_KR.UTF-8 UTF-8' /etc/locale.gen || echo 'ko_KR.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+    $SUDO locale-gen >/dev/null
+fi

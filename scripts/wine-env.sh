@@ -1,0 +1,45 @@
+# Sourced by the run and test scripts: a private Wine prefix with a Korean
+# locale (ANSI code page 949), Korean fonts and, when there is no display,
+# an Xvfb server of its own.
+TIDEMARK_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+: "${TIDEMARK_BUILD:=$TIDEMARK_ROOT/build}"
+export WINEPREFIX="${WINEPREFIX:-$TIDEMARK_BUILD/wineprefix}"
+export LANG=ko_KR.UTF-8 LC_ALL=ko_KR.UTF-8
+export WINEDEBUG="${WINEDEBUG:--all}"
+# No Mono or Gecko installer dialogs: the program needs neither.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+WINE=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+
+TIDEMARK_XVFB_PID=
+tidemark_start_display() {
+    [ -n "${DISPLAY:-}" ] && return 0
+    local n=77
+    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    TIDEMARK_XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+}
+
+tidemark_stop_display() {
+    [ -n "$TIDEMARK_XVFB_PID" ] || return 0
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    kill "$TIDEMARK_XVFB_PID" 2>/dev/null || true
+    wait "$TIDEMARK_XVFB_PID" 2>/dev/null || true
+    TIDEMARK_XVFB_PID=
+    unset DISPLAY
+}
+
+# wineboot once per prefix, then map the Korean dialog fonts to Nanum.
+tidemark_prepare_prefix() {
+    [ -f "$WINEPREFIX/.tidemark-ready" ] && return 0
+    mkdir -p "$WINEPREFIX"
+    "$WINE" wineboot -i >/dev/null 2>&1
+    local reg="$WINEPREFIX/fonts.reg"
+    printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"굴림"="NanumGothic"\r\n"굴림체"="NanumGothicCoding"\r\n"MS Sans Serif"="NanumGothic"\r\n"MS Shell Dlg"="NanumGothic"\r\n"Tahoma"="NanumGothic"\r\n' |
+        iconv -f UTF-8 -t CP949 >"$reg"
+    "$WINE" regedit /S "$reg" >/dev/null 2>&1
+    "$WINESERVER" -w
+    touch "$WINEPREFIX/.tidemark-ready"
+}
