@@ -7,7 +7,7 @@
 #include <string>
 
 class CProfile {
-public:
+  public:
     virtual ~CProfile() = default;
     // A value that is missing, of another type or unreadable gives `def`.
     virtual int GetInt(const std::string& section, const std::string& name, int def) = 0;
@@ -15,5 +15,6 @@ public:
                                   const std::string& def) = 0;
     // Writes report success; the settings store ignores failures.
     virtual bool WriteInt(const std::string& section, const std::string& name, int value) = 0;
-    virtual bool WriteString(const std::string& section, const std::string& name, const std::string& value) = 0;
+    virtual bool WriteString(const std::string& section, const std::string& name,
+                             const std::string& value) = 0;
 };

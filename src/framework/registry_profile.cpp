@@ -6,15 +6,17 @@
 namespace {
 
 class CRegKey {
-public:
+  public:
     ~CRegKey() {
         if (key)
             RegCloseKey(key);
     }
-    bool Open(const std::string& path) { return RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS; }
+    bool Open(const std::string& path) {
+        return RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
+    }
     bool Create(const std::string& path) {
-        return RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                               nullptr, &key, nullptr) == ERROR_SUCCESS;
+        return RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                               KEY_WRITE, nullptr, &key, nullptr) == ERROR_SUCCESS;
     }
     HKEY key = nullptr;
 };
@@ -50,8 +52,8 @@ std::string CRegistryProfile::GetString(const std::string& section, const std::s
         (type != REG_SZ && type != REG_EXPAND_SZ) || size > maxStringBytes)
         return def;
     std::vector<char> buffer(size + 1, '\0');
-    if (RegQueryValueExA(reg.key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
-        ERROR_SUCCESS)
+    if (RegQueryValueExA(reg.key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                         &size) != ERROR_SUCCESS)
         return def;
     // The stored size may or may not count a terminator; the text ends at the
     // first NUL either way.
@@ -62,11 +64,12 @@ bool CRegistryProfile::WriteInt(const std::string& section, const std::string& n
     CRegKey reg;
     DWORD data = static_cast<DWORD>(value);
     return reg.Create(SectionPath(section)) &&
-           RegSetValueExA(reg.key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data)) ==
-               ERROR_SUCCESS;
+           RegSetValueExA(reg.key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                          sizeof(data)) == ERROR_SUCCESS;
 }
 
-bool CRegistryProfile::WriteString(const std::string& section, const std::string& name, const std::string& value) {
+bool CRegistryProfile::WriteString(const std::string& section, const std::string& name,
+                                   const std::string& value) {
     CRegKey reg;
     return reg.Create(SectionPath(section)) &&
            RegSetValueExA(reg.key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),

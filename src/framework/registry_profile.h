@@ -7,11 +7,12 @@
 #include <windows.h>
 
 class CRegistryProfile : public CProfile {
-public:
+  public:
     CRegistryProfile(std::string company, std::string application);
 
     int GetInt(const std::string& section, const std::string& name, int def) override;
-    std::string GetString(const std::string& section, const std::string& name, const std::string& def) override;
+    std::string GetString(const std::string& section, const std::string& name,
+                          const std::string& def) override;
     bool WriteInt(const std::string& section, const std::string& name, int value) override;
     bool WriteString(const std::string& section, const std::string& name, const std::string& value) override;
 
@@ -22,7 +23,7 @@ public:
     // damaged value cannot make the program allocate without bound.
     static constexpr DWORD maxStringBytes = 64 * 1024;
 
-private:
+  private:
     std::string company;
     std::string application;
 };

@@ -5,7 +5,9 @@ bool StartSocketLibrary() {
     WSADATA data;
     return WSAStartup(MAKEWORD(2, 2), &data) == 0;
 }
-void StopSocketLibrary() { WSACleanup(); }
+void StopSocketLibrary() {
+    WSACleanup();
+}
 #else
 #include <csignal>
 bool StartSocketLibrary() {

@@ -8,8 +8,12 @@
 #include <ws2tcpip.h>
 using SocketHandle = SOCKET;
 using SocketLength = int;
-inline int CloseSocketHandle(SocketHandle s) { return closesocket(s); }
-inline int LastSocketError() { return WSAGetLastError(); }
+inline int CloseSocketHandle(SocketHandle s) {
+    return closesocket(s);
+}
+inline int LastSocketError() {
+    return WSAGetLastError();
+}
 #else
 #include <arpa/inet.h>
 #include <netdb.h>
@@ -23,8 +27,12 @@ using SocketHandle = int;
 using SocketLength = socklen_t;
 constexpr SocketHandle INVALID_SOCKET = -1;
 constexpr int SOCKET_ERROR = -1;
-inline int CloseSocketHandle(SocketHandle s) { return ::close(s); }
-inline int LastSocketError() { return errno; }
+inline int CloseSocketHandle(SocketHandle s) {
+    return ::close(s);
+}
+inline int LastSocketError() {
+    return errno;
+}
 #endif
 
 // Socket library start-up for the process. Winsock needs WSAStartup before

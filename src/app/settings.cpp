@@ -1,0 +1,224 @@
+#include "app/settings.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+namespace {
+
+const char setting[] = "Setting";
+const char smtp[] = "SMTP";
+const char pop3[] = "POP3";
+const char address[] = "Address";
+const char spamMail[] = "SpamMail";
+
+std::string Numbered(const char* format, int index) {
+    char name[64];
+    std::snprintf(name, sizeof name, format, index);
+    return name;
+}
+
+std::string AddressSection(int index) {
+    return Numbered("Address\\Address%d", index);
+}
+std::string SpamValueName(int index) {
+    return Numbered("Email%d", index);
+}
+
+int BoundCount(int count, int maximum) {
+    return std::clamp(count, 0, maximum);
+}
+
+// A stored integer or text of a record. `section` is null for the values of
+// a server entry, which live in the entry's own section.
+template <typename Record> struct IntField {
+    const char* section;
+    const char* name;
+    int Record::*field;
+    int def;
+};
+template <typename Record> struct TextField {
+    const char* section;
+    const char* name;
+    std::string Record::*field;
+};
+
+// The values of the "Setting" and "SMTP" sections and the server count, in
+// the order they are read and written. One table for both directions keeps
+// load and save in step.
+template <typename Visit> void VisitGeneralValues(Visit&& visit) {
+    using Int = IntField<Settings>;
+    using Text = TextField<Settings>;
+    visit(Int{setting, "Duration", &Settings::Duration, 5});
+    visit(Int{setting, "AlwaysTop", &Settings::AlwaysTop, 1});
+    visit(Text{smtp, "SMTPAddress", &Settings::SMTPAddress});
+    visit(Int{smtp, "SMTPPort", &Settings::SMTPPort, 25});
+    visit(Int{smtp, "SignYN", &Settings::SignYN, 0});
+    visit(Text{smtp, "Sign", &Settings::Sign});
+    visit(Text{setting, "UserName", &Settings::UserName});
+    visit(Text{setting, "UserMail", &Settings::UserMail});
+    visit(Int{setting, "DefaultItem", &Settings::DefaultItem, 2});
+    visit(Int{setting, "StartCheck", &Settings::StartCheck, 1});
+    visit(Int{setting, "ViewButton", &Settings::ViewButton, 0});
+    visit(Int{setting, "MailClient", &Settings::MailClient, 0});
+    visit(Text{setting, "MailClientFile", &Settings::MailClientFile});
+    visit(Int{setting, "IconInit", &Settings::IconInit, 1});
+    visit(Int{setting, "PasswordYN", &Settings::PasswordYN, 0});
+    visit(Text{setting, "Password", &Settings::Password});
+    visit(Int{setting, "UpgradeCheck", &Settings::UpgradeCheck, 0});
+    visit(Int{setting, "MailCheckPause", &Settings::MailCheckPause, 0});
+    visit(Int{pop3, "ServerNumber", &Settings::ServerNumber, 0});
+}
+
+template <typename Visit> void VisitServerValues(Visit&& visit) {
+    using Int = IntField<ServerEntry>;
+    using Text = TextField<ServerEntry>;
+    visit(Int{nullptr, "CheckYN", &ServerEntry::CheckYN, 1});
+    visit(Text{nullptr, "Name", &ServerEntry::Name});
+    visit(Text{nullptr, "Address", &ServerEntry::Address});
+    visit(Text{nullptr, "ID", &ServerEntry::ID});
+    visit(Text{nullptr, "Password", &ServerEntry::Password});
+    visit(Int{nullptr, "Port", &ServerEntry::Port, 110});
+    visit(Int{nullptr, "CheckAlgorithm", &ServerEntry::CheckAlgorithm, 0});
+    visit(Int{nullptr, "Notify", &ServerEntry::Notify, 1});
+    visit(Text{nullptr, "WaveFile", &ServerEntry::WaveFile});
+    visit(Text{nullptr, "AviFile", &ServerEntry::AviFile});
+    visit(Int{nullptr, "MailClient", &ServerEntry::MailClient, 0});
+    visit(Text{nullptr, "MailClientFile", &ServerEntry::MailClientFile});
+    visit(Text{nullptr, "LastMailDate", &ServerEntry::LastMailDate});
+}
+
+// Passwords, and nothing else, pass through the scrambling.
+bool IsPassword(const char* name) {
+    return std::string(name) == "Password";
+}
+
+template <typename Record> class CRecordLoader {
+  public:
+    CRecordLoader(CProfile& profile, Record& record, std::string entrySection = "")
+        : profile(profile), record(record), entrySection(std::move(entrySection)) {}
+
+    void operator()(const IntField<Record>& v) {
+        record.*v.field = profile.GetInt(v.section ? v.section : entrySection, v.name, v.def);
+    }
+    void operator()(const TextField<Record>& v) {
+        std::string text = profile.GetString(v.section ? v.section : entrySection, v.name, "");
+        record.*v.field = IsPassword(v.name) ? DecodeStoredPassword(text) : text;
+    }
+
+  private:
+    CProfile& profile;
+    Record& record;
+    std::string entrySection;
+};
+
+template <typename Record> class CRecordSaver {
+  public:
+    CRecordSaver(CProfile& profile, const Record& record, std::string entrySection = "")
+        : profile(profile), record(record), entrySection(std::move(entrySection)) {}
+
+    void operator()(const IntField<Record>& v) {
+        profile.WriteInt(v.section ? v.section : entrySection, v.name, record.*v.field);
+    }
+    void operator()(const TextField<Record>& v) {
+        const std::string& text = record.*v.field;
+        profile.WriteString(v.section ? v.section : entrySection, v.name,
+                            IsPassword(v.name) ? EncodeStoredPassword(text) : text);
+    }
+
+  private:
+    CProfile& profile;
+    const Record& record;
+    std::string entrySection;
+};
+
+} // namespace
+
+std::string ServerSection(int index) {
+    return Numbered("POP3\\Server%d", index);
+}
+
+void LoadSettings(CProfile& profile, Settings& settings) {
+    VisitGeneralValues(CRecordLoader<Settings>(profile, settings));
+
+    settings.ServerNumber = BoundCount(settings.ServerNumber, maxServerEntries);
+    settings.servers.clear();
+    for (int i = 0; i < settings.ServerNumber; ++i) {
+        ServerEntry entry;
+        VisitServerValues(CRecordLoader<ServerEntry>(profile, entry, ServerSection(i)));
+        settings.servers.push_back(entry);
+    }
+
+    settings.AddressNumber = BoundCount(profile.GetInt(address, "AddressNumber", 0), maxAddressEntries);
+    settings.addressBook.clear();
+    for (int i = 0; i < settings.AddressNumber; ++i) {
+        std::string section = AddressSection(i);
+        settings.addressBook.push_back(
+            MailAddress{profile.GetString(section, "Name", ""), profile.GetString(section, "Email", "")});
+    }
+
+    settings.SpamMailNumber = BoundCount(profile.GetInt(spamMail, "SpamMailNumber", 0), maxSpamAddresses);
+    settings.SpamMailYN = profile.GetInt(spamMail, "SpamMailYN", 0);
+    settings.SpamMailMethod = profile.GetInt(spamMail, "SpamMailMethod", 0);
+    settings.spamAddresses.clear();
+    for (int i = 0; i < settings.SpamMailNumber; ++i)
+        settings.spamAddresses.push_back(profile.GetString(spamMail, SpamValueName(i), ""));
+}
+
+void SaveSettings(CProfile& profile, const Settings& settings) {
+    VisitGeneralValues(CRecordSaver<Settings>(profile, settings));
+
+    // The loops run to the counts; a count larger than its list (which the
+    // editing code never leaves behind) writes only the entries that exist.
+    int servers = std::min<int>(settings.ServerNumber, static_cast<int>(settings.servers.size()));
+    for (int i = 0; i < servers; ++i)
+        VisitServerValues(CRecordSaver<ServerEntry>(profile, settings.servers[i], ServerSection(i)));
+
+    profile.WriteInt(address, "AddressNumber", settings.AddressNumber);
+    int addresses = std::min<int>(settings.AddressNumber, static_cast<int>(settings.addressBook.size()));
+    for (int i = 0; i < addresses; ++i) {
+        std::string section = AddressSection(i);
+        profile.WriteString(section, "Name", settings.addressBook[i].displayName);
+        profile.WriteString(section, "Email", settings.addressBook[i].address);
+    }
+
+    profile.WriteInt(spamMail, "SpamMailNumber", settings.SpamMailNumber);
+    profile.WriteInt(spamMail, "SpamMailYN", settings.SpamMailYN);
+    profile.WriteInt(spamMail, "SpamMailMethod", settings.SpamMailMethod);
+    int spam = std::min<int>(settings.SpamMailNumber, static_cast<int>(settings.spamAddresses.size()));
+    for (int i = 0; i < spam; ++i)
+        profile.WriteString(spamMail, SpamValueName(i), settings.spamAddresses[i]);
+}
+
+std::string ScramblePassword(const std::string& plain) {
+    std::string out = plain;
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = static_cast<char>(static_cast<unsigned char>(out[i]) - (i + 1));
+    return out;
+}
+
+std::string UnscramblePassword(const std::string& scrambled) {
+    std::string out = scrambled;
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = static_cast<char>(static_cast<unsigned char>(out[i]) + (i + 1));
+    return out;
+}
+
+// A typed password holds no byte 0, so at position i the scrambled byte
+// (0 - i) mod 256 never occurs; it stands in for a scrambled 0. Position 256
+// and its multiples cannot scramble to 0 at all, which keeps the two apart.
+std::string EncodeStoredPassword(const std::string& plain) {
+    std::string out = ScramblePassword(plain);
+    for (size_t i = 0; i < out.size(); ++i)
+        if (out[i] == '\0')
+            out[i] = static_cast<char>(0 - (i + 1));
+    return out;
+}
+
+std::string DecodeStoredPassword(const std::string& stored) {
+    std::string out = UnscramblePassword(stored);
+    for (size_t i = 0; i < out.size(); ++i)
+        if (out[i] == '\0')
+            out[i] = static_cast<char>(i + 1);
+    return out;
+}

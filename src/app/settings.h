@@ -1,0 +1,104 @@
+// The program's configuration record and its form in the registry
+// (HKEY_CURRENT_USER\Software\Harrowby\Tidemark). Loading and saving go
+// through a CProfile, so the same code runs against the registry and
+// against a memory store.
+#pragma once
+
+#include "app/profile.h"
+#include "mail/mail_address.h"
+
+#include <string>
+#include <vector>
+
+// Notification actions of an account, carried out in this order:
+// tune, postman window, mail client, clip, wave.
+enum NotifyBit {
+    NotifyWave = 1,
+    NotifyAviClip = 2,
+    NotifyMailClient = 4,
+    NotifyPostman = 8,
+    NotifyTune = 16,
+};
+
+// Reception methods of an account.
+enum CheckAlgorithmCode {
+    CheckTodayOnly = 0,         // "[1] 오늘 도착한 메일만 수신"
+    CheckSinceProgramStart = 1, // "[2] 실행 이후 도착한 메일만 수신"
+    CheckAllMail = 2,           // "[3] 메일 서버의 모든 메일을 수신"
+};
+
+// One POP3 account.
+struct ServerEntry {
+    int CheckYN = 1; // 1: checked; anything else: skipped
+    std::string Name;
+    std::string Address;
+    std::string ID;
+    std::string Password; // plain in memory, scrambled in the registry
+    int Port = 110;
+    int CheckAlgorithm = CheckTodayOnly;
+    int Notify = NotifyWave;
+    std::string WaveFile;
+    std::string AviFile;
+    int MailClient = 0; // 1 msimn, 2 outlook, 3 netscape, other: MailClientFile
+    std::string MailClientFile;
+    std::string LastMailDate; // display date of the newest mail counted as new
+};
+
+struct Settings {
+    int AlwaysTop = 0;
+    int MailCheckPause = 0;
+    int DefaultItem = 0;
+    int Duration = 0;
+    int StartCheck = 0;
+    int ViewButton = 0;
+    int MailClient = 0;
+    std::string MailClientFile;
+    int IconInit = 0;
+    int PasswordYN = 0;
+    std::string Password;
+    int UpgradeCheck = 0;
+    int ServerNumber = 0;
+    std::vector<ServerEntry> servers;
+    std::string SMTPAddress;
+    int SMTPPort = 0;
+    std::string UserName;
+    std::string UserMail;
+    int SignYN = 0;
+    std::string Sign;
+    int AddressNumber = 0;
+    std::vector<MailAddress> addressBook;
+    int SpamMailNumber = 0;
+    std::vector<std::string> spamAddresses;
+    int SpamMailYN = 0;
+    int SpamMailMethod = 0; // 0 ignore spam during the check, 1 delete it on the server
+};
+
+// Upper bounds of the stored counts. A damaged count beyond them loads only
+// this many entries instead of spending minutes on sections that are not there.
+constexpr int maxServerEntries = 100;
+constexpr int maxAddressEntries = 10000;
+constexpr int maxSpamAddresses = 10000;
+
+// Fills the whole record; values missing or of the wrong type take their
+// defaults. Every count is bounded to [0, its maximum] and then equals the
+// size of its list.
+void LoadSettings(CProfile& profile, Settings& settings);
+
+// Writes every value. Never deletes anything: the sections of a list's
+// removed tail stay in the registry and are ignored by the next load.
+void SaveSettings(CProfile& profile, const Settings& settings);
+
+// Byte i (from 1) becomes (b - i) mod 256; same length, no key.
+std::string ScramblePassword(const std::string& plain);
+// The inverse: byte i becomes (s + i) mod 256.
+std::string UnscramblePassword(const std::string& scrambled);
+
+// The registry form of a password. A scrambled byte of 0 would end the
+// registry string, so it is stored as the one byte a typed password can never
+// produce at that position (the one that unscrambles to 0). Passwords without
+// such a byte are stored exactly as ScramblePassword gives them.
+std::string EncodeStoredPassword(const std::string& plain);
+std::string DecodeStoredPassword(const std::string& stored);
+
+// "POP3\Server%d"
+std::string ServerSection(int index);

@@ -1,0 +1,285 @@
+#include "app/settings.h"
+#include "memory_profile.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+Settings Load(CMemoryProfile& profile) {
+    Settings settings;
+    LoadSettings(profile, settings);
+    return settings;
+}
+
+ServerEntry Account(const std::string& name) {
+    ServerEntry entry;
+    entry.Name = name;
+    entry.Address = name + ".example";
+    entry.ID = "user";
+    entry.Password = "pw-" + name;
+    return entry;
+}
+
+} // namespace
+
+TEST(SettingsLoad, EmptyRegistryGivesTheDefaults) {
+    CMemoryProfile profile;
+    Settings s = Load(profile);
+    EXPECT_EQ(s.Duration, 5);
+    EXPECT_EQ(s.AlwaysTop, 1);
+    EXPECT_EQ(s.DefaultItem, 2);
+    EXPECT_EQ(s.StartCheck, 1);
+    EXPECT_EQ(s.IconInit, 1);
+    EXPECT_EQ(s.SMTPPort, 25);
+    EXPECT_EQ(s.MailCheckPause, 0);
+    EXPECT_EQ(s.PasswordYN, 0);
+    EXPECT_EQ(s.UpgradeCheck, 0);
+    EXPECT_EQ(s.ServerNumber, 0);
+    EXPECT_TRUE(s.servers.empty());
+    EXPECT_TRUE(s.addressBook.empty());
+    EXPECT_TRUE(s.spamAddresses.empty());
+    EXPECT_EQ(s.SMTPAddress, "");
+    EXPECT_EQ(s.Sign, "");
+}
+
+TEST(SettingsLoad, ServerSectionWithOnlyAnAddressTakesEntryDefaults) {
+    CMemoryProfile profile;
+    profile.WriteInt("POP3", "ServerNumber", 1);
+    profile.WriteString("POP3\\Server0", "Address", "pop.example.com");
+    Settings s = Load(profile);
+    ASSERT_EQ(s.servers.size(), 1u);
+    const ServerEntry& e = s.servers[0];
+    EXPECT_EQ(e.Address, "pop.example.com");
+    EXPECT_EQ(e.CheckYN, 1);
+    EXPECT_EQ(e.Port, 110);
+    EXPECT_EQ(e.CheckAlgorithm, 0);
+    EXPECT_EQ(e.Notify, 1);
+    EXPECT_EQ(e.Name, "");
+    EXPECT_EQ(e.Password, "");
+    EXPECT_EQ(e.LastMailDate, "");
+}
+
+TEST(SettingsLoad, CountBoundsTheLoopNotTheSectionsPresent) {
+    CMemoryProfile profile;
+    profile.WriteInt("POP3", "ServerNumber", 2);
+    for (int i = 0; i < 5; ++i)
+        profile.WriteString(ServerSection(i), "Name", "account" + std::to_string(i));
+    profile.WriteInt("Address", "AddressNumber", 1);
+    profile.WriteString("Address\\Address0", "Name", "홍길동");
+    profile.WriteString("Address\\Address0", "Email", "hong@example.com");
+    profile.WriteString("Address\\Address1", "Email", "stale@example.com");
+    profile.WriteInt("SpamMail", "SpamMailNumber", 1);
+    profile.WriteString("SpamMail", "Email0", "spam@example.com");
+    profile.WriteString("SpamMail", "Email1", "stale@example.com");
+
+    Settings s = Load(profile);
+    ASSERT_EQ(s.servers.size(), 2u);
+    EXPECT_EQ(s.servers[1].Name, "account1");
+    ASSERT_EQ(s.addressBook.size(), 1u);
+    EXPECT_EQ(s.addressBook[0].displayName, "홍길동");
+    EXPECT_EQ(s.addressBook[0].address, "hong@example.com");
+    ASSERT_EQ(s.spamAddresses.size(), 1u);
+    EXPECT_EQ(s.spamAddresses[0], "spam@example.com");
+}
+
+TEST(SettingsLoad, DamagedCountsAreBoundedAndMatchTheLists) {
+    CMemoryProfile profile;
+    profile.WriteInt("POP3", "ServerNumber", -3);
+    profile.WriteInt("Address", "AddressNumber", 2000000000);
+    profile.WriteString("SpamMail", "SpamMailNumber", "12"); // a string where a DWORD belongs
+    Settings s = Load(profile);
+    EXPECT_EQ(s.ServerNumber, 0);
+    EXPECT_TRUE(s.servers.empty());
+    EXPECT_EQ(s.AddressNumber, maxAddressEntries);
+    EXPECT_EQ(s.addressBook.size(), static_cast<size_t>(maxAddressEntries));
+    EXPECT_EQ(s.SpamMailNumber, 0);
+    EXPECT_TRUE(s.spamAddresses.empty());
+}
+
+TEST(SettingsLoad, ValuesOfTheWrongTypeCountAsMissing) {
+    CMemoryProfile profile;
+    profile.WriteString("Setting", "Duration", "10");
+    profile.WriteInt("Setting", "UserName", 7);
+    Settings s = Load(profile);
+    EXPECT_EQ(s.Duration, 5);
+    EXPECT_EQ(s.UserName, "");
+}
+
+TEST(SettingsLoad, OutOfRangeIntegersAreKeptAsStored) {
+    CMemoryProfile profile;
+    profile.WriteInt("Setting", "MailClient", 9);
+    profile.WriteInt("POP3", "ServerNumber", 1);
+    profile.WriteInt("POP3\\Server0", "CheckAlgorithm", 7);
+    Settings s = Load(profile);
+    EXPECT_EQ(s.MailClient, 9);
+    EXPECT_EQ(s.servers[0].CheckAlgorithm, 7);
+}
+
+TEST(SettingsSave, WritesEveryValueUnderItsSectionAndName) {
+    CMemoryProfile profile;
+    Settings s = Load(profile);
+    s.servers.push_back(Account("a"));
+    s.ServerNumber = 1;
+    s.addressBook.push_back({"김철수", "kim@example.com"});
+    s.AddressNumber = 1;
+    s.spamAddresses.push_back("ad@example.com");
+    s.SpamMailNumber = 1;
+    s.Sign = "첫 줄\r\n둘째 줄";
+    SaveSettings(profile, s);
+
+    EXPECT_EQ(profile.GetInt("Setting", "Duration", -1), 5);
+    EXPECT_EQ(profile.GetInt("SMTP", "SMTPPort", -1), 25);
+    EXPECT_EQ(profile.GetString("SMTP", "Sign", "?"), "첫 줄\r\n둘째 줄");
+    EXPECT_EQ(profile.GetInt("Setting", "MailCheckPause", -1), 0);
+    EXPECT_EQ(profile.GetInt("POP3", "ServerNumber", -1), 1);
+    EXPECT_EQ(profile.GetString("POP3\\Server0", "Address", "?"), "a.example");
+    EXPECT_EQ(profile.GetString("POP3\\Server0", "Password", "?"), ScramblePassword("pw-a"));
+    EXPECT_EQ(profile.GetInt("POP3\\Server0", "Notify", -1), 1);
+    EXPECT_TRUE(profile.Has("POP3\\Server0", "LastMailDate"));
+    EXPECT_EQ(profile.GetString("Address\\Address0", "Name", "?"), "김철수");
+    EXPECT_EQ(profile.GetString("Address\\Address0", "Email", "?"), "kim@example.com");
+    EXPECT_EQ(profile.GetString("SpamMail", "Email0", "?"), "ad@example.com");
+    // 19 general values, 13 per server, count + 2 per address, 3 + 1 per spam address
+    EXPECT_EQ(profile.writes, 19 + 13 + 1 + 2 + 3 + 1);
+}
+
+TEST(SettingsSave, ShrunkListLeavesTheStaleTailUntouched) {
+    CMemoryProfile profile;
+    Settings s = Load(profile);
+    for (const char* name : {"a", "b", "c"})
+        s.servers.push_back(Account(name));
+    s.ServerNumber = 3;
+    SaveSettings(profile, s);
+
+    s.servers.pop_back();
+    s.ServerNumber = 2;
+    SaveSettings(profile, s);
+
+    EXPECT_EQ(profile.GetInt("POP3", "ServerNumber", -1), 2);
+    EXPECT_EQ(profile.GetString("POP3\\Server2", "Name", "?"), "c");
+    Settings reloaded = Load(profile);
+    ASSERT_EQ(reloaded.servers.size(), 2u);
+    EXPECT_EQ(reloaded.servers[1].Name, "b");
+}
+
+TEST(SettingsSave, RoundTripKeepsEveryField) {
+    CMemoryProfile profile;
+    Settings s = Load(profile);
+    s.AlwaysTop = 0;
+    s.MailCheckPause = 1;
+    s.DefaultItem = 0;
+    s.Duration = 15;
+    s.StartCheck = 0;
+    s.ViewButton = 1;
+    s.MailClient = 4;
+    s.MailClientFile = "C:\\Program Files\\메일\\mail.exe";
+    s.IconInit = 0;
+    s.PasswordYN = 1;
+    s.Password = "비밀 pass";
+    s.UpgradeCheck = 1;
+    s.SMTPAddress = "smtp.example.com";
+    s.SMTPPort = 587;
+    s.UserName = "홍길동";
+    s.UserMail = "hong@example.com";
+    s.SignYN = 1;
+    s.SpamMailYN = 1;
+    s.SpamMailMethod = 1;
+    ServerEntry e = Account("x");
+    e.CheckYN = 0;
+    e.Port = 995;
+    e.CheckAlgorithm = 2;
+    e.Notify = 31;
+    e.WaveFile = "bell.wav";
+    e.AviFile = "clip.avi";
+    e.MailClient = 3;
+    e.MailClientFile = "other.exe";
+    e.LastMailDate = "2026년 12월 7일 오후 3:05:09";
+    s.servers.push_back(e);
+    s.ServerNumber = 1;
+    SaveSettings(profile, s);
+
+    Settings r = Load(profile);
+    EXPECT_EQ(r.AlwaysTop, 0);
+    EXPECT_EQ(r.MailCheckPause, 1);
+    EXPECT_EQ(r.DefaultItem, 0);
+    EXPECT_EQ(r.Duration, 15);
+    EXPECT_EQ(r.StartCheck, 0);
+    EXPECT_EQ(r.ViewButton, 1);
+    EXPECT_EQ(r.MailClient, 4);
+    EXPECT_EQ(r.MailClientFile, s.MailClientFile);
+    EXPECT_EQ(r.IconInit, 0);
+    EXPECT_EQ(r.PasswordYN, 1);
+    EXPECT_EQ(r.Password, "비밀 pass");
+    EXPECT_EQ(r.UpgradeCheck, 1);
+    EXPECT_EQ(r.SMTPAddress, "smtp.example.com");
+    EXPECT_EQ(r.SMTPPort, 587);
+    EXPECT_EQ(r.UserName, "홍길동");
+    EXPECT_EQ(r.SpamMailYN, 1);
+    EXPECT_EQ(r.SpamMailMethod, 1);
+    ASSERT_EQ(r.servers.size(), 1u);
+    const ServerEntry& x = r.servers[0];
+    EXPECT_EQ(x.CheckYN, 0);
+    EXPECT_EQ(x.Port, 995);
+    EXPECT_EQ(x.CheckAlgorithm, 2);
+    EXPECT_EQ(x.Notify, 31);
+    EXPECT_EQ(x.WaveFile, "bell.wav");
+    EXPECT_EQ(x.AviFile, "clip.avi");
+    EXPECT_EQ(x.MailClient, 3);
+    EXPECT_EQ(x.MailClientFile, "other.exe");
+    EXPECT_EQ(x.Password, "pw-x");
+    EXPECT_EQ(x.LastMailDate, e.LastMailDate);
+}
+
+TEST(PasswordScrambling, ShiftsEachByteByItsPosition) {
+    EXPECT_EQ(ScramblePassword("abc"), "\x60\x60\x60");
+    EXPECT_EQ(UnscramblePassword("\x60\x60\x60"), "abc");
+    EXPECT_EQ(ScramblePassword(std::string(1, '\0')), "\xFF");
+    EXPECT_EQ(ScramblePassword(""), "");
+    EXPECT_EQ(UnscramblePassword(""), "");
+}
+
+TEST(PasswordScrambling, IsInvertibleOverEveryByteAndLongTexts) {
+    std::string all;
+    for (int round = 0; round < 3; ++round)
+        for (int b = 0; b < 256; ++b)
+            all.push_back(static_cast<char>(b));
+    std::string scrambled = ScramblePassword(all);
+    EXPECT_EQ(scrambled.size(), all.size());
+    EXPECT_EQ(UnscramblePassword(scrambled), all);
+}
+
+TEST(PasswordStorage, PasswordsWithoutAZeroByteAreStoredAsPlainlyScrambled) {
+    for (const std::string& pw : {std::string("secret"), std::string("비밀번호123"), std::string(100, 'x')})
+        EXPECT_EQ(EncodeStoredPassword(pw), ScramblePassword(pw));
+    // Data written by earlier versions loads unchanged.
+    EXPECT_EQ(DecodeStoredPassword(ScramblePassword("secret")), "secret");
+}
+
+TEST(PasswordStorage, AByteEqualToItsPositionSurvivesTheRegistry) {
+    // A blank at position 32 scrambles to 0, which would end the string.
+    std::string pw = std::string(31, 'a') + " tail";
+    ASSERT_EQ(ScramblePassword(pw)[31], '\0');
+    std::string stored = EncodeStoredPassword(pw);
+    EXPECT_EQ(stored.size(), pw.size());
+    EXPECT_EQ(stored.find('\0'), std::string::npos);
+    EXPECT_EQ(DecodeStoredPassword(stored), pw);
+
+    std::string control = "\x01\x02\x03xyz";
+    EXPECT_EQ(DecodeStoredPassword(EncodeStoredPassword(control)), control);
+}
+
+TEST(PasswordStorage, SurvivesASaveAndLoadThroughStringValues) {
+    CMemoryProfile profile;
+    Settings s = Load(profile);
+    s.Password = std::string(31, 'p') + " and more";
+    ServerEntry e = Account("z");
+    e.Password = "\x01"
+                 "bc"
+                 "\x04";
+    s.servers.push_back(e);
+    s.ServerNumber = 1;
+    SaveSettings(profile, s);
+    Settings r = Load(profile);
+    EXPECT_EQ(r.Password, s.Password);
+    EXPECT_EQ(r.servers[0].Password, e.Password);
+}
