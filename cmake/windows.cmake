@@ -12,7 +12,9 @@ file(GLOB_RECURSE UI_SOURCES CONFIGURE_DEPENDS
     src/app/*.cpp src/postman/*.cpp src/options/*.cpp src/widgets/*.cpp src/framework/*.cpp)
 list(REMOVE_ITEM UI_SOURCES ${PORTABLE_SOURCES} ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
 add_library(tidemark_ui STATIC ${UI_SOURCES})
+target_include_directories(tidemark_ui PUBLIC ${CMAKE_SOURCE_DIR}/res)
 target_link_libraries(tidemark_ui PUBLIC tidemark_portable ${WIN32_LIBS})
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res -c 949")
 
 set(RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/res/tidemark.rc)
 add_executable(tidemark WIN32 src/app/main.cpp ${RESOURCE_SCRIPT})

@@ -1,4 +1,8 @@
+#include "app/checker_app.h"
+
 #include <windows.h>
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    return 0;
+    CCheckerApp app;
+    return app.Run();
 }

@@ -204,21 +204,71 @@ std::string UnscramblePassword(const std::string& scrambled) {
     return out;
 }
 
-// A typed password holds no byte 0, so at position i the scrambled byte
-// (0 - i) mod 256 never occurs; it stands in for a scrambled 0. Position 256
-// and its multiples cannot scramble to 0 at all, which keeps the two apart.
+namespace {
+
+// Registry strings go through the ANSI code page on their way in and out, so
+// only text that is valid there comes back byte for byte: ASCII, and the
+// Hangul and Hanja pairs of code page 949 (every code point of those rows is
+// assigned). Anything else would come back changed.
+bool SurvivesAnsiRegistry(const std::string& text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        auto lead = static_cast<unsigned char>(text[i]);
+        if (lead == 0)
+            return false;
+        if (lead < 0x80)
+            continue;
+        bool pairLead = (lead >= 0xB0 && lead <= 0xC8) || (lead >= 0xCA && lead <= 0xFD);
+        if (!pairLead || i + 1 == text.size())
+            return false;
+        auto trail = static_cast<unsigned char>(text[++i]);
+        if (trail < 0xA1 || trail > 0xFE)
+            return false;
+    }
+    return true;
+}
+
+// Marks the hexadecimal form. A typed password never begins with byte 0x80
+// (no character of code page 949 does), so no plainly stored password begins
+// with 0x80 - 1.
+const char hexFormMarker = '\x7F';
+const char hexDigits[] = "0123456789ABCDEF";
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+bool DecodeHexForm(const std::string& stored, std::string& scrambled) {
+    if (stored.empty() || stored[0] != hexFormMarker || stored.size() % 2 != 1)
+        return false;
+    scrambled.clear();
+    for (size_t i = 1; i < stored.size(); i += 2) {
+        int high = HexValue(stored[i]), low = HexValue(stored[i + 1]);
+        if (high < 0 || low < 0)
+            return false;
+        scrambled.push_back(static_cast<char>(high * 16 + low));
+    }
+    return true;
+}
+
+} // namespace
+
 std::string EncodeStoredPassword(const std::string& plain) {
-    std::string out = ScramblePassword(plain);
-    for (size_t i = 0; i < out.size(); ++i)
-        if (out[i] == '\0')
-            out[i] = static_cast<char>(0 - (i + 1));
-    return out;
+    std::string scrambled = ScramblePassword(plain);
+    if (SurvivesAnsiRegistry(scrambled))
+        return scrambled;
+    std::string stored(1, hexFormMarker);
+    for (unsigned char byte : scrambled) {
+        stored.push_back(hexDigits[byte >> 4]);
+        stored.push_back(hexDigits[byte & 0x0F]);
+    }
+    return stored;
 }
 
 std::string DecodeStoredPassword(const std::string& stored) {
-    std::string out = UnscramblePassword(stored);
-    for (size_t i = 0; i < out.size(); ++i)
-        if (out[i] == '\0')
-            out[i] = static_cast<char>(i + 1);
-    return out;
+    std::string scrambled;
+    return UnscramblePassword(DecodeHexForm(stored, scrambled) ? scrambled : stored);
 }

@@ -93,10 +93,11 @@ std::string ScramblePassword(const std::string& plain);
 // The inverse: byte i becomes (s + i) mod 256.
 std::string UnscramblePassword(const std::string& scrambled);
 
-// The registry form of a password. A scrambled byte of 0 would end the
-// registry string, so it is stored as the one byte a typed password can never
-// produce at that position (the one that unscrambles to 0). Passwords without
-// such a byte are stored exactly as ScramblePassword gives them.
+// The registry form of a password. Registry strings end at a 0 byte and pass
+// through the ANSI code page, so a scrambled password that holds a 0 byte or
+// bytes that are not text of code page 949 is stored as 0x7F followed by its
+// bytes in hexadecimal. Every other password is stored exactly as
+// ScramblePassword gives it, and such values load unchanged.
 std::string EncodeStoredPassword(const std::string& plain);
 std::string DecodeStoredPassword(const std::string& stored);
 

@@ -248,11 +248,12 @@ TEST(PasswordScrambling, IsInvertibleOverEveryByteAndLongTexts) {
     EXPECT_EQ(UnscramblePassword(scrambled), all);
 }
 
-TEST(PasswordStorage, PasswordsWithoutAZeroByteAreStoredAsPlainlyScrambled) {
-    for (const std::string& pw : {std::string("secret"), std::string("비밀번호123"), std::string(100, 'x')})
+TEST(PasswordStorage, PasswordsThatStayTextAreStoredAsPlainlyScrambled) {
+    for (const std::string& pw : {std::string("secret"), std::string("우체부"), std::string(100, 'x')}) {
         EXPECT_EQ(EncodeStoredPassword(pw), ScramblePassword(pw));
-    // Data written by earlier versions loads unchanged.
-    EXPECT_EQ(DecodeStoredPassword(ScramblePassword("secret")), "secret");
+        // Data written by earlier versions loads unchanged.
+        EXPECT_EQ(DecodeStoredPassword(ScramblePassword(pw)), pw);
+    }
 }
 
 TEST(PasswordStorage, AByteEqualToItsPositionSurvivesTheRegistry) {
@@ -260,12 +261,25 @@ TEST(PasswordStorage, AByteEqualToItsPositionSurvivesTheRegistry) {
     std::string pw = std::string(31, 'a') + " tail";
     ASSERT_EQ(ScramblePassword(pw)[31], '\0');
     std::string stored = EncodeStoredPassword(pw);
-    EXPECT_EQ(stored.size(), pw.size());
     EXPECT_EQ(stored.find('\0'), std::string::npos);
     EXPECT_EQ(DecodeStoredPassword(stored), pw);
 
     std::string control = "\x01\x02\x03xyz";
     EXPECT_EQ(DecodeStoredPassword(EncodeStoredPassword(control)), control);
+}
+
+TEST(PasswordStorage, BytesTheAnsiCodePageWouldChangeAreStoredAsAsciiText) {
+    // "가" at positions 2-3 scrambles to 0xAE 0x9E: not a character, so the
+    // registry's code page conversion would replace it.
+    std::string pw = "x가";
+    std::string stored = EncodeStoredPassword(pw);
+    for (unsigned char c : stored)
+        EXPECT_TRUE(c > 0 && c < 0x80) << "byte " << int(c);
+    EXPECT_EQ(DecodeStoredPassword(stored), pw);
+    for (int b = 1; b < 256; ++b) {
+        std::string each(40, static_cast<char>(b));
+        EXPECT_EQ(DecodeStoredPassword(EncodeStoredPassword(each)), each) << b;
+    }
 }
 
 TEST(PasswordStorage, SurvivesASaveAndLoadThroughStringValues) {

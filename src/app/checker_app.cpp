@@ -1,0 +1,69 @@
+#include "app/checker_app.h"
+
+#include "app/main_frame.h"
+#include "framework/message_box.h"
+#include "framework/socket_platform.h"
+#include "resource.h"
+
+#include <commctrl.h>
+#include <ole2.h>
+
+namespace {
+const char instanceMutexName[] = "Tdm2000InstanceRunning";
+const char companyKey[] = "Harrowby";
+} // namespace
+
+CCheckerApp::CCheckerApp() = default;
+
+CCheckerApp::~CCheckerApp() = default;
+
+bool CCheckerApp::InitInstance() {
+    instanceMutex = CreateMutexA(nullptr, TRUE, instanceMutexName);
+    if (GetLastError() == ERROR_ALREADY_EXISTS)
+        return false; // another copy is resident: leave quietly
+
+    if (!StartSocketLibrary()) {
+        ShowMessage(nullptr, LoadResourceString(IDS_SOCKET_INIT_FAILED), MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_TAB_CLASSES};
+    InitCommonControlsEx(&controls);
+    OleInitialize(nullptr);
+
+    SetRegistryKey(companyKey);
+
+    mainFrame = std::make_unique<CMainFrame>();
+    if (!mainFrame->Create(Name(), WS_OVERLAPPEDWINDOW, IDR_TRAY_MENU)) {
+        mainFrame.reset();
+        return false;
+    }
+    SetMainWindow(mainFrame->GetHandle());
+    return true;
+}
+
+int CCheckerApp::ExitInstance() {
+    mainFrame.reset();
+    OleUninitialize();
+    StopSocketLibrary();
+    if (instanceMutex) {
+        CloseHandle(instanceMutex);
+        instanceMutex = nullptr;
+    }
+    return CApplication::ExitInstance();
+}
+
+void DeleteTempMailFiles() {
+    char directory[MAX_PATH] = "";
+    GetTempPathA(sizeof directory, directory);
+    std::string pattern = std::string(directory) + "TM*.eml";
+
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        DeleteFileA((std::string(directory) + found.cFileName).c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}

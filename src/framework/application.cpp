@@ -1,0 +1,79 @@
+#include "framework/application.h"
+
+#include "framework/ui_thread.h"
+
+#include <algorithm>
+
+namespace {
+constexpr UINT applicationNameString = 57344;
+const char fallbackName[] = "Tidemark";
+} // namespace
+
+CApplication* CApplication::current = nullptr;
+
+std::string LoadResourceString(UINT id) {
+    char buffer[1024];
+    int length = LoadStringA(GetModuleHandleA(nullptr), id, buffer, sizeof buffer);
+    return std::string(buffer, length > 0 ? length : 0);
+}
+
+CApplication::CApplication() {
+    current = this;
+}
+
+CApplication::~CApplication() {
+    if (current == this)
+        current = nullptr;
+}
+
+std::string CApplication::Name() {
+    if (current && !current->appName.empty())
+        return current->appName;
+    std::string name = LoadResourceString(applicationNameString);
+    return name.empty() ? fallbackName : name;
+}
+
+void CApplication::SetRegistryKey(const std::string& company) {
+    appName = Name();
+    profile = std::make_unique<CRegistryProfile>(company, appName);
+}
+
+CProfile& CApplication::Profile() {
+    if (!profile)
+        SetRegistryKey(appName.empty() ? Name() : appName);
+    return *profile;
+}
+
+void CApplication::AddModelessDialog(HWND dialog) {
+    modelessDialogs.push_back(dialog);
+}
+
+void CApplication::RemoveModelessDialog(HWND dialog) {
+    modelessDialogs.erase(std::remove(modelessDialogs.begin(), modelessDialogs.end(), dialog),
+                          modelessDialogs.end());
+}
+
+bool CApplication::IsDialogKey(MSG& message) {
+    for (HWND dialog : modelessDialogs)
+        if (IsWindow(dialog) && IsDialogMessageA(dialog, &message))
+            return true;
+    return false;
+}
+
+int CApplication::Run() {
+    appName = Name();
+    CUiThread::Start();
+    if (InitInstance()) {
+        MSG message;
+        while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+            if (IsDialogKey(message))
+                continue;
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        exitCode = static_cast<int>(message.wParam);
+    }
+    int code = ExitInstance();
+    CUiThread::Stop();
+    return code;
+}

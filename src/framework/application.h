@@ -1,0 +1,58 @@
+// The application object: one per program. Runs InitInstance, the message
+// loop (with keyboard handling for modeless dialogs) and ExitInstance, and
+// gives access to the registry profile below
+// HKEY_CURRENT_USER\Software\<company>\<application name>.
+#pragma once
+
+#include "framework/registry_profile.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class CApplication {
+  public:
+    // The application name comes from string resource 57344.
+    CApplication();
+    CApplication(const CApplication&) = delete;
+    CApplication& operator=(const CApplication&) = delete;
+    virtual ~CApplication();
+
+    static CApplication* Get() { return current; }
+    // "Tidemark" when the string resource is missing, so texts never go blank.
+    static std::string Name();
+
+    // Runs the program: InitInstance, message loop, ExitInstance.
+    int Run();
+
+    virtual bool InitInstance() = 0;
+    virtual int ExitInstance() { return exitCode; }
+
+    // The registry key is Software\<company>\<application name>.
+    void SetRegistryKey(const std::string& company);
+    CProfile& Profile();
+
+    HWND GetMainWindow() const { return mainWindow; }
+    void SetMainWindow(HWND window) { mainWindow = window; }
+
+    // Modeless dialogs get their Tab and Enter keys through the loop.
+    void AddModelessDialog(HWND dialog);
+    void RemoveModelessDialog(HWND dialog);
+
+  protected:
+    int exitCode = 0;
+
+  private:
+    static CApplication* current;
+    std::string appName;
+    HWND mainWindow = nullptr;
+    std::unique_ptr<CRegistryProfile> profile;
+    std::vector<HWND> modelessDialogs;
+
+    bool IsDialogKey(MSG& message);
+};
+
+// A string resource of this module in the ANSI code page, or "".
+std::string LoadResourceString(UINT id);

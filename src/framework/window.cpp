@@ -1,0 +1,110 @@
+#include "framework/window.h"
+
+#include "framework/message_box.h"
+
+#include <exception>
+#include <vector>
+
+namespace {
+const char objectProperty[] = "TidemarkWindowObject";
+}
+
+CWindow::~CWindow() {
+    if (handle) {
+        HWND window = handle;
+        Detach();
+        DestroyWindow(window);
+    }
+}
+
+CWindow* CWindow::FromHandle(HWND window) {
+    return window ? static_cast<CWindow*>(GetPropA(window, objectProperty)) : nullptr;
+}
+
+void CWindow::Attach(HWND window) {
+    handle = window;
+    SetPropA(window, objectProperty, this);
+}
+
+void CWindow::Detach() {
+    if (handle)
+        RemovePropA(handle, objectProperty);
+    handle = nullptr;
+}
+
+std::string CWindow::GetItemText(int id) const {
+    HWND item = GetItem(id);
+    int length = item ? GetWindowTextLengthA(item) : 0;
+    if (length <= 0)
+        return "";
+    std::vector<char> buffer(length + 1);
+    int read = GetWindowTextA(item, buffer.data(), length + 1);
+    return std::string(buffer.data(), read > 0 ? read : 0);
+}
+
+void CWindow::SetItemText(int id, const std::string& text) const {
+    SetDlgItemTextA(handle, id, text.c_str());
+}
+
+LRESULT CWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        if (OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)))
+            return 0;
+        break;
+    case WM_NOTIFY: {
+        LRESULT result = 0;
+        if (OnNotify(reinterpret_cast<NMHDR*>(lParam), result))
+            return result;
+        break;
+    }
+    }
+    return DefaultProc(message, wParam, lParam);
+}
+
+LRESULT CWindow::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(handle, message, wParam, lParam);
+}
+
+LRESULT CWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    try {
+        result = WindowProc(message, wParam, lParam);
+    } catch (const std::exception& error) {
+        ShowMessage(handle, error.what(), MB_OK | MB_ICONSTOP);
+    }
+    if (message == WM_NCDESTROY) {
+        HWND window = handle;
+        Detach();
+        OnFinalDestroy(window);
+    }
+    return result;
+}
+
+LRESULT CALLBACK CWindow::StaticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    CWindow* self = FromHandle(window);
+    if (!self && message == WM_NCCREATE) {
+        self = static_cast<CWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        if (self)
+            self->Attach(window);
+    }
+    if (!self)
+        return DefWindowProcA(window, message, wParam, lParam);
+    return self->Dispatch(message, wParam, lParam);
+}
+
+const char* RegisterFrameworkClass(const char* className, UINT style, HICON icon) {
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    if (GetClassInfoExA(GetModuleHandleA(nullptr), className, &wc))
+        return className;
+    wc.style = style;
+    wc.lpfnWndProc = CWindow::StaticWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hIcon = icon;
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = className;
+    RegisterClassExA(&wc);
+    return className;
+}
