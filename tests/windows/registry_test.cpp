@@ -10,14 +10,15 @@ namespace {
 
 // A company key of its own, so the program's real settings are not touched.
 class RegistryProfileTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\TidemarkTests"); }
     void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\TidemarkTests"); }
 
     void WriteRaw(const char* section, const char* name, DWORD type, const void* data, DWORD size) {
         HKEY key;
         std::string path = profile.SectionPath(section);
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                                  nullptr),
                   ERROR_SUCCESS);
         RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
         RegCloseKey(key);
@@ -40,7 +41,8 @@ TEST_F(RegistryProfileTest, IntegersAreDwordsAndTextsAreStrings) {
     EXPECT_EQ(profile.GetString("POP3\\Server0", "Name", ""), "회사 메일");
 
     HKEY key;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\TidemarkTests\\Tidemark\\POP3\\Server0", 0, KEY_READ, &key),
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\TidemarkTests\\Tidemark\\POP3\\Server0", 0,
+                            KEY_READ, &key),
               ERROR_SUCCESS);
     DWORD type = 0;
     RegQueryValueExA(key, "Port", nullptr, &type, nullptr, nullptr);
