@@ -205,10 +205,10 @@ def circling_arrow(c, cx, cy, r, width, start, sweep, color):
     ex, ey = cx + r * math.cos(end), cy + r * math.sin(end)
     tx, ty = -math.sin(end), math.cos(end)           # clockwise tangent
     nx, ny = math.cos(end), math.sin(end)            # outward normal
-    head = width * 1.7
+    head = width * 1.5
     c.polygon([(ex + nx * head, ey + ny * head),
                (ex - nx * head, ey - ny * head),
-               (ex + tx * head * 1.3, ey + ty * head * 1.3)], color)
+               (ex + tx * head * 1.7, ey + ty * head * 1.7)], color)
 
 
 def refresh(c, cx, cy, r, width, turn, color):
@@ -270,7 +270,7 @@ def tray_checking(phase):
     def draw(c):
         tray_scene(c, amp=1.0, phase=phase)
         badge(c, 12, 4, 3.6, TIDE)
-        circling_arrow(c, 12, 4, 2.0, 0.9, 90 + 360 * phase, 230, FOAM)
+        circling_arrow(c, 12, 4, 2.0, 1.0, 90 + 360 * phase, 220, FOAM)
     return draw
 
 
@@ -432,18 +432,22 @@ def tab_images(c):
 
 
 def pin(c, pushed):
-    """The always-on-top toggle: a push pin, lying loose or pressed in."""
+    """The always-on-top toggle: a push pin stuck in upright (red), or lying loose
+    on its side (grey) with the needle pointing left."""
     if pushed:
-        c.line(5.5, 7, 5.5, 11.5, 1, SLATE)
-        c.rect(2, 6, 9, 7.5, INK)
-        c.rect(3.5, 1, 7.5, 6, INK)
-        c.rect(4.5, 1.5, 6.5, 6, RED)
-        c.rect(3, 0.5, 8, 2, INK)
+        place = lambda u, v: (u, v)
+        head = RED
     else:
-        c.line(2, 10.5, 5, 7.5, 1, SLATE)
-        c.polygon([(2.5, 6), (6.5, 10), (7.5, 9), (3.5, 5)], INK)
-        c.polygon([(5, 5), (7, 7), (10, 4), (8, 2)], INK)
-        c.polygon([(6, 5), (7, 6), (9.5, 3.5), (8.5, 2.5)], rgb("e8898a"))
+        place = lambda u, v: (11.5 - v, u + 0.5)
+        head = rgb("9aa3ad")
+
+    def block(u0, v0, u1, v1, color):
+        c.polygon([place(u0, v0), place(u1, v0), place(u1, v1), place(u0, v1)], color)
+    c.line(*place(5.5, 7.5), *place(5.5, 11.5), 1, SLATE)
+    block(2, 6, 9, 7.5, INK)
+    block(3.5, 1, 7.5, 6, INK)
+    block(4.5, 2, 6.5, 6, head)
+    block(3, 0.5, 8, 2, INK)
 
 
 def hide_mark(c):
@@ -503,7 +507,10 @@ BITMAPS = [
 
 def bell_samples(rate=22050, seconds=0.8):
     """A two-tone "ding-dong": struck bell partials decaying at their own rates."""
-    partials = [(1.0, 1.0, 3.2), (2.0, 0.45, 5.0), (2.76, 0.25, 7.5), (5.4, 0.08, 12.0)]
+    # (frequency ratio, gain, decay per second): hum, strike note and the
+    # inharmonic upper partials that make it sound like metal rather than a flute.
+    partials = [(0.5, 0.2, 2.5), (1.0, 1.0, 3.2), (2.0, 0.45, 5.0),
+                (2.76, 0.25, 7.5), (5.4, 0.08, 12.0)]
     strikes = [(0.0, 1318.5), (0.26, 1046.5)]   # E6, then C6
     n = int(rate * seconds)
     out = [0.0] * n
