@@ -33,8 +33,6 @@ TIDE = rgb("1e7fc8")         # the accent
 SURF = rgb("6ec6f2")         # light water
 FOAM = rgb("ffffff")
 RED = rgb("e53935")
-ORANGE = rgb("ff8f00")
-GREEN = rgb("2e9d48")
 SLATE = rgb("4a5563")
 GLASS = rgb("cfeafc", 0.85)
 BUTTON_FACE = rgb("c0c0c0")  # classic 3-D face, remapped by LR_LOADMAP3DCOLORS
@@ -159,42 +157,39 @@ def grey(amount, lift=0.0):
 
 # ---------------------------------------------------------------- motifs
 
-def envelope(c, x0, y0, x1, y1, ink=INK, paper=PAPER, shade=PAPER_SHADE):
+def envelope(c, x0, y0, x1, y1):
     """A closed envelope: outline, paper, and the flap's V meeting at the middle."""
-    c.rect(x0, y0, x1, y1, ink)
-    c.rect(x0 + 1, y0 + 1, x1 - 1, y1 - 1, paper)
+    c.rect(x0, y0, x1, y1, INK)
+    c.rect(x0 + 1, y0 + 1, x1 - 1, y1 - 1, PAPER)
     mx, my = (x0 + x1) / 2, y0 + (y1 - y0) * 0.58
-    c.polygon([(x0 + 1, y0 + 1), (x1 - 1, y0 + 1), (mx, my)], shade)
-    c.line(x0 + 1, y0 + 1, mx, my, 1, ink)
-    c.line(x1 - 1, y0 + 1, mx, my, 1, ink)
+    c.polygon([(x0 + 1, y0 + 1), (x1 - 1, y0 + 1), (mx, my)], PAPER_SHADE)
+    c.line(x0 + 1, y0 + 1, mx, my, 1, INK)
+    c.line(x1 - 1, y0 + 1, mx, my, 1, INK)
 
 
 def open_envelope(c, x0, y0, x1, y1):
-    """An opened envelope with its flap up and a letter standing out of it."""
-    mx, fy = (x0 + x1) / 2, y0 - (y1 - y0) * 0.45
-    c.polygon([(x0, y0), (mx, fy), (x1, y0)], INK)
-    c.polygon([(x0 + 1.4, y0), (mx, fy + 1.4), (x1 - 1.4, y0)], PAPER_SHADE)
-    c.rect(x0 + 2, y0 - 4, x1 - 2, y0 + 3, INK)
-    c.rect(x0 + 3, y0 - 3, x1 - 3, y0 + 3, FOAM)
-    for ly in (y0 - 1.5, y0 + 0.5):
-        c.rect(x0 + 4, ly, x1 - 4, ly + 0.7, TIDE)
-    c.rect(x0, y0, x1, y1, INK)
-    c.rect(x0 + 1, y0 + 1, x1 - 1, y1 - 1, PAPER)
-    c.line(x0 + 1, y1 - 1, (x0 + x1) / 2, y0 + (y1 - y0) * 0.45, 1, INK)
-    c.line(x1 - 1, y1 - 1, (x0 + x1) / 2, y0 + (y1 - y0) * 0.45, 1, INK)
+    """An opened envelope, flap up, with a written letter standing out of its pocket."""
+    mx = (x0 + x1) / 2
+    c.polygon([(x0, y0 + 1), (mx, y0 - 5.5), (x1, y0 + 1)], INK)
+    c.polygon([(x0 + 2, y0 + 1), (mx, y0 - 4), (x1 - 2, y0 + 1)], PAPER_SHADE)
+    c.rect(x0 + 2.5, y0 - 4, x1 - 2.5, y0 + 2, INK)
+    c.rect(x0 + 3.5, y0 - 3, x1 - 3.5, y0 + 2, FOAM)
+    for ly in (y0 - 1.8, y0):
+        c.rect(x0 + 4.5, ly, x1 - 4.5, ly + 0.8, TIDE)
+    envelope(c, x0, y0 + 1, x1, y1)
 
 
-def tide(c, x0, x1, level, bottom, amp, period, phase, water=SURF, crest=TIDE):
+def tide(c, x0, x1, level, bottom, amp, period, phase):
     """Water below a sine crest line; `phase` in turns shifts the crests sideways."""
     def top(x):
         return level + amp * math.sin(2 * math.pi * (x / period + phase))
-    c.area(x0, x1, top, bottom, water)
-    c.crest(x0, x1, top, 1, crest)
+    c.area(x0, x1, top, bottom, SURF)
+    c.crest(x0, x1, top, 1, TIDE)
 
 
-def badge(c, cx, cy, r, fill, ring=FOAM):
+def badge(c, cx, cy, r, fill):
     """A round marker with a light rim that keeps it apart from what lies under it."""
-    c.circle(cx, cy, r + 0.8, ring)
+    c.circle(cx, cy, r + 0.8, FOAM)
     c.circle(cx, cy, r, fill)
 
 
@@ -300,7 +295,7 @@ def logo_tile(c):
 
 def logo(c):
     logo_tile(c)
-    envelope(c, 2.5, 3.5, 13.5, 11.5, ink=INK)
+    envelope(c, 2.5, 3.5, 13.5, 11.5)
 
 
 def logo_opened(c):
