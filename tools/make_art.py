@@ -35,7 +35,7 @@ FOAM = rgb("ffffff")
 RED = rgb("e53935")
 SLATE = rgb("4a5563")
 GLASS = rgb("cfeafc", 0.85)
-BUTTON_FACE = rgb("c0c0c0")  # classic 3-D face, remapped by LR_LOADMAP3DCOLORS
+BUTTON_FACE = rgb("f0f0f0")  # the usual face colour of buttons and tabs
 MAGENTA = rgb("ff00ff")
 
 SUB = 4  # supersamples per pixel along each axis
