@@ -21,10 +21,11 @@ import wave
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "res")
 
-# Palette (r, g, b, a) with components 0..1.
 def rgb(hex_code, alpha=1.0):
+    """A colour as (r, g, b, a) with components 0..1."""
     v = int(hex_code, 16)
     return ((v >> 16) / 255, ((v >> 8) & 255) / 255, (v & 255) / 255, alpha)
+
 
 INK = rgb("1b3a5c")          # outlines: deep navy
 PAPER = rgb("fbfcfe")
@@ -34,6 +35,7 @@ SURF = rgb("6ec6f2")         # light water
 FOAM = rgb("ffffff")
 RED = rgb("e53935")
 SLATE = rgb("4a5563")
+PEWTER = rgb("9aa3ad")
 GLASS = rgb("cfeafc", 0.85)
 BUTTON_FACE = rgb("f0f0f0")  # the usual face colour of buttons and tabs
 MAGENTA = rgb("ff00ff")
@@ -224,14 +226,14 @@ def magnifier(c, cx, cy, r):
     c.arc(cx, cy, r * 0.6, 0.6, 190, 70, FOAM)
 
 
-def plane(c, x0, y0, s, body=PAPER, wing=TIDE):
+def plane(c, x0, y0, s):
     """A paper plane flying up and to the right, inside an s x s box at (x0, y0)."""
     tip = (x0 + s, y0)
     tail = (x0, y0 + s * 0.45)
     keel = (x0 + s * 0.42, y0 + s * 0.58)
     low = (x0 + s * 0.55, y0 + s)
-    c.polygon([tail, tip, keel], body)
-    c.polygon([keel, tip, low], wing)
+    c.polygon([tail, tip, keel], PAPER)
+    c.polygon([keel, tip, low], TIDE)
     c.line(*tail, *tip, 0.8, INK)
     c.line(*tip, *low, 0.8, INK)
     c.line(*low, *keel, 0.8, INK)
@@ -255,10 +257,6 @@ def tray_scene(c, amp=0.6, phase=0.0):
     """The tray's base picture: an envelope floating on the tide."""
     envelope(c, 1, 2, 15, 12)
     tide(c, 0, 16, 12.6, 16, amp, 8, phase)
-
-
-def tray_idle(c):
-    tray_scene(c)
 
 
 def tray_checking(phase):
@@ -363,7 +361,7 @@ ICONS = [
     (147, "delete_hot", delete_mail, BUTTON_FIRST),
     (151, "send_hot", send_mail, BUTTON_FIRST),
     (152, "send", calm(send_mail), BUTTON_FIRST),
-    (160, "tray_idle", tray_idle, TRAY_FIRST),
+    (160, "tray_idle", tray_scene, TRAY_FIRST),
     (161, "tray_checking1", tray_checking(0.0), TRAY_FIRST),
     (162, "tray_checking2", tray_checking(0.5), TRAY_FIRST),
     (163, "tray_new_mail", tray_new_mail, TRAY_FIRST),
@@ -434,7 +432,7 @@ def pin(c, pushed):
         head = RED
     else:
         place = lambda u, v: (11.5 - v, u + 0.5)
-        head = rgb("9aa3ad")
+        head = PEWTER
 
     def block(u0, v0, u1, v1, color):
         c.polygon([place(u0, v0), place(u1, v0), place(u1, v1), place(u0, v1)], color)
@@ -471,7 +469,6 @@ def pixel_text(c, text, x, y, color):
                 if bit == "1":
                     c.rect(x + gx, y + gy, x + gx + 1, y + gy + 1, color)
         x += len(glyph[0]) + 1
-    return x
 
 
 def picture_strip(c):
