@@ -16,9 +16,16 @@ target_include_directories(tidemark_ui PUBLIC ${CMAKE_SOURCE_DIR}/res)
 target_link_libraries(tidemark_ui PUBLIC tidemark_portable ${WIN32_LIBS})
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res -c 949")
 
+# The resource script names its icons and bitmaps relative to res/.
 set(RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/res/tidemark.rc)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res")
+file(GLOB RESOURCE_PICTURES CONFIGURE_DEPENDS res/icons/*.ico res/bitmaps/*.bmp)
+set_source_files_properties(${RESOURCE_SCRIPT} PROPERTIES OBJECT_DEPENDS "${RESOURCE_PICTURES}")
 add_executable(tidemark WIN32 src/app/main.cpp ${RESOURCE_SCRIPT})
 target_link_libraries(tidemark PRIVATE tidemark_ui)
+
+# New accounts default to the bell sound in the program's own folder.
+configure_file(${CMAKE_SOURCE_DIR}/res/tidebell.wav ${CMAKE_BINARY_DIR}/tidebell.wav COPYONLY)
 
 # The native test sources also run inside Wine against Winsock.
 file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS tests/native/*.cpp)
