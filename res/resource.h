@@ -19,3 +19,7 @@
 #define ID_WEB_BOARD 32790
 #define ID_APP_ABOUT 57664
 #define ID_APP_EXIT 57665
+
+// Clip window
+#define IDD_AVI_CLIP 190
+#define IDC_CLIP_FRAME 1063
