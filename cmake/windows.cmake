@@ -35,7 +35,7 @@ target_compile_definitions(portable_tests PRIVATE TIDEMARK_SOURCE_DIR="${CMAKE_S
 add_test(NAME portable_tests COMMAND portable_tests)
 
 file(GLOB WINDOWS_TEST_SOURCES CONFIGURE_DEPENDS tests/windows/*.cpp)
-add_executable(windows_tests ${WINDOWS_TEST_SOURCES} ${RESOURCE_SCRIPT})
+add_executable(windows_tests ${WINDOWS_TEST_SOURCES} ${RESOURCE_SCRIPT} tests/windows/test_dialogs.rc)
 target_link_libraries(windows_tests PRIVATE tidemark_ui gtest)
 target_compile_definitions(windows_tests PRIVATE TIDEMARK_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 add_test(NAME windows_tests COMMAND windows_tests)
