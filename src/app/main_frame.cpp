@@ -7,7 +7,17 @@
 #include <shellapi.h>
 
 namespace {
+
 constexpr UINT_PTR checkTimerId = 0;
+
+// The maker's web pages.
+const char homePage[] = "http://tidemark.harrowby.example/";
+const char helpPage[] = "http://tidemark.harrowby.example/tdm2000/help.html";
+const char faqPage[] = "http://tidemark.harrowby.example/tdm2000/help.html#6";
+const char boardPage[] = "http://tidemark.harrowby.example/cgi-bin/Board/board.cgi?db=tidemark";
+
+void OpenWebPage(const char* url) { ShellExecuteA(nullptr, "open", url, nullptr, nullptr, SW_SHOWNORMAL); }
+
 } // namespace
 
 CMainFrame::CMainFrame() = default;
@@ -46,6 +56,18 @@ void CMainFrame::OnTimer(UINT_PTR id) {
 
 void CMainFrame::StartMailCheck() {}
 
+void CMainFrame::TogglePause() {
+    if (settings.MailCheckPause == 0) {
+        SetTrayState(164, "Tidemark - 자동 체크 기능 멈춤");
+        settings.MailCheckPause = 1;
+        KillTimer(handle, checkTimerId);
+    } else {
+        SetTrayState(160, "Tidemark");
+        settings.MailCheckPause = 0;
+        ArmCheckTimer();
+    }
+}
+
 void CMainFrame::ShowPostmanWindow() {}
 
 void CMainFrame::SetTrayState(int, const std::string&) {}
@@ -61,6 +83,21 @@ bool CMainFrame::OnCommand(int id, int, HWND) {
         return true;
     case ID_SHOW_POSTMAN:
         ShowPostmanWindow();
+        return true;
+    case ID_PAUSE:
+        TogglePause();
+        return true;
+    case ID_WEB_HOME:
+        OpenWebPage(homePage);
+        return true;
+    case ID_WEB_HELP:
+        OpenWebPage(helpPage);
+        return true;
+    case ID_WEB_FAQ:
+        OpenWebPage(faqPage);
+        return true;
+    case ID_WEB_BOARD:
+        OpenWebPage(boardPage);
         return true;
     case ID_APP_EXIT:
         PostMessageA(handle, WM_CLOSE, 0, 0);

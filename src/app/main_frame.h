@@ -24,6 +24,8 @@ class CMainFrame : public CFrameWindow {
     void StartMailCheck();
     // Timer 0 at Duration minutes, unless automatic checking is paused.
     void ArmCheckTimer();
+    // Pauses automatic checking, or resumes it.
+    void TogglePause();
     // Shows the postman window (after the program password, when one is set).
     void ShowPostmanWindow();
     void SaveSettings();
