@@ -31,6 +31,8 @@ class CSystemMailClock : public CMailClock {
 #ifdef _WIN32
         TIME_ZONE_INFORMATION info;
         DWORD state = GetTimeZoneInformation(&info);
+        if (state == TIME_ZONE_ID_INVALID)
+            return zone; // unknown: UTC
         zone.bias = info.Bias;
         zone.daylightBias = info.DaylightBias;
         zone.daylightInEffect = state == TIME_ZONE_ID_DAYLIGHT;

@@ -93,13 +93,11 @@ void COutgoingMail::SetBody(const std::string& text) {
 std::string COutgoingMail::BuildBodyText() const {
     if (attachments.empty())
         return body;
-    // Encode the text as typed, then stuff the encoded lines: soft line breaks
-    // can start new lines with ".".
+    // Encode the text as typed; no encoded line begins with ".", so the result
+    // needs no stuffing.
     std::string text = body;
     UnstuffDots(text);
-    text = EncodeQuotedPrintable(text);
-    StuffDots(text);
-    return text;
+    return EncodeQuotedPrintable(text);
 }
 
 bool COutgoingMail::AddRecipients(const std::string& text, RecipientKind kind) {

@@ -36,8 +36,8 @@ class COutgoingMail {
 
     // The body as it goes on the wire after the header (or after the text
     // part opener): the dot-stuffed text itself when there is no attachment;
-    // with attachments, the text quoted-printable encoded to match the text
-    // part's label, then dot-stuffed.
+    // with attachments, the text as typed, quoted-printable encoded to match
+    // the text part's label (which leaves no line to stuff).
     std::string BuildBodyText() const;
 
     // Parses "Name <address>" or bare address entries separated by "," or

@@ -29,19 +29,23 @@ std::string EncodeQuotedPrintable(const std::string& text) {
         // Receivers drop white space at the end of a line, so keep it visible.
         bool endsLine = i + 1 == text.size() || IsLineBreakAt(text, i + 1);
         bool literal = IsLiteral(c) && !((c == ' ' || c == '\t') && endsLine);
-        size_t width = literal ? 1 : 3;
-        if (lineLength + width > maxLineContent) {
+        if (lineLength + (literal ? 1 : 3) > maxLineContent) {
             encoded += "=\r\n";
             lineLength = 0;
         }
+        // A line opened by "." or "-" could pass for the end-of-data mark or
+        // a MIME boundary.
+        if (lineLength == 0 && (c == '.' || c == '-'))
+            literal = false;
         if (literal) {
             encoded += static_cast<char>(c);
+            lineLength += 1;
         } else {
             encoded += '=';
             encoded += hex[c >> 4];
             encoded += hex[c & 15];
+            lineLength += 3;
         }
-        lineLength += width;
     }
     return encoded;
 }

@@ -8,6 +8,7 @@ CStreamSocket::~CStreamSocket() {
 }
 
 bool CStreamSocket::Create() {
+    Close();
     handle = socket(AF_INET, SOCK_STREAM, 0);
     return handle != INVALID_SOCKET;
 }
@@ -37,7 +38,7 @@ bool CStreamSocket::Send(const char* data, size_t length) {
     while (length > 0) {
         int chunk = static_cast<int>(length < INT_MAX ? length : INT_MAX);
         int sent = send(handle, data, chunk, 0);
-        if (sent == SOCKET_ERROR || sent <= 0)
+        if (sent <= 0) // SOCKET_ERROR is -1
             return false;
         data += sent;
         length -= static_cast<size_t>(sent);

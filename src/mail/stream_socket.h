@@ -14,7 +14,8 @@ class CStreamSocket {
     CStreamSocket& operator=(const CStreamSocket&) = delete;
     ~CStreamSocket();
 
-    // Opens an IPv4 stream socket; false when the platform refuses one.
+    // Opens an IPv4 stream socket (closing any earlier one); false when the
+    // platform refuses one.
     bool Create();
     // Resolves host (a dotted IPv4 address is used without any lookup, else
     // the first IPv4 address of the name) and connects, blocking.

@@ -69,6 +69,12 @@ TEST(QuotedPrintable, EncodesBlanksAtLineEndsAndLoneLineBreakCharacters) {
     EXPECT_EQ(EncodeQuotedPrintable("a\nb\rc"), "a=0Ab=0Dc");
 }
 
+TEST(QuotedPrintable, EncodesADotOrDashThatBeginsALine) {
+    EXPECT_EQ(EncodeQuotedPrintable(".\r\n--#BOUNDARY#--\r\na.b-c"), "=2E\r\n=2D-#BOUNDARY#--\r\na.b-c");
+    EXPECT_EQ(EncodeQuotedPrintable(std::string(75, 'x') + ".-"), std::string(75, 'x') + "=\r\n=2E-");
+    EXPECT_EQ(EncodeQuotedPrintable(std::string(75, 'x') + "-."), std::string(75, 'x') + "=\r\n=2D.");
+}
+
 TEST(QuotedPrintable, SplitsLongLinesWithSoftBreaksAndDecodesToTheOriginal) {
     std::string line(200, 'x');
     line[74] = '=';

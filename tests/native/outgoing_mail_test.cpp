@@ -158,11 +158,12 @@ TEST(OutgoingMailBody, IsStuffedAndSentRawWithoutAttachments) {
     EXPECT_EQ(mail.BuildBodyText(), mail.GetBody());
 }
 
-TEST(OutgoingMailBody, IsQuotedPrintableAndStuffedWithAnAttachment) {
+TEST(OutgoingMailBody, IsQuotedPrintableFromTheTypedTextWithAnAttachment) {
     COutgoingMail mail;
     MailAttachment attachment;
     mail.AddAttachment(&attachment);
     // The soft break after 75 characters starts a line with ".".
     mail.SetBody(".\r\n안녕 =C0 \r\n" + std::string(75, 'x') + ".end");
-    EXPECT_EQ(mail.BuildBodyText(), "..\r\n=BE=C8=B3=E7 =3DC0=20\r\n" + std::string(75, 'x') + "=\r\n..end");
+    EXPECT_EQ(mail.BuildBodyText(),
+              "=2E\r\n=BE=C8=B3=E7 =3DC0=20\r\n" + std::string(75, 'x') + "=\r\n=2Eend");
 }

@@ -78,7 +78,7 @@ TEST(SmtpSession, SendsTheTextPartAndAttachmentsBetweenBoundaries) {
                                        "354 go\r\n", "250 queued\r\n", "221 bye\r\n"}));
     CFixedClock clock;
     COutgoingMail mail(clock);
-    Compose(mail, "a=b\r\n.");
+    Compose(mail, "a=b\r\n.\r\n--#BOUNDARY#--");
     MailAttachment first, second;
     first.name = first.fileName = "보고서.doc";
     first.encoded = "TWFu\r\n";
@@ -96,7 +96,7 @@ TEST(SmtpSession, SendsTheTextPartAndAttachmentsBetweenBoundaries) {
         Helo() + envelope + header + "Content-type: multipart/mixed; boundary=\"#BOUNDARY#\"\r\n\r\n" +
             "\r\n--#BOUNDARY#\r\nContent-Type: text/plain; charset=euc-kr\r\n"
             "Content-Transfer-Encoding: quoted-printable\r\n\r\n" +
-            "a=3Db\r\n.." +
+            "a=3Db\r\n=2E\r\n=2D-#BOUNDARY#--" +
             "\r\n\r\n--#BOUNDARY#\r\nContent-Type: application/octet-stream; name=보고서.doc\r\n"
             "Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment; "
             "filename=보고서.doc\r\n\r\n"

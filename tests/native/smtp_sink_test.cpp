@@ -98,7 +98,7 @@ TEST_F(SmtpSink, ReceivesAMailWithAnAttachmentByteForByte) {
               "Content-Type: text/plain; charset=euc-kr\r\n"
               "Content-Transfer-Encoding: quoted-printable\r\n"
               "\r\n"
-              "=BE=C8=B3=E7=C7=CF=BC=BC=BF=E4.\r\n.\r\n=3D=B3=A1"
+              "=BE=C8=B3=E7=C7=CF=BC=BC=BF=E4.\r\n=2E\r\n=3D=B3=A1"
               "\r\n\r\n--#BOUNDARY#\r\n"
               "Content-Type: application/octet-stream; name=sink-보고서.txt\r\n"
               "Content-Transfer-Encoding: base64\r\n"
