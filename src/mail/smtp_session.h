@@ -45,10 +45,10 @@ class CSmtpSession {
     // Reads one reply, a line ending in terminator (plus any continuation
     // lines before it, whose fourth character is "-"). Starts in the caller's
     // buffer of bufferSize bytes and moves to a heap buffer, growBy bytes
-    // larger each time, kept in heapBuffer for the caller (both sizes > 0). Fails after
-    // timeoutMs without a byte, when the peer closes, on a socket error or
-    // when a reply exceeds maxReplySize. Bytes after the reply are kept for
-    // the next one.
+    // larger each time, kept in heapBuffer for the caller (both sizes > 0).
+    // Fails after timeoutMs without a byte, when the peer closes, on a socket
+    // error or when a reply exceeds maxReplySize. Bytes after the reply are
+    // kept for the next one.
     virtual bool ReceiveUntil(char* buffer, size_t bufferSize, const char* terminator, int expectedCode,
                               std::unique_ptr<char[]>& heapBuffer, size_t growBy);
     // Sends one RCPT TO and expects 250.

@@ -133,13 +133,3 @@ TEST_F(SmtpSink, ReceivesAPlainMailWithItsDotLinesIntact) {
                                                         "\r\n"
                                                         ".\r\n..두 점\r\n.\r\n");
 }
-
-TEST_F(SmtpSink, RefusesDataWithoutRecipients) {
-    COutgoingMail mail;
-    mail.from.address = "me@example.com";
-    CSmtpSession session;
-    ASSERT_TRUE(session.Open("127.0.0.1", port));
-    EXPECT_FALSE(session.Transmit(mail));
-    EXPECT_EQ(session.GetLastReply(), "503 Error: need RCPT command");
-    EXPECT_TRUE(session.Close());
-}
