@@ -1,13 +1,14 @@
-// A display name and a bare e-mail address: an address-book entry and every
-// address of an outgoing mail.
+// A mail address as the user writes it: an optional display name and the
+// bare address. Used for every address of an outgoing mail and for the
+// entries of the address book.
 #pragma once
 
 #include <string>
 
 struct MailAddress {
     std::string displayName; // may be empty
-    std::string address;     // without angle brackets
+    std::string address;     // bare address, without angle brackets
 
-    // "name <address>", or the bare address when there is no name.
-    std::string Format() const { return displayName.empty() ? address : displayName + " <" + address + ">"; }
+    // "Name <address>" when there is a display name, else the bare address.
+    std::string Format() const;
 };

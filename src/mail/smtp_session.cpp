@@ -1,0 +1,218 @@
+#include "mail/smtp_session.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <string_view>
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+// Longest wait for data before the time-out is checked again.
+constexpr unsigned pollMs = 250;
+
+const char textPartOpener[] = "\r\n--#BOUNDARY#\r\nContent-Type: text/plain; charset=euc-kr\r\n"
+                              "Content-Transfer-Encoding: quoted-printable\r\n\r\n";
+const char closingDelimiter[] = "\r\n--#BOUNDARY#--";
+const char endOfData[] = "\r\n.\r\n";
+
+unsigned long long MillisecondsSince(Clock::time_point start) {
+    return static_cast<unsigned long long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
+std::string AttachmentOpener(const MailAttachment& attachment) {
+    return "\r\n\r\n--#BOUNDARY#\r\nContent-Type: application/octet-stream; name=" + attachment.name +
+           "\r\nContent-Transfer-Encoding: base64\r\nContent-Disposition: attachment; filename=" +
+           attachment.fileName + "\r\n\r\n";
+}
+
+std::string LocalHostName() {
+    char name[100] = {};
+    if (gethostname(name, sizeof name - 1) != 0 || name[0] == '\0')
+        return "localhost";
+    return name;
+}
+
+// A complete reply at the start of the received text: any continuation lines
+// ("250-...") and the line that ends it.
+struct ReplyExtent {
+    size_t lastLineStart = 0;
+    size_t textLength = 0; // the reply without its final line break
+    size_t consumed = 0;   // with it
+};
+
+bool FindReply(std::string_view received, std::string_view terminator, ReplyExtent& extent) {
+    size_t lineStart = 0;
+    for (;;) {
+        size_t lineEnd = received.find(terminator, lineStart);
+        if (lineEnd == std::string_view::npos)
+            return false;
+        bool continued = lineEnd - lineStart >= 4 && received[lineStart + 3] == '-';
+        if (!continued) {
+            extent.lastLineStart = lineStart;
+            extent.textLength = lineEnd;
+            extent.consumed = lineEnd + terminator.size();
+            return true;
+        }
+        lineStart = lineEnd + terminator.size();
+    }
+}
+
+// The three-digit code that begins a reply line; false for a line without one.
+bool ParseReplyCode(std::string_view line, int& code) {
+    if (line.size() < 3)
+        return false;
+    int value = 0;
+    for (size_t i = 0; i < 3; ++i) {
+        if (line[i] < '0' || line[i] > '9')
+            return false;
+        value = value * 10 + (line[i] - '0');
+    }
+    code = value;
+    return true;
+}
+} // namespace
+
+CSmtpSession::~CSmtpSession() {
+    if (connected)
+        Close();
+}
+
+bool CSmtpSession::Open(const std::string& host, int port) {
+    if (!socket.Create())
+        return false;
+    if (!socket.Connect(host, port)) {
+        socket.Close();
+        return false;
+    }
+    connected = 1;
+    if (!ExpectReply(220) || !socket.Send("HELO " + LocalHostName() + "\r\n") || !ExpectReply(250)) {
+        // The answer to QUIT must not hide why the session could not open.
+        std::string reason = lastReply;
+        Close();
+        lastReply = reason;
+        return false;
+    }
+    return true;
+}
+
+bool CSmtpSession::Transmit(const COutgoingMail& message) {
+    if (!SendAddressCommand("MAIL FROM:<", message.from.address) || !ExpectReply(250))
+        return false;
+    for (RecipientKind kind : {RecipientKind::To, RecipientKind::Cc, RecipientKind::Bcc}) {
+        for (int i = 0; i < message.GetRecipientCount(kind); ++i) {
+            if (!AddressRecipient(message.GetRecipient(i, kind).address))
+                return false;
+        }
+    }
+    if (!socket.Send("DATA\r\n") || !ExpectReply(354))
+        return false;
+
+    const std::vector<const MailAttachment*>& attachments = message.GetAttachments();
+    if (!socket.Send(message.BuildHeader()))
+        return false;
+    if (!attachments.empty() && !socket.Send(textPartOpener))
+        return false;
+    if (!socket.Send(message.BuildBodyText()))
+        return false;
+    for (const MailAttachment* attachment : attachments) {
+        if (!socket.Send(AttachmentOpener(*attachment)) || !socket.Send(attachment->encoded))
+            return false;
+    }
+    if (!attachments.empty() && !socket.Send(closingDelimiter))
+        return false;
+    return socket.Send(endOfData) && ExpectReply(250);
+}
+
+bool CSmtpSession::Close() {
+    bool acknowledged = false;
+    if (connected) {
+        acknowledged = socket.Send("QUIT\r\n") && ExpectReply(221);
+        connected = 0;
+    }
+    socket.Close();
+    return acknowledged;
+}
+
+bool CSmtpSession::ExpectReply(int expectedCode) {
+    char buffer[256];
+    std::unique_ptr<char[]> heapBuffer;
+    return ReceiveUntil(buffer, sizeof buffer, "\r\n", expectedCode, heapBuffer, 4096);
+}
+
+bool CSmtpSession::ReceiveUntil(char* buffer, size_t bufferSize, const char* terminator, int expectedCode,
+                                std::unique_ptr<char[]>& heapBuffer, size_t growBy) {
+    char* text = buffer;
+    size_t size = bufferSize;
+    size_t held = 0;
+    // Makes room for `needed` bytes and a NUL; the caller's buffer is never freed here.
+    auto makeRoom = [&](size_t needed) {
+        size_t grownSize = size;
+        while (grownSize < needed + 1)
+            grownSize += growBy;
+        if (grownSize == size)
+            return;
+        std::unique_ptr<char[]> grown(new char[grownSize]);
+        std::memcpy(grown.get(), text, held);
+        heapBuffer = std::move(grown);
+        text = heapBuffer.get();
+        size = grownSize;
+    };
+    auto fail = [&]() {
+        lastReply.assign(text, held);
+        return false;
+    };
+
+    makeRoom(pendingInput.size());
+    std::memcpy(text, pendingInput.data(), pendingInput.size());
+    held = pendingInput.size();
+    pendingInput.clear();
+
+    ReplyExtent reply;
+    Clock::time_point lastBytes = Clock::now();
+    while (!FindReply(std::string_view(text, held), terminator, reply)) {
+        unsigned long long silent = MillisecondsSince(lastBytes);
+        if (silent > timeoutMs || held >= maxReplySize)
+            return fail();
+        bool readable = false;
+        unsigned wait = static_cast<unsigned>(std::min<unsigned long long>(pollMs, timeoutMs - silent + 1));
+        if (!socket.IsReadable(readable, wait))
+            return fail();
+        if (!readable)
+            continue;
+        makeRoom(held + 1);
+        int count = socket.Receive(text + held, size - held - 1);
+        // A closed connection can never complete the reply.
+        if (count <= 0)
+            return fail();
+        held += static_cast<size_t>(count);
+        text[held] = '\0';
+        lastBytes = Clock::now();
+    }
+
+    pendingInput.assign(text + reply.consumed, held - reply.consumed);
+    std::string_view lastLine(text + reply.lastLineStart, reply.textLength - reply.lastLineStart);
+    // A malformed reply keeps the previous code but never counts as expected.
+    if (!ParseReplyCode(lastLine, lastReplyCode) || lastReplyCode != expectedCode) {
+        lastReply.assign(text, reply.textLength);
+        return false;
+    }
+    return true;
+}
+
+bool CSmtpSession::AddressRecipient(const std::string& address) {
+    return SendAddressCommand("RCPT TO: <", address) && ExpectReply(250);
+}
+
+bool CSmtpSession::SendAddressCommand(const char* prefix, const std::string& address) {
+    // A line break would end the command early and let the rest pass as
+    // another command.
+    static const std::string lineEnds("\r\n\0", 3);
+    size_t bad = address.find_first_of(lineEnds);
+    if (bad != std::string::npos) {
+        lastReply = "잘못된 메일 주소입니다: " + address.substr(0, bad);
+        return false;
+    }
+    return socket.Send(prefix + address + ">\r\n");
+}

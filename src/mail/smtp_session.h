@@ -1,0 +1,70 @@
+// The client side of plain SMTP (RFC 5321 without extensions): HELO, one
+// message, QUIT. Every step blocks until the server answers or has been
+// silent for timeoutMs.
+//
+// Operations answer true or false. On a false, GetLastReply holds the
+// server's text that explains it: the refusing reply (its lines joined by CR
+// LF, without the final line break), or what arrived before a time-out or a
+// closed connection; or, for a sender or recipient address with a line break
+// in it, a note that the address was refused unsent. A failed socket write
+// leaves it as it was.
+#pragma once
+
+#include "mail/outgoing_mail.h"
+#include "mail/stream_socket.h"
+
+#include <memory>
+#include <string>
+
+class CSmtpSession {
+  public:
+    CSmtpSession() = default;
+    CSmtpSession(const CSmtpSession&) = delete;
+    CSmtpSession& operator=(const CSmtpSession&) = delete;
+    // Closes the session (QUIT) when it is still connected.
+    virtual ~CSmtpSession();
+
+    // Connects to host (dotted IPv4 address or name) and port, awaits the 220
+    // greeting and says HELO with the local host name. After a failure once
+    // connected it sends QUIT itself; the session is then closed.
+    bool Open(const std::string& host, int port);
+    // MAIL FROM with the sender's bare address, RCPT TO for every To, Cc and
+    // Bcc recipient in this order, DATA, the header block, the body and the
+    // attachments as MIME parts, then the end-of-data mark. Stops at the first
+    // refusal; the connection stays open either way.
+    bool Transmit(const COutgoingMail& message);
+    // Sends QUIT and closes the socket; true only when QUIT was acknowledged
+    // with 221. Nothing is sent when the session is not connected.
+    bool Close();
+    std::string GetLastReply() const { return lastReply; }
+
+    // Reads one reply and compares its code (the code of its last line).
+    virtual bool ExpectReply(int expectedCode);
+
+  protected:
+    // Reads one reply, a line ending in terminator (plus any continuation
+    // lines before it, whose fourth character is "-"). Starts in the caller's
+    // buffer of bufferSize bytes and moves to a heap buffer, growBy bytes
+    // larger each time, kept in heapBuffer for the caller (both sizes > 0).
+    // Fails after timeoutMs without a byte, when the peer closes, on a socket
+    // error or when a reply exceeds maxReplySize. Bytes after the reply are
+    // kept for the next one.
+    virtual bool ReceiveUntil(char* buffer, size_t bufferSize, const char* terminator, int expectedCode,
+                              std::unique_ptr<char[]>& heapBuffer, size_t growBy);
+    // Sends one RCPT TO and expects 250.
+    bool AddressRecipient(const std::string& address);
+
+    static constexpr size_t maxReplySize = 65536;
+
+    CStreamSocket socket;
+    int connected = 0;
+    std::string lastReply;
+    unsigned timeoutMs = 10000; // silence allowed while a reply is awaited
+    int lastReplyCode = 0;
+
+  private:
+    // Sends a command that carries an address; refuses an address that could
+    // end the command line early.
+    bool SendAddressCommand(const char* prefix, const std::string& address);
+    std::string pendingInput; // bytes received after the last reply
+};

@@ -1,0 +1,272 @@
+#include "mail/smtp_session.h"
+
+#include "fixed_clock.h"
+#include "scripted_peer.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+namespace {
+// A session whose reply time-out suits a test run; it also exposes the code
+// of the last reply.
+class CQuickSession : public CSmtpSession {
+  public:
+    explicit CQuickSession(unsigned silenceMs = 2000) { timeoutMs = silenceMs; }
+    int GetLastReplyCode() const { return lastReplyCode; }
+};
+
+std::string Helo() {
+    char name[100] = {};
+    if (gethostname(name, sizeof name - 1) != 0 || name[0] == '\0')
+        return "HELO localhost\r\n";
+    return std::string("HELO ") + name + "\r\n";
+}
+
+long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+const char header[] = "From: 홍길동 <hong@example.com>\r\n"
+                      "To: 김철수 <kim@example.com>,lee@example.com\r\n"
+                      "Cc: cc@example.com\r\n"
+                      "Subject: 안녕하세요\r\n"
+                      "Date: Thu, 05 Jul 2001 14:03:09 +0900\r\n"
+                      "X-Mailer: Tidemark \r\n"
+                      "Reply-To: 홍길동 <hong@example.com>\r\n"
+                      "MIME-Version: 1.0\r\n";
+
+// A mail to two To, one Cc and one Bcc recipient.
+void Compose(COutgoingMail& mail, const std::string& body) {
+    mail.from = {"홍길동", "hong@example.com"};
+    mail.replyTo = mail.from;
+    mail.subject = "안녕하세요";
+    mail.AddRecipients("김철수 <kim@example.com>; lee@example.com", RecipientKind::To);
+    mail.AddRecipients("cc@example.com", RecipientKind::Cc);
+    mail.AddRecipients("Hidden <bcc@example.com>", RecipientKind::Bcc);
+    mail.SetBody(body);
+}
+
+const char envelope[] = "MAIL FROM:<hong@example.com>\r\n"
+                        "RCPT TO: <kim@example.com>\r\n"
+                        "RCPT TO: <lee@example.com>\r\n"
+                        "RCPT TO: <cc@example.com>\r\n"
+                        "RCPT TO: <bcc@example.com>\r\n"
+                        "DATA\r\n";
+} // namespace
+
+TEST(SmtpSession, SendsAPlainMailByteForByte) {
+    CScriptedPeer peer(GreetAndAnswer({"250 ok\r\n", "250 ok\r\n", "250 ok\r\n", "250 ok\r\n", "250 ok\r\n",
+                                       "354 go\r\n", "250 queued\r\n", "221 bye\r\n"}));
+    CFixedClock clock;
+    COutgoingMail mail(clock);
+    Compose(mail, "첫 줄\r\n.\r\n끝");
+    CQuickSession session;
+    ASSERT_TRUE(session.Open("127.0.0.1", peer.GetPort()));
+    EXPECT_TRUE(session.Transmit(mail));
+    EXPECT_TRUE(session.Close());
+    EXPECT_EQ(peer.Received(), Helo() + envelope + header +
+                                   "Content-type: text/plain; charset=euc-kr\r\n\r\n" + "첫 줄\r\n..\r\n끝" +
+                                   "\r\n.\r\n" + "QUIT\r\n");
+    EXPECT_EQ(session.GetLastReply(), "");
+}
+
+TEST(SmtpSession, SendsTheTextPartAndAttachmentsBetweenBoundaries) {
+    CScriptedPeer peer(GreetAndAnswer({"250 ok\r\n", "250 ok\r\n", "250 ok\r\n", "250 ok\r\n", "250 ok\r\n",
+                                       "354 go\r\n", "250 queued\r\n", "221 bye\r\n"}));
+    CFixedClock clock;
+    COutgoingMail mail(clock);
+    Compose(mail, "a=b\r\n.\r\n--#BOUNDARY#--");
+    MailAttachment first, second;
+    first.name = first.fileName = "보고서.doc";
+    first.encoded = "TWFu\r\n";
+    second.name = "n.bin";
+    second.fileName = "f.bin";
+    second.encoded = "\r\n";
+    mail.AddAttachment(&first);
+    mail.AddAttachment(&second);
+    CQuickSession session;
+    ASSERT_TRUE(session.Open("127.0.0.1", peer.GetPort()));
+    EXPECT_TRUE(session.Transmit(mail));
+    EXPECT_TRUE(session.Close());
+    EXPECT_EQ(
+        peer.Received(),
+        Helo() + envelope + header + "Content-type: multipart/mixed; boundary=\"#BOUNDARY#\"\r\n\r\n" +
+            "\r\n--#BOUNDARY#\r\nContent-Type: text/plain; charset=euc-kr\r\n"
+            "Content-Transfer-Encoding: quoted-printable\r\n\r\n" +
+            "a=3Db\r\n=2E\r\n=2D-#BOUNDARY#--" +
+            "\r\n\r\n--#BOUNDARY#\r\nContent-Type: application/octet-stream; name=보고서.doc\r\n"
+            "Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment; "
+            "filename=보고서.doc\r\n\r\n"
+            "TWFu\r\n" +
+            "\r\n\r\n--#BOUNDARY#\r\nContent-Type: application/octet-stream; name=n.bin\r\n"
+            "Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment; filename=f.bin\r\n\r\n"
+            "\r\n" +
+            "\r\n--#BOUNDARY#--" + "\r\n.\r\n" + "QUIT\r\n");
+}
+
+TEST(SmtpSession, AFailedGreetingOrHeloSendsQuitAndFails) {
+    {
+        CScriptedPeer peer({Say("554 no service here\r\n"), AwaitLine(), Say("221 bye\r\n")});
+        CQuickSession session;
+        EXPECT_FALSE(session.Open("127.0.0.1", peer.GetPort()));
+        EXPECT_EQ(session.GetLastReply(), "554 no service here");
+        EXPECT_FALSE(session.Close()); // already closed: nothing more is sent
+        EXPECT_EQ(peer.Received(), "QUIT\r\n");
+    }
+    {
+        CScriptedPeer peer(
+            {Say("220 hi\r\n"), AwaitLine(), Say("501 who are you\r\n"), AwaitLine(), Say("221 bye\r\n")});
+        CQuickSession session;
+        EXPECT_FALSE(session.Open("127.0.0.1", peer.GetPort()));
+        EXPECT_EQ(session.GetLastReply(), "501 who are you");
+        EXPECT_EQ(peer.Received(), Helo() + "QUIT\r\n");
+    }
+}
+
+TEST(SmtpSession, AReplyWithoutACodeIsARefusal) {
+    CScriptedPeer peer(GreetAndAnswer({"250 ok\r\n", "sure thing\r\n25\r\n", "221 bye\r\n"}));
+    COutgoingMail mail;
+    mail.from.address = "me@example.com";
+    mail.AddRecipient({"", "you@example.com"}, RecipientKind::To);
+    CQuickSession session;
+    ASSERT_TRUE(session.Open("127.0.0.1", peer.GetPort()));
+    EXPECT_FALSE(session.Transmit(mail));
+    EXPECT_EQ(session.GetLastReply(), "sure thing");
+    EXPECT_EQ(session.GetLastReplyCode(), 250);
+    EXPECT_FALSE(session.ExpectReply(25));
+    EXPECT_EQ(session.GetLastReply(), "25");
+    EXPECT_TRUE(session.Close());
+}
+
+TEST(SmtpSession, ReadsMultiLineRepliesToTheirLastLine) {
+    // Continuation lines arriving in separate reads, and all in one read.
+    CScriptedPeer peer({Say("220-first\r\n"), Say("220-second\r\n", 150), Say("220 third\r\n", 150),
+                        AwaitLine(), Say("250-peer\r\n250-SIZE 1000\r\n250 HELP\r\n"), AwaitLine(),
+                        Say("550-no such\r\n550 user here\r\n"), AwaitLine(), Say("221 bye\r\n")});
+    CFixedClock clock;
+    COutgoingMail mail(clock);
+    mail.from.address = "me@example.com";
+    CQuickSession session;
+    ASSERT_TRUE(session.Open("127.0.0.1", peer.GetPort()));
+    EXPECT_FALSE(session.Transmit(mail));
+    EXPECT_EQ(session.GetLastReply(), "550-no such\r\n550 user here");
+    EXPECT_TRUE(session.Close());
+    EXPECT_EQ(peer.Received(), Helo() + "MAIL FROM:<me@example.com>\r\nQUIT\r\n");
+}
+
+TEST(SmtpSession, KeepsBytesAfterAReplyForTheNextOne) {
+    CScriptedPeer peer({Say("220 hi\r\n"), AwaitLine(), Say("250 peer\r\n421 going down\r\n"), AwaitLine()});
+    CQuickSession session;
+    ASSERT_TRUE(session.Open("127.0.0.1", peer.GetPort()));
+    EXPECT_FALSE(session.Close());
+    EXPECT_EQ(session.GetLastReply(), "421 going down");
+}
+
+TEST(SmtpSession, GrowsTheBufferForALongReply) {
+    std::string longText = "554 " + std::string(9000, 'x');
+    CScriptedPeer peer({Say("220 " + std::string(300, 'y') + "\r\n"), AwaitLine(),
+                        Say(longText.substr(0, 255)), Say(longText.substr(255) + "\r\n", 50), AwaitLine(),
+                        Say("221 bye\r\n")});
+    CQuickSession session;
+    EXPECT_FALSE(session.Open("127.0.0.1", peer.GetPort()));
+    EXPECT_EQ(session.GetLastReply(), longText);
+}
+
+TEST(SmtpSession, GivesUpOnAnEndlessReply) {
+    std::vector<PeerStep> script;
+    for (int i = 0; i < 200; ++i)
+        script.push_back(Say("220-" + std::string(996, 'z') + "\r\n"));
+    CScriptedPeer peer(script);
+    CQuickSession session;
+    EXPECT_FALSE(session.Open("127.0.0.1", peer.GetPort()));
+    EXPECT_GE(session.GetLastReply().size(), 65536u);
+    EXPECT_LT(session.GetLastReply().size(), 200u * 1000);
+}
+
+TEST(SmtpSession, TheTimeOutCountsFromTheLastBytesReceived) {
+    CScriptedPeer peer(
+        {Say("2"), Say("20 sl", 350), Say("ow\r\n", 350), AwaitLine(), Say("250 partial"), AwaitLine()});
+    CQuickSession session(600);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(session.Open("127.0.0.1", peer.GetPort()));
+    // The greeting took 700 ms in pieces and was accepted; the HELO answer never ended.
+    EXPECT_GE(MillisecondsSince(start), 700 + 600);
+    EXPECT_EQ(session.GetLastReply(), "250 partial");
+    EXPECT_EQ(peer.Received(), Helo() + "QUIT\r\n");
+}
+
+TEST(SmtpSession, APeerThatClosesEndsTheWaitAtOnce) {
+    CScriptedPeer peer({Say("220 par"), Hangup()});
+    CSmtpSession session;
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(session.Open("127.0.0.1", peer.GetPort()));
+    EXPECT_LT(MillisecondsSince(start), 5000);
+    EXPECT_EQ(session.GetLastReply(), "220 par");
+}
+
+TEST(SmtpSession, NoRecipientsGoStraightToData) {
+    CScriptedPeer peer(GreetAndAnswer({"250 ok\r\n", "503 need RCPT\r\n", "221 bye\r\n"}));
+    COutgoingMail mail;
+    mail.from.address = "me@example.com";
+    CQuickSession session;
+    ASSERT_TRUE(session.Open("127.0.0.1", peer.GetPort()));
+    EXPECT_FALSE(session.Transmit(mail));
+    EXPECT_EQ(session.GetLastReply(), "503 need RCPT");
+    EXPECT_TRUE(session.Close());
+    EXPECT_EQ(peer.Received(), Helo() + "MAIL FROM:<me@example.com>\r\nDATA\r\nQUIT\r\n");
+}
+
+TEST(SmtpSession, TheFirstRefusedRecipientStopsTheMail) {
+    CScriptedPeer peer(
+        GreetAndAnswer({"250 ok\r\n", "250 ok\r\n", "250 ok\r\n", "550 no cc\r\n", "221 bye\r\n"}));
+    COutgoingMail mail;
+    Compose(mail, "body");
+    {
+        CQuickSession session;
+        ASSERT_TRUE(session.Open("127.0.0.1", peer.GetPort()));
+        EXPECT_FALSE(session.Transmit(mail));
+        EXPECT_EQ(session.GetLastReply(), "550 no cc");
+    } // the destructor says QUIT
+    EXPECT_EQ(peer.Received(), Helo() + "MAIL FROM:<hong@example.com>\r\n"
+                                        "RCPT TO: <kim@example.com>\r\n"
+                                        "RCPT TO: <lee@example.com>\r\n"
+                                        "RCPT TO: <cc@example.com>\r\n"
+                                        "QUIT\r\n");
+}
+
+TEST(SmtpSession, AnAddressWithALineBreakIsNeverSent) {
+    CScriptedPeer peer(GreetAndAnswer({"250 ok\r\n", "221 bye\r\n"}));
+    COutgoingMail mail;
+    mail.from.address = "me@example.com";
+    mail.AddRecipient({"", "victim@example.com>\r\nRCPT TO: <other@example.com"}, RecipientKind::To);
+    CQuickSession session;
+    ASSERT_TRUE(session.Open("127.0.0.1", peer.GetPort()));
+    EXPECT_FALSE(session.Transmit(mail));
+    EXPECT_EQ(session.GetLastReply(), "잘못된 메일 주소입니다: victim@example.com>");
+    EXPECT_TRUE(session.Close());
+    EXPECT_EQ(peer.Received(), Helo() + "MAIL FROM:<me@example.com>\r\nQUIT\r\n");
+}
+
+TEST(SmtpSession, ResolvesAHostNameAndFailsWithoutAServer) {
+    {
+        CScriptedPeer peer(
+            {Say("220 hi\r\n"), AwaitLine(), Say("250 peer\r\n"), AwaitLine(), Say("221 bye\r\n")});
+        CQuickSession session;
+        EXPECT_TRUE(session.Open("localhost", peer.GetPort()));
+        EXPECT_TRUE(session.Close());
+    }
+    int freePort;
+    {
+        CScriptedPeer idle({Hangup()});
+        freePort = idle.GetPort();
+        CStreamSocket poke; // let the idle peer finish
+        ASSERT_TRUE(poke.Create());
+        ASSERT_TRUE(poke.Connect("127.0.0.1", freePort));
+    }
+    CQuickSession session;
+    EXPECT_FALSE(session.Open("127.0.0.1", freePort));
+    EXPECT_FALSE(session.Close());
+}

@@ -1,0 +1,42 @@
+#!/bin/bash
+# Starts or stops the test SMTP sink (smtp_sink.py) that stores its messages
+# and its port in DIRECTORY.
+#   smtp_sink.sh start DIRECTORY
+#   smtp_sink.sh stop DIRECTORY
+set -euo pipefail
+action=$1
+dir=$2
+here=$(cd "$(dirname "$0")" && pwd)
+
+stop() {
+    if [ -f "$dir/pid" ]; then
+        kill "$(cat "$dir/pid")" 2>/dev/null || true
+        rm -f "$dir/pid"
+    fi
+}
+
+case "$action" in
+start)
+    stop
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    # Detached, with no inherited output, so that ctest does not wait for it.
+    setsid /usr/bin/python3 "$here/smtp_sink.py" "$dir" >"$dir/sink.log" 2>&1 </dev/null &
+    echo $! >"$dir/pid"
+    for _ in $(seq 100); do
+        [ -s "$dir/port" ] && exit 0
+        sleep 0.1
+    done
+    echo "SMTP sink did not start:" >&2
+    cat "$dir/sink.log" >&2
+    stop
+    exit 1
+    ;;
+stop)
+    stop
+    ;;
+*)
+    echo "usage: $0 start|stop DIRECTORY" >&2
+    exit 2
+    ;;
+esac
