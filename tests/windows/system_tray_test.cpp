@@ -15,6 +15,8 @@ namespace {
 constexpr UINT callbackMessage = 0x800A;
 constexpr UINT trayIconId = IDR_TRAY_MENU;
 constexpr UINT missingIconResource = 999;
+constexpr UINT checkingIcons[] = {161, 162};
+constexpr UINT newMailIcon = 163;
 
 class CTestApplication : public CApplication {
   public:
@@ -370,9 +372,11 @@ TEST_F(SystemTrayTest, RightClickShowsTheOwnersUpdatedMenuWithTheDefaultItemAndP
 
 TEST_F(SystemTrayTest, AnimationShowsTheSecondFrameFirstCyclesAndStopRestoresTheIcon) {
     ASSERT_TRUE(CreateTray());
-    HICON shown = SystemIcon(IDI_APPLICATION), first = SystemIcon(IDI_WARNING),
-          second = SystemIcon(IDI_ERROR);
-    ASSERT_TRUE(tray.SetAnimationIcons({first, second}));
+    HICON shown = tray.GetTrayIcon();
+    HICON first = tray.LoadIconResource(checkingIcons[0]), second = tray.LoadIconResource(checkingIcons[1]);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    ASSERT_TRUE(tray.SetAnimationIcons(checkingIcons[0], checkingIcons[1]));
     ASSERT_TRUE(tray.StartIconAnimation(300, -1));
 
     std::vector<HICON> seen;
@@ -391,6 +395,11 @@ TEST_F(SystemTrayTest, AnimationShowsTheSecondFrameFirstCyclesAndStopRestoresThe
     EXPECT_EQ(LastShellData().hIcon, shown);
     EXPECT_FALSE(tray.StopIconAnimation());
     EXPECT_FALSE(PumpUntil([&] { return tray.GetTrayIcon() != shown; }, 700));
+
+    // The caller sets the final icon after stopping.
+    ASSERT_TRUE(tray.SetTrayIconResource(newMailIcon));
+    EXPECT_EQ(tray.GetTrayIcon(), tray.LoadIconResource(newMailIcon));
+    EXPECT_NE(tray.GetTrayIcon(), nullptr);
 }
 
 TEST_F(SystemTrayTest, RestartingTheAnimationStillRestoresTheIconFromBeforeIt) {
