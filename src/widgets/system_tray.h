@@ -94,8 +94,8 @@ class CSystemTray : public CWindow {
     bool SetDefaultMenuItem(UINT item, bool byPosition);
 
     // The shell's callback for the icon: `wParam` is the icon id, the low word
-    // of `lParam` the mouse message. Returns 1 when the message was for this
-    // icon and the menu could be loaded, 0 otherwise.
+    // of `lParam` the mouse message. Returns 0 when the message is for another
+    // icon, there is no main window or the tray menu cannot be loaded; else 1.
     virtual LRESULT HandleTrayMessage(WPARAM wParam, LPARAM lParam);
 
   protected:

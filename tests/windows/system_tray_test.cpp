@@ -81,6 +81,9 @@ class CRecordingTray : public CSystemTray {
     bool shellAcceptsAdd = true;
     bool shellAcceptsModify = true;
 
+    // The base destructor would reach the real shell: remove while still recording.
+    ~CRecordingTray() override { RemoveTrayIcon(); }
+
   protected:
     bool NotifyShell(DWORD message, const NOTIFYICONDATAA& data) override {
         calls.push_back({message, data});
