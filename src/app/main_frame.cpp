@@ -9,6 +9,9 @@
 namespace {
 
 constexpr UINT_PTR checkTimerId = 0;
+constexpr UINT trayCallbackMessage = 32778;
+constexpr UINT iconIdle = 160;
+constexpr UINT iconPaused = 164;
 
 // The maker's web pages.
 const char homePage[] = "http://tidemark.harrowby.example/";
@@ -27,7 +30,16 @@ CMainFrame::~CMainFrame() = default;
 int CMainFrame::OnCreate() {
     programStartTime = CCalendarTime::Now();
     LoadSettings(CApplication::Get()->Profile(), settings);
-    ArmCheckTimer();
+    if (!trayIcon.CreateTrayIcon(nullptr, trayCallbackMessage, "Tidemark - 메일이 없습니다",
+                                 trayIcon.LoadIconResource(iconIdle), IDR_TRAY_MENU))
+        return -1; // the program does not run without its icon
+    if (settings.MailCheckPause == 1)
+        SetTrayState(iconPaused, "Tidemark - 자동 체크 기능 멈춤");
+    trayIcon.SetDefaultMenuItem(settings.DefaultItem, true);
+    if (settings.StartCheck != 1 || settings.MailCheckPause != 0)
+        ArmCheckTimer();
+    else
+        StartMailCheck();
     return 0;
 }
 
@@ -58,11 +70,11 @@ void CMainFrame::StartMailCheck() {}
 
 void CMainFrame::TogglePause() {
     if (settings.MailCheckPause == 0) {
-        SetTrayState(164, "Tidemark - 자동 체크 기능 멈춤");
+        SetTrayState(iconPaused, "Tidemark - 자동 체크 기능 멈춤");
         settings.MailCheckPause = 1;
         KillTimer(handle, checkTimerId);
     } else {
-        SetTrayState(160, "Tidemark");
+        SetTrayState(iconIdle, "Tidemark");
         settings.MailCheckPause = 0;
         ArmCheckTimer();
     }
@@ -70,10 +82,13 @@ void CMainFrame::TogglePause() {
 
 void CMainFrame::ShowPostmanWindow() {}
 
-void CMainFrame::SetTrayState(int, const std::string&) {}
+void CMainFrame::SetTrayState(int iconId, const std::string& tooltip) {
+    trayIcon.SetTrayIconResource(iconId);
+    trayIcon.SetTrayTooltip(tooltip);
+}
 
 void CMainFrame::ShowNoNewMailState() {
-    SetTrayState(160, "Tidemark - 새로 도착한 메일이 없습니다");
+    SetTrayState(iconIdle, "Tidemark - 새로 도착한 메일이 없습니다");
 }
 
 bool CMainFrame::OnCommand(int id, int, HWND) {

@@ -8,6 +8,7 @@
 #include "framework/calendar_time.h"
 #include "framework/frame_window.h"
 #include "mail/mail_header.h"
+#include "widgets/system_tray.h"
 
 #include <atomic>
 #include <string>
@@ -55,4 +56,5 @@ class CMainFrame : public CFrameWindow {
 
   private:
     Settings settings;
+    CSystemTray trayIcon;
 };
