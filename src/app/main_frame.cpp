@@ -2,6 +2,7 @@
 
 #include "app/checker_app.h"
 #include "framework/application.h"
+#include "postman/postman_dlg.h"
 #include "resource.h"
 
 #include <shellapi.h>
@@ -10,7 +11,9 @@ namespace {
 constexpr UINT_PTR checkTimerId = 0;
 } // namespace
 
-CMainFrame::CMainFrame() = default;
+CMainFrame::CMainFrame() {
+    postmanWindow = std::make_unique<CPostmanDlg>(*this);
+}
 
 CMainFrame::~CMainFrame() = default;
 
@@ -46,7 +49,11 @@ void CMainFrame::OnTimer(UINT_PTR id) {
 
 void CMainFrame::StartMailCheck() {}
 
-void CMainFrame::ShowPostmanWindow() {}
+void CMainFrame::ShowPostmanWindow() {
+    // With a program password set, the password prompt decides here whether
+    // the window is shown.
+    postmanWindow->ShowNormal();
+}
 
 void CMainFrame::SetTrayState(int, const std::string&) {}
 

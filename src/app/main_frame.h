@@ -10,8 +10,11 @@
 #include "mail/mail_header.h"
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
+
+class CPostmanDlg;
 
 class CMainFrame : public CFrameWindow {
   public:
@@ -19,6 +22,7 @@ class CMainFrame : public CFrameWindow {
     ~CMainFrame() override;
 
     Settings& GetSettings() { return settings; }
+    CPostmanDlg& GetPostmanWindow() { return *postmanWindow; }
 
     // Starts a check, or asks the running one to stop.
     void StartMailCheck();
@@ -53,4 +57,5 @@ class CMainFrame : public CFrameWindow {
 
   private:
     Settings settings;
+    std::unique_ptr<CPostmanDlg> postmanWindow;
 };

@@ -9,7 +9,7 @@
 
 namespace {
 
-const COLORREF sentinel = RGB(0, 255, 0);
+const COLORREF unpainted = RGB(0, 255, 0); // the canvas colour of RenderOwnerDrawn
 
 bool IsIconAlive(HICON icon) {
     ICONINFO info = {};
@@ -39,20 +39,9 @@ class IconButtonTest : public testing::Test {
     std::vector<COLORREF> Render(HWND button, UINT state = 0) {
         RECT client;
         GetClientRect(button, &client);
-        CTestCanvas canvas(client.right, client.bottom, sentinel);
-        DRAWITEMSTRUCT item = {ODT_BUTTON,
-                               static_cast<UINT>(GetDlgCtrlID(button)),
-                               0,
-                               ODA_DRAWENTIRE,
-                               state,
-                               button,
-                               canvas.GetDC(),
-                               client,
-                               0};
-        EXPECT_TRUE(SendMessageA(host.GetHandle(), WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item)));
         width = client.right;
         height = client.bottom;
-        return canvas.Pixels();
+        return RenderOwnerDrawn(button, state);
     }
 
     COLORREF At(const std::vector<COLORREF>& pixels, int x, int y) const { return pixels[y * width + x]; }
@@ -107,7 +96,7 @@ TEST_F(IconButtonTest, RestingButtonIsFlatWithItsNormalIconCentred) {
     HWND largeWindow = MakeButton(large, 2, {50, 0, 110, 50});
 
     std::vector<COLORREF> resting = Render(smallWindow);
-    EXPECT_EQ(std::count(resting.begin(), resting.end(), sentinel), 0) << "the whole item is painted";
+    EXPECT_EQ(std::count(resting.begin(), resting.end(), unpainted), 0) << "the whole item is painted";
     for (int i = 0; i < 40; ++i) {
         EXPECT_EQ(At(resting, i, 0), face);
         EXPECT_EQ(At(resting, 0, i), face);

@@ -1,5 +1,7 @@
 #include "window_test_support.h"
 
+#include <commctrl.h>
+
 RECT ControlRect(HWND dialog, int id) {
     RECT rect = {};
     GetWindowRect(GetDlgItem(dialog, id), &rect);
@@ -8,9 +10,11 @@ RECT ControlRect(HWND dialog, int id) {
 }
 
 RECT PixelsOf(HWND dialog, DialogUnits units) {
-    RECT rect = {units.left, units.top, units.left + units.width, units.top + units.height};
-    MapDialogRect(dialog, &rect);
-    return rect;
+    // Position and size are converted separately, as the dialog manager does.
+    RECT converted = {units.left, units.top, units.width, units.height};
+    MapDialogRect(dialog, &converted);
+    return {converted.left, converted.top, converted.left + converted.right,
+            converted.top + converted.bottom};
 }
 
 std::string WindowText(HWND window) {
@@ -58,6 +62,54 @@ std::vector<COLORREF> CTestCanvas::Pixels() const {
         for (int x = 0; x < width; ++x)
             pixels.push_back(Pixel(x, y));
     return pixels;
+}
+
+std::vector<COLORREF> RenderOwnerDrawn(HWND control, UINT state) {
+    RECT client;
+    GetClientRect(control, &client);
+    CTestCanvas canvas(client.right, client.bottom, RGB(0, 255, 0));
+    DRAWITEMSTRUCT item = {ODT_BUTTON,
+                           static_cast<UINT>(GetDlgCtrlID(control)),
+                           0,
+                           ODA_DRAWENTIRE,
+                           state,
+                           control,
+                           canvas.GetDC(),
+                           client,
+                           0};
+    SendMessageA(GetParent(control), WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item));
+    return canvas.Pixels();
+}
+
+namespace {
+struct ToolTipSearch {
+    HWND owner;
+    HWND tool;
+    std::string text;
+};
+
+BOOL CALLBACK FindToolTipText(HWND window, LPARAM parameter) {
+    auto& search = *reinterpret_cast<ToolTipSearch*>(parameter);
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (lstrcmpiA(className, TOOLTIPS_CLASSA) != 0)
+        return TRUE;
+    char text[256] = "";
+    TOOLINFOA tool = {};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = search.owner;
+    tool.uId = reinterpret_cast<UINT_PTR>(search.tool);
+    tool.lpszText = text;
+    SendMessageA(window, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+    search.text = text;
+    return search.text.empty();
+}
+} // namespace
+
+std::string ToolTipText(HWND owner, HWND tool) {
+    ToolTipSearch search = {owner, tool, ""};
+    EnumThreadWindows(GetCurrentThreadId(), FindToolTipText, reinterpret_cast<LPARAM>(&search));
+    return search.text;
 }
 
 std::vector<COLORREF> BitmapPixels(HBITMAP bitmap) {

@@ -46,6 +46,14 @@ class CTestCanvas {
     HGDIOBJ previous;
 };
 
+// What an owner-drawn control draws, in its client size and row by row,
+// when its parent gets WM_DRAWITEM with `state` (ODS_ bits).
+std::vector<COLORREF> RenderOwnerDrawn(HWND control, UINT state = 0);
+
+// The tool-tip text that a tool-tip window holds for `tool` of `owner`, from
+// any tool-tip window of this thread.
+std::string ToolTipText(HWND owner, HWND tool);
+
 // The pixels of a bitmap, row by row.
 std::vector<COLORREF> BitmapPixels(HBITMAP bitmap);
 
