@@ -114,6 +114,13 @@ bool CPostmanDlg::OnCommand(int id, int code, HWND) {
 void CPostmanDlg::ShowNormal() {
     ShowWindow(handle, SW_SHOWNORMAL);
     SetForegroundWindow(handle);
+    FocusCurrentPage();
+}
+
+void CPostmanDlg::FocusCurrentPage() {
+    // The page passes the focus on to its first control; the picture
+    // buttons at the top keep no focus frame that way.
+    SetFocus(tabCtrl.GetPage(tabCtrl.GetCurrentTab()));
 }
 
 void CPostmanDlg::SetStatusText(const std::string& text) {
@@ -124,8 +131,7 @@ void CPostmanDlg::ToggleAlwaysOnTop() {
     int state = alwaysOnTop != 1 ? 1 : 0;
     SetAlwaysOnTop(state);
     frame.GetSettings().AlwaysTop = state;
-    // Off the toggle, so it shows no focus frame.
-    SetFocus(tabCtrl.GetPage(tabCtrl.GetCurrentTab()));
+    FocusCurrentPage();
 }
 
 void CPostmanDlg::SetAlwaysOnTop(int state) {

@@ -52,6 +52,7 @@ class CPostmanDlg : public CDialog {
     // Topmost or not, with the toggle's check state and picture to match.
     void SetAlwaysOnTop(int state);
     void Hide();
+    void FocusCurrentPage();
     void OnPaint();
     void DrawPictureStrip(HDC dc) const;
     void BeginDrag(POINT point);

@@ -174,6 +174,8 @@ TEST_F(PostmanTest, HidingAndShowingAgainKeepsTheTabAndTheRows) {
     EXPECT_TRUE(IsWindowVisible(Window()));
     EXPECT_FALSE(IsIconic(Window()));
     EXPECT_EQ(frame.GetPostmanWindow().GetTabCtrl().GetCurrentTab(), 1);
+    HWND focus = GetFocus();
+    EXPECT_TRUE(focus == QuickMailPage() || IsChild(QuickMailPage(), focus)) << "the shown page has the focus";
     EXPECT_EQ(page.GetRowCount(), 2);
     EXPECT_EQ(SendDlgItemMessageA(MailboxPage(), IDC_MAIL_LIST, LVM_GETITEMCOUNT, 0, 0), 2);
     ShowWindow(Window(), SW_HIDE);
