@@ -110,13 +110,6 @@ TEST_F(PostmanTest, ControlsSitWhereTheDialogUnitsPutThem) {
     EXPECT_EQ(WindowText(GetDlgItem(window, IDC_ALWAYS_TOP)), "CHECK_ALWAYS_TOP");
 }
 
-TEST_F(PostmanTest, StatusLineShowsWhatItIsGiven) {
-    frame.GetPostmanWindow().SetStatusText("회사 메일 체크 중...");
-    EXPECT_EQ(WindowText(GetDlgItem(Window(), IDC_STATUS_TEXT)), "회사 메일 체크 중...");
-    frame.GetPostmanWindow().SetStatusText("");
-    EXPECT_EQ(WindowText(GetDlgItem(Window(), IDC_STATUS_TEXT)), "");
-}
-
 TEST_F(PostmanTest, EnterAndEscapeCloseNeitherTheWindowNorItsPages) {
     for (HWND window : {Window(), MailboxPage(), QuickMailPage()})
         for (WPARAM command : {IDOK, IDCANCEL})
@@ -175,7 +168,8 @@ TEST_F(PostmanTest, HidingAndShowingAgainKeepsTheTabAndTheRows) {
     EXPECT_FALSE(IsIconic(Window()));
     EXPECT_EQ(frame.GetPostmanWindow().GetTabCtrl().GetCurrentTab(), 1);
     HWND focus = GetFocus();
-    EXPECT_TRUE(focus == QuickMailPage() || IsChild(QuickMailPage(), focus)) << "the shown page has the focus";
+    EXPECT_TRUE(focus == QuickMailPage() || IsChild(QuickMailPage(), focus))
+        << "the shown page has the focus";
     EXPECT_EQ(page.GetRowCount(), 2);
     EXPECT_EQ(SendDlgItemMessageA(MailboxPage(), IDC_MAIL_LIST, LVM_GETITEMCOUNT, 0, 0), 2);
     ShowWindow(Window(), SW_HIDE);
@@ -225,18 +219,13 @@ TEST_F(PostmanTest, HasTheMailboxAndQuickMailTabsWithTheirImages) {
     EXPECT_EQ(width, 12);
 }
 
-TEST_F(PostmanTest, PagesAreChildrenOfTheTabsAtTheSmallFontOrigin) {
-    EXPECT_EQ(GetParent(MailboxPage()), Tabs());
-    EXPECT_EQ(GetParent(QuickMailPage()), Tabs());
-    POINT mailbox = PositionIn(Tabs(), MailboxPage());
-    POINT quickMail = PositionIn(Tabs(), QuickMailPage());
-    EXPECT_EQ(mailbox.x, 2);
-    EXPECT_EQ(mailbox.y, 22);
-    EXPECT_EQ(quickMail.x, 2);
-    EXPECT_EQ(quickMail.y, 22);
-}
-
-TEST_F(PostmanTest, OnlyTheFirstPageShowsAfterBothAreAdded) {
+TEST_F(PostmanTest, PagesSitInTheTabsAtTheSmallFontOriginAndOnlyTheMailboxShows) {
+    for (HWND page : {MailboxPage(), QuickMailPage()}) {
+        EXPECT_EQ(GetParent(page), Tabs());
+        POINT origin = PositionIn(Tabs(), page);
+        EXPECT_EQ(origin.x, 2);
+        EXPECT_EQ(origin.y, 22);
+    }
     EXPECT_EQ(frame.GetPostmanWindow().GetTabCtrl().GetCurrentTab(), 0);
     EXPECT_TRUE(IsShown(MailboxPage()));
     EXPECT_FALSE(IsShown(QuickMailPage()));
