@@ -55,9 +55,9 @@ LRESULT CALLBACK CWindow::SubclassProc(HWND, UINT message, WPARAM wParam, LPARAM
 }
 
 bool CWindow::ReflectToControl(UINT message, LPARAM lParam, LRESULT& result) {
-    HWND control = nullptr;
     if (!lParam)
         return false;
+    HWND control = nullptr;
     if (message == WM_NOTIFY)
         control = reinterpret_cast<NMHDR*>(lParam)->hwndFrom;
     else if (message == WM_DRAWITEM)
