@@ -2,6 +2,7 @@
 
 #include "app/checker_app.h"
 #include "framework/application.h"
+#include "postman/postman_dlg.h"
 #include "resource.h"
 
 #include <shellapi.h>
@@ -23,7 +24,9 @@ void OpenWebPage(const char* url) { ShellExecuteA(nullptr, "open", url, nullptr,
 
 } // namespace
 
-CMainFrame::CMainFrame() = default;
+CMainFrame::CMainFrame() {
+    postmanWindow = std::make_unique<CPostmanDlg>(*this);
+}
 
 CMainFrame::~CMainFrame() = default;
 
@@ -80,7 +83,11 @@ void CMainFrame::TogglePause() {
     }
 }
 
-void CMainFrame::ShowPostmanWindow() {}
+void CMainFrame::ShowPostmanWindow() {
+    // With a program password set, the password prompt decides here whether
+    // the window is shown.
+    postmanWindow->ShowNormal();
+}
 
 void CMainFrame::SetTrayState(int iconId, const std::string& tooltip) {
     trayIcon.SetTrayIconResource(iconId);

@@ -11,8 +11,11 @@
 #include "widgets/system_tray.h"
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
+
+class CPostmanDlg;
 
 class CMainFrame : public CFrameWindow {
   public:
@@ -20,6 +23,7 @@ class CMainFrame : public CFrameWindow {
     ~CMainFrame() override;
 
     Settings& GetSettings() { return settings; }
+    CPostmanDlg& GetPostmanWindow() { return *postmanWindow; }
 
     // Starts a check, or asks the running one to stop.
     void StartMailCheck();
@@ -57,4 +61,5 @@ class CMainFrame : public CFrameWindow {
   private:
     Settings settings;
     CSystemTray trayIcon;
+    std::unique_ptr<CPostmanDlg> postmanWindow;
 };

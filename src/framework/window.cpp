@@ -2,6 +2,8 @@
 
 #include "framework/message_box.h"
 
+#include <commctrl.h>
+
 #include <exception>
 #include <vector>
 
@@ -27,9 +29,41 @@ void CWindow::Attach(HWND window) {
 }
 
 void CWindow::Detach() {
-    if (handle)
+    if (handle) {
         RemovePropA(handle, objectProperty);
+        if (subclassed)
+            RemoveWindowSubclass(handle, SubclassProc, 0);
+    }
+    subclassed = false;
     handle = nullptr;
+}
+
+bool CWindow::Subclass(HWND window) {
+    if (!window || handle || FromHandle(window))
+        return false;
+    OnSubclassing(window);
+    if (!SetWindowSubclass(window, SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this)))
+        return false;
+    subclassed = true;
+    Attach(window);
+    return true;
+}
+
+LRESULT CALLBACK CWindow::SubclassProc(HWND, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                       DWORD_PTR object) {
+    return reinterpret_cast<CWindow*>(object)->Dispatch(message, wParam, lParam);
+}
+
+bool CWindow::ReflectToControl(UINT message, LPARAM lParam, LRESULT& result) {
+    if (!lParam)
+        return false;
+    HWND control = nullptr;
+    if (message == WM_NOTIFY)
+        control = reinterpret_cast<NMHDR*>(lParam)->hwndFrom;
+    else if (message == WM_DRAWITEM)
+        control = reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem;
+    CWindow* object = FromHandle(control);
+    return object && object != this && object->OnReflectedMessage(message, lParam, result);
 }
 
 std::string CWindow::GetItemText(int id) const {
@@ -47,6 +81,9 @@ void CWindow::SetItemText(int id, const std::string& text) const {
 }
 
 LRESULT CWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT reflected = 0;
+    if (ReflectToControl(message, lParam, reflected))
+        return reflected;
     switch (message) {
     case WM_COMMAND:
         if (OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)))
@@ -63,6 +100,8 @@ LRESULT CWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CWindow::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (subclassed)
+        return DefSubclassProc(handle, message, wParam, lParam);
     return DefWindowProcA(handle, message, wParam, lParam);
 }
 

@@ -22,6 +22,12 @@ class CWindow {
     std::string GetItemText(int id) const;
     void SetItemText(int id, const std::string& text) const;
 
+    // Binds this object to an existing window, typically a dialog control:
+    // its messages then pass through WindowProc, and what that leaves goes to
+    // the window's own procedure. The binding ends when the window is
+    // destroyed or the object goes. False when `window` is null or bound.
+    bool Subclass(HWND window);
+
     // The object behind a window made by this framework, or null.
     static CWindow* FromHandle(HWND window);
 
@@ -37,6 +43,15 @@ class CWindow {
     virtual bool OnCommand(int /*id*/, int /*code*/, HWND /*control*/) { return false; }
     // Returns true when handled; `result` is what the window procedure returns.
     virtual bool OnNotify(NMHDR* /*header*/, LRESULT& /*result*/) { return false; }
+    // WM_NOTIFY or WM_DRAWITEM that this control sent to its parent, handed
+    // back to it first. Returns true when handled; `result` is what the
+    // parent's window procedure returns.
+    virtual bool OnReflectedMessage(UINT /*message*/, LPARAM /*lParam*/, LRESULT& /*result*/) {
+        return false;
+    }
+    // Just before Subclass binds this object to `window`; a control class may
+    // adjust the window's style here.
+    virtual void OnSubclassing(HWND /*window*/) {}
     // After the window is gone (WM_NCDESTROY); the object may delete itself here.
     virtual void OnFinalDestroy(HWND /*window*/) {}
 
@@ -50,6 +65,14 @@ class CWindow {
 
     // Runs WindowProc, keeping exceptions from crossing into the system.
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+
+  private:
+    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR object);
+    // Gives a control's WM_NOTIFY or WM_DRAWITEM to the control's own object.
+    bool ReflectToControl(UINT message, LPARAM lParam, LRESULT& result);
+
+    bool subclassed = false;
 };
 
 // Registers a window class that dispatches to CWindow objects. Returns its name.

@@ -1,0 +1,167 @@
+#include "postman/mailbox_page.h"
+
+#include "app/main_frame.h"
+#include "framework/application.h"
+#include "resource.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr int buttonIconSize = 32;
+
+struct ListColumn {
+    UINT title;
+    int smallFontWidth;
+    int largeFontWidth;
+};
+
+const ListColumn listColumns[] = {
+    {IDS_COLUMN_SERVER, 75, 80},
+    {IDS_COLUMN_SENDER, 110, 110},
+    {IDS_COLUMN_SUBJECT, 148, 190},
+};
+
+// The time of day as the last-check label shows it: "오전 12:05", "오후 3:07".
+std::string ClockTimeText(CCalendarTime time) {
+    LocalTimeFields fields;
+    if (!time.GetLocalFields(fields))
+        return "";
+    int hour = fields.hour % 12 == 0 ? 12 : fields.hour % 12;
+    char text[32];
+    std::snprintf(text, sizeof text, "%s %d:%02d", fields.hour < 12 ? "오전" : "오후", hour, fields.minute);
+    return text;
+}
+
+} // namespace
+
+CMailboxPage::CMailboxPage(CMainFrame& frame, bool smallFontScreen)
+    : CTabPage(IDD_MAILBOX_PAGE), frame(frame), smallFontScreen(smallFontScreen) {}
+
+HWND CMailboxPage::List() const {
+    return GetItem(IDC_MAIL_LIST);
+}
+
+bool CMailboxPage::OnInitDialog() {
+    InsertColumns();
+    SendMessageA(List(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+
+    checkButton.Subclass(GetItem(IDC_CHECK_BUTTON));
+    viewButton.Subclass(GetItem(IDC_VIEW_BUTTON));
+    deleteButton.Subclass(GetItem(IDC_DELETE_BUTTON));
+    viewButton.SetIcons(IDI_VIEW_HOT, IDI_VIEW, buttonIconSize, buttonIconSize);
+    deleteButton.SetIcons(IDI_DELETE_HOT, IDI_DELETE, buttonIconSize, buttonIconSize);
+
+    CreateToolTips();
+    SetToolTip(checkButton, IDS_CHECK_MAIL, true);
+    SetToolTip(viewButton, IDS_VIEW_MAIL, true);
+    SetToolTip(deleteButton, IDS_DELETE_MAIL, true);
+    UpdateCheckButton();
+    return CTabPage::OnInitDialog();
+}
+
+void CMailboxPage::InsertColumns() {
+    int index = 0;
+    for (const ListColumn& column : listColumns) {
+        std::string title = LoadResourceString(column.title);
+        LVCOLUMNA item = {};
+        item.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        item.fmt = LVCFMT_LEFT;
+        item.cx = smallFontScreen ? column.smallFontWidth : column.largeFontWidth;
+        item.pszText = const_cast<char*>(title.c_str());
+        item.iSubItem = index;
+        SendMessageA(List(), LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&item));
+        ++index;
+    }
+}
+
+void CMailboxPage::CreateToolTips() {
+    // No owner: under Wine an owned pop-up keeps its owner from becoming
+    // topmost, which would break the postman window's always-on-top toggle.
+    // The page destroys them itself.
+    toolTips = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+}
+
+void CMailboxPage::SetToolTip(const CIconButton& button, UINT textId, bool add) {
+    if (!toolTips)
+        return;
+    std::string text = LoadResourceString(textId);
+    TOOLINFOA tool = {};
+    tool.cbSize = sizeof tool;
+    // The tool tips watch the button's own messages, so nothing has to relay them.
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = handle;
+    tool.uId = reinterpret_cast<UINT_PTR>(button.GetHandle());
+    tool.lpszText = const_cast<char*>(text.c_str());
+    SendMessageA(toolTips, add ? TTM_ADDTOOLA : TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+LRESULT CMailboxPage::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY && toolTips) {
+        DestroyWindow(toolTips);
+        toolTips = nullptr;
+    }
+    return CTabPage::WindowProc(message, wParam, lParam);
+}
+
+bool CMailboxPage::OnCommand(int id, int code, HWND) {
+    switch (id) {
+    case IDC_CHECK_BUTTON:
+        if (code == BN_CLICKED)
+            frame.StartMailCheck();
+        return true;
+    }
+    return false;
+}
+
+void CMailboxPage::AddRow(const std::string& serverName, const std::string& sender,
+                          const std::string& subject, int row) {
+    HWND list = List();
+    int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = std::clamp(row, 0, count);
+    item.pszText = const_cast<char*>(serverName.c_str());
+    int inserted = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    if (inserted < 0)
+        return;
+    ++rowCount;
+
+    const std::string* columns[] = {&sender, &subject};
+    for (int column = 1; column <= 2; ++column) {
+        LVITEMA text = {};
+        text.iSubItem = column;
+        text.pszText = const_cast<char*>(columns[column - 1]->c_str());
+        SendMessageA(list, LVM_SETITEMTEXTA, inserted, reinterpret_cast<LPARAM>(&text));
+    }
+    SendMessageA(list, LVM_SCROLL, 1, 100);
+}
+
+void CMailboxPage::ClearRows() {
+    rowCount = 0;
+    SendMessageA(List(), LVM_DELETEALLITEMS, 0, 0);
+}
+
+void CMailboxPage::UpdateCheckButton() {
+    bool running = frame.checkRunning == 1;
+    if (running)
+        checkButton.SetIcons(IDI_STOP_HOT, IDI_STOP, buttonIconSize, buttonIconSize);
+    else
+        checkButton.SetIcons(IDI_CHECK_HOT, IDI_CHECK, buttonIconSize, buttonIconSize);
+    SetToolTip(checkButton, running ? IDS_STOP_CHECK : IDS_CHECK_MAIL, false);
+}
+
+void CMailboxPage::ShowLastCheck(CCalendarTime checkTime) {
+    SetItemText(IDC_LAST_CHECK, LoadResourceString(IDS_LAST_CHECK) + ClockTimeText(checkTime));
+}
+
+void CMailboxPage::ShowArrivedCount() {
+    char count[16];
+    std::snprintf(count, sizeof count, "%3d", frame.listedMailCount);
+    SetItemText(IDC_ARRIVED_COUNT, LoadResourceString(IDS_ARRIVED_COUNT) + count);
+}

@@ -1,0 +1,77 @@
+// The postman window ("우체부 아저씨"): a caption-less pop-up that the user
+// drags by its body, with a status line, the mailbox and quick-mail tabs, an
+// always-on-top toggle, a hide button and a picture strip along its top.
+//
+// The main frame creates it once, hidden, and shows it any number of times;
+// hiding never destroys it, so the list rows and the current tab survive.
+// A drag keeps the window inside the desktop work area and makes it cling to
+// an edge that it comes within 10 pixels of.
+#pragma once
+
+#include "framework/dialog.h"
+#include "postman/page_tab_ctrl.h"
+#include "postman/screen_font.h"
+
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+
+class CMainFrame;
+class CMailboxPage;
+class CQuickMailPage;
+
+class CPostmanDlg : public CDialog {
+  public:
+    // Creates the window at once: modeless, with no owner, hidden. The
+    // layout follows `smallFontScreen`.
+    explicit CPostmanDlg(CMainFrame& frame, bool smallFontScreen = IsSmallFontScreen());
+    ~CPostmanDlg() override;
+
+    // Shows the window in its normal state and makes it the active window.
+    void ShowNormal();
+    // The status line at the top (control 1078).
+    void SetStatusText(const std::string& text);
+
+    CPageTabCtrl& GetTabCtrl() { return tabCtrl; }
+    CMailboxPage& GetMailboxPage() { return *mailboxPage; }
+    CQuickMailPage& GetQuickMailPage() { return *quickMailPage; }
+
+  protected:
+    bool OnInitDialog() override;
+    void DoDataExchange(CDataExchange& dx) override;
+    bool OnCommand(int id, int code, HWND control) override;
+    // Enter and Esc neither close nor destroy the window.
+    void OnOK() override {}
+    void OnCancel() override {}
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  private:
+    void CreatePages();
+    void ToggleAlwaysOnTop();
+    // Topmost or not, with the toggle's check state and picture to match.
+    void SetAlwaysOnTop(int state);
+    void Hide();
+    void FocusCurrentPage();
+    void OnPaint();
+    void DrawPictureStrip(HDC dc) const;
+    void BeginDrag(POINT point);
+    void Drag(POINT point);
+    void EndDrag();
+
+    CMainFrame& frame;
+    const bool smallFontScreen;
+    CPageTabCtrl tabCtrl;
+    int alwaysOnTop = 0;
+    std::unique_ptr<CMailboxPage> mailboxPage;
+    std::unique_ptr<CQuickMailPage> quickMailPage;
+    HIMAGELIST tabImages = nullptr;
+    HWND adControl = nullptr;
+    RECT workArea = {};
+    short dragStartX = 0;
+    short dragStartY = 0;
+    int dragging = 0;
+    HBITMAP hideBitmap = nullptr;
+    HBITMAP toggleBitmap = nullptr;
+    HICON windowIcon = nullptr;
+};

@@ -1,0 +1,307 @@
+#include "postman/postman_dlg.h"
+
+#include "app/main_frame.h"
+#include "postman/mailbox_page.h"
+#include "postman/quick_mail_page.h"
+#include "resource.h"
+#include "window_test_support.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+const COLORREF unpainted = RGB(0, 255, 0);
+
+// The postman window as the main frame makes it (hidden, small screen font
+// under the test desktop).
+class PostmanTest : public testing::Test {
+  protected:
+    void TearDown() override { ReleaseCapture(); }
+
+    HWND Window() { return frame.GetPostmanWindow().GetHandle(); }
+    HWND Tabs() { return GetDlgItem(Window(), IDC_PAGE_TABS); }
+    HWND MailboxPage() { return frame.GetPostmanWindow().GetMailboxPage().GetHandle(); }
+    HWND QuickMailPage() { return frame.GetPostmanWindow().GetQuickMailPage().GetHandle(); }
+    bool IsShown(HWND window) { return HasStyle(window, WS_VISIBLE); }
+
+    void Click(int id) { SendMessageA(GetDlgItem(Window(), id), BM_CLICK, 0, 0); }
+
+    CMainFrame frame;
+};
+
+std::string TabText(HWND tabs, int index) {
+    char text[64] = "";
+    TCITEMA item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(tabs, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+int TabImage(HWND tabs, int index) {
+    TCITEMA item = {};
+    item.mask = TCIF_IMAGE;
+    SendMessageA(tabs, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item));
+    return item.iImage;
+}
+
+POINT PositionIn(HWND parent, HWND child) {
+    RECT rect;
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return {rect.left, rect.top};
+}
+
+std::vector<COLORREF> LoadedBitmapPixels(int id) {
+    HBITMAP bitmap = static_cast<HBITMAP>(
+        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0));
+    std::vector<COLORREF> pixels = BitmapPixels(bitmap);
+    DeleteObject(bitmap);
+    return pixels;
+}
+
+std::vector<COLORREF> ToggleBitmapPixels(HWND window) {
+    auto bitmap =
+        reinterpret_cast<HBITMAP>(SendDlgItemMessageA(window, IDC_ALWAYS_TOP, BM_GETIMAGE, IMAGE_BITMAP, 0));
+    return BitmapPixels(bitmap);
+}
+
+bool IsTopmost(HWND window) {
+    return (GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+} // namespace
+
+TEST_F(PostmanTest, IsAHiddenCaptionlessPopupWithoutOwner) {
+    ASSERT_NE(Window(), nullptr);
+    EXPECT_FALSE(IsWindowVisible(Window()));
+    EXPECT_EQ(GetWindow(Window(), GW_OWNER), nullptr);
+    EXPECT_TRUE(HasStyle(Window(), WS_POPUP | WS_CLIPCHILDREN));
+    EXPECT_FALSE(HasStyle(Window(), WS_CAPTION));
+    EXPECT_EQ(WindowText(Window()), "Tidemark");
+    EXPECT_NE(SendMessageA(Window(), WM_GETICON, ICON_SMALL, 0), 0);
+}
+
+TEST_F(PostmanTest, ControlsSitWhereTheDialogUnitsPutThem) {
+    HWND window = Window();
+    RECT client;
+    GetClientRect(window, &client);
+    RECT size = PixelsOf(window, {0, 0, 205, 181});
+    EXPECT_EQ(client.right, size.right);
+    EXPECT_EQ(client.bottom, size.bottom);
+
+    const struct {
+        int id;
+        DialogUnits units;
+    } controls[] = {
+        {IDC_STATUS_TEXT, {121, 14, 83, 13}}, {IDC_PAGE_TABS, {0, 14, 204, 133}},
+        {IDC_AD_HOST, {1, 148, 203, 32}},     {IDC_ALWAYS_TOP, {184, 0, 10, 12}},
+        {IDC_HIDE, {194, 0, 10, 12}},
+    };
+    for (const auto& control : controls) {
+        RECT expected = PixelsOf(window, control.units);
+        RECT actual = ControlRect(window, control.id);
+        EXPECT_TRUE(EqualRect(&expected, &actual)) << "control " << control.id;
+    }
+    EXPECT_TRUE(HasStyle(GetDlgItem(window, IDC_STATUS_TEXT), SS_CENTER));
+    EXPECT_TRUE(HasStyle(GetDlgItem(window, IDC_ALWAYS_TOP), BS_AUTOCHECKBOX | BS_PUSHLIKE | BS_BITMAP));
+    EXPECT_EQ(WindowText(GetDlgItem(window, IDC_ALWAYS_TOP)), "CHECK_ALWAYS_TOP");
+}
+
+TEST_F(PostmanTest, EnterAndEscapeCloseNeitherTheWindowNorItsPages) {
+    for (HWND window : {Window(), MailboxPage(), QuickMailPage()})
+        for (WPARAM command : {IDOK, IDCANCEL})
+            SendMessageA(window, WM_COMMAND, command, 0);
+    EXPECT_TRUE(IsWindow(Window()));
+    EXPECT_TRUE(IsWindow(MailboxPage()));
+    EXPECT_TRUE(IsWindow(QuickMailPage()));
+    EXPECT_TRUE(IsShown(MailboxPage()));
+}
+
+TEST_F(PostmanTest, AlwaysOnTopToggleFlipsTopmostAndTheStoredSetting) {
+    std::vector<COLORREF> off = LoadedBitmapPixels(IDB_TOP_OFF);
+    std::vector<COLORREF> on = LoadedBitmapPixels(IDB_TOP_ON);
+    ASSERT_FALSE(off.empty());
+    ASSERT_NE(off, on);
+    EXPECT_EQ(ToggleBitmapPixels(Window()), off);
+
+    Click(IDC_ALWAYS_TOP);
+    EXPECT_TRUE(IsTopmost(Window()));
+    EXPECT_EQ(frame.GetSettings().AlwaysTop, 1);
+    EXPECT_EQ(SendDlgItemMessageA(Window(), IDC_ALWAYS_TOP, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(ToggleBitmapPixels(Window()), on);
+
+    Click(IDC_ALWAYS_TOP);
+    EXPECT_FALSE(IsTopmost(Window()));
+    EXPECT_EQ(frame.GetSettings().AlwaysTop, 0);
+    EXPECT_EQ(SendDlgItemMessageA(Window(), IDC_ALWAYS_TOP, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(ToggleBitmapPixels(Window()), off);
+}
+
+TEST_F(PostmanTest, StoredAlwaysTopTakesEffectWhenTheWindowIsFirstDrawn) {
+    frame.GetSettings().AlwaysTop = 1;
+    EXPECT_FALSE(IsTopmost(Window())) << "the window is made before the settings are read";
+    frame.ShowPostmanWindow();
+    UpdateWindow(Window());
+    EXPECT_TRUE(IsTopmost(Window()));
+    EXPECT_EQ(SendDlgItemMessageA(Window(), IDC_ALWAYS_TOP, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(ToggleBitmapPixels(Window()), LoadedBitmapPixels(IDB_TOP_ON));
+    ShowWindow(Window(), SW_HIDE);
+}
+
+TEST_F(PostmanTest, HidingAndShowingAgainKeepsTheTabAndTheRows) {
+    CMailboxPage& page = frame.GetPostmanWindow().GetMailboxPage();
+    page.AddRow("회사 메일", "홍길동", "회의 자료", 0);
+    page.AddRow("회사 메일", "kim@example.com", "주말 약속", 1);
+    frame.ShowPostmanWindow();
+    EXPECT_TRUE(IsWindowVisible(Window()));
+    frame.GetPostmanWindow().GetTabCtrl().SelectTab(1);
+
+    Click(IDC_HIDE);
+    EXPECT_FALSE(IsWindowVisible(Window()));
+    EXPECT_TRUE(IsWindow(Window()));
+
+    frame.ShowPostmanWindow();
+    EXPECT_TRUE(IsWindowVisible(Window()));
+    EXPECT_FALSE(IsIconic(Window()));
+    EXPECT_EQ(frame.GetPostmanWindow().GetTabCtrl().GetCurrentTab(), 1);
+    HWND focus = GetFocus();
+    EXPECT_TRUE(focus == QuickMailPage() || IsChild(QuickMailPage(), focus))
+        << "the shown page has the focus";
+    EXPECT_EQ(page.GetRowCount(), 2);
+    EXPECT_EQ(SendDlgItemMessageA(MailboxPage(), IDC_MAIL_LIST, LVM_GETITEMCOUNT, 0, 0), 2);
+    ShowWindow(Window(), SW_HIDE);
+}
+
+TEST_F(PostmanTest, PictureStripIsDrawnAtItsOwnSizeOnSmallFontScreens) {
+    CPostmanDlg postman(frame, true);
+    CTestCanvas canvas(400, 40, unpainted);
+    SendMessageA(postman.GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.GetDC()), PRF_CLIENT);
+    std::vector<COLORREF> strip = LoadedBitmapPixels(IDB_PICTURE_STRIP);
+    ASSERT_EQ(strip.size(), 320u * 17u);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 400; ++x) {
+            COLORREF expected = x < 320 && y < 17 ? strip[y * 320 + x] : unpainted;
+            ASSERT_EQ(canvas.Pixel(x, y), expected) << x << "," << y;
+        }
+}
+
+TEST_F(PostmanTest, LargeFontScreensGetLowerPagesAndAWiderStrip) {
+    CPostmanDlg postman(frame, false);
+    POINT origin =
+        PositionIn(GetDlgItem(postman.GetHandle(), IDC_PAGE_TABS), postman.GetMailboxPage().GetHandle());
+    EXPECT_EQ(origin.x, 4);
+    EXPECT_EQ(origin.y, 26);
+
+    CTestCanvas canvas(400, 40, unpainted);
+    SendMessageA(postman.GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.GetDC()), PRF_CLIENT);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 400; ++x)
+            ASSERT_EQ(canvas.Pixel(x, y) == unpainted, x >= 366 || y >= 22) << x << "," << y;
+}
+
+TEST_F(PostmanTest, HasTheMailboxAndQuickMailTabsWithTheirImages) {
+    HWND tabs = Tabs();
+    EXPECT_TRUE(HasStyle(tabs, TCS_BUTTONS | TCS_RAGGEDRIGHT));
+    ASSERT_EQ(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(TabText(tabs, 0), "우 편 함");
+    EXPECT_EQ(TabText(tabs, 0), "\xbf\xec \xc6\xed \xc7\xd4") << "code page 949 bytes";
+    EXPECT_EQ(TabText(tabs, 1), "빠른 메일");
+    EXPECT_EQ(TabImage(tabs, 0), 0);
+    EXPECT_EQ(TabImage(tabs, 1), 1);
+    auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(tabs, TCM_GETIMAGELIST, 0, 0));
+    ASSERT_NE(images, nullptr);
+    EXPECT_EQ(ImageList_GetImageCount(images), 2);
+    int width = 0, height = 0;
+    ImageList_GetIconSize(images, &width, &height);
+    EXPECT_EQ(width, 12);
+}
+
+TEST_F(PostmanTest, PagesSitInTheTabsAtTheSmallFontOriginAndOnlyTheMailboxShows) {
+    for (HWND page : {MailboxPage(), QuickMailPage()}) {
+        EXPECT_EQ(GetParent(page), Tabs());
+        POINT origin = PositionIn(Tabs(), page);
+        EXPECT_EQ(origin.x, 2);
+        EXPECT_EQ(origin.y, 22);
+    }
+    EXPECT_EQ(frame.GetPostmanWindow().GetTabCtrl().GetCurrentTab(), 0);
+    EXPECT_TRUE(IsShown(MailboxPage()));
+    EXPECT_FALSE(IsShown(QuickMailPage()));
+}
+
+namespace {
+
+// Drags the window by its body: the left button goes down at client point
+// (10, 12) while the window is at (300, 200).
+class PostmanDragTest : public PostmanTest {
+  protected:
+    void SetUp() override {
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+        SetWindowPos(Window(), nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT rect;
+        GetWindowRect(Window(), &rect);
+        width = rect.right - rect.left;
+        height = rect.bottom - rect.top;
+        SendMessageA(Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(grabX, grabY));
+    }
+
+    // Moves the pointer so that, unsnapped, the window's corner would go to
+    // (left, top); answers where the corner went.
+    POINT DragCornerTo(int left, int top) {
+        POINT pointer = {left + grabX, top + grabY};
+        ScreenToClient(Window(), &pointer);
+        SendMessageA(Window(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(pointer.x, pointer.y));
+        RECT rect;
+        GetWindowRect(Window(), &rect);
+        EXPECT_EQ(rect.right - rect.left, width);
+        EXPECT_EQ(rect.bottom - rect.top, height);
+        return {rect.left, rect.top};
+    }
+
+    const int grabX = 10;
+    const int grabY = 12;
+    RECT workArea = {};
+    int width = 0;
+    int height = 0;
+};
+
+} // namespace
+
+TEST_F(PostmanDragTest, TheWindowFollowsThePointerUntilTheButtonIsReleased) {
+    EXPECT_EQ(GetCapture(), Window());
+    POINT corner = DragCornerTo(400, 300);
+    EXPECT_EQ(corner.x, 400);
+    EXPECT_EQ(corner.y, 300);
+
+    SendMessageA(Window(), WM_LBUTTONUP, 0, MAKELPARAM(grabX, grabY));
+    EXPECT_NE(GetCapture(), Window());
+    corner = DragCornerTo(500, 350);
+    EXPECT_EQ(corner.x, 400);
+    EXPECT_EQ(corner.y, 300);
+}
+
+TEST_F(PostmanDragTest, WithinTenPixelsOfTheRightOrBottomEdgeItClingsToIt) {
+    int rightmost = workArea.right - width;
+    int lowest = workArea.bottom - height;
+    EXPECT_EQ(DragCornerTo(rightmost - 10, 300).x, rightmost - 10) << "ten pixels away stays free";
+    EXPECT_EQ(DragCornerTo(rightmost - 9, 300).x, rightmost);
+    EXPECT_EQ(DragCornerTo(rightmost + 50, 300).x, rightmost) << "and it cannot be dragged further";
+
+    EXPECT_EQ(DragCornerTo(400, lowest - 10).y, lowest - 10);
+    EXPECT_EQ(DragCornerTo(400, lowest - 9).y, lowest);
+    EXPECT_EQ(DragCornerTo(400, lowest + 80).y, lowest);
+}
+
+TEST_F(PostmanDragTest, WithinTenPixelsOfTheLeftOrTopEdgeItClingsToIt) {
+    POINT corner = DragCornerTo(workArea.left + 10, workArea.top + 10);
+    EXPECT_EQ(corner.x, workArea.left + 10);
+    EXPECT_EQ(corner.y, workArea.top + 10);
+    corner = DragCornerTo(workArea.left + 9, workArea.top + 9);
+    EXPECT_EQ(corner.x, workArea.left);
+    EXPECT_EQ(corner.y, workArea.top);
+    corner = DragCornerTo(workArea.left - 200, workArea.top - 150);
+    EXPECT_EQ(corner.x, workArea.left);
+    EXPECT_EQ(corner.y, workArea.top);
+}

@@ -1,0 +1,64 @@
+// Helpers for tests that look at real windows: control positions in dialog
+// units, pictures rendered into memory, and a plain framework window to host
+// controls.
+#pragma once
+
+#include "framework/window.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Left, top, width and height, as dialog resources give them.
+struct DialogUnits {
+    int left, top, width, height;
+};
+
+// The position of control `id` in `dialog`'s client area, in pixels.
+RECT ControlRect(HWND dialog, int id);
+// `units` converted to pixels with the dialog's own font.
+RECT PixelsOf(HWND dialog, DialogUnits units);
+
+std::string WindowText(HWND window);
+bool HasStyle(HWND window, LONG_PTR style);
+
+// A 32-bit memory bitmap to draw into, filled with one colour first.
+class CTestCanvas {
+  public:
+    CTestCanvas(int width, int height, COLORREF fill);
+    ~CTestCanvas();
+    CTestCanvas(const CTestCanvas&) = delete;
+    CTestCanvas& operator=(const CTestCanvas&) = delete;
+
+    HDC GetDC() const { return dc; }
+    int Width() const { return width; }
+    int Height() const { return height; }
+    COLORREF Pixel(int x, int y) const;
+    // Every pixel, row by row.
+    std::vector<COLORREF> Pixels() const;
+
+  private:
+    int width;
+    int height;
+    HDC dc;
+    HBITMAP bitmap;
+    HGDIOBJ previous;
+};
+
+// What an owner-drawn control draws, in its client size and row by row,
+// when its parent gets WM_DRAWITEM with `state` (ODS_ bits).
+std::vector<COLORREF> RenderOwnerDrawn(HWND control, UINT state = 0);
+
+// The tool-tip text that a tool-tip window holds for `tool` of `owner`, from
+// any tool-tip window of this thread.
+std::string ToolTipText(HWND owner, HWND tool);
+
+// The pixels of a bitmap, row by row.
+std::vector<COLORREF> BitmapPixels(HBITMAP bitmap);
+
+// A hidden top-level framework window, as parent for controls and pages.
+class CTestHost : public CWindow {
+  public:
+    CTestHost();
+};
