@@ -10,11 +10,11 @@ namespace {
 
 constexpr std::int64_t secondsPerDay = 86400;
 
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+constexpr std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
 
 // Days from 1970-01-01 to the given proleptic Gregorian date (H. Hinnant's
 // days_from_civil); exact for any year an int can hold.
-std::int64_t DaysFromCivil(std::int64_t y, int m, int d) {
+constexpr std::int64_t DaysFromCivil(std::int64_t y, int m, int d) {
     y -= m <= 2;
     const std::int64_t era = FloorDiv(y, 400);
     const std::int64_t yoe = y - era * 400;
@@ -35,11 +35,11 @@ void CivilFromDays(std::int64_t z, LocalTimeFields& f) {
     f.year = static_cast<int>(yoe + era * 400 + (f.month <= 2));
 }
 
-const std::int64_t firstLocalSecond = 0;                                   // 1970-01-01 00:00:00
-const std::int64_t endLocalSecond = DaysFromCivil(10000, 1, 1) * secondsPerDay; // 10000-01-01 00:00:00
+constexpr std::int64_t firstLocalSecond = 0;                                       // 1970-01-01 00:00:00
+constexpr std::int64_t endLocalSecond = DaysFromCivil(10000, 1, 1) * secondsPerDay; // 10000-01-01 00:00:00
 // The last UTC second whose local time may still lie in the year 9999
 // (zones reach at most 14 hours east or 12 west; a day covers both).
-const std::int64_t lastValidSecond = endLocalSecond + secondsPerDay;
+constexpr std::int64_t lastValidSecond = endLocalSecond + secondsPerDay;
 
 #ifdef _WIN32
 constexpr std::uint64_t fileTimeOf1970 = 116444736000000000ULL; // 100 ns units since 1601

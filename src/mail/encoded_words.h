@@ -1,0 +1,28 @@
+// Decoding of MIME encoded words ("=?charset?B?base64?=", "=?charset?Q?=XX=XX?=")
+// in the To, Cc, From and Subject header texts. The charset is not examined:
+// the decoded bytes are taken as text in the system code page (949), so
+// EUC-KR and code page 949 words show as written.
+#pragma once
+
+#include <string>
+
+// Decodes one encoded word per pass, left to right, as long as the text holds
+// "=?" and one of "?B?", "?b?", "?Q?", "?q?":
+//  - the text is trimmed; the base64 form is chosen when "?B?" (else "?b?")
+//    occurs anywhere, else the quoted form for "?Q?" (else "?q?"); the data
+//    runs from that marker to the first "?=" after it;
+//  - the result is the text before the first "=?", the decoded bytes, and
+//    the text after that "?=" (without a "?=", the text from its second byte);
+//  - base64 groups of four map A-Z a-z 0-9 + / to 0-63 and anything else
+//    (padding too) to 0; quoted groups are "=" and two upper-case hex digits
+//    (any other digit counts as 0);
+//  - "\(" and "\)" become "(" and ")", other bytes below 32 are dropped, and
+//    the result is trimmed.
+// A text without an encoded word comes back trimmed and otherwise unchanged.
+// Passes stop as soon as one does not make the text shorter (markers that
+// form no word could otherwise make it grow for ever), after 256 passes, and
+// once the passes have examined 64 MB.
+std::string DecodeHeaderText(const std::string& text);
+
+// Removes blanks, tabs, CR, LF, VT and FF from both ends.
+std::string TrimWhiteSpace(const std::string& text);

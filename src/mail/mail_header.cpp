@@ -1,0 +1,182 @@
+#include "mail/mail_header.h"
+
+#include "mail/encoded_words.h"
+#include "mail/mail_date.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+const char* const errorRowSender = "[에러]";
+
+namespace {
+
+// Header lines are trimmed of blanks, tabs, CR and LF.
+bool IsLineBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::string TrimLine(const std::string& text, bool left = true, bool right = true) {
+    size_t first = 0, last = text.size();
+    while (left && first < last && IsLineBlank(text[first]))
+        ++first;
+    while (right && last > first && IsLineBlank(text[last - 1]))
+        --last;
+    return text.substr(first, last - first);
+}
+
+std::string ToLower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+std::string ToUpper(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+// A header key matches at the very start of the line as written, in lower
+// case or in upper case ("Subject: ", "subject: ", "SUBJECT: ").
+class CHeaderKey {
+public:
+    explicit CHeaderKey(const std::string& key) : spellings{key, ToLower(key), ToUpper(key)} {}
+    bool StartsLine(const std::string& line) const {
+        for (const std::string& s : spellings)
+            if (line.compare(0, s.size(), s) == 0)
+                return true;
+        return false;
+    }
+    size_t Length() const { return spellings[0].size(); }
+
+private:
+    std::string spellings[3];
+};
+
+// Reads a file line by line (LF ends a line; the CR before it stays in the
+// line for the trimming to remove).
+class CLineReader {
+public:
+    explicit CLineReader(std::FILE* file) : file(file), block(1 << 14) {}
+    // False at the end of the file with nothing read.
+    bool ReadLine(std::string& line) {
+        line.clear();
+        for (;;) {
+            if (position == filled) {
+                filled = std::fread(block.data(), 1, block.size(), file);
+                position = 0;
+                if (filled == 0)
+                    return !line.empty();
+            }
+            const char* start = block.data() + position;
+            const void* lf = std::memchr(start, '\n', filled - position);
+            if (lf) {
+                const size_t length = static_cast<const char*>(lf) - start;
+                line.append(start, length);
+                position += length + 1;
+                return true;
+            }
+            line.append(start, filled - position);
+            position = filled;
+        }
+    }
+
+private:
+    std::FILE* file;
+    std::vector<char> block;
+    size_t position = 0, filled = 0;
+};
+
+} // namespace
+
+void SplitSender(const std::string& text, std::string& name, std::string& address) {
+    name.clear();
+    address.clear();
+    const size_t lt = text.rfind('<');
+    const size_t paren = text.rfind('(');
+    // The text after `open` up to, not including, the last character.
+    auto inside = [&text](size_t open) {
+        return open + 2 <= text.size() ? text.substr(open + 1, text.size() - open - 2) : std::string();
+    };
+    if (lt != std::string::npos && text.find('>') != std::string::npos) {
+        address = inside(lt);
+        if (!text.empty() && text[0] == '"') {
+            const size_t close = text.find('"', 1);
+            if (close != std::string::npos)
+                name = text.substr(1, close - 1);
+        } else {
+            name = text.substr(0, lt);
+        }
+    } else if (paren != std::string::npos && text.find(')') != std::string::npos) {
+        address = text.substr(0, paren);
+        name = inside(paren);
+    } else {
+        address = text;
+    }
+    name = TrimLine(name, false, true);
+}
+
+bool ExtractHeaderFields(const std::string& path, FetchedPart part, HeaderFields& fields, std::string& errorText) {
+    static const CHeaderKey toKey("To: "), ccKey("Cc: "), fromKey("From: "), subjectKey("Subject: "),
+        dateKey("Date: "), receivedKey("Received: ");
+
+    fields.to.clear();
+    fields.cc.clear();
+    fields.senderName.clear();
+    fields.senderAddress.clear();
+    fields.subject.clear();
+    fields.dateText.clear();
+    fields.storeFile.clear();
+    bool dateConverted = false, inReceived = false;
+
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        errorText = "임시 파일을 열 수 없습니다!";
+        return false;
+    }
+    CLineReader reader(file);
+    std::string line;
+    for (;;) {
+        reader.ReadLine(line); // at the end of the file the line is empty
+        line = TrimLine(line);
+        if (line.find('\r') != std::string::npos)
+            line.pop_back();
+        if (line.find('\n') != std::string::npos)
+            line.pop_back();
+        line = TrimLine(line);
+        if (line.empty())
+            break; // the empty line that ends the header
+
+        if (toKey.StartsLine(line) && fields.to.empty()) {
+            fields.to = DecodeHeaderText(line.substr(toKey.Length()));
+        } else if (ccKey.StartsLine(line) && fields.cc.empty()) {
+            fields.cc = DecodeHeaderText(line.substr(ccKey.Length()));
+        } else if (fromKey.StartsLine(line) && fields.senderAddress.empty()) {
+            SplitSender(DecodeHeaderText(line.substr(fromKey.Length())), fields.senderName, fields.senderAddress);
+        } else if (subjectKey.StartsLine(line) && fields.subject.empty()) {
+            fields.subject = DecodeHeaderText(line.substr(subjectKey.Length()));
+        } else if (fields.dateText.empty()) {
+            // A date candidate: the Date line, or a Received header (all its
+            // continuation lines) until one names a month.
+            const int month = FindMonth(line);
+            if (!(dateKey.StartsLine(line) && month != -1)) {
+                if (!receivedKey.StartsLine(line) && !inReceived)
+                    continue;
+                inReceived = true;
+                if (month == -1)
+                    continue;
+            }
+            // month - 3 is the start of a two-digit day ("24 Jul 2001").
+            const std::string date = TrimLine(line.substr(month >= 3 ? month - 3 : 0), true, false);
+            dateConverted = ConvertMailDate(date, fields.mailTime, fields.dateText);
+            if (!dateConverted)
+                errorText = "날짜 변환 에러입니다!";
+            inReceived = false;
+        }
+    }
+    std::fclose(file);
+
+    fields.storeFile = StoreFetchedMail(path, fields.mailTime, part);
+    return !fields.to.empty() && !fields.senderAddress.empty() && !fields.dateText.empty() && dateConverted;
+}

@@ -1,0 +1,268 @@
+#include "mail/pop3_session.h"
+
+#include "mail/mail_date.h"
+#include "mail/mail_store.h"
+#include "mail/pop3_reply.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+const char* const connectFailedText = "POP3 서버에 연결할 수 없습니다.";
+const char* const timedOutText = "POP3 서버가 응답하지 않습니다.";
+const char* const closedText = "POP3 서버가 연결을 끊었습니다.";
+const char* const readErrorText = "소켓으로 부터 읽는 중 에러가 발생했습니다.";
+const char* const tooLargeText = "메일이 너무 커서 받을 수 없습니다.";
+const char* const tempFileText = "임시 파일 생성 에러!";
+
+bool StartsWithNoCase(const std::string& text, const char* prefix) {
+    const size_t length = std::strlen(prefix);
+    if (text.size() < length)
+        return false;
+    for (size_t i = 0; i < length; ++i) {
+        char c = text[i];
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        if (c != prefix[i])
+            return false;
+    }
+    return true;
+}
+
+struct FileCloser {
+    std::FILE*& file;
+    ~FileCloser() {
+        if (file)
+            std::fclose(file);
+        file = nullptr;
+    }
+};
+
+} // namespace
+
+CPop3Session::CPop3Session() {
+    socketCreated = socket.Create();
+    if (!socketCreated) {
+#ifdef _WIN32
+        MessageBoxA(nullptr, "소켓을 생성 할 수 없습니다!", "치명적 오류", MB_OK | MB_TOPMOST);
+#endif
+    }
+}
+
+CPop3Session::~CPop3Session() = default;
+
+bool CPop3Session::Login(const std::string& host, const std::string& user, const std::string& password, int port) {
+    bool connected = false;
+    if (socketCreated) {
+        for (int attempt = 0; attempt < retryCount && !connected; ++attempt) {
+            // A socket whose connect failed cannot connect again: take a new one.
+            if (attempt > 0 && !socket.Create())
+                break;
+            connected = socket.Connect(host, port, timeoutMs);
+        }
+    }
+    if (!connected) {
+        errorText = connectFailedText;
+        return false;
+    }
+    pending.clear();
+    ReadReply(ReplyKind::Greeting); // a "-ERR" greeting only leaves its text
+    if (!socket.IsOpen())
+        return false; // no greeting within the time-out
+    SendCommand("USER " + user + "\r\n");
+    if (!ReadReply(ReplyKind::User))
+        return false;
+    SendCommand("PASS " + password + "\r\n");
+    return ReadReply(ReplyKind::Pass);
+}
+
+bool CPop3Session::Stat() {
+    SendCommand("STAT \r\n");
+    return ReadReply(ReplyKind::Stat);
+}
+
+bool CPop3Session::Top(int number, int lines) {
+    return Fetch(ReplyKind::Top, "TOP " + std::to_string(number) + " " + std::to_string(lines) + "\r\n");
+}
+
+bool CPop3Session::Retrieve(int number) { return Fetch(ReplyKind::Retr, "RETR " + std::to_string(number) + "\r\n"); }
+
+bool CPop3Session::Delete(int number) {
+    SendCommand("DELE " + std::to_string(number) + "\r\n");
+    return ReadReply(ReplyKind::Dele);
+}
+
+bool CPop3Session::Quit() {
+    SendCommand("QUIT \r\n");
+    if (!ReadReply(ReplyKind::Quit))
+        return false; // refused: the connection stays open until destruction
+    socket.Close();
+    return true;
+}
+
+bool CPop3Session::ConvertDate(const std::string& text) {
+    if (ConvertMailDate(text, header.mailTime, header.dateText))
+        return true;
+    errorText = "날짜 변환 에러입니다!";
+    return false;
+}
+
+bool CPop3Session::ParseHeaders(const std::string& fileName, FetchedPart part) {
+    return ExtractHeaderFields(fileName, part, header, errorText);
+}
+
+bool CPop3Session::SendCommand(const std::string& line) { return socket.Send(line); }
+
+bool CPop3Session::Fetch(ReplyKind kind, const std::string& command) {
+    for (int attempt = 0; attempt < retryCount; ++attempt) {
+        SendCommand(command);
+        if (ReadReply(kind) && !header.senderAddress.empty())
+            return true;
+        if (!socket.IsOpen())
+            break; // the connection is gone: another try cannot succeed
+    }
+    return false;
+}
+
+bool CPop3Session::ReadReply(ReplyKind kind) {
+    return kind == ReplyKind::Top || kind == ReplyKind::Retr ? ReadMessage(kind) : ReadStatusLine(kind);
+}
+
+int CPop3Session::ReceiveChunk(char* buffer, int size) {
+    if (!pending.empty()) {
+        const int n = pending.size() < static_cast<size_t>(size) ? static_cast<int>(pending.size()) : size;
+        std::memcpy(buffer, pending.data(), static_cast<size_t>(n));
+        pending.erase(0, static_cast<size_t>(n));
+        return n;
+    }
+    return socket.Receive(buffer, static_cast<size_t>(size), timeoutMs);
+}
+
+void CPop3Session::DropConnection(const char* reason) {
+    errorText = reason;
+    socket.Close();
+    pending.clear();
+}
+
+bool CPop3Session::ReadStatusLine(ReplyKind kind) {
+    // The reply line up to its LF, however it is split; a read that fails or
+    // finds the connection closed ends it with what has come.
+    std::vector<char> buffer(replyBufferSize);
+    std::string line;
+    for (;;) {
+        const size_t lf = pending.find('\n');
+        if (lf != std::string::npos) {
+            line = pending.substr(0, lf + 1);
+            pending.erase(0, lf + 1);
+            break;
+        }
+        if (pending.size() >= static_cast<size_t>(replyBufferSize)) {
+            line.swap(pending);
+            break;
+        }
+        const int n = socket.Receive(buffer.data(), buffer.size(), timeoutMs);
+        if (n <= 0) {
+            if (socket.TimedOut()) {
+                DropConnection(timedOutText);
+                return false;
+            }
+            line.swap(pending);
+            break;
+        }
+        pending.append(buffer.data(), static_cast<size_t>(n));
+    }
+    line.resize(std::strlen(line.c_str())); // the reply is read as text: it ends at a zero byte
+
+    if (StartsWithNoCase(line, "-ERR")) {
+        switch (kind) {
+        case ReplyKind::Greeting:
+            errorText = "연결 확인을 실패했습니다.";
+            break;
+        case ReplyKind::User:
+            errorText = "사용자 ID가 없습니다.";
+            break;
+        case ReplyKind::Pass:
+            errorText = "사용자 패스워드가 잘못 입력되었습니다.";
+            break;
+        case ReplyKind::Quit:
+            errorText = "POP3 서버 연결을 실패했습니다.";
+            break;
+        case ReplyKind::Dele:
+            errorText = "DELE 명령어 실행중에 에러가 발생했습니다.";
+            break;
+        default:
+            errorText = "STAT 명령어 실행중에 에러가 발생했습니다.";
+            break;
+        }
+        return false;
+    }
+    if (kind == ReplyKind::Stat) {
+        const size_t gap = line.find_first_of(" \t");
+        if (gap != std::string::npos)
+            messageCount = DecimalValue(line.substr(gap + 1));
+    }
+    return true;
+}
+
+bool CPop3Session::ReadMessage(ReplyKind kind) {
+    const std::string path = TemporaryDirectory() + tempFileName;
+    CMultiLineReply reply;
+    std::vector<char> buffer(replyBufferSize);
+    std::string text;
+    std::FILE* file = nullptr;
+    FileCloser closer{file};
+    bool fileFailed = false;
+    std::uint64_t total = 0;
+
+    for (;;) {
+        const int n = ReceiveChunk(buffer.data(), replyBufferSize);
+        if (n <= 0) {
+            // The partial file stays where it is.
+            DropConnection(n == 0 ? closedText : socket.TimedOut() ? timedOutText : readErrorText);
+            return false;
+        }
+        size_t used = 0;
+        const CMultiLineReply::State state = reply.Feed(buffer.data(), static_cast<size_t>(n), text, used);
+        if (used < static_cast<size_t>(n))
+            pending.assign(buffer.data() + used, static_cast<size_t>(n) - used);
+        if (state == CMultiLineReply::State::Refused) {
+            errorText = kind == ReplyKind::Top ? "TOP 명령어 실행중에 에러가 발생했습니다."
+                                               : "RETR 명령어 실행중에 에러가 발생했습니다.";
+            return false;
+        }
+        if (reply.IsMessage() && !file && !fileFailed) {
+            file = std::fopen(path.c_str(), "wb");
+            fileFailed = !file; // the reply is still read to its end
+        }
+        total += text.size();
+        if (total > messageLimit) {
+            DropConnection(tooLargeText);
+            return false;
+        }
+        if (file && !text.empty() && std::fwrite(text.data(), 1, text.size(), file) != text.size()) {
+            fileFailed = true;
+            std::fclose(file);
+            file = nullptr;
+        }
+        text.clear();
+        if (state == CMultiLineReply::State::Complete)
+            break;
+    }
+    if (file) {
+        fileFailed = std::fclose(file) != 0;
+        file = nullptr;
+    }
+    if (fileFailed) {
+        errorText = tempFileText;
+        return false;
+    }
+    const bool extracted = ParseHeaders(path, kind == ReplyKind::Top ? FetchedPart::HeaderOnly : FetchedPart::Whole);
+    std::remove(path.c_str());
+    return extracted;
+}

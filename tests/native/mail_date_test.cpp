@@ -1,0 +1,200 @@
+#include "mail/mail_date.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace {
+
+struct Converted {
+    bool ok;
+    CCalendarTime time;
+    std::string text;
+};
+
+Converted Convert(const std::string& date) {
+    Converted c{false, CCalendarTime(12345), "previous"};
+    c.ok = ConvertMailDate(date, c.time, c.text);
+    return c;
+}
+
+LocalTimeFields Fields(CCalendarTime t) {
+    LocalTimeFields f;
+    EXPECT_TRUE(t.GetLocalFields(f));
+    return f;
+}
+
+} // namespace
+
+TEST(CalendarTime, LocalFieldsRoundTripWhateverTheZone) {
+    const CCalendarTime t = CCalendarTime::FromLocal(2001, 7, 24, 10, 5, 9);
+    ASSERT_TRUE(t.IsValid());
+    const LocalTimeFields f = Fields(t);
+    EXPECT_EQ(f.year, 2001);
+    EXPECT_EQ(f.month, 7);
+    EXPECT_EQ(f.day, 24);
+    EXPECT_EQ(f.hour, 10);
+    EXPECT_EQ(f.minute, 5);
+    EXPECT_EQ(f.second, 9);
+    EXPECT_EQ(CCalendarTime::FromLocal(2001, 7, 24, 10, 5, 10).GetSeconds(), t.GetSeconds() + 1);
+}
+
+TEST(CalendarTime, OutOfRangeFieldsCarryOver) {
+    EXPECT_EQ(CCalendarTime::FromLocal(2001, 3, 0, 12, 0, 0), CCalendarTime::FromLocal(2001, 2, 28, 12, 0, 0));
+    EXPECT_EQ(CCalendarTime::FromLocal(2001, 0, 15, 12, 0, 0), CCalendarTime::FromLocal(2000, 12, 15, 12, 0, 0));
+    EXPECT_EQ(CCalendarTime::FromLocal(2001, 13, 1, 12, 0, 0), CCalendarTime::FromLocal(2002, 1, 1, 12, 0, 0));
+    EXPECT_EQ(CCalendarTime::FromLocal(2001, 7, 24, 10, 5, 60), CCalendarTime::FromLocal(2001, 7, 24, 10, 6, 0));
+    EXPECT_EQ(CCalendarTime::FromLocal(2001, 7, 24, 10, -1, 0), CCalendarTime::FromLocal(2001, 7, 24, 9, 59, 0));
+}
+
+TEST(CalendarTime, HoldsDatesPast2038And9999IsTheLastYear) {
+    const CCalendarTime late = CCalendarTime::FromLocal(2100, 3, 1, 0, 0, 0);
+    ASSERT_TRUE(late.IsValid());
+    EXPECT_GT(late.GetSeconds(), 4102444800LL - 86400 * 366); // after 2^32 seconds
+    EXPECT_EQ(Fields(late).year, 2100);
+    const CCalendarTime last = CCalendarTime::FromLocal(9999, 12, 31, 23, 59, 59);
+    ASSERT_TRUE(last.IsValid());
+    EXPECT_EQ(Fields(last).year, 9999);
+    EXPECT_FALSE(CCalendarTime::FromLocal(10000, 1, 1, 0, 0, 0).IsValid());
+}
+
+TEST(CalendarTime, DatesBefore1970AreInvalid) {
+    EXPECT_FALSE(CCalendarTime::FromLocal(1969, 12, 31, 0, 0, 0).IsValid());
+    EXPECT_EQ(CCalendarTime::FromLocal(0, 5, 0, 0, 0, 0).GetSeconds(), -1);
+    EXPECT_TRUE(CCalendarTime::FromLocal(1970, 1, 3, 0, 0, 0).IsValid());
+}
+
+TEST(CalendarTime, ExtremeFieldsDoNotOverflow) {
+    EXPECT_FALSE(CCalendarTime::FromLocal(INT_MAX, INT_MAX, INT_MAX, INT_MAX, INT_MAX, INT_MAX).IsValid());
+    EXPECT_FALSE(CCalendarTime::FromLocal(INT_MIN, INT_MIN, INT_MIN, INT_MIN, INT_MIN, INT_MIN).IsValid());
+    EXPECT_TRUE(CCalendarTime::FromLocal(2001, 1, 1, 0, 0, INT_MAX).IsValid()); // 68 years of seconds
+}
+
+TEST(CalendarTime, InvalidTimeComparesEarliest) {
+    EXPECT_LT(CCalendarTime::Invalid(), CCalendarTime(0));
+    LocalTimeFields f;
+    EXPECT_FALSE(CCalendarTime::Invalid().GetLocalFields(f));
+}
+
+TEST(CalendarTime, NowIsRecent) {
+    EXPECT_GT(CCalendarTime::Now().GetSeconds(), 1767225600LL); // 2026-01-01
+}
+
+TEST(FindMonth, FindsTheFirstMonthFollowedByABlank) {
+    EXPECT_EQ(FindMonth("Date: Tue, 24 Jul 2001 10:05:09 +0900"), 14);
+    EXPECT_EQ(FindMonth("no month here"), -1);
+    EXPECT_EQ(FindMonth("Jul2001"), -1);
+    EXPECT_EQ(FindMonth("jul 2001"), -1);
+}
+
+TEST(FindMonth, EarlierMonthInCalendarOrderWinsOverLeftmost) {
+    const std::string line = "Received: from Jul (May example) by host; 24 Jul 2001";
+    EXPECT_EQ(FindMonth(line), static_cast<int>(line.find("May ")));
+}
+
+TEST(MonthNumber, ExactAbbreviationsOnly) {
+    EXPECT_EQ(MonthNumber("Jan"), 1);
+    EXPECT_EQ(MonthNumber("Dec"), 12);
+    EXPECT_EQ(MonthNumber("jan"), 0);
+    EXPECT_EQ(MonthNumber("Janu"), 0);
+    EXPECT_EQ(MonthNumber(""), 0);
+}
+
+TEST(DecimalValue, ReadsLikeAtoiWithoutOverflow) {
+    EXPECT_EQ(DecimalValue(" 7"), 7);
+    EXPECT_EQ(DecimalValue("09"), 9);
+    EXPECT_EQ(DecimalValue("12abc"), 12);
+    EXPECT_EQ(DecimalValue("-3"), -3);
+    EXPECT_EQ(DecimalValue("x1"), 0);
+    EXPECT_EQ(DecimalValue(""), 0);
+    EXPECT_EQ(DecimalValue("99999999999999999999"), INT_MAX);
+    EXPECT_EQ(DecimalValue("-99999999999999999999"), INT_MIN);
+}
+
+TEST(ConvertMailDate, ConvertsTheUsualForm) {
+    const Converted c = Convert("24 Jul 2001 10:05:09 +0900");
+    EXPECT_TRUE(c.ok);
+    EXPECT_EQ(c.text, "2001년 7월 24일 오전 10:05:09");
+    EXPECT_EQ(c.time, CCalendarTime::FromLocal(2001, 7, 24, 10, 5, 9));
+}
+
+TEST(ConvertMailDate, TwoDigitYearsFollowTheMailRule) {
+    const Converted early = Convert("4 Jan 01 00:00:00 GMT");
+    EXPECT_EQ(early.text, "2001년 1월 4일 오전 12:00:00");
+    const Converted late = Convert("24 Jul 99 10:05:09 +0900");
+    EXPECT_TRUE(late.ok);
+    EXPECT_EQ(late.text, "1999년 7월 24일 오전 10:05:09");
+    EXPECT_EQ(Convert("1 Jan 49 00:00:00 +0000").text, "2049년 1월 1일 오전 12:00:00");
+    EXPECT_FALSE(Convert("1 Jan 50 00:00:00 +0000").ok); // 1950: before 1970
+}
+
+TEST(ConvertMailDate, HourForms) {
+    EXPECT_EQ(Convert("1 Feb 2002 12:30:00 +0900").text, "2002년 2월 1일 오후 12:30:00");
+    EXPECT_EQ(Convert("1 Feb 2002 13:05:00 +0900").text, "2002년 2월 1일 오후 1:05:00");
+    EXPECT_EQ(Convert("1 Feb 2002 23:59:59 +0900").text, "2002년 2월 1일 오후 11:59:59");
+    EXPECT_EQ(Convert("1 Feb 2002 1:00:10 +0900").text, "2002년 2월 1일 오전 1:00:10");
+}
+
+TEST(ConvertMailDate, NothingAfterTheSecondsGivesSecondZero) {
+    EXPECT_EQ(Convert("24 Jul 2001 10:05:09").text, "2001년 7월 24일 오전 10:05:00");
+}
+
+TEST(ConvertMailDate, DatesPast2038Convert) {
+    const Converted c = Convert("1 Jan 2040 09:00:00 +0900");
+    EXPECT_TRUE(c.ok);
+    EXPECT_EQ(c.text, "2040년 1월 1일 오전 9:00:00");
+}
+
+TEST(ConvertMailDate, DatesBefore1970OrAfter9999Fail) {
+    Converted c = Convert("31 Dec 1969 10:00:00 +0000");
+    EXPECT_FALSE(c.ok);
+    EXPECT_EQ(c.time, CCalendarTime::Invalid());
+    EXPECT_EQ(c.text, "");
+    EXPECT_FALSE(Convert("1 Jan 10000 00:00:00 +0000").ok);
+    // The month name of a host: "om May (host) ..." gives year 0.
+    EXPECT_FALSE(Convert("om May (may.example.com [192.0.2.5]) by x; Tue, 10 Jul 2001 08:00:00 +0900").ok);
+    EXPECT_FALSE(Convert("").ok);
+}
+
+TEST(ConvertMailDate, NonNumbersCountAsZeroAndCarryOver) {
+    // Day 0 is the last day of the month before.
+    EXPECT_EQ(Convert("x Mar 2001 10:05:09 +0900").text, "2001년 2월 28일 오전 10:05:09");
+    // An unknown month is month 0: December of the year before.
+    EXPECT_EQ(Convert("5 Foo 2001 10:05:09 +0900").text, "2000년 12월 5일 오전 10:05:09");
+}
+
+TEST(FormatDisplayDate, PadsMinuteAndSecond) {
+    EXPECT_EQ(FormatDisplayDate(CCalendarTime::FromLocal(2001, 7, 4, 0, 0, 0)), "2001년 7월 4일 오전 12:00:00");
+    EXPECT_EQ(FormatDisplayDate(CCalendarTime::FromLocal(2001, 12, 31, 15, 10, 59)), "2001년 12월 31일 오후 3:10:59");
+    EXPECT_EQ(FormatDisplayDate(CCalendarTime::Invalid()), "");
+}
+
+TEST(FormatClockTime, HourAndMinuteOnly) {
+    EXPECT_EQ(FormatClockTime(CCalendarTime::FromLocal(2001, 7, 4, 15, 7, 30)), "오후 3:07");
+    EXPECT_EQ(FormatClockTime(CCalendarTime::FromLocal(2001, 7, 4, 0, 45, 0)), "오전 12:45");
+    EXPECT_EQ(FormatClockTime(CCalendarTime::FromLocal(2001, 7, 4, 12, 0, 0)), "오후 12:00");
+    EXPECT_EQ(FormatClockTime(CCalendarTime::FromLocal(2001, 7, 4, 9, 10, 0)), "오전 9:10");
+}
+
+TEST(ParseDisplayDate, ReadsBackTheDisplayForm) {
+    EXPECT_EQ(ParseDisplayDate("2001년 7월 24일 오후 3:05:09"), CCalendarTime::FromLocal(2001, 7, 24, 15, 5, 9));
+    EXPECT_EQ(ParseDisplayDate("2001년 12월 31일 오전 12:00:00"), CCalendarTime::FromLocal(2001, 12, 31, 0, 0, 0));
+    EXPECT_EQ(ParseDisplayDate("2001년 1월 2일 오후 12:59:01"), CCalendarTime::FromLocal(2001, 1, 2, 12, 59, 1));
+    EXPECT_EQ(ParseDisplayDate("2001년 1월 2일 오전 11:09:10"), CCalendarTime::FromLocal(2001, 1, 2, 11, 9, 10));
+}
+
+TEST(ParseDisplayDate, EmptyTextIsTimeZero) { EXPECT_EQ(ParseDisplayDate(""), CCalendarTime(0)); }
+
+TEST(ParseDisplayDate, RoundTripsEveryHour) {
+    for (int hour = 0; hour < 24; ++hour) {
+        const CCalendarTime t = CCalendarTime::FromLocal(2003, 11, 9, hour, 7, 8);
+        EXPECT_EQ(ParseDisplayDate(FormatDisplayDate(t)), t) << hour;
+    }
+}
+
+TEST(ParseDisplayDate, GarbageDoesNotCrash) {
+    EXPECT_FALSE(ParseDisplayDate("x").IsValid());
+    EXPECT_FALSE(ParseDisplayDate("월일:").IsValid());
+    // Missing markers read as 0; the last two bytes are the second.
+    EXPECT_EQ(ParseDisplayDate("2001"), CCalendarTime::FromLocal(2001, 0, 0, 0, 0, 1));
+}

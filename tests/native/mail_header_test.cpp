@@ -1,0 +1,180 @@
+#include "mail/mail_header.h"
+
+#include "mail/mail_date.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class HeaderExtraction : public ::testing::Test {
+protected:
+    // Writes the lines (joined with CR LF) as the fetched file and extracts.
+    bool Extract(const std::string& text, FetchedPart part = FetchedPart::Whole) {
+        WriteFileBytes(fetched, text);
+        return ExtractHeaderFields(fetched, part, fields, errorText);
+    }
+    CScratchStore store;
+    std::string fetched = store.Path() + "mail.tmp";
+    HeaderFields fields;
+    std::string errorText;
+};
+
+struct Sender {
+    std::string name, address;
+};
+
+Sender Split(const std::string& text) {
+    Sender s{"?", "?"};
+    SplitSender(text, s.name, s.address);
+    return s;
+}
+
+} // namespace
+
+TEST(SplitSender, QuotedNameAndAngleAddress) {
+    const Sender s = Split("\"Kim Minsu\" <minsu@example.com>");
+    EXPECT_EQ(s.name, "Kim Minsu");
+    EXPECT_EQ(s.address, "minsu@example.com");
+}
+
+TEST(SplitSender, BareNameLosesItsTrailingBlanks) {
+    const Sender s = Split("Park Jisoo  <park@example.com>");
+    EXPECT_EQ(s.name, "Park Jisoo");
+    EXPECT_EQ(s.address, "park@example.com");
+}
+
+TEST(SplitSender, AddressWithNameInParentheses) {
+    const Sender s = Split("choi@example.com (Choi Yuna)");
+    EXPECT_EQ(s.name, "Choi Yuna");
+    EXPECT_EQ(s.address, "choi@example.com "); // the blank before "(" stays
+}
+
+TEST(SplitSender, BareAddress) {
+    const Sender s = Split("plain@example.com");
+    EXPECT_EQ(s.name, "");
+    EXPECT_EQ(s.address, "plain@example.com");
+}
+
+TEST(SplitSender, OddShapesStayInsideTheText) {
+    EXPECT_EQ(Split("\"unclosed <a@b>").name, "");
+    EXPECT_EQ(Split("\"unclosed <a@b>").address, "a@b");
+    EXPECT_EQ(Split("x> <").address, ""); // "<" is the last character
+    EXPECT_EQ(Split("(").address, "(");
+    EXPECT_EQ(Split(")(").address, ")");
+    EXPECT_EQ(Split(")(").name, "");
+    EXPECT_EQ(Split("").address, "");
+}
+
+TEST_F(HeaderExtraction, TakesToCcFromSubjectAndDate) {
+    EXPECT_TRUE(Extract("From: \"Kim\" <kim@example.com>\r\nTo: you@example.com\r\nCc: cc@example.com\r\n"
+                        "Subject: Hello\r\nDate: Tue, 24 Jul 2001 10:05:09 +0900\r\n\r\nBody\r\nTo: not@this"));
+    EXPECT_EQ(fields.to, "you@example.com");
+    EXPECT_EQ(fields.cc, "cc@example.com");
+    EXPECT_EQ(fields.senderName, "Kim");
+    EXPECT_EQ(fields.senderAddress, "kim@example.com");
+    EXPECT_EQ(fields.subject, "Hello");
+    EXPECT_EQ(fields.dateText, "2001년 7월 24일 오전 10:05:09");
+    EXPECT_EQ(fields.mailTime, CCalendarTime::FromLocal(2001, 7, 24, 10, 5, 9));
+    EXPECT_EQ(fields.storeFile, store.Path() + "TM20010724100509.eml");
+    EXPECT_EQ(ReadFileBytes(fields.storeFile), ReadFileBytes(fetched));
+}
+
+TEST_F(HeaderExtraction, ReceivedDateWinsOverDateLine) {
+    EXPECT_TRUE(Extract("Received: from a by b; Tue, 24 Jul 2001 10:05:09 +0900\r\nFrom: a@b\r\nTo: c@d\r\n"
+                        "Date: Tue, 24 Jul 2001 09:00:00 +0900\r\n\r\n"));
+    EXPECT_EQ(fields.dateText, "2001년 7월 24일 오전 10:05:09");
+}
+
+TEST_F(HeaderExtraction, DateOnAContinuationLineOfReceived) {
+    EXPECT_TRUE(Extract("Received: from mx.example.com (mx [192.0.2.1])\r\n\tby mail.example.com\r\n"
+                        "\tfor <a@b>; Tue, 24 Jul 2001 10:05:09 +0900\r\nFrom: a@b\r\nTo: c@d\r\n\r\n"));
+    EXPECT_EQ(fields.dateText, "2001년 7월 24일 오전 10:05:09");
+}
+
+TEST_F(HeaderExtraction, MonthInHostNameFailsAndTheLaterDateLineIsUsed) {
+    EXPECT_TRUE(Extract("Received: from May (may.example.com) by x; Tue, 10 Jul 2001 08:00:00 +0900\r\n"
+                        "\tcontinued Tue, 10 Jul 2001 08:00:00 +0900\r\nFrom: a@b\r\nTo: c@d\r\n"
+                        "Date: Tue, 10 Jul 2001 07:59:00 +0900\r\n\r\n"));
+    EXPECT_EQ(errorText, "날짜 변환 에러입니다!");
+    EXPECT_EQ(fields.dateText, "2001년 7월 10일 오전 7:59:00");
+}
+
+TEST_F(HeaderExtraction, DateThatFailsLeavesInvalidTimeAndNoText) {
+    EXPECT_FALSE(Extract("From: a@b\r\nTo: c@d\r\nDate: 24 Jul 1960 10:00:00\r\n\r\n"));
+    EXPECT_EQ(errorText, "날짜 변환 에러입니다!");
+    EXPECT_EQ(fields.dateText, "");
+    EXPECT_EQ(fields.mailTime, CCalendarTime::Invalid());
+    EXPECT_EQ(fields.storeFile, store.Path() + "TM00000000000000.eml");
+}
+
+TEST_F(HeaderExtraction, WithoutADateTheTimeOfTheMessageBeforeStays) {
+    ASSERT_TRUE(Extract("From: a@b\r\nTo: c@d\r\nDate: 24 Jul 2001 10:05:09 +0900\r\n\r\nfirst"));
+    EXPECT_FALSE(Extract("From: e@f\r\nTo: c@d\r\nSubject: no date\r\n\r\nsecond"));
+    EXPECT_EQ(fields.senderAddress, "e@f");
+    EXPECT_EQ(fields.dateText, "");
+    EXPECT_EQ(fields.mailTime, CCalendarTime::FromLocal(2001, 7, 24, 10, 5, 9));
+}
+
+TEST_F(HeaderExtraction, WithoutToOrFromTheResultIsFalse) {
+    EXPECT_FALSE(Extract("From: a@b\r\nDate: 24 Jul 2001 10:05:09 +0900\r\n\r\n"));
+    EXPECT_FALSE(Extract("To: a@b\r\nDate: 24 Jul 2001 10:05:09 +0900\r\n\r\n"));
+    EXPECT_EQ(fields.senderAddress, "");
+}
+
+TEST_F(HeaderExtraction, FirstToLineWins) {
+    EXPECT_TRUE(Extract("To: first@x\r\nTo: second@x\r\nFrom: a@b\r\nDate: 24 Jul 2001 10:05:09\r\n\r\n"));
+    EXPECT_EQ(fields.to, "first@x");
+}
+
+TEST_F(HeaderExtraction, KeysMatchAsWrittenLowerOrUpperCaseWithTheirBlank) {
+    EXPECT_TRUE(Extract("X-Subject: not this\r\nsubject:no blank\r\nTO: a@b\r\nfrom: c@d\r\n"
+                        "SUBJECT: upper\r\nDate: 24 Jul 2001 10:05:09\r\n\r\n"));
+    EXPECT_EQ(fields.subject, "upper");
+    EXPECT_EQ(fields.to, "a@b");
+    EXPECT_EQ(fields.senderAddress, "c@d");
+    EXPECT_TRUE(Extract("sUbJeCt: mixed\r\nTo: a@b\r\nFrom: c@d\r\nDate: 24 Jul 2001 10:05:09\r\n\r\n"));
+    EXPECT_EQ(fields.subject, "");
+}
+
+TEST_F(HeaderExtraction, OnlyTheFirstPhysicalLineOfAFoldedHeaderCounts) {
+    EXPECT_TRUE(Extract("Subject: =?euc-kr?B?wMy8+L3F?=\r\n =?euc-kr?B?yKux5rW/?=\r\nTo: a@b\r\nFrom: c@d\r\n"
+                        "Date: 24 Jul 2001 10:05:09\r\n\r\n"));
+    EXPECT_EQ(fields.subject, "이순신");
+}
+
+TEST_F(HeaderExtraction, DecodesEncodedWordsOfEveryField) {
+    EXPECT_TRUE(Extract("From: =?EUC-KR?B?wMy8+L3F?= <yi@example.kr>\r\nTo: =?euc-kr?B?yKux5rW/?= <a@b>\r\n"
+                        "Subject: =?euc-kr?Q?=C8=B8=C0=C7=20=C0=DA=B7=E1?=\r\nDate: 24 Jul 2001 10:05:09\r\n\r\n"));
+    EXPECT_EQ(fields.senderName, "이순신");
+    EXPECT_EQ(fields.senderAddress, "yi@example.kr");
+    EXPECT_EQ(fields.to, "홍길동 <a@b>");
+    EXPECT_EQ(fields.subject, "회의 자료");
+}
+
+TEST_F(HeaderExtraction, FileWithoutEmptyLineIsReadToItsEnd) {
+    EXPECT_TRUE(Extract("From: a@b\r\nTo: c@d\r\nDate: 24 Jul 2001 10:05:09"));
+    EXPECT_EQ(fields.dateText, "2001년 7월 24일 오전 10:05:00");
+}
+
+TEST_F(HeaderExtraction, BareLineFeedsAndStrayCarriageReturns) {
+    EXPECT_TRUE(Extract("From: a@b\nTo: c@d\nSubject: x\ry\nDate: 24 Jul 2001 10:05:09 +0900\n\nbody"));
+    EXPECT_EQ(fields.subject, "x"); // a CR inside the line costs its last character
+}
+
+TEST_F(HeaderExtraction, FieldsAreEmptiedFirst) {
+    ASSERT_TRUE(Extract("From: a@b\r\nTo: c@d\r\nCc: e@f\r\nSubject: s\r\nDate: 24 Jul 2001 10:05:09\r\n\r\n"));
+    EXPECT_FALSE(Extract("\r\nFrom: late@b\r\n"));
+    EXPECT_EQ(fields.to, "");
+    EXPECT_EQ(fields.cc, "");
+    EXPECT_EQ(fields.subject, "");
+    EXPECT_EQ(fields.senderAddress, "");
+}
+
+TEST_F(HeaderExtraction, MissingFileIsReported) {
+    fields.subject = "old";
+    EXPECT_FALSE(ExtractHeaderFields(store.Path() + "missing.tmp", FetchedPart::Whole, fields, errorText));
+    EXPECT_EQ(errorText, "임시 파일을 열 수 없습니다!");
+    EXPECT_EQ(fields.subject, "");
+    EXPECT_EQ(fields.storeFile, "");
+}

@@ -1,0 +1,172 @@
+#include "mail/pop3_reply.h"
+
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+struct Outcome {
+    CMultiLineReply::State state;
+    std::string text;
+    std::string rest; // bytes left for the next reply
+};
+
+// Feeds the stream in the given chunks, as the session does.
+Outcome ReadInChunks(const std::string& stream, const std::vector<size_t>& sizes) {
+    CMultiLineReply reply;
+    Outcome out{CMultiLineReply::State::Reading, "", ""};
+    size_t at = 0;
+    for (size_t i = 0; at < stream.size(); ++i) {
+        const size_t size = i < sizes.size() ? sizes[i] : stream.size() - at;
+        const size_t n = std::min(size, stream.size() - at);
+        size_t used = 0;
+        out.state = reply.Feed(stream.data() + at, n, out.text, used);
+        if (out.state != CMultiLineReply::State::Reading) {
+            out.rest = stream.substr(at + used);
+            return out;
+        }
+        at += n;
+    }
+    return out;
+}
+
+Outcome ReadWhole(const std::string& stream) { return ReadInChunks(stream, {}); }
+
+// What the file must hold: the text between the status line and the first
+// CR LF "." CR LF (the status line's CR LF counting as a line end).
+std::string Reference(const std::string& afterStatus) {
+    const std::string framed = "\r\n" + afterStatus;
+    const size_t end = framed.find("\r\n.\r\n");
+    if (end == std::string::npos)
+        return framed.substr(2);
+    return end == 0 ? std::string() : framed.substr(2, end - 2);
+}
+
+const std::string message = "From: a@example.com\r\nTo: b@example.com\r\n\r\nbody\r\n..dot\r\n..\r\nlast";
+
+} // namespace
+
+TEST(MultiLineReply, OneChunkGivesTheTextWithoutStatusLineAndFinalLineEnd) {
+    const Outcome out = ReadWhole("+OK 80 octets\r\n" + message + "\r\n.\r\n");
+    EXPECT_EQ(out.state, CMultiLineReply::State::Complete);
+    EXPECT_EQ(out.text, message);
+    EXPECT_EQ(out.rest, "");
+}
+
+TEST(MultiLineReply, KeepsDotStuffingAndLineEnds) {
+    const Outcome out = ReadWhole("+OK\r\n..a\r\n...\r\n\r\n.\r\n");
+    EXPECT_EQ(out.text, "..a\r\n...\r\n");
+}
+
+TEST(MultiLineReply, EmptyMessageGivesEmptyText) {
+    const Outcome out = ReadWhole("+OK 0 octets\r\n.\r\n");
+    EXPECT_EQ(out.state, CMultiLineReply::State::Complete);
+    EXPECT_EQ(out.text, "");
+}
+
+TEST(MultiLineReply, BareOkStatusLineIsSkippedToo) {
+    // dovecot answers TOP with "+OK" CR LF.
+    const Outcome out = ReadWhole("+OK\r\nFrom: x@y\r\n.\r\n");
+    EXPECT_EQ(out.text, "From: x@y");
+}
+
+TEST(MultiLineReply, StatusLineIsRecognisedInAnyCase) {
+    EXPECT_EQ(ReadWhole("+ok message follows\r\nA\r\n.\r\n").text, "A");
+}
+
+TEST(MultiLineReply, ReplyWithoutStatusLineIsAllText) {
+    EXPECT_EQ(ReadWhole("+OKAY\r\nA\r\n.\r\n").text, "+OKAY\r\nA");
+    EXPECT_EQ(ReadWhole("From: x\r\n.\r\n").text, "From: x");
+    EXPECT_EQ(ReadWhole(".\r\n").text, "");
+}
+
+TEST(MultiLineReply, ErrLineIsRefusedAndReadToItsEnd) {
+    const Outcome out = ReadInChunks("-ERR no such message\r\n+OK next", {3, 4, 100});
+    EXPECT_EQ(out.state, CMultiLineReply::State::Refused);
+    EXPECT_EQ(out.text, "");
+    EXPECT_EQ(out.rest, "+OK next");
+}
+
+TEST(MultiLineReply, ErrIsRecognisedInAnyCase) {
+    EXPECT_EQ(ReadWhole("-err nope\r\n").state, CMultiLineReply::State::Refused);
+}
+
+TEST(MultiLineReply, ChunkEndingAfterLineEndAndDotOfAStuffedLineDoesNotEndTheReply) {
+    // The chunk ends with CR LF "." where the dot starts the stuffed line "..x".
+    const std::string stream = "+OK\r\nA\r\n..x\r\nB\r\n.\r\n";
+    const Outcome out = ReadInChunks(stream, {stream.find("..x") + 1});
+    EXPECT_EQ(out.state, CMultiLineReply::State::Complete);
+    EXPECT_EQ(out.text, "A\r\n..x\r\nB");
+}
+
+TEST(MultiLineReply, ShortChunkInTheMiddleDoesNotEndTheReply) {
+    const Outcome out = ReadInChunks("+OK\r\nfirst\r\nsecond\r\n.\r\n", {12, 3, 2, 100});
+    EXPECT_EQ(out.state, CMultiLineReply::State::Complete);
+    EXPECT_EQ(out.text, "first\r\nsecond");
+}
+
+TEST(MultiLineReply, TerminatorSplitAcrossChunksIsRecognisedWhole) {
+    const std::string stream = "+OK\r\nA\r\n.\r\n";
+    for (size_t cut = 1; cut < stream.size(); ++cut) {
+        const Outcome out = ReadInChunks(stream + "NEXT", {cut, 1000});
+        EXPECT_EQ(out.state, CMultiLineReply::State::Complete) << cut;
+        EXPECT_EQ(out.text, "A") << cut;
+        EXPECT_EQ(out.rest, "NEXT") << "the terminator's last CR LF is consumed, cut " << cut;
+    }
+}
+
+TEST(MultiLineReply, ChunkEndingWithLineEndAndDotWaitsForTheRest) {
+    Outcome out = ReadInChunks("+OK\r\nA\r\n.", {1000});
+    EXPECT_EQ(out.state, CMultiLineReply::State::Reading);
+}
+
+TEST(MultiLineReply, EverySplitIntoTwoChunksGivesTheSameText) {
+    const std::string stream = "+OK 99 octets\r\n" + message + "\r\n.\r\n";
+    for (size_t cut = 1; cut < stream.size(); ++cut) {
+        const Outcome out = ReadInChunks(stream, {cut});
+        ASSERT_EQ(out.state, CMultiLineReply::State::Complete) << cut;
+        ASSERT_EQ(out.text, message) << cut;
+    }
+}
+
+TEST(MultiLineReply, OneByteChunksGiveTheSameText) {
+    const std::string stream = "+OK 99 octets\r\n" + message + "\r\n.\r\n";
+    const Outcome out = ReadInChunks(stream, std::vector<size_t>(stream.size(), 1));
+    EXPECT_EQ(out.state, CMultiLineReply::State::Complete);
+    EXPECT_EQ(out.text, message);
+}
+
+TEST(MultiLineReply, RandomStreamsInRandomChunksMatchTheReference) {
+    std::mt19937 random(7);
+    const char alphabet[] = {'\r', '\n', '.', 'a', ' '};
+    for (int round = 0; round < 20000; ++round) {
+        std::string body;
+        const size_t length = random() % 40;
+        for (size_t i = 0; i < length; ++i)
+            body += alphabet[random() % 5];
+        const std::string stream = "+OK\r\n" + body + "\r\n.\r\n";
+        std::vector<size_t> sizes;
+        for (size_t i = 0; i < stream.size(); ++i)
+            sizes.push_back(1 + random() % 6);
+        const Outcome out = ReadInChunks(stream, sizes);
+        ASSERT_EQ(out.state, CMultiLineReply::State::Complete) << body;
+        ASSERT_EQ(out.text, Reference(body + "\r\n.\r\n")) << body;
+    }
+}
+
+TEST(MultiLineReply, LargeTextPassesUnchanged) {
+    const std::string text = MakeMessageText(3 << 20, 11);
+    const std::string stream = "+OK\r\n" + text + "\r\n.\r\n";
+    std::vector<size_t> sizes;
+    std::mt19937 random(3);
+    for (size_t done = 0; done < stream.size();) {
+        sizes.push_back(1 + random() % 20000);
+        done += sizes.back();
+    }
+    const Outcome out = ReadInChunks(stream, sizes);
+    EXPECT_EQ(out.state, CMultiLineReply::State::Complete);
+    EXPECT_TRUE(out.text == text);
+}

@@ -1,0 +1,184 @@
+#!/bin/bash
+# A real POP3 server for the tests: Debian's dovecot on a free loopback port.
+#
+#   pop3-peer.sh start ROOT   recreate ROOT from scratch, start dovecot there,
+#                             write the port to ROOT/pop3.port
+#   pop3-peer.sh stop ROOT    stop the dovecot of ROOT
+#
+# Users and messages. Every directory tests/peers/messages/USER/ is a mail
+# user USER with the password "secret"; its *.eml files, in file-name order,
+# are that user's messages 1, 2, 3... Write them in UTF-8 with LF line ends:
+# they are converted to code page 949 (EUC-KR) and CR LF here. To add a
+# scenario, add a directory (one user per scenario, so that a test that
+# deletes disturbs no other). The converted copies, as the server holds them,
+# are also written to ROOT/messages/USER/NAME.eml for the tests to compare.
+# Generated here rather than kept in the tree:
+#   alice/10-attachment.eml  a message with a 5 MB base64 attachment
+#   bench/                   1000 messages of about 10 KB (the benchmark)
+#   empty/                   a user without messages
+#
+# Every start recreates all mailboxes, so deletions of an earlier run are
+# undone. A failed login makes dovecot delay the next logins from 127.0.0.1
+# by a few seconds until one succeeds: a test that fails a login should log
+# in successfully before it ends. The server runs as root's child with dovecot's own unprivileged
+# users; it listens on 127.0.0.1 only. Its log is ROOT/dovecot.log.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+command=${1:-}
+root=${2:-}
+if [ -z "$command" ] || [ -z "$root" ]; then
+    echo "usage: $0 start|stop ROOT" >&2
+    exit 2
+fi
+mkdir -p "$root"
+root=$(cd "$root" && pwd)
+python=/usr/bin/python3
+
+stop_server() {
+    local pidfile="$root/run/master.pid"
+    [ -f "$pidfile" ] || return 0
+    local pid
+    pid=$(cat "$pidfile")
+    if kill "$pid" 2>/dev/null; then
+        for _ in $(seq 50); do
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+    fi
+    rm -f "$pidfile"
+}
+
+# Builds ROOT/mail (maildirs), ROOT/messages (the copies for the tests) and
+# ROOT/passwd from tests/peers/messages and the generated messages.
+build_mailboxes() {
+    "$python" - "$here/messages" "$root" <<'PY'
+import base64, os, random, sys
+source, root = sys.argv[1], sys.argv[2]
+messages = {}  # user -> {name: text}
+for user in sorted(os.listdir(source)):
+    folder = os.path.join(source, user)
+    if os.path.isdir(folder):
+        messages[user] = {f[:-4]: open(os.path.join(folder, f), encoding="utf-8").read()
+                          for f in os.listdir(folder) if f.endswith(".eml")}
+
+# alice: a 5 MB attachment (base64 of 3.75 MB) in a multipart message.
+rng = random.Random(20260101)
+data = bytes(rng.getrandbits(8) for _ in range(1 << 16)) * 60
+messages.setdefault("alice", {})["10-attachment"] = (
+    "Received: from big.example.com by mail.tidemark.test; Sun, 1 Jan 2040 09:00:00 +0900\n"
+    "From: Big Sender <big@example.com>\n"
+    "To: alice@tidemark.test\n"
+    "Subject: Big attachment\n"
+    "Date: Sun, 1 Jan 2040 08:59:00 +0900\n"
+    "MIME-Version: 1.0\n"
+    "Content-Type: multipart/mixed; boundary=\"tidemark-boundary\"\n\n"
+    "--tidemark-boundary\n"
+    "Content-Type: text/plain; charset=us-ascii\n\n"
+    "The attachment follows.\n\n"
+    "--tidemark-boundary\n"
+    "Content-Type: application/octet-stream; name=\"big.bin\"\n"
+    "Content-Transfer-Encoding: base64\n"
+    "Content-Disposition: attachment; filename=\"big.bin\"\n\n"
+    + base64.encodebytes(data).decode() + "\n--tidemark-boundary--\n")
+
+# bench: 1000 messages of about 10 KB, one second apart.
+line = "The quick brown fox jumps over the lazy dog; 0123456789 abcdefghij.\n"
+body = line * (10000 // len(line))
+messages["bench"] = {
+    "%04d-bench" % i:
+        "Received: from bench.example.com by mail.tidemark.test; Mon, 6 May 2002 %02d:%02d:%02d +0900\n"
+        % (10 + i // 3600, i // 60 % 60, i % 60)
+        + "From: Bench %d <bench%d@example.com>\nTo: bench@tidemark.test\n" % (i, i)
+        + "Subject: Benchmark message %d\nDate: Mon, 6 May 2002 09:00:00 +0900\n\n" % i + body
+    for i in range(1000)}
+messages["empty"] = {}
+
+with open(os.path.join(root, "passwd"), "w") as passwd:
+    for user, mails in sorted(messages.items()):
+        passwd.write("%s:{PLAIN}secret::::::\n" % user)
+        maildir = os.path.join(root, "mail", user, "Maildir")
+        for sub in ("cur", "new", "tmp"):
+            os.makedirs(os.path.join(maildir, sub))
+        copies = os.path.join(root, "messages", user)
+        os.makedirs(copies)
+        for number, name in enumerate(sorted(mails), 1001):
+            raw = mails[name].replace("\r\n", "\n").replace("\n", "\r\n").encode("cp949")
+            with open(os.path.join(copies, name + ".eml"), "wb") as f:
+                f.write(raw)
+            with open(os.path.join(maildir, "cur", "%d.%s:2,S" % (number, name)), "wb") as f:
+                f.write(raw)
+PY
+}
+
+start_server() {
+    stop_server
+    rm -rf "$root"
+    mkdir -p "$root/run" "$root/state" "$root/mail" "$root/messages"
+    build_mailboxes
+
+    local port
+    port=$("$python" -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+    cat >"$root/dovecot.conf" <<EOF
+protocols = pop3
+listen = 127.0.0.1
+base_dir = $root/run
+state_dir = $root/state
+log_path = $root/dovecot.log
+ssl = no
+disable_plaintext_auth = no
+auth_mechanisms = plain
+auth_failure_delay = 0 secs
+mail_fsync = never
+default_internal_user = dovecot
+default_internal_group = dovecot
+default_login_user = dovenull
+first_valid_uid = 1
+passdb {
+  driver = passwd-file
+  args = scheme=PLAIN username_format=%u $root/passwd
+}
+userdb {
+  driver = static
+  args = uid=dovecot gid=dovecot home=$root/mail/%u
+}
+mail_location = maildir:~/Maildir
+service pop3-login {
+  chroot =
+  inet_listener pop3 {
+    address = 127.0.0.1
+    port = $port
+  }
+}
+service anvil {
+  chroot =
+}
+service imap-login {
+  chroot =
+}
+EOF
+    chown -R dovecot:dovecot "$root/mail"
+    chmod 755 "$root"
+    # The daemon must not keep the caller's output open (ctest waits for it).
+    dovecot -c "$root/dovecot.conf" </dev/null >"$root/dovecot.out" 2>&1
+    for _ in $(seq 100); do
+        if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
+            echo "$port" >"$root/pop3.port"
+            echo "dovecot listens on 127.0.0.1:$port (root $root)"
+            return 0
+        fi
+        sleep 0.1
+    done
+    echo "dovecot did not start; see $root/dovecot.log" >&2
+    cat "$root/dovecot.log" >&2 || true
+    return 1
+}
+
+case "$command" in
+start) start_server ;;
+stop) stop_server ;;
+*)
+    echo "usage: $0 start|stop ROOT" >&2
+    exit 2
+    ;;
+esac
