@@ -29,7 +29,7 @@ struct CheckFilter {
 };
 
 class CCheckHost {
-public:
+  public:
     virtual ~CCheckHost() = default;
 
     // Start of the check: button, empty list, tray animation, last-check time.

@@ -3,16 +3,23 @@
 #include "app/checker_app.h"
 #include "framework/application.h"
 #include "postman/postman_dlg.h"
+#include "postman/mailbox_page.h"
 #include "resource.h"
 
 #include <shellapi.h>
+
+#include <thread>
 
 namespace {
 
 constexpr UINT_PTR checkTimerId = 0;
 constexpr UINT trayCallbackMessage = 32778;
 constexpr UINT iconIdle = 160;
+constexpr UINT iconCheckingFirst = 161;
+constexpr UINT iconCheckingLast = 162;
+constexpr UINT iconNewMail = 163;
 constexpr UINT iconPaused = 164;
+constexpr UINT animationFrameMs = 300;
 
 // The maker's web pages.
 const char homePage[] = "http://tidemark.harrowby.example/";
@@ -20,15 +27,23 @@ const char helpPage[] = "http://tidemark.harrowby.example/tdm2000/help.html";
 const char faqPage[] = "http://tidemark.harrowby.example/tdm2000/help.html#6";
 const char boardPage[] = "http://tidemark.harrowby.example/cgi-bin/Board/board.cgi?db=tidemark";
 
-void OpenWebPage(const char* url) { ShellExecuteA(nullptr, "open", url, nullptr, nullptr, SW_SHOWNORMAL); }
+void OpenWebPage(const char* url) {
+    ShellExecuteA(nullptr, "open", url, nullptr, nullptr, SW_SHOWNORMAL);
+}
 
 } // namespace
 
-CMainFrame::CMainFrame() {
+CMainFrame::CMainFrame() : checkLink(std::make_shared<CCheckLink>()), checkRunning(checkLink->checkRunning) {
+    checkLink->frame = this;
     postmanWindow = std::make_unique<CPostmanDlg>(*this);
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    // A check still running is not waited for: it stops after its current
+    // transfer and its reports go nowhere.
+    checkLink->frame = nullptr;
+    checkRunning = 0;
+}
 
 int CMainFrame::OnCreate() {
     programStartTime = CCalendarTime::Now();
@@ -69,7 +84,52 @@ void CMainFrame::OnTimer(UINT_PTR id) {
         StartMailCheck();
 }
 
-void CMainFrame::StartMailCheck() {}
+void CMainFrame::StartMailCheck() {
+    if (settings.MailCheckPause == 1)
+        settings.MailCheckPause = 0; // a manual check ends a pause
+    if (checkRunning) {
+        postmanWindow->SetStatusText("체크 중지 중...");
+        checkRunning = 0;
+        return;
+    }
+    if (checkLink->workerActive)
+        return; // a stopped check is still finishing its account
+    checkRunning = 1;
+    checkLink->workerActive = true;
+    std::thread([link = checkLink, start = programStartTime] {
+        CFrameCheckHost host(link);
+        RunMailCheck(host, link->checkRunning, start);
+        link->workerActive = false;
+    }).detach();
+}
+
+void CMainFrame::OnCheckBegins() {
+    KillTimer(handle, checkTimerId);
+    listedMailCount = 0;
+    CMailboxPage& page = postmanWindow->GetMailboxPage();
+    page.UpdateCheckButton();
+    page.ClearRows();
+    arrivedMails.clear();
+    trayIcon.SetTrayTooltip("Tidemark - 메일 체크 중...");
+    trayIcon.SetAnimationIcons(iconCheckingFirst, iconCheckingLast);
+    trayIcon.StartIconAnimation(animationFrameMs, -1);
+    page.ShowLastCheck();
+}
+
+void CMainFrame::OnCheckOutcome(int newMailCount, int notifyResult) {
+    postmanWindow->GetMailboxPage().ShowArrivedCount();
+    postmanWindow->SetStatusText("");
+    trayIcon.StopIconAnimation();
+    if (newMailCount == 0 || (notifyResult == 1 && settings.IconInit == 1))
+        ShowNoNewMailState();
+    else
+        SetTrayState(iconNewMail, "Tidemark - " + std::to_string(newMailCount) + " 통의 메일 도착");
+}
+
+void CMainFrame::OnCheckFinished() {
+    postmanWindow->GetMailboxPage().UpdateCheckButton();
+    ArmCheckTimer();
+}
 
 void CMainFrame::TogglePause() {
     if (settings.MailCheckPause == 0) {

@@ -4,6 +4,7 @@
 // `checkRunning`, which the check's worker thread reads.
 #pragma once
 
+#include "app/frame_check_host.h"
 #include "app/settings.h"
 #include "framework/calendar_time.h"
 #include "framework/frame_window.h"
@@ -24,9 +25,12 @@ class CMainFrame : public CFrameWindow {
 
     Settings& GetSettings() { return settings; }
     CPostmanDlg& GetPostmanWindow() { return *postmanWindow; }
+    CSystemTray& GetTrayIcon() { return trayIcon; }
 
     // Starts a check, or asks the running one to stop.
     void StartMailCheck();
+    // True from the start of a check until its worker has ended.
+    bool IsCheckActive() const { return checkLink->workerActive; }
     // Timer 0 at Duration minutes, unless automatic checking is paused.
     void ArmCheckTimer();
     // Pauses automatic checking, or resumes it.
@@ -45,11 +49,25 @@ class CMainFrame : public CFrameWindow {
     std::vector<MailHeader> arrivedMails;
     // Mails listed by the last check, error rows not counted.
     int listedMailCount = 0;
+
+  private:
+    // Shared with the check's worker, which may outlive this frame.
+    std::shared_ptr<CCheckLink> checkLink;
+
+  public:
     // 1 while a check runs; clearing it asks the check to stop.
-    std::atomic<int> checkRunning{0};
+    std::atomic<int>& checkRunning;
+    // Changes whenever the account list is replaced as a whole, so that a
+    // running check never writes into an account that took another's place.
+    unsigned accountListVersion = 0;
     CCalendarTime programStartTime;
 
     const std::string versionText = "4.7.0";
+
+    // Steps of a check, applied on the user-interface thread.
+    void OnCheckBegins();
+    void OnCheckOutcome(int newMailCount, int notifyResult);
+    void OnCheckFinished();
 
   protected:
     int OnCreate() override;

@@ -39,7 +39,9 @@ bool CDialog::Create(HWND parent) {
     modal = false;
     HWND window = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), parent,
                                      StaticDialogProc, reinterpret_cast<LPARAM>(this));
-    if (window && CApplication::Get())
+    // Child pages get their keys through the top-level dialog that holds them.
+    bool topLevel = window && !(GetWindowLongA(window, GWL_STYLE) & WS_CHILD);
+    if (topLevel && CApplication::Get())
         CApplication::Get()->AddModelessDialog(window);
     return window != nullptr;
 }

@@ -57,7 +57,8 @@ CPop3Session::CPop3Session() {
 
 CPop3Session::~CPop3Session() = default;
 
-bool CPop3Session::Login(const std::string& host, const std::string& user, const std::string& password, int port) {
+bool CPop3Session::Login(const std::string& host, const std::string& user, const std::string& password,
+                         int port) {
     bool connected = false;
     if (socketCreated) {
         for (int attempt = 0; attempt < retryCount && !connected; ++attempt) {
@@ -88,10 +89,13 @@ bool CPop3Session::Stat() {
 }
 
 bool CPop3Session::Top(int number, int lines) {
-    return Fetch(ReplyKind::Top, "TOP " + std::to_string(number) + " " + std::to_string(lines) + "\r\n");
+    return Fetch(ReplyKind::Top, number,
+                 "TOP " + std::to_string(number) + " " + std::to_string(lines) + "\r\n");
 }
 
-bool CPop3Session::Retrieve(int number) { return Fetch(ReplyKind::Retr, "RETR " + std::to_string(number) + "\r\n"); }
+bool CPop3Session::Retrieve(int number) {
+    return Fetch(ReplyKind::Retr, number, "RETR " + std::to_string(number) + "\r\n");
+}
 
 bool CPop3Session::Delete(int number) {
     SendCommand("DELE " + std::to_string(number) + "\r\n");
@@ -117,9 +121,12 @@ bool CPop3Session::ParseHeaders(const std::string& fileName, FetchedPart part) {
     return ExtractHeaderFields(fileName, part, header, errorText);
 }
 
-bool CPop3Session::SendCommand(const std::string& line) { return socket.Send(line); }
+bool CPop3Session::SendCommand(const std::string& line) {
+    return socket.Send(line);
+}
 
-bool CPop3Session::Fetch(ReplyKind kind, const std::string& command) {
+bool CPop3Session::Fetch(ReplyKind kind, int number, const std::string& command) {
+    fetchNumber = number;
     for (int attempt = 0; attempt < retryCount; ++attempt) {
         SendCommand(command);
         if (ReadReply(kind) && !header.senderAddress.empty())
@@ -262,7 +269,9 @@ bool CPop3Session::ReadMessage(ReplyKind kind) {
         errorText = tempFileText;
         return false;
     }
-    const bool extracted = ParseHeaders(path, kind == ReplyKind::Top ? FetchedPart::HeaderOnly : FetchedPart::Whole);
+    headerNumber = fetchNumber;
+    const bool extracted =
+        ParseHeaders(path, kind == ReplyKind::Top ? FetchedPart::HeaderOnly : FetchedPart::Whole);
     std::remove(path.c_str());
     return extracted;
 }

@@ -37,7 +37,7 @@
 #include <string>
 
 class CPop3Session {
-public:
+  public:
     static constexpr int replyBufferSize = 16384;
     static constexpr int defaultTimeoutMs = 60000;
     static constexpr std::uint64_t defaultMessageLimit = 128u << 20;
@@ -78,6 +78,10 @@ public:
     std::string GetStoreFile() const { return header.storeFile; }
     CCalendarTime GetMailTime() const { return header.mailTime; }
     std::string GetErrorText() const { return errorText; }
+    // The number of the message whose header the fields describe: set when a
+    // TOP or RETR of it was read and its header extracted, even if the header
+    // was incomplete; 0 before that. A transfer that failed earlier leaves it.
+    int GetHeaderNumber() const { return headerNumber; }
 
     // The longest wait for the server (connecting, each read); negative
     // waits for ever.
@@ -91,14 +95,14 @@ public:
     // Extracts the header fields of a fetched file and stores it.
     bool ParseHeaders(const std::string& fileName, FetchedPart part = FetchedPart::Whole);
 
-private:
+  private:
     enum class ReplyKind { Greeting, User, Pass, Quit, Dele, Stat, Top, Retr };
 
     bool SendCommand(const std::string& line);
     bool ReadReply(ReplyKind kind);
     bool ReadStatusLine(ReplyKind kind);
     bool ReadMessage(ReplyKind kind);
-    bool Fetch(ReplyKind kind, const std::string& command);
+    bool Fetch(ReplyKind kind, int number, const std::string& command);
     // One chunk: from what an earlier read left over, else from the socket.
     int ReceiveChunk(char* buffer, int size);
     // Ends a conversation that cannot go on, with the reason.
@@ -110,6 +114,8 @@ private:
     std::string errorText;
     int messageCount = 0;
     HeaderFields header;
+    int fetchNumber = 0;  // the message of the TOP or RETR under way
+    int headerNumber = 0; // the message the header fields describe
     int retryCount = 3;
     int timeoutMs = defaultTimeoutMs;
     std::uint64_t messageLimit = defaultMessageLimit;

@@ -2,6 +2,7 @@
 
 #include "app/main_frame.h"
 #include "framework/application.h"
+#include "mail/mail_date.h"
 #include "resource.h"
 
 #include <commctrl.h>
@@ -24,17 +25,6 @@ const ListColumn listColumns[] = {
     {IDS_COLUMN_SENDER, 110, 110},
     {IDS_COLUMN_SUBJECT, 148, 190},
 };
-
-// The time of day as the last-check label shows it: "오전 12:05", "오후 3:07".
-std::string ClockTimeText(CCalendarTime time) {
-    LocalTimeFields fields;
-    if (!time.GetLocalFields(fields))
-        return "";
-    int hour = fields.hour % 12 == 0 ? 12 : fields.hour % 12;
-    char text[32];
-    std::snprintf(text, sizeof text, "%s %d:%02d", fields.hour < 12 ? "오전" : "오후", hour, fields.minute);
-    return text;
-}
 
 } // namespace
 
@@ -157,7 +147,7 @@ void CMailboxPage::UpdateCheckButton() {
 }
 
 void CMailboxPage::ShowLastCheck(CCalendarTime checkTime) {
-    SetItemText(IDC_LAST_CHECK, LoadResourceString(IDS_LAST_CHECK) + ClockTimeText(checkTime));
+    SetItemText(IDC_LAST_CHECK, LoadResourceString(IDS_LAST_CHECK) + FormatClockTime(checkTime));
 }
 
 void CMailboxPage::ShowArrivedCount() {

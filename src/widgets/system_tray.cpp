@@ -141,6 +141,10 @@ HICON CSystemTray::GetTrayIcon() const {
     return enabled ? notifyData.hIcon : nullptr;
 }
 
+std::string CSystemTray::GetTrayTooltip() const {
+    return enabled ? std::string(notifyData.szTip) : std::string();
+}
+
 bool CSystemTray::SetTrayTooltip(const std::string& text) {
     if (!enabled)
         return false;

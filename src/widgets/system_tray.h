@@ -67,6 +67,8 @@ class CSystemTray : public CWindow {
     HICON LoadIconResource(UINT id);
     // The icon shown, or null before creation.
     HICON GetTrayIcon() const;
+    // The tooltip shown, or "" before creation.
+    std::string GetTrayTooltip() const;
     // Replaces the tooltip, cut to maxTooltipBytes without splitting a
     // code page 949 character.
     bool SetTrayTooltip(const std::string& text);

@@ -62,6 +62,22 @@ for user in sorted(os.listdir(source)):
         messages[user] = {f[:-4]: open(os.path.join(folder, f), encoding="utf-8").read()
                           for f in os.listdir(folder) if f.endswith(".eml")}
 
+# Dates relative to the day the server starts: "@TODAY@", "@YESTERDAY@" and
+# "@TOMORROW@" become "Mon, 7 Dec 2026" and so on, "@ZONE@" the local zone.
+import datetime, time
+today = datetime.date.today()
+def mail_day(day):
+    return "%s, %d %s %d" % (("Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun")[day.weekday()], day.day,
+                             ("Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov",
+                              "Dec")[day.month - 1], day.year)
+tokens = {"@TODAY@": mail_day(today), "@YESTERDAY@": mail_day(today - datetime.timedelta(days=1)),
+          "@TOMORROW@": mail_day(today + datetime.timedelta(days=1)), "@ZONE@": time.strftime("%z")}
+for mails in messages.values():
+    for name, text in mails.items():
+        for token, value in tokens.items():
+            text = text.replace(token, value)
+        mails[name] = text
+
 # alice: a 5 MB attachment (base64 of 3.75 MB) in a multipart message.
 rng = random.Random(20260101)
 data = bytes(rng.getrandbits(8) for _ in range(1 << 16)) * 60

@@ -1,0 +1,164 @@
+#include "app/frame_check_host.h"
+
+#include "app/mail_client.h"
+#include "app/main_frame.h"
+#include "app/notification.h"
+#include "app/avi_clip_dlg.h"
+#include "framework/application.h"
+#include "framework/ui_thread.h"
+#include "postman/mailbox_page.h"
+#include "postman/postman_dlg.h"
+
+#include <mmsystem.h>
+
+namespace {
+
+// The notification actions of a check. The tune and the wave sound touch no
+// window and play on the worker; the rest happens on the user-interface
+// thread while the worker waits, so the order of the actions is kept and the
+// wave starts only after the clip window has closed.
+class CCheckNotifyActions : public CNotifyActions {
+  public:
+    explicit CCheckNotifyActions(std::shared_ptr<CCheckLink> link) : link(std::move(link)) {}
+
+    void PlayTune() override {
+        Beep(600, 200);
+        Beep(800, 200);
+        Beep(1000, 300);
+    }
+    void ShowPostmanMailbox() override {
+        OnFrame([](CMainFrame& frame) {
+            frame.ShowPostmanWindow();
+            frame.GetPostmanWindow().GetTabCtrl().SelectTab(0);
+        });
+    }
+    void LaunchMailClient(int code, const std::string& path) override {
+        OnFrame([&](CMainFrame&) { ::LaunchMailClient(code, path); });
+    }
+    void PlayAviClip(const std::string& path) override {
+        OnFrame([&](CMainFrame&) { ::PlayAviClip(path); });
+    }
+    void PlayWave(const std::string& path) override {
+        sndPlaySoundA(path.c_str(), SND_ASYNC | SND_NODEFAULT);
+    }
+
+  private:
+    template <typename Work> void OnFrame(Work&& work) {
+        CUiThread::Run([&] {
+            if (link->frame)
+                work(*link->frame);
+        });
+    }
+
+    std::shared_ptr<CCheckLink> link;
+};
+
+} // namespace
+
+template <typename Work> void CFrameCheckHost::WithFrame(Work&& work) {
+    CUiThread::Run([&] {
+        if (link->frame)
+            work(*link->frame);
+    });
+}
+
+void CFrameCheckHost::BeginCheck() {
+    WithFrame([](CMainFrame& frame) { frame.OnCheckBegins(); });
+}
+
+bool CFrameCheckHost::GetAccount(int index, CheckAccount& account) {
+    bool found = false;
+    WithFrame([&](CMainFrame& frame) {
+        Settings& settings = frame.GetSettings();
+        if (index < settings.ServerNumber && index < static_cast<int>(settings.servers.size())) {
+            account.entry = settings.servers[index];
+            account.listVersion = frame.accountListVersion;
+            found = true;
+        }
+    });
+    return found;
+}
+
+CheckFilter CFrameCheckHost::GetFilter() {
+    CheckFilter filter;
+    WithFrame([&](CMainFrame& frame) {
+        const Settings& settings = frame.GetSettings();
+        filter.SpamMailYN = settings.SpamMailYN;
+        filter.SpamMailMethod = settings.SpamMailMethod;
+        filter.spamAddresses = settings.spamAddresses;
+    });
+    return filter;
+}
+
+void CFrameCheckHost::ShowStatus(const std::string& text) {
+    WithFrame([&](CMainFrame& frame) { frame.GetPostmanWindow().SetStatusText(text); });
+}
+
+int CFrameCheckHost::GetRowCount() {
+    int rows = 0;
+    WithFrame([&](CMainFrame& frame) { rows = frame.GetPostmanWindow().GetMailboxPage().GetRowCount(); });
+    return rows;
+}
+
+void CFrameCheckHost::ListMail(const MailHeader& mail, const std::string& accountName, int row) {
+    WithFrame([&](CMainFrame& frame) {
+        auto& mails = frame.arrivedMails;
+        int at = std::min<int>(std::max(row, 0), static_cast<int>(mails.size()));
+        mails.insert(mails.begin() + at, mail);
+        const std::string& sender = mail.senderName.empty() ? mail.senderAddress : mail.senderName;
+        frame.GetPostmanWindow().GetMailboxPage().AddRow(accountName, sender, mail.subject, at);
+    });
+}
+
+void CFrameCheckHost::ListError(int serverIndex, const std::string& accountName,
+                                const std::string& errorText) {
+    WithFrame([&](CMainFrame& frame) {
+        MailHeader error;
+        error.serverIndex = serverIndex;
+        error.senderName = "[에러]";
+        frame.arrivedMails.push_back(error);
+        CMailboxPage& page = frame.GetPostmanWindow().GetMailboxPage();
+        page.AddRow(accountName, error.senderName, errorText, page.GetRowCount());
+    });
+}
+
+void CFrameCheckHost::ClearMails() {
+    WithFrame([](CMainFrame& frame) {
+        frame.GetPostmanWindow().GetMailboxPage().ClearRows();
+        frame.arrivedMails.clear();
+    });
+}
+
+void CFrameCheckHost::AddListedCount(int count) {
+    WithFrame([&](CMainFrame& frame) { frame.listedMailCount += count; });
+}
+
+void CFrameCheckHost::ResetListedCount() {
+    WithFrame([](CMainFrame& frame) { frame.listedMailCount = 0; });
+}
+
+void CFrameCheckHost::StoreLastMailDate(int index, const CheckAccount& account, const std::string& date) {
+    WithFrame([&](CMainFrame& frame) {
+        // An account list replaced during the check may hold another account
+        // at this index: its mark must not change.
+        Settings& settings = frame.GetSettings();
+        if (account.listVersion != frame.accountListVersion ||
+            index >= static_cast<int>(settings.servers.size()))
+            return;
+        settings.servers[index].LastMailDate = date;
+        CApplication::Get()->Profile().WriteString(ServerSection(index), "LastMailDate", date);
+    });
+}
+
+int CFrameCheckHost::NotifyNewMail(int, const ServerEntry& entry) {
+    CCheckNotifyActions actions(link);
+    return ::NotifyNewMail(entry, actions);
+}
+
+void CFrameCheckHost::ShowOutcome(int newMailCount, int notifyResult) {
+    WithFrame([&](CMainFrame& frame) { frame.OnCheckOutcome(newMailCount, notifyResult); });
+}
+
+void CFrameCheckHost::FinishCheck() {
+    WithFrame([](CMainFrame& frame) { frame.OnCheckFinished(); });
+}

@@ -1,0 +1,239 @@
+#include "app/main_frame.h"
+#include "framework/application.h"
+#include "framework/registry_profile.h"
+#include "mail/pop3_session.h"
+#include "postman/mailbox_page.h"
+#include "postman/postman_dlg.h"
+#include "program_process.h"
+#include "resource.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <memory>
+
+namespace {
+
+class CTestApplication : public CApplication {
+  public:
+    bool InitInstance() override { return true; }
+};
+
+int Pop3Port() {
+    std::ifstream file(std::string(TIDEMARK_PEERS_DIR) + "/pop3.port");
+    int port = 0;
+    file >> port;
+    return port;
+}
+
+// Pumps messages, as the program's loop does, until `done` or a time-out.
+bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 60000) {
+    DWORD start = GetTickCount();
+    MSG message;
+    while (!done()) {
+        if (GetTickCount() - start > milliseconds)
+            return false;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(5);
+    }
+    return true;
+}
+
+// The main frame of a program configured in the registry, checking the
+// test POP3 server.
+class CheckCycleTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        ClearProgramSettings();
+        app.SetRegistryKey("Harrowby");
+        profile.WriteInt("Setting", "StartCheck", 0);
+        ASSERT_GT(Pop3Port(), 0) << "the POP3 test server is not running";
+    }
+    void TearDown() override {
+        if (frame && frame->IsCreated()) {
+            PumpUntil([&] { return !frame->IsCheckActive(); }, 30000);
+            app.SetMainWindow(nullptr); // no WM_QUIT for the tests that follow
+            DestroyWindow(frame->GetHandle());
+        }
+        frame.reset();
+        ClearProgramSettings();
+    }
+
+    void AddAccount(const std::string& name, const std::string& user, int method = CheckAllMail,
+                    int notify = 0, const std::string& password = "secret") {
+        int index = accounts++;
+        std::string section = ServerSection(index);
+        profile.WriteInt("POP3", "ServerNumber", accounts);
+        profile.WriteString(section, "Name", name);
+        profile.WriteString(section, "Address", "127.0.0.1");
+        profile.WriteString(section, "ID", user);
+        profile.WriteString(section, "Password", EncodeStoredPassword(password));
+        profile.WriteInt(section, "Port", Pop3Port());
+        profile.WriteInt(section, "CheckAlgorithm", method);
+        profile.WriteInt(section, "Notify", notify);
+    }
+
+    void StartProgram() {
+        frame = std::make_unique<CMainFrame>();
+        ASSERT_TRUE(frame->Create("Tidemark", WS_OVERLAPPEDWINDOW, IDR_TRAY_MENU));
+        app.SetMainWindow(frame->GetHandle());
+    }
+
+    void RunCheck() {
+        frame->StartMailCheck();
+        ASSERT_TRUE(PumpUntil([&] { return !frame->IsCheckActive(); }));
+    }
+
+    CMailboxPage& Page() { return frame->GetPostmanWindow().GetMailboxPage(); }
+
+    std::string Cell(int row, int column) {
+        char text[512] = "";
+        ListView_GetItemText(GetDlgItem(Page().GetHandle(), IDC_MAIL_LIST), row, column, text, sizeof text);
+        return text;
+    }
+    int Rows() { return ListView_GetItemCount(GetDlgItem(Page().GetHandle(), IDC_MAIL_LIST)); }
+
+    bool TrayShows(UINT iconId) {
+        return frame->GetTrayIcon().GetTrayIcon() == frame->GetTrayIcon().LoadIconResource(iconId);
+    }
+
+    CTestApplication app;
+    CRegistryProfile profile{"Harrowby", "Tidemark"};
+    std::unique_ptr<CMainFrame> frame;
+    int accounts = 0;
+};
+
+} // namespace
+
+TEST_F(CheckCycleTest, NewMailOnTwoAccountsIsListedCountedAndMarked) {
+    AddAccount("회사", "checka");
+    AddAccount("집", "checkb");
+    StartProgram();
+    RunCheck();
+
+    ASSERT_EQ(Rows(), 3);
+    ASSERT_EQ(frame->arrivedMails.size(), 3u);
+    EXPECT_EQ(Cell(0, 0), "회사");
+    EXPECT_EQ(Cell(0, 1), "김철수");
+    EXPECT_EQ(Cell(0, 2), "첫 번째 편지");
+    EXPECT_EQ(Cell(1, 1), "lee@example.com");
+    EXPECT_EQ(Cell(2, 0), "집");
+    EXPECT_EQ(Cell(2, 1), "박영희");
+    EXPECT_EQ(Cell(2, 2), "안녕하세요");
+    EXPECT_EQ(frame->arrivedMails[2].serverIndex, 1);
+    EXPECT_EQ(frame->listedMailCount, 3);
+    EXPECT_EQ(Page().GetItemText(IDC_ARRIVED_COUNT), "도착한 메일 :   3");
+    EXPECT_EQ(frame->GetTrayIcon().GetTrayTooltip(), "Tidemark - 3 통의 메일 도착");
+    EXPECT_TRUE(TrayShows(163));
+
+    // The newest date of each account is its mark, in memory and in the registry.
+    EXPECT_EQ(profile.GetString("POP3\\Server0", "LastMailDate", ""), frame->arrivedMails[1].dateText);
+    EXPECT_EQ(profile.GetString("POP3\\Server1", "LastMailDate", ""), frame->arrivedMails[2].dateText);
+    EXPECT_EQ(frame->GetSettings().servers[0].LastMailDate, frame->arrivedMails[1].dateText);
+
+    // The same mails are listed again by the next check but are no longer new.
+    RunCheck();
+    EXPECT_EQ(Rows(), 3);
+    EXPECT_EQ(frame->GetTrayIcon().GetTrayTooltip(), "Tidemark - 새로 도착한 메일이 없습니다");
+    EXPECT_TRUE(TrayShows(160));
+}
+
+TEST_F(CheckCycleTest, TodaysMailAndMailSinceTheStartFollowTheirCutOffs) {
+    AddAccount("오늘", "dated", CheckTodayOnly);
+    AddAccount("실행 이후", "dated", CheckSinceProgramStart);
+    StartProgram();
+    RunCheck();
+
+    // Today: midnight and tomorrow, in ascending message order; yesterday ends the walk.
+    ASSERT_EQ(Rows(), 3);
+    EXPECT_EQ(Cell(0, 2), "this morning");
+    EXPECT_EQ(Cell(1, 2), "tomorrow");
+    // Since the start: only the mail dated after it.
+    EXPECT_EQ(Cell(2, 0), "실행 이후");
+    EXPECT_EQ(Cell(2, 2), "tomorrow");
+    EXPECT_EQ(frame->listedMailCount, 3);
+}
+
+TEST_F(CheckCycleTest, SpamIsSkippedOrDeletedOnTheServer) {
+    AddAccount("스팸", "spammy");
+    profile.WriteInt("SpamMail", "SpamMailYN", 1);
+    profile.WriteInt("SpamMail", "SpamMailNumber", 1);
+    profile.WriteString("SpamMail", "Email0", "ad@spam.example");
+    StartProgram();
+    RunCheck();
+    ASSERT_EQ(Rows(), 1);
+    EXPECT_EQ(Cell(0, 1), "friend@example.com");
+
+    frame->GetSettings().SpamMailMethod = 1;
+    RunCheck();
+    EXPECT_EQ(Rows(), 1);
+
+    CPop3Session session;
+    ASSERT_TRUE(session.Login("127.0.0.1", "spammy", "secret", Pop3Port()));
+    ASSERT_TRUE(session.Stat());
+    EXPECT_EQ(session.GetMessageCount(), 1);
+    session.Quit();
+}
+
+TEST_F(CheckCycleTest, AnAccountThatCannotLogInShowsAnErrorRow) {
+    AddAccount("틀린 암호", "checka", CheckAllMail, 0, "wrong");
+    AddAccount("회사", "checkb");
+    StartProgram();
+    RunCheck();
+    ASSERT_EQ(Rows(), 2);
+    EXPECT_EQ(Cell(0, 0), "틀린 암호");
+    EXPECT_EQ(Cell(0, 1), "[에러]");
+    EXPECT_EQ(Cell(0, 2), "사용자 패스워드가 잘못 입력되었습니다.");
+    EXPECT_EQ(frame->arrivedMails[0].senderName, "[에러]");
+    EXPECT_EQ(frame->listedMailCount, 1); // error rows are not counted
+}
+
+TEST_F(CheckCycleTest, StoppingACheckEmptiesTheListAndEndsAfterTheAccount) {
+    AddAccount("대량", "bench");
+    AddAccount("회사", "checka");
+    StartProgram();
+    frame->StartMailCheck();
+    ASSERT_TRUE(PumpUntil([&] { return Rows() >= 3; }));
+    frame->StartMailCheck(); // the same command now stops
+    EXPECT_EQ(frame->GetPostmanWindow().GetItemText(IDC_STATUS_TEXT), "체크 중지 중...");
+    ASSERT_TRUE(PumpUntil([&] { return !frame->IsCheckActive(); }));
+    EXPECT_EQ(Rows(), 0);
+    EXPECT_TRUE(frame->arrivedMails.empty());
+    EXPECT_EQ(frame->listedMailCount, 0);
+    EXPECT_EQ(frame->checkRunning, 0);
+}
+
+TEST_F(CheckCycleTest, AManualCheckEndsAPause) {
+    AddAccount("회사", "checka");
+    StartProgram();
+    frame->TogglePause();
+    EXPECT_EQ(frame->GetSettings().MailCheckPause, 1);
+    EXPECT_EQ(frame->GetTrayIcon().GetTrayTooltip(), "Tidemark - 자동 체크 기능 멈춤");
+    EXPECT_TRUE(TrayShows(164));
+    frame->TogglePause();
+    EXPECT_EQ(frame->GetTrayIcon().GetTrayTooltip(), "Tidemark");
+    EXPECT_TRUE(TrayShows(160));
+
+    frame->TogglePause();
+    RunCheck();
+    EXPECT_EQ(frame->GetSettings().MailCheckPause, 0);
+    EXPECT_EQ(frame->GetTrayIcon().GetTrayTooltip(), "Tidemark - 2 통의 메일 도착");
+}
+
+TEST_F(CheckCycleTest, ADoubleClickOnTheTrayRunsTheDefaultItem) {
+    AddAccount("회사", "checka", CheckAllMail, NotifyPostman);
+    profile.WriteInt("Setting", "DefaultItem", 0);
+    StartProgram();
+    HWND tray = frame->GetTrayIcon().GetHandle();
+    SendMessageA(tray, 32778, IDR_TRAY_MENU, WM_LBUTTONDBLCLK);
+    ASSERT_TRUE(
+        PumpUntil([&] { return frame->checkRunning == 0 && !frame->IsCheckActive() && Rows() == 2; }));
+    // Notify 8: the postman window shows its mailbox tab.
+    EXPECT_TRUE(IsWindowVisible(frame->GetPostmanWindow().GetHandle()));
+    EXPECT_EQ(frame->GetPostmanWindow().GetTabCtrl().GetCurrentTab(), 0);
+}
