@@ -96,6 +96,16 @@ class CheckCycleTest : public testing::Test {
         ListView_GetItemText(GetDlgItem(Page().GetHandle(), IDC_MAIL_LIST), row, column, text, sizeof text);
         return text;
     }
+    // The tray menu's item at `position` as the frame updates it before showing.
+    std::string TrayMenuText(int position) {
+        HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU));
+        HMENU popup = GetSubMenu(menu, 0);
+        frame->UpdateMenuItems(popup);
+        char text[64] = "";
+        GetMenuStringA(popup, position, text, sizeof text, MF_BYPOSITION);
+        DestroyMenu(menu);
+        return text;
+    }
     int Rows() { return ListView_GetItemCount(GetDlgItem(Page().GetHandle(), IDC_MAIL_LIST)); }
 
     bool TrayShows(UINT iconId) {
@@ -199,6 +209,7 @@ TEST_F(CheckCycleTest, StoppingACheckEmptiesTheListAndEndsAfterTheAccount) {
     StartProgram();
     frame->StartMailCheck();
     ASSERT_TRUE(PumpUntil([&] { return Rows() >= 3; }));
+    EXPECT_EQ(TrayMenuText(0), "메일 체크 중지(&S)");
     frame->StartMailCheck(); // the same command now stops
     EXPECT_EQ(frame->GetPostmanWindow().GetItemText(IDC_STATUS_TEXT), "체크 중지 중...");
     ASSERT_TRUE(PumpUntil([&] { return !frame->IsCheckActive(); }));
@@ -206,6 +217,7 @@ TEST_F(CheckCycleTest, StoppingACheckEmptiesTheListAndEndsAfterTheAccount) {
     EXPECT_TRUE(frame->arrivedMails.empty());
     EXPECT_EQ(frame->listedMailCount, 0);
     EXPECT_EQ(frame->checkRunning, 0);
+    EXPECT_EQ(TrayMenuText(0), "지금 메일 체크(&N)");
 }
 
 TEST_F(CheckCycleTest, AManualCheckEndsAPause) {
@@ -213,6 +225,10 @@ TEST_F(CheckCycleTest, AManualCheckEndsAPause) {
     StartProgram();
     frame->TogglePause();
     EXPECT_EQ(frame->GetSettings().MailCheckPause, 1);
+    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU));
+    frame->UpdateMenuItems(GetSubMenu(menu, 0));
+    EXPECT_TRUE(GetMenuState(GetSubMenu(menu, 0), ID_PAUSE, MF_BYCOMMAND) & MF_CHECKED);
+    DestroyMenu(menu);
     EXPECT_EQ(frame->GetTrayIcon().GetTrayTooltip(), "Tidemark - 자동 체크 기능 멈춤");
     EXPECT_TRUE(TrayShows(164));
     frame->TogglePause();
