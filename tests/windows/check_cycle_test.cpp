@@ -1,4 +1,5 @@
 #include "app/main_frame.h"
+#include "dialog_answerer.h"
 #include "framework/application.h"
 #include "framework/registry_profile.h"
 #include "mail/pop3_session.h"
@@ -252,4 +253,25 @@ TEST_F(CheckCycleTest, ADoubleClickOnTheTrayRunsTheDefaultItem) {
     // Notify 8: the postman window shows its mailbox tab.
     EXPECT_TRUE(IsWindowVisible(frame->GetPostmanWindow().GetHandle()));
     EXPECT_EQ(frame->GetPostmanWindow().GetTabCtrl().GetCurrentTab(), 0);
+}
+
+TEST_F(CheckCycleTest, AStartedMailClientResetsTheIconWhenIconInitAsks) {
+    AddAccount("회사", "checka", CheckAllMail, NotifyMailClient);
+    StartProgram();
+    // MailClient 0 with no program: the shell fails and says so.
+    CDialogAnswerer answerer("메일 클라이언트 프로그램 실행 오류", IDOK);
+    RunCheck();
+    EXPECT_TRUE(answerer.Wait());
+    EXPECT_EQ(Rows(), 2);
+    EXPECT_EQ(frame->GetTrayIcon().GetTrayTooltip(), "Tidemark - 새로 도착한 메일이 없습니다");
+    EXPECT_TRUE(TrayShows(160));
+
+    // Without IconInit the outcome stays visible.
+    frame->GetSettings().IconInit = 0;
+    frame->GetSettings().servers[0].LastMailDate.clear();
+    CDialogAnswerer second("메일 클라이언트 프로그램 실행 오류", IDOK);
+    RunCheck();
+    EXPECT_TRUE(second.Wait());
+    EXPECT_EQ(frame->GetTrayIcon().GetTrayTooltip(), "Tidemark - 2 통의 메일 도착");
+    EXPECT_TRUE(TrayShows(163));
 }
