@@ -9,6 +9,8 @@
 #include "resource.h"
 
 #include <commctrl.h>
+#include "window_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -16,11 +18,6 @@
 #include <memory>
 
 namespace {
-
-class CTestApplication : public CApplication {
-  public:
-    bool InitInstance() override { return true; }
-};
 
 int Pop3Port() {
     std::ifstream file(std::string(TIDEMARK_PEERS_DIR) + "/pop3.port");

@@ -4,6 +4,8 @@
 #include "framework/frame_window.h"
 #include "resource.h"
 
+#include "window_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -17,11 +19,6 @@ constexpr UINT trayIconId = IDR_TRAY_MENU;
 constexpr UINT missingIconResource = 999;
 constexpr UINT checkingIcons[] = {161, 162};
 constexpr UINT newMailIcon = 163;
-
-class CTestApplication : public CApplication {
-  public:
-    bool InitInstance() override { return true; }
-};
 
 // Stands in for the main frame: records the commands and the tray menu it is
 // given, and closes the menu by choosing "프로그램 멈춤(&D)" with its mnemonic.

@@ -3,6 +3,7 @@
 // controls.
 #pragma once
 
+#include "framework/application.h"
 #include "framework/window.h"
 
 #include <windows.h>
@@ -61,4 +62,11 @@ std::vector<COLORREF> BitmapPixels(HBITMAP bitmap);
 class CTestHost : public CWindow {
   public:
     CTestHost();
+};
+
+// An application object for tests that need one (the registry profile, the
+// main window) without running the program's start-up.
+class CTestApplication : public CApplication {
+  public:
+    bool InitInstance() override { return true; }
 };
