@@ -106,17 +106,6 @@ bool CPop3Session::Quit() {
     return true;
 }
 
-bool CPop3Session::ConvertDate(const std::string& text) {
-    if (ConvertMailDate(text, header.mailTime, header.dateText))
-        return true;
-    errorText = "날짜 변환 에러입니다!";
-    return false;
-}
-
-bool CPop3Session::ParseHeaders(const std::string& fileName, FetchedPart part) {
-    return ExtractHeaderFields(fileName, part, header, errorText);
-}
-
 bool CPop3Session::SendCommand(const std::string& line) { return socket.Send(line); }
 
 bool CPop3Session::Fetch(ReplyKind kind, const std::string& command) {
@@ -262,7 +251,7 @@ bool CPop3Session::ReadMessage(ReplyKind kind) {
         errorText = tempFileText;
         return false;
     }
-    const bool extracted = ParseHeaders(path, kind == ReplyKind::Top ? FetchedPart::HeaderOnly : FetchedPart::Whole);
-    std::remove(path.c_str());
-    return extracted;
+    // The store takes mail.tmp over: moved there, or deleted.
+    return ParseHeaders(path, kind == ReplyKind::Top ? FetchedPart::HeaderOnly : FetchedPart::Whole, header, errorText,
+                        FetchedFile::Consume);
 }
