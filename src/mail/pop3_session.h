@@ -22,7 +22,7 @@
 //   "POP3 서버가 응답하지 않습니다."             no answer within the time-out
 //   "POP3 서버가 연결을 끊었습니다."             closed in the middle of a message
 //   "소켓으로 부터 읽는 중 에러가 발생했습니다." socket error in a message
-//   "메일이 너무 커서 받을 수 없습니다."         message longer than the limit
+//   "메일이 너무 커서 받을 수 없습니다."         reply longer than the limit (128 MB)
 //   "임시 파일 생성 에러!"                       "mail.tmp" not writable
 //   plus the texts of ParseHeaders.
 // After a time-out, a close or a socket error in a reply, or a message over
@@ -82,7 +82,7 @@ public:
     // The longest wait for the server (connecting, each read); negative
     // waits for ever.
     void SetTimeout(int milliseconds) { timeoutMs = milliseconds; }
-    // The longest message text accepted.
+    // The longest reply accepted for one message (status line included).
     void SetMessageLimit(std::uint64_t bytes) { messageLimit = bytes; }
 
 private:
