@@ -17,7 +17,6 @@ add_executable(native_tests ${NATIVE_TEST_SOURCES})
 target_link_libraries(native_tests PRIVATE tidemark_portable gtest gtest_main)
 target_compile_definitions(native_tests PRIVATE TIDEMARK_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 add_test(NAME native_tests COMMAND native_tests)
-include(${CMAKE_SOURCE_DIR}/tests/peers/fixtures.cmake OPTIONAL)
 
 file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS tests/bench/*.cpp)
 foreach(src ${BENCH_SOURCES})
@@ -26,3 +25,5 @@ foreach(src ${BENCH_SOURCES})
     target_link_libraries(${name} PRIVATE tidemark_portable)
 endforeach()
 include(${CMAKE_SOURCE_DIR}/tests/peers/smtp_fixtures.cmake)
+
+include(${CMAKE_SOURCE_DIR}/tests/peers/fixtures.cmake OPTIONAL)

@@ -78,7 +78,7 @@ int DecimalValue(const std::string& text) {
     return static_cast<int>(value);
 }
 
-bool ConvertMailDate(const std::string& text, CCalendarTime& time, std::string& displayText) {
+bool ConvertDate(const std::string& text, CCalendarTime& time, std::string& displayText) {
     size_t position = 0;
     bool ended = false;
     auto nextField = [&](char separator) {

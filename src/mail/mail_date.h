@@ -31,7 +31,7 @@ int DecimalValue(const std::string& text);
 // Always sets `time` (the invalid time when the fields give no time between
 // 1970 and the end of 9999) and empties displayText; on success sets
 // displayText to FormatDisplayDate(time) and returns true.
-bool ConvertMailDate(const std::string& text, CCalendarTime& time, std::string& displayText);
+bool ConvertDate(const std::string& text, CCalendarTime& time, std::string& displayText);
 
 // "%4d년 %d월 %d일 " + hour ("오전 12:" for 0, "오전 %d:" for 1-11, "오후 12:"
 // for 12, "오후 %d:" with hour - 12 for 13-23) + minute ("0%1d:" or "%2d:") +

@@ -117,7 +117,8 @@ void SplitSender(const std::string& text, std::string& name, std::string& addres
     name = TrimLine(name, false, true);
 }
 
-bool ExtractHeaderFields(const std::string& path, FetchedPart part, HeaderFields& fields, std::string& errorText) {
+bool ParseHeaders(const std::string& path, FetchedPart part, HeaderFields& fields, std::string& errorText,
+                  FetchedFile after) {
     static const CHeaderKey toKey("To: "), ccKey("Cc: "), fromKey("From: "), subjectKey("Subject: "),
         dateKey("Date: "), receivedKey("Received: ");
 
@@ -169,7 +170,7 @@ bool ExtractHeaderFields(const std::string& path, FetchedPart part, HeaderFields
             }
             // month - 3 is the start of a two-digit day ("24 Jul 2001").
             const std::string date = TrimLine(line.substr(month >= 3 ? month - 3 : 0), true, false);
-            dateConverted = ConvertMailDate(date, fields.mailTime, fields.dateText);
+            dateConverted = ConvertDate(date, fields.mailTime, fields.dateText);
             if (!dateConverted)
                 errorText = "날짜 변환 에러입니다!";
             inReceived = false;
@@ -177,6 +178,6 @@ bool ExtractHeaderFields(const std::string& path, FetchedPart part, HeaderFields
     }
     std::fclose(file);
 
-    fields.storeFile = StoreFetchedMail(path, fields.mailTime, part);
+    fields.storeFile = StoreFetchedMail(path, fields.mailTime, part, after);
     return !fields.to.empty() && !fields.senderAddress.empty() && !fields.dateText.empty() && dateConverted;
 }

@@ -54,10 +54,12 @@ void SplitSender(const std::string& text, std::string& name, std::string& addres
 // the first "To: ", "Cc: ", "From: " and "Subject: " lines (each key as
 // written, in lower or in upper case, the blank included) and the date of the
 // topmost Received header that names a month, else of the Date line. Then
-// copies the file into the store (StoreFetchedMail) and sets storeFile.
+// copies the file into the store (StoreFetchedMail, which may consume the
+// file) and sets storeFile.
 // The strings are emptied first; mailTime changes only when a date line is
 // converted. Returns true when to, senderAddress and dateText are set and the
 // date converted. Failures set errorText: "임시 파일을 열 수 없습니다!" when
 // the file cannot be opened (fields empty, nothing stored) and "날짜 변환
 // 에러입니다!" when a date does not convert.
-bool ExtractHeaderFields(const std::string& path, FetchedPart part, HeaderFields& fields, std::string& errorText);
+bool ParseHeaders(const std::string& path, FetchedPart part, HeaderFields& fields, std::string& errorText,
+                  FetchedFile after = FetchedFile::Keep);

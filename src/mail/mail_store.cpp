@@ -153,33 +153,48 @@ std::string MakeStoreFileName(CCalendarTime mailTime) {
            TwoDigits(f.minute) + TwoDigits(f.second) + ".eml";
 }
 
-std::string StoreFetchedMail(const std::string& source, CCalendarTime mailTime, FetchedPart part) {
+std::string StoreFetchedMail(const std::string& source, CCalendarTime mailTime, FetchedPart part,
+                             FetchedFile after) {
     const std::string dir = TemporaryDirectory();
     const std::string name = MakeStoreFileName(mailTime);
     File fetched(source, "rb");
     if (!fetched.f)
         return dir + name;
 
+    // Find the file for this message: a free name, or the file that holds
+    // this message already (whole, or a header-only copy to be replaced).
     constexpr int maxSuffix = 9999;
     std::string path;
+    bool write = true; // every name taken: the last one is reused
     for (int k = 0; k <= maxSuffix; ++k) {
         path = dir + SuffixedName(name, k);
-        switch (Compare(fetched.f, path)) {
-        case Relation::Missing:
-        case Relation::FetchExtends: // a header-only copy of this message, now whole
-            CopyInto(fetched.f, path);
-            return path;
-        case Relation::Equal:
-            return path;
-        case Relation::StoredExtends:
-            if (part == FetchedPart::HeaderOnly)
-                return path; // the whole message is stored already
+        const Relation relation = Compare(fetched.f, path);
+        if (relation == Relation::Missing) {
+            if (after == FetchedFile::Consume) {
+                std::fclose(fetched.f);
+                fetched.f = nullptr;
+                if (std::rename(source.c_str(), path.c_str()) == 0)
+                    return path;
+                fetched.f = std::fopen(source.c_str(), "rb");
+            }
             break;
-        case Relation::Different:
+        }
+        if (relation == Relation::FetchExtends) // a header-only copy of this message, now whole
+            break;
+        if (relation == Relation::Equal ||
+            (relation == Relation::StoredExtends && part == FetchedPart::HeaderOnly)) {
+            write = false; // stored already (whole, when this fetch is the header)
             break;
         }
     }
-    CopyInto(fetched.f, path); // every name taken: the last one is reused
+    if (write && fetched.f)
+        CopyInto(fetched.f, path);
+    if (after == FetchedFile::Consume) {
+        if (fetched.f)
+            std::fclose(fetched.f);
+        fetched.f = nullptr;
+        std::remove(source.c_str());
+    }
     return path;
 }
 

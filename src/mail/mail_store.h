@@ -26,6 +26,11 @@ std::string MakeStoreFileName(CCalendarTime mailTime);
 // perhaps a few body lines (TOP).
 enum class FetchedPart { Whole, HeaderOnly };
 
+// What becomes of the fetched file: kept as it is, or consumed because the
+// caller needs it no more (moved into the store when its name is free, which
+// spares a copy, and deleted otherwise).
+enum class FetchedFile { Keep, Consume };
+
 // Copies the fetched file `source` into the store under the name for
 // mailTime and returns the copy's full path (also when the copy failed,
 // which is not reported). A stored file is never replaced by another
@@ -34,7 +39,8 @@ enum class FetchedPart { Whole, HeaderOnly };
 // in one file: a fetch equal to the stored file reuses it, a whole message
 // replaces a header-only copy of itself, and a header-only fetch of a stored
 // whole message leaves the whole one in place and returns its path.
-std::string StoreFetchedMail(const std::string& source, CCalendarTime mailTime, FetchedPart part);
+std::string StoreFetchedMail(const std::string& source, CCalendarTime mailTime, FetchedPart part,
+                             FetchedFile after = FetchedFile::Keep);
 
 // Deletes every "TM*.eml" of the store; returns how many were deleted.
 int DeleteStoreFiles();

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #ifdef _WIN32
@@ -35,13 +36,40 @@ bool StartsWithNoCase(const std::string& text, const char* prefix) {
     return true;
 }
 
-struct FileCloser {
-    std::FILE*& file;
-    ~FileCloser() {
+// The message text of a reply, written to mail.tmp. When the file cannot be
+// created or written, the reply is still read to its end (so that the
+// conversation stays in step) and only Finish reports the failure.
+class CReplyFile {
+  public:
+    explicit CReplyFile(std::string path) : path(std::move(path)) {}
+    ~CReplyFile() {
         if (file)
-            std::fclose(file);
-        file = nullptr;
+            std::fclose(file); // an unfinished reply's file stays where it is
     }
+    CReplyFile(const CReplyFile&) = delete;
+    CReplyFile& operator=(const CReplyFile&) = delete;
+
+    // Creates the file at the first call (an empty message gives an empty file).
+    void Write(const std::string& text) {
+        if (!file && !failed) {
+            file = std::fopen(path.c_str(), "wb");
+            failed = !file;
+        }
+        if (file && !text.empty() && std::fwrite(text.data(), 1, text.size(), file) != text.size())
+            failed = true;
+    }
+    // Closes the file; false when anything could not be written.
+    bool Finish() {
+        if (file && std::fclose(file) != 0)
+            failed = true;
+        file = nullptr;
+        return !failed;
+    }
+
+  private:
+    const std::string path;
+    std::FILE* file = nullptr;
+    bool failed = false;
 };
 
 } // namespace
@@ -108,17 +136,6 @@ bool CPop3Session::Quit() {
         return false; // refused: the connection stays open until destruction
     socket.Close();
     return true;
-}
-
-bool CPop3Session::ConvertDate(const std::string& text) {
-    if (ConvertMailDate(text, header.mailTime, header.dateText))
-        return true;
-    errorText = "날짜 변환 에러입니다!";
-    return false;
-}
-
-bool CPop3Session::ParseHeaders(const std::string& fileName, FetchedPart part) {
-    return ExtractHeaderFields(fileName, part, header, errorText);
 }
 
 bool CPop3Session::SendCommand(const std::string& line) {
@@ -219,18 +236,15 @@ bool CPop3Session::ReadStatusLine(ReplyKind kind) {
 
 bool CPop3Session::ReadMessage(ReplyKind kind) {
     const std::string path = TemporaryDirectory() + tempFileName;
+    CReplyFile file(path);
     CMultiLineReply reply;
     std::vector<char> buffer(replyBufferSize);
     std::string text;
-    std::FILE* file = nullptr;
-    FileCloser closer{file};
-    bool fileFailed = false;
     std::uint64_t total = 0;
 
     for (;;) {
         const int n = ReceiveChunk(buffer.data(), replyBufferSize);
         if (n <= 0) {
-            // The partial file stays where it is.
             DropConnection(n == 0 ? closedText : socket.TimedOut() ? timedOutText : readErrorText);
             return false;
         }
@@ -243,35 +257,23 @@ bool CPop3Session::ReadMessage(ReplyKind kind) {
                                                : "RETR 명령어 실행중에 에러가 발생했습니다.";
             return false;
         }
-        if (reply.IsMessage() && !file && !fileFailed) {
-            file = std::fopen(path.c_str(), "wb");
-            fileFailed = !file; // the reply is still read to its end
-        }
-        total += text.size();
+        total += used; // the status line counts too: a reply must end some time
         if (total > messageLimit) {
             DropConnection(tooLargeText);
             return false;
         }
-        if (file && !text.empty() && std::fwrite(text.data(), 1, text.size(), file) != text.size()) {
-            fileFailed = true;
-            std::fclose(file);
-            file = nullptr;
-        }
+        if (reply.IsMessage())
+            file.Write(text);
         text.clear();
         if (state == CMultiLineReply::State::Complete)
             break;
     }
-    if (file) {
-        fileFailed = std::fclose(file) != 0;
-        file = nullptr;
-    }
-    if (fileFailed) {
+    if (!file.Finish()) {
         errorText = tempFileText;
         return false;
     }
     headerNumber = fetchNumber;
-    const bool extracted =
-        ParseHeaders(path, kind == ReplyKind::Top ? FetchedPart::HeaderOnly : FetchedPart::Whole);
-    std::remove(path.c_str());
-    return extracted;
+    // The store takes mail.tmp over: moved there, or deleted.
+    return ParseHeaders(path, kind == ReplyKind::Top ? FetchedPart::HeaderOnly : FetchedPart::Whole, header,
+                        errorText, FetchedFile::Consume);
 }

@@ -2,7 +2,7 @@
 // It logs in (USER, PASS), reads the message count (STAT), fetches a message
 // whole (RETR) or its header (TOP), deletes (DELE) and logs out (QUIT).
 // Every fetched reply is written to "mail.tmp" in the temporary-files
-// directory, its header fields are extracted (ExtractHeaderFields), and it is
+// directory, its header fields are extracted (ParseHeaders), and it is
 // copied into the .eml store; the accessors then describe that message.
 //
 // Operations return true on success. On failure GetErrorText() tells why, in
@@ -22,9 +22,9 @@
 //   "POP3 서버가 응답하지 않습니다."             no answer within the time-out
 //   "POP3 서버가 연결을 끊었습니다."             closed in the middle of a message
 //   "소켓으로 부터 읽는 중 에러가 발생했습니다." socket error in a message
-//   "메일이 너무 커서 받을 수 없습니다."         message longer than the limit
+//   "메일이 너무 커서 받을 수 없습니다."         reply longer than the limit (128 MB)
 //   "임시 파일 생성 에러!"                       "mail.tmp" not writable
-//   plus the texts of ExtractHeaderFields.
+//   plus the texts of ParseHeaders.
 // After a time-out, a close or a socket error in a reply, or a message over
 // the limit, the connection is closed: the conversation cannot go on.
 #pragma once
@@ -86,14 +86,8 @@ class CPop3Session {
     // The longest wait for the server (connecting, each read); negative
     // waits for ever.
     void SetTimeout(int milliseconds) { timeoutMs = milliseconds; }
-    // The longest message text accepted.
+    // The longest reply accepted for one message (status line included).
     void SetMessageLimit(std::uint64_t bytes) { messageLimit = bytes; }
-
-    // Converts the date part of a header line into mailTime and dateText
-    // (ConvertMailDate); on failure sets "날짜 변환 에러입니다!".
-    bool ConvertDate(const std::string& text);
-    // Extracts the header fields of a fetched file and stores it.
-    bool ParseHeaders(const std::string& fileName, FetchedPart part = FetchedPart::Whole);
 
   private:
     enum class ReplyKind { Greeting, User, Pass, Quit, Dele, Stat, Top, Retr };

@@ -14,7 +14,7 @@ struct Converted {
 
 Converted Convert(const std::string& date) {
     Converted c{false, CCalendarTime(12345), "previous"};
-    c.ok = ConvertMailDate(date, c.time, c.text);
+    c.ok = ConvertDate(date, c.time, c.text);
     return c;
 }
 
@@ -111,14 +111,14 @@ TEST(DecimalValue, ReadsLikeAtoiWithoutOverflow) {
     EXPECT_EQ(DecimalValue("-99999999999999999999"), INT_MIN);
 }
 
-TEST(ConvertMailDate, ConvertsTheUsualForm) {
+TEST(ConvertDate, ConvertsTheUsualForm) {
     const Converted c = Convert("24 Jul 2001 10:05:09 +0900");
     EXPECT_TRUE(c.ok);
     EXPECT_EQ(c.text, "2001년 7월 24일 오전 10:05:09");
     EXPECT_EQ(c.time, CCalendarTime::FromLocal(2001, 7, 24, 10, 5, 9));
 }
 
-TEST(ConvertMailDate, TwoDigitYearsFollowTheMailRule) {
+TEST(ConvertDate, TwoDigitYearsFollowTheMailRule) {
     const Converted early = Convert("4 Jan 01 00:00:00 GMT");
     EXPECT_EQ(early.text, "2001년 1월 4일 오전 12:00:00");
     const Converted late = Convert("24 Jul 99 10:05:09 +0900");
@@ -128,24 +128,24 @@ TEST(ConvertMailDate, TwoDigitYearsFollowTheMailRule) {
     EXPECT_FALSE(Convert("1 Jan 50 00:00:00 +0000").ok); // 1950: before 1970
 }
 
-TEST(ConvertMailDate, HourForms) {
+TEST(ConvertDate, HourForms) {
     EXPECT_EQ(Convert("1 Feb 2002 12:30:00 +0900").text, "2002년 2월 1일 오후 12:30:00");
     EXPECT_EQ(Convert("1 Feb 2002 13:05:00 +0900").text, "2002년 2월 1일 오후 1:05:00");
     EXPECT_EQ(Convert("1 Feb 2002 23:59:59 +0900").text, "2002년 2월 1일 오후 11:59:59");
     EXPECT_EQ(Convert("1 Feb 2002 1:00:10 +0900").text, "2002년 2월 1일 오전 1:00:10");
 }
 
-TEST(ConvertMailDate, NothingAfterTheSecondsGivesSecondZero) {
+TEST(ConvertDate, NothingAfterTheSecondsGivesSecondZero) {
     EXPECT_EQ(Convert("24 Jul 2001 10:05:09").text, "2001년 7월 24일 오전 10:05:00");
 }
 
-TEST(ConvertMailDate, DatesPast2038Convert) {
+TEST(ConvertDate, DatesPast2038Convert) {
     const Converted c = Convert("1 Jan 2040 09:00:00 +0900");
     EXPECT_TRUE(c.ok);
     EXPECT_EQ(c.text, "2040년 1월 1일 오전 9:00:00");
 }
 
-TEST(ConvertMailDate, DatesBefore1970OrAfter9999Fail) {
+TEST(ConvertDate, DatesBefore1970OrAfter9999Fail) {
     Converted c = Convert("31 Dec 1969 10:00:00 +0000");
     EXPECT_FALSE(c.ok);
     EXPECT_EQ(c.time, CCalendarTime::Invalid());
@@ -156,7 +156,7 @@ TEST(ConvertMailDate, DatesBefore1970OrAfter9999Fail) {
     EXPECT_FALSE(Convert("").ok);
 }
 
-TEST(ConvertMailDate, NonNumbersCountAsZeroAndCarryOver) {
+TEST(ConvertDate, NonNumbersCountAsZeroAndCarryOver) {
     // Day 0 is the last day of the month before.
     EXPECT_EQ(Convert("x Mar 2001 10:05:09 +0900").text, "2001년 2월 28일 오전 10:05:09");
     // An unknown month is month 0: December of the year before.

@@ -12,7 +12,7 @@ protected:
     // Writes the lines (joined with CR LF) as the fetched file and extracts.
     bool Extract(const std::string& text, FetchedPart part = FetchedPart::Whole) {
         WriteFileBytes(fetched, text);
-        return ExtractHeaderFields(fetched, part, fields, errorText);
+        return ParseHeaders(fetched, part, fields, errorText);
     }
     CScratchStore store;
     std::string fetched = store.Path() + "mail.tmp";
@@ -173,7 +173,7 @@ TEST_F(HeaderExtraction, FieldsAreEmptiedFirst) {
 
 TEST_F(HeaderExtraction, MissingFileIsReported) {
     fields.subject = "old";
-    EXPECT_FALSE(ExtractHeaderFields(store.Path() + "missing.tmp", FetchedPart::Whole, fields, errorText));
+    EXPECT_FALSE(ParseHeaders(store.Path() + "missing.tmp", FetchedPart::Whole, fields, errorText));
     EXPECT_EQ(errorText, "임시 파일을 열 수 없습니다!");
     EXPECT_EQ(fields.subject, "");
     EXPECT_EQ(fields.storeFile, "");

@@ -140,6 +140,35 @@ TEST_F(Store, LargeFilesCompareAcrossBlocks) {
     EXPECT_EQ(StoreFetchedMail(fetched, CCalendarTime(t.GetSeconds() + 1), FetchedPart::HeaderOnly), stored);
 }
 
+TEST_F(Store, KeptSourceStaysWhereItIs) {
+    Keep(whole);
+    EXPECT_EQ(ReadFileBytes(fetched), whole);
+}
+
+TEST_F(Store, ConsumedSourceIsMovedToAFreeName) {
+    WriteFileBytes(fetched, whole);
+    const std::string path = StoreFetchedMail(fetched, july24, FetchedPart::Whole, FetchedFile::Consume);
+    EXPECT_EQ(path, store.Path() + "TM20010724100509.eml");
+    EXPECT_EQ(ReadFileBytes(path), whole);
+    EXPECT_FALSE(FileExists(fetched));
+}
+
+TEST_F(Store, ConsumedSourceIsDeletedWhenTheMessageIsStoredAlready) {
+    const std::string stored = Keep(whole);
+    WriteFileBytes(fetched, header);
+    EXPECT_EQ(StoreFetchedMail(fetched, july24, FetchedPart::HeaderOnly, FetchedFile::Consume), stored);
+    EXPECT_FALSE(FileExists(fetched));
+    EXPECT_EQ(ReadFileBytes(stored), whole);
+}
+
+TEST_F(Store, ConsumedWholeMessageReplacesItsHeaderOnlyCopy) {
+    const std::string stored = Keep(header, FetchedPart::HeaderOnly);
+    WriteFileBytes(fetched, whole);
+    EXPECT_EQ(StoreFetchedMail(fetched, july24, FetchedPart::Whole, FetchedFile::Consume), stored);
+    EXPECT_EQ(ReadFileBytes(stored), whole);
+    EXPECT_FALSE(FileExists(fetched));
+}
+
 TEST_F(Store, DeleteRemovesEveryStoreFileAndNothingElse) {
     Keep(whole);
     Keep(header + "\r\n\r\nother");

@@ -333,6 +333,16 @@ TEST_F(Pop3Session, MessageOverTheLimitIsRefused) {
     EXPECT_EQ(session->GetErrorText(), "메일이 너무 커서 받을 수 없습니다.");
 }
 
+TEST_F(Pop3Session, EndlessStatusLineIsRefusedAtTheLimit) {
+    FakeStep endless = ChunkedReply({"+OK " + std::string(300000, 'x')}, 0);
+    endless.then = FakeStep::Then::GoSilent;
+    CFakePop3Server server(WithLogin({endless}));
+    auto session = Connect(server, 5000);
+    session->SetMessageLimit(100000);
+    EXPECT_FALSE(session->Retrieve(1));
+    EXPECT_EQ(session->GetErrorText(), "메일이 너무 커서 받을 수 없습니다.");
+}
+
 TEST_F(Pop3Session, TemporaryFileIsInTheTemporaryDirectoryNotTheCurrentOne) {
     const std::string reply = RetrReply(message);
     std::atomic<bool> inStore{false}, inCurrent{true};

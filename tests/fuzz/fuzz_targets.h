@@ -1,0 +1,132 @@
+// The parsers' fuzz targets: each takes arbitrary bytes, runs one parser on
+// them and checks what must hold for every input. Returns false when a
+// property fails (a crash, a hang or a bad read is caught by the sanitizers
+// and the fuzzer's time-out). Used by the libFuzzer drivers beside this file
+// (scripts/fuzz.sh) and by the randomized test of tests/native.
+#pragma once
+
+#include "mail/encoded_words.h"
+#include "mail/mail_date.h"
+#include "mail/mail_header.h"
+#include "mail/mail_store.h"
+#include "mail/pop3_reply.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace fuzz {
+
+inline std::string Bytes(const std::uint8_t* data, size_t size) {
+    return std::string(reinterpret_cast<const char*>(data), size);
+}
+
+// The header extraction over a file of these bytes, in the store directory
+// `dir` (emptied of store files first): the copy must equal the file.
+inline bool ParseHeadersTarget(const std::uint8_t* data, size_t size, const std::string& dir) {
+    SetTemporaryDirectory(dir);
+    DeleteStoreFiles();
+    const std::string path = dir + "mail.tmp";
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    std::fwrite(data, 1, size, file);
+    std::fclose(file);
+    HeaderFields fields;
+    std::string errorText;
+    const FetchedPart part = size > 0 && (data[0] & 1) ? FetchedPart::HeaderOnly : FetchedPart::Whole;
+    const bool complete = ParseHeaders(path, part, fields, errorText, FetchedFile::Consume);
+    if (complete && (fields.to.empty() || fields.senderAddress.empty() || fields.dateText.empty()))
+        return false;
+    std::string stored;
+    if (std::FILE* copy = std::fopen(fields.storeFile.c_str(), "rb")) {
+        char block[4096];
+        size_t n;
+        while ((n = std::fread(block, 1, sizeof(block), copy)) > 0)
+            stored.append(block, n);
+        std::fclose(copy);
+    }
+    std::remove(path.c_str());
+    return stored == Bytes(data, size);
+}
+
+inline bool DecodeHeaderTextTarget(const std::uint8_t* data, size_t size) {
+    const std::string text = Bytes(data, size);
+    const std::string decoded = DecodeHeaderText(text);
+    // A pass that does not shorten the text is the last, and the first one
+    // at most doubles it.
+    return decoded.size() <= 2 * text.size() + 8;
+}
+
+inline bool SameFields(const LocalTimeFields& a, const LocalTimeFields& b) {
+    return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour && a.minute == b.minute &&
+           a.second == b.second;
+}
+
+// Dates, month search, display dates and the sender split.
+inline bool DatesTarget(const std::uint8_t* data, size_t size) {
+    const std::string text = Bytes(data, size);
+    CCalendarTime time;
+    std::string display;
+    if (ConvertDate(text, time, display)) {
+        LocalTimeFields converted, readBack;
+        if (!time.IsValid() || display != FormatDisplayDate(time) || !time.GetLocalFields(converted))
+            return false;
+        // The display form reads back to the same local clock time.
+        if (!ParseDisplayDate(display).GetLocalFields(readBack) || !SameFields(converted, readBack))
+            return false;
+    } else if (!display.empty() || time.IsValid()) {
+        return false;
+    }
+    const int month = FindMonth(text);
+    if (month != -1 && (static_cast<size_t>(month) + 4 > text.size() || text[month + 3] != ' ' ||
+                        MonthNumber(text.substr(month, 3)) == 0))
+        return false;
+    ParseDisplayDate(text);
+    FormatClockTime(CCalendarTime(static_cast<std::int64_t>(DecimalValue(text)) * 97));
+    std::string name, address;
+    SplitSender(text, name, address);
+    // Both are pieces of the text (a quoted name may reach past the "<").
+    return name.size() <= text.size() && address.size() <= text.size();
+}
+
+// The multi-line reply reader: the stream after the first byte, cut into
+// chunks whose sizes come from the first byte, must read exactly as when it
+// comes in one piece.
+inline bool ReplyReaderTarget(const std::uint8_t* data, size_t size) {
+    if (size == 0)
+        return true;
+    const std::string stream = Bytes(data + 1, size - 1);
+    CMultiLineReply whole;
+    std::string wholeText;
+    size_t wholeUsed = 0;
+    const CMultiLineReply::State wholeState = whole.Feed(stream.data(), stream.size(), wholeText, wholeUsed);
+
+    CMultiLineReply pieces;
+    std::string piecesText;
+    CMultiLineReply::State piecesState = CMultiLineReply::State::Reading;
+    size_t at = 0, piecesUsed = 0;
+    unsigned seed = data[0];
+    while (at < stream.size()) {
+        seed = seed * 1103515245u + 12345u;
+        const size_t n = std::min<size_t>(1 + (seed >> 16) % (data[0] % 16 + 1), stream.size() - at);
+        size_t used = 0;
+        piecesState = pieces.Feed(stream.data() + at, n, piecesText, used);
+        if (used > n)
+            return false;
+        if (piecesState != CMultiLineReply::State::Reading) {
+            piecesUsed = at + used;
+            break;
+        }
+        at += n;
+        piecesUsed = at;
+    }
+    if (piecesState != wholeState || piecesText != wholeText || piecesUsed != wholeUsed)
+        return false;
+    if (wholeText.size() > stream.size() || wholeText.find("\r\n.\r\n") != std::string::npos)
+        return false;
+    return wholeState != CMultiLineReply::State::Refused || wholeText.empty();
+}
+
+} // namespace fuzz
