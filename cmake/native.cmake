@@ -26,4 +26,4 @@ foreach(src ${BENCH_SOURCES})
 endforeach()
 include(${CMAKE_SOURCE_DIR}/tests/peers/smtp_fixtures.cmake)
 
-include(${CMAKE_SOURCE_DIR}/tests/peers/fixtures.cmake OPTIONAL)
+include(${CMAKE_SOURCE_DIR}/tests/peers/pop3_fixtures.cmake)
