@@ -47,6 +47,7 @@ int main(int argc, char** argv) {
         CPop3Session session;
         if (!session.Login("127.0.0.1", "bench", "secret", port) || !session.Stat()) {
             std::fprintf(stderr, "login failed: %s\n", session.GetErrorText().c_str());
+            rmdir(dir);
             return 1;
         }
         const int count = session.GetMessageCount();
