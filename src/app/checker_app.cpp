@@ -3,6 +3,7 @@
 #include "app/main_frame.h"
 #include "framework/message_box.h"
 #include "framework/socket_platform.h"
+#include "mail/mail_store.h"
 #include "resource.h"
 
 #include <commctrl.h>
@@ -53,17 +54,4 @@ int CCheckerApp::ExitInstance() {
     return CApplication::ExitInstance();
 }
 
-void DeleteTempMailFiles() {
-    char directory[MAX_PATH] = "";
-    GetTempPathA(sizeof directory, directory);
-    std::string pattern = std::string(directory) + "TM*.eml";
-
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        DeleteFileA((std::string(directory) + found.cFileName).c_str());
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-}
+void DeleteTempMailFiles() { DeleteStoreFiles(); }
