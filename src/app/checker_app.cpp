@@ -54,4 +54,6 @@ int CCheckerApp::ExitInstance() {
     return CApplication::ExitInstance();
 }
 
-void DeleteTempMailFiles() { DeleteStoreFiles(); }
+void DeleteTempMailFiles() {
+    DeleteStoreFiles();
+}

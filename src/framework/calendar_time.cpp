@@ -10,7 +10,9 @@ namespace {
 
 constexpr std::int64_t secondsPerDay = 86400;
 
-constexpr std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+constexpr std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
 
 // Days from 1970-01-01 to the given proleptic Gregorian date (H. Hinnant's
 // days_from_civil); exact for any year an int can hold.
@@ -35,7 +37,7 @@ void CivilFromDays(std::int64_t z, LocalTimeFields& f) {
     f.year = static_cast<int>(yoe + era * 400 + (f.month <= 2));
 }
 
-constexpr std::int64_t firstLocalSecond = 0;                                       // 1970-01-01 00:00:00
+constexpr std::int64_t firstLocalSecond = 0;                                        // 1970-01-01 00:00:00
 constexpr std::int64_t endLocalSecond = DaysFromCivil(10000, 1, 1) * secondsPerDay; // 10000-01-01 00:00:00
 // The last UTC second whose local time may still lie in the year 9999
 // (zones reach at most 14 hours east or 12 west; a day covers both).
@@ -81,9 +83,13 @@ std::int64_t LocalToSeconds(const LocalTimeFields& f) {
 
 } // namespace
 
-CCalendarTime CCalendarTime::Now() { return CCalendarTime(static_cast<std::int64_t>(std::time(nullptr))); }
+CCalendarTime CCalendarTime::Now() {
+    return CCalendarTime(static_cast<std::int64_t>(std::time(nullptr)));
+}
 
-bool CCalendarTime::IsValid() const { return seconds >= 0 && seconds <= lastValidSecond; }
+bool CCalendarTime::IsValid() const {
+    return seconds >= 0 && seconds <= lastValidSecond;
+}
 
 CCalendarTime CCalendarTime::FromLocal(int year, int month, int day, int hour, int minute, int second) {
     // Carry the fields over in 64 bits: every int combination stays exact.

@@ -19,7 +19,7 @@ struct LocalTimeFields {
 };
 
 class CCalendarTime {
-public:
+  public:
     static constexpr std::int64_t invalidSeconds = -1;
 
     CCalendarTime() = default; // 1970-01-01 00:00:00 UTC
@@ -48,6 +48,6 @@ public:
     friend bool operator<=(CCalendarTime a, CCalendarTime b) { return a.seconds <= b.seconds; }
     friend bool operator>=(CCalendarTime a, CCalendarTime b) { return a.seconds >= b.seconds; }
 
-private:
+  private:
     std::int64_t seconds = 0;
 };

@@ -12,16 +12,22 @@ namespace {
 
 #ifdef _WIN32
 constexpr int sendFlags = 0;
-bool ConnectPending(int error) { return error == WSAEWOULDBLOCK; }
+bool ConnectPending(int error) {
+    return error == WSAEWOULDBLOCK;
+}
 #else
 // A peer that has closed must give an error, not SIGPIPE.
 constexpr int sendFlags = MSG_NOSIGNAL;
-bool ConnectPending(int error) { return error == EINPROGRESS; }
+bool ConnectPending(int error) {
+    return error == EINPROGRESS;
+}
 #endif
 
 } // namespace
 
-CBlockingSocket::~CBlockingSocket() { Close(); }
+CBlockingSocket::~CBlockingSocket() {
+    Close();
+}
 
 bool CBlockingSocket::Create() {
     Close();
@@ -57,8 +63,8 @@ int CBlockingSocket::WaitReady(bool forWriting, int timeoutMs) {
     FD_SET(handle, &ready);
     FD_SET(handle, &failed);
     timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
-    const int n = select(0, forWriting ? nullptr : &ready, forWriting ? &ready : nullptr, forWriting ? &failed : nullptr,
-                         timeoutMs < 0 ? nullptr : &limit);
+    const int n = select(0, forWriting ? nullptr : &ready, forWriting ? &ready : nullptr,
+                         forWriting ? &failed : nullptr, timeoutMs < 0 ? nullptr : &limit);
     return n > 0 ? 1 : n;
 #else
     pollfd entry{handle, static_cast<short>(forWriting ? POLLOUT : POLLIN), 0};

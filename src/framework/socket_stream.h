@@ -10,7 +10,7 @@
 #include <string>
 
 class CBlockingSocket {
-public:
+  public:
     CBlockingSocket() = default;
     CBlockingSocket(const CBlockingSocket&) = delete;
     CBlockingSocket& operator=(const CBlockingSocket&) = delete;
@@ -39,7 +39,7 @@ public:
 
     void Close();
 
-private:
+  private:
     // 1 ready, 0 timed out, -1 error.
     int WaitReady(bool forWriting, int timeoutMs);
     bool SetBlocking(bool blocking);

@@ -7,7 +7,9 @@ namespace {
 constexpr int maxPasses = 256;
 constexpr size_t maxWork = 64u << 20;
 
-bool IsWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+bool IsWhiteSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
 
 unsigned Base64Value(char c) {
     if (c >= 'A' && c <= 'Z')
@@ -78,8 +80,8 @@ std::string DecodeOneWord(const std::string& text) {
     // the "=" of "?=": every read stays inside the text.
     if (base64) {
         for (size_t i = data; i + 1 < end; i += 4) {
-            const unsigned w = Base64Value(text[i]), x = Base64Value(text[i + 1]), y = Base64Value(text[i + 2]),
-                           z = Base64Value(text[i + 3]);
+            const unsigned w = Base64Value(text[i]), x = Base64Value(text[i + 1]),
+                           y = Base64Value(text[i + 2]), z = Base64Value(text[i + 3]);
             result += static_cast<char>(((w << 2) + (x >> 4)) & 0xFF);
             result += static_cast<char>(((x << 4) + (y >> 2)) & 0xFF);
             result += static_cast<char>(((y << 6) + z) & 0xFF);

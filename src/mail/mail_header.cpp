@@ -12,7 +12,9 @@ const char* const errorRowSender = "[에러]";
 namespace {
 
 // Header lines are trimmed of blanks, tabs, CR and LF.
-bool IsLineBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsLineBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 std::string TrimLine(const std::string& text, bool left = true, bool right = true) {
     size_t first = 0, last = text.size();
@@ -40,7 +42,7 @@ std::string ToUpper(std::string text) {
 // A header key matches at the very start of the line as written, in lower
 // case or in upper case ("Subject: ", "subject: ", "SUBJECT: ").
 class CHeaderKey {
-public:
+  public:
     explicit CHeaderKey(const std::string& key) : spellings{key, ToLower(key), ToUpper(key)} {}
     bool StartsLine(const std::string& line) const {
         for (const std::string& s : spellings)
@@ -50,14 +52,14 @@ public:
     }
     size_t Length() const { return spellings[0].size(); }
 
-private:
+  private:
     std::string spellings[3];
 };
 
 // Reads a file line by line (LF ends a line; the CR before it stays in the
 // line for the trimming to remove).
 class CLineReader {
-public:
+  public:
     explicit CLineReader(std::FILE* file) : file(file), block(1 << 14) {}
     // False at the end of the file with nothing read.
     bool ReadLine(std::string& line) {
@@ -82,7 +84,7 @@ public:
         }
     }
 
-private:
+  private:
     std::FILE* file;
     std::vector<char> block;
     size_t position = 0, filled = 0;
@@ -154,7 +156,8 @@ bool ParseHeaders(const std::string& path, FetchedPart part, HeaderFields& field
         } else if (ccKey.StartsLine(line) && fields.cc.empty()) {
             fields.cc = DecodeHeaderText(line.substr(ccKey.Length()));
         } else if (fromKey.StartsLine(line) && fields.senderAddress.empty()) {
-            SplitSender(DecodeHeaderText(line.substr(fromKey.Length())), fields.senderName, fields.senderAddress);
+            SplitSender(DecodeHeaderText(line.substr(fromKey.Length())), fields.senderName,
+                        fields.senderAddress);
         } else if (subjectKey.StartsLine(line) && fields.subject.empty()) {
             fields.subject = DecodeHeaderText(line.substr(subjectKey.Length()));
         } else if (fields.dateText.empty()) {

@@ -17,9 +17,9 @@ struct MailHeader {
     int serverIndex = 0;
     std::string senderName; // empty when the From line gives none
     std::string senderAddress;
-    std::string subject;    // decoded
-    std::string dateText;   // display form ("2001년 7월 24일 오전 10:05:09")
-    std::string storeFile;  // full path of the .eml copy
+    std::string subject;   // decoded
+    std::string dateText;  // display form ("2001년 7월 24일 오전 10:05:09")
+    std::string storeFile; // full path of the .eml copy
 };
 
 extern const char* const errorRowSender; // "[에러]"
@@ -27,14 +27,14 @@ extern const char* const errorRowSender; // "[에러]"
 // The fields a fetch extracts, held by the POP3 session for the message of
 // its latest TOP or RETR.
 struct HeaderFields {
-    std::string to;            // decoded first "To: " line
-    std::string cc;            // decoded first "Cc: " line
+    std::string to; // decoded first "To: " line
+    std::string cc; // decoded first "Cc: " line
     std::string senderName;
     std::string senderAddress;
     std::string subject;
-    std::string dateText;      // empty until a date converted
+    std::string dateText; // empty until a date converted
     std::string storeFile;
-    CCalendarTime mailTime;    // kept from the previous message when no date line is found
+    CCalendarTime mailTime; // kept from the previous message when no date line is found
 };
 
 // Splits a decoded From text into display name and address:

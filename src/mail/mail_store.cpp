@@ -207,7 +207,8 @@ int DeleteStoreFiles() {
     if (search == INVALID_HANDLE_VALUE)
         return 0;
     do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && DeleteFileA((dir + found.cFileName).c_str()))
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            DeleteFileA((dir + found.cFileName).c_str()))
             ++deleted;
     } while (FindNextFileA(search, &found));
     FindClose(search);

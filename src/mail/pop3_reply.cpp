@@ -25,7 +25,9 @@ int Advance(int matched, char c) {
     }
 }
 
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char Upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // Whether the bytes so far can still begin "+OK ", "+OK" CR or "-ERR" (any case).
 bool CanStartStatus(const std::string& bytes) {
@@ -63,7 +65,8 @@ size_t CMultiLineReply::ScanText(const char* bytes, size_t length, std::string& 
         if (matched == 0) {
             // Plain text up to the next CR goes out at once.
             const void* cr = std::memchr(bytes + i, '\r', length - i);
-            const size_t run = cr ? static_cast<size_t>(static_cast<const char*>(cr) - (bytes + i)) : length - i;
+            const size_t run =
+                cr ? static_cast<size_t>(static_cast<const char*>(cr) - (bytes + i)) : length - i;
             text.append(bytes + i, run);
             i += run;
             if (!cr)
@@ -86,7 +89,8 @@ size_t CMultiLineReply::ScanText(const char* bytes, size_t length, std::string& 
     return length;
 }
 
-CMultiLineReply::State CMultiLineReply::Feed(const char* chunk, size_t length, std::string& text, size_t& used) {
+CMultiLineReply::State CMultiLineReply::Feed(const char* chunk, size_t length, std::string& text,
+                                             size_t& used) {
     size_t i = 0;
     while (i < length) {
         const char c = chunk[i];

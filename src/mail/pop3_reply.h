@@ -12,7 +12,7 @@
 #include <string>
 
 class CMultiLineReply {
-public:
+  public:
     enum class State {
         Reading,  // more bytes are needed
         Complete, // the terminator has been read
@@ -27,12 +27,14 @@ public:
     // The kind is known: the reply carries message text (a "+OK" status
     // line, or no status line at all). False while the first bytes are still
     // being read and for a "-ERR" reply.
-    bool IsMessage() const { return phase == Phase::StatusLine || phase == Phase::Text || phase == Phase::Done; }
+    bool IsMessage() const {
+        return phase == Phase::StatusLine || phase == Phase::Text || phase == Phase::Done;
+    }
     State GetState() const;
     // The status line or "-ERR" line as read so far (at most 512 bytes).
     const std::string& GetStatusLine() const { return statusLine; }
 
-private:
+  private:
     enum class Phase { Start, StatusLine, ErrorLine, Text, Done, Refused };
 
     void StartText(const char* bytes, size_t length, std::string& text);
@@ -40,8 +42,8 @@ private:
     size_t ScanText(const char* bytes, size_t length, std::string& text);
 
     Phase phase = Phase::Start;
-    std::string statusLine;  // the first bytes, then the status line
-    bool lastWasCR = false;  // status line: the byte before was CR
-    int matched = 2;         // bytes of CR LF "." CR LF matched and held back
-    int unsentHeld = 2;      // leading held bytes that were never text (the status line's CR LF)
+    std::string statusLine; // the first bytes, then the status line
+    bool lastWasCR = false; // status line: the byte before was CR
+    int matched = 2;        // bytes of CR LF "." CR LF matched and held back
+    int unsentHeld = 2;     // leading held bytes that were never text (the status line's CR LF)
 };

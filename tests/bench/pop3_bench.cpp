@@ -34,7 +34,8 @@ int main(int argc, char** argv) {
     int port = 0;
     std::ifstream(std::string(TIDEMARK_PEERS_DIR) + "/pop3.port") >> port;
     if (port == 0) {
-        std::fprintf(stderr, "no server: start one with tests/peers/pop3-peer.sh start %s\n", TIDEMARK_PEERS_DIR);
+        std::fprintf(stderr, "no server: start one with tests/peers/pop3-peer.sh start %s\n",
+                     TIDEMARK_PEERS_DIR);
         return 1;
     }
     char dir[] = "/tmp/tidemark-bench-XXXXXX";
@@ -56,10 +57,12 @@ int main(int argc, char** argv) {
         int fetched = 0;
         for (int n = 1; n <= count; ++n)
             fetched += session.Retrieve(n) ? 1 : 0;
-        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+        const double wall =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
         const double cpu = CpuSeconds() - cpuStart;
         session.Quit();
-        std::printf("round %d: %d of %d messages in %.3f s (%.0f messages/s), client CPU %.3f s (%.0f messages per CPU second)\n",
+        std::printf("round %d: %d of %d messages in %.3f s (%.0f messages/s), client CPU %.3f s (%.0f "
+                    "messages per CPU second)\n",
                     round, fetched, count, wall, count / wall, cpu, count / cpu);
         DeleteStoreFiles();
     }

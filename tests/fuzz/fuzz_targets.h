@@ -60,8 +60,8 @@ inline bool DecodeHeaderTextTarget(const std::uint8_t* data, size_t size) {
 }
 
 inline bool SameFields(const LocalTimeFields& a, const LocalTimeFields& b) {
-    return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour && a.minute == b.minute &&
-           a.second == b.second;
+    return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
+           a.minute == b.minute && a.second == b.second;
 }
 
 // Dates, month search, display dates and the sender split.

@@ -26,7 +26,7 @@ TEST(DecodeHeaderText, QuotedWordOfHexTriples) {
 
 TEST(DecodeHeaderText, LowerCaseHexDigitsCountAsZero) {
     EXPECT_EQ(DecodeHeaderText("=?x?Q?=b0=A1?="), "\xA1"); // 0x00, which the cleaning drops
-    EXPECT_EQ(DecodeHeaderText("=?x?Q?=4a?="), "@");                                       // 0x40
+    EXPECT_EQ(DecodeHeaderText("=?x?Q?=4a?="), "@");       // 0x40
 }
 
 TEST(DecodeHeaderText, NameWordKeepsBlankAndAddress) {

@@ -40,11 +40,16 @@ TEST(CalendarTime, LocalFieldsRoundTripWhateverTheZone) {
 }
 
 TEST(CalendarTime, OutOfRangeFieldsCarryOver) {
-    EXPECT_EQ(CCalendarTime::FromLocal(2001, 3, 0, 12, 0, 0), CCalendarTime::FromLocal(2001, 2, 28, 12, 0, 0));
-    EXPECT_EQ(CCalendarTime::FromLocal(2001, 0, 15, 12, 0, 0), CCalendarTime::FromLocal(2000, 12, 15, 12, 0, 0));
-    EXPECT_EQ(CCalendarTime::FromLocal(2001, 13, 1, 12, 0, 0), CCalendarTime::FromLocal(2002, 1, 1, 12, 0, 0));
-    EXPECT_EQ(CCalendarTime::FromLocal(2001, 7, 24, 10, 5, 60), CCalendarTime::FromLocal(2001, 7, 24, 10, 6, 0));
-    EXPECT_EQ(CCalendarTime::FromLocal(2001, 7, 24, 10, -1, 0), CCalendarTime::FromLocal(2001, 7, 24, 9, 59, 0));
+    EXPECT_EQ(CCalendarTime::FromLocal(2001, 3, 0, 12, 0, 0),
+              CCalendarTime::FromLocal(2001, 2, 28, 12, 0, 0));
+    EXPECT_EQ(CCalendarTime::FromLocal(2001, 0, 15, 12, 0, 0),
+              CCalendarTime::FromLocal(2000, 12, 15, 12, 0, 0));
+    EXPECT_EQ(CCalendarTime::FromLocal(2001, 13, 1, 12, 0, 0),
+              CCalendarTime::FromLocal(2002, 1, 1, 12, 0, 0));
+    EXPECT_EQ(CCalendarTime::FromLocal(2001, 7, 24, 10, 5, 60),
+              CCalendarTime::FromLocal(2001, 7, 24, 10, 6, 0));
+    EXPECT_EQ(CCalendarTime::FromLocal(2001, 7, 24, 10, -1, 0),
+              CCalendarTime::FromLocal(2001, 7, 24, 9, 59, 0));
 }
 
 TEST(CalendarTime, HoldsDatesPast2038And9999IsTheLastYear) {
@@ -164,8 +169,10 @@ TEST(ConvertDate, NonNumbersCountAsZeroAndCarryOver) {
 }
 
 TEST(FormatDisplayDate, PadsMinuteAndSecond) {
-    EXPECT_EQ(FormatDisplayDate(CCalendarTime::FromLocal(2001, 7, 4, 0, 0, 0)), "2001년 7월 4일 오전 12:00:00");
-    EXPECT_EQ(FormatDisplayDate(CCalendarTime::FromLocal(2001, 12, 31, 15, 10, 59)), "2001년 12월 31일 오후 3:10:59");
+    EXPECT_EQ(FormatDisplayDate(CCalendarTime::FromLocal(2001, 7, 4, 0, 0, 0)),
+              "2001년 7월 4일 오전 12:00:00");
+    EXPECT_EQ(FormatDisplayDate(CCalendarTime::FromLocal(2001, 12, 31, 15, 10, 59)),
+              "2001년 12월 31일 오후 3:10:59");
     EXPECT_EQ(FormatDisplayDate(CCalendarTime::Invalid()), "");
 }
 
@@ -177,13 +184,19 @@ TEST(FormatClockTime, HourAndMinuteOnly) {
 }
 
 TEST(ParseDisplayDate, ReadsBackTheDisplayForm) {
-    EXPECT_EQ(ParseDisplayDate("2001년 7월 24일 오후 3:05:09"), CCalendarTime::FromLocal(2001, 7, 24, 15, 5, 9));
-    EXPECT_EQ(ParseDisplayDate("2001년 12월 31일 오전 12:00:00"), CCalendarTime::FromLocal(2001, 12, 31, 0, 0, 0));
-    EXPECT_EQ(ParseDisplayDate("2001년 1월 2일 오후 12:59:01"), CCalendarTime::FromLocal(2001, 1, 2, 12, 59, 1));
-    EXPECT_EQ(ParseDisplayDate("2001년 1월 2일 오전 11:09:10"), CCalendarTime::FromLocal(2001, 1, 2, 11, 9, 10));
+    EXPECT_EQ(ParseDisplayDate("2001년 7월 24일 오후 3:05:09"),
+              CCalendarTime::FromLocal(2001, 7, 24, 15, 5, 9));
+    EXPECT_EQ(ParseDisplayDate("2001년 12월 31일 오전 12:00:00"),
+              CCalendarTime::FromLocal(2001, 12, 31, 0, 0, 0));
+    EXPECT_EQ(ParseDisplayDate("2001년 1월 2일 오후 12:59:01"),
+              CCalendarTime::FromLocal(2001, 1, 2, 12, 59, 1));
+    EXPECT_EQ(ParseDisplayDate("2001년 1월 2일 오전 11:09:10"),
+              CCalendarTime::FromLocal(2001, 1, 2, 11, 9, 10));
 }
 
-TEST(ParseDisplayDate, EmptyTextIsTimeZero) { EXPECT_EQ(ParseDisplayDate(""), CCalendarTime(0)); }
+TEST(ParseDisplayDate, EmptyTextIsTimeZero) {
+    EXPECT_EQ(ParseDisplayDate(""), CCalendarTime(0));
+}
 
 TEST(ParseDisplayDate, RoundTripsEveryHour) {
     for (int hour = 0; hour < 24; ++hour) {

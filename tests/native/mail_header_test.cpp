@@ -8,7 +8,7 @@
 namespace {
 
 class HeaderExtraction : public ::testing::Test {
-protected:
+  protected:
     // Writes the lines (joined with CR LF) as the fetched file and extracts.
     bool Extract(const std::string& text, FetchedPart part = FetchedPart::Whole) {
         WriteFileBytes(fetched, text);
@@ -67,8 +67,9 @@ TEST(SplitSender, OddShapesStayInsideTheText) {
 }
 
 TEST_F(HeaderExtraction, TakesToCcFromSubjectAndDate) {
-    EXPECT_TRUE(Extract("From: \"Kim\" <kim@example.com>\r\nTo: you@example.com\r\nCc: cc@example.com\r\n"
-                        "Subject: Hello\r\nDate: Tue, 24 Jul 2001 10:05:09 +0900\r\n\r\nBody\r\nTo: not@this"));
+    EXPECT_TRUE(
+        Extract("From: \"Kim\" <kim@example.com>\r\nTo: you@example.com\r\nCc: cc@example.com\r\n"
+                "Subject: Hello\r\nDate: Tue, 24 Jul 2001 10:05:09 +0900\r\n\r\nBody\r\nTo: not@this"));
     EXPECT_EQ(fields.to, "you@example.com");
     EXPECT_EQ(fields.cc, "cc@example.com");
     EXPECT_EQ(fields.senderName, "Kim");
@@ -144,8 +145,9 @@ TEST_F(HeaderExtraction, OnlyTheFirstPhysicalLineOfAFoldedHeaderCounts) {
 }
 
 TEST_F(HeaderExtraction, DecodesEncodedWordsOfEveryField) {
-    EXPECT_TRUE(Extract("From: =?EUC-KR?B?wMy8+L3F?= <yi@example.kr>\r\nTo: =?euc-kr?B?yKux5rW/?= <a@b>\r\n"
-                        "Subject: =?euc-kr?Q?=C8=B8=C0=C7=20=C0=DA=B7=E1?=\r\nDate: 24 Jul 2001 10:05:09\r\n\r\n"));
+    EXPECT_TRUE(
+        Extract("From: =?EUC-KR?B?wMy8+L3F?= <yi@example.kr>\r\nTo: =?euc-kr?B?yKux5rW/?= <a@b>\r\n"
+                "Subject: =?euc-kr?Q?=C8=B8=C0=C7=20=C0=DA=B7=E1?=\r\nDate: 24 Jul 2001 10:05:09\r\n\r\n"));
     EXPECT_EQ(fields.senderName, "이순신");
     EXPECT_EQ(fields.senderAddress, "yi@example.kr");
     EXPECT_EQ(fields.to, "홍길동 <a@b>");
@@ -163,7 +165,8 @@ TEST_F(HeaderExtraction, BareLineFeedsAndStrayCarriageReturns) {
 }
 
 TEST_F(HeaderExtraction, FieldsAreEmptiedFirst) {
-    ASSERT_TRUE(Extract("From: a@b\r\nTo: c@d\r\nCc: e@f\r\nSubject: s\r\nDate: 24 Jul 2001 10:05:09\r\n\r\n"));
+    ASSERT_TRUE(
+        Extract("From: a@b\r\nTo: c@d\r\nCc: e@f\r\nSubject: s\r\nDate: 24 Jul 2001 10:05:09\r\n\r\n"));
     EXPECT_FALSE(Extract("\r\nFrom: late@b\r\n"));
     EXPECT_EQ(fields.to, "");
     EXPECT_EQ(fields.cc, "");

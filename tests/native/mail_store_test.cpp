@@ -14,7 +14,7 @@ const std::string header = "From: a@b\r\nTo: c@d\r\nDate: 24 Jul 2001 10:05:09 +
 const std::string whole = header + "\r\n\r\nbody line\r\nlast line";
 
 class Store : public ::testing::Test {
-protected:
+  protected:
     std::string Keep(const std::string& bytes, FetchedPart part = FetchedPart::Whole) {
         WriteFileBytes(fetched, bytes);
         return StoreFetchedMail(fetched, july24, part);
@@ -135,7 +135,8 @@ TEST_F(Store, LargeFilesCompareAcrossBlocks) {
     std::string longer = head + "\r\n" + std::string(70000, 'b');
     CCalendarTime t = july24;
     WriteFileBytes(fetched, longer);
-    const std::string stored = StoreFetchedMail(fetched, CCalendarTime(t.GetSeconds() + 1), FetchedPart::Whole);
+    const std::string stored =
+        StoreFetchedMail(fetched, CCalendarTime(t.GetSeconds() + 1), FetchedPart::Whole);
     WriteFileBytes(fetched, head);
     EXPECT_EQ(StoreFetchedMail(fetched, CCalendarTime(t.GetSeconds() + 1), FetchedPart::HeaderOnly), stored);
 }

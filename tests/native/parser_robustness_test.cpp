@@ -17,7 +17,8 @@ namespace {
 const char* const seeds[] = {
     "Received: from a by b; Tue, 24 Jul 2001 10:05:09 +0900\r\nFrom: \"Kim\" <kim@example.com>\r\nTo: a@b\r\n"
     "Subject: =?euc-kr?B?x9Gx2yDBprjxwNS0z7TZ?=\r\nDate: 24 Jul 99 10:05:09\r\n\r\nbody\r\n..dot",
-    "From: =?EUC-KR?Q?=C8=AB=B1=E6=B5=BF?= (Hong)\r\nTO: x@y\r\nReceived: from May (host)\r\n\tby x; 1 Jan 2040 0:0:0\r\n",
+    "From: =?EUC-KR?Q?=C8=AB=B1=E6=B5=BF?= (Hong)\r\nTO: x@y\r\nReceived: from May (host)\r\n\tby x; 1 Jan "
+    "2040 0:0:0\r\n",
     "+OK 120 octets\r\nFrom: a@b\r\n\r\nline\r\n..\r\n.\r\n",
     "+OK\r\n.\r\n",
     "-ERR no such message\r\n",
@@ -27,24 +28,26 @@ const char* const seeds[] = {
     "?B?xyzw?= =?a",
 };
 
-const char* const tokens[] = {" ",    "\r\n", "\r\n.\r\n", ".",      "\r\n.",   "=?",   "?B?",       "?b?",
-                              "?Q?",  "?q?",  "?=",        "Jan ",   "May ",    "Dec ", ":",         "<",
-                              ">",    "(",    ")",         "\"",     "From: ",  "To: ", "Date: ",    "Received: ",
-                              "Subject: ", "+OK ", "-ERR", "99",     "2001",    "\t",   "\\(",       "\xB0\xA1",
-                              "월",   "일",   "오후",      "오전 12:", "\r",    "\n",   "-2147483648", "9999999999"};
+const char* const tokens[] = {
+    " ",         "\r\n", "\r\n.\r\n", ".",        "\r\n.",  "=?",   "?B?",         "?b?",
+    "?Q?",       "?q?",  "?=",        "Jan ",     "May ",   "Dec ", ":",           "<",
+    ">",         "(",    ")",         "\"",       "From: ", "To: ", "Date: ",      "Received: ",
+    "Subject: ", "+OK ", "-ERR",      "99",       "2001",   "\t",   "\\(",         "\xB0\xA1",
+    "월",        "일",   "오후",      "오전 12:", "\r",     "\n",   "-2147483648", "9999999999"};
 
 class CInputMaker {
-public:
+  public:
     explicit CInputMaker(unsigned seed) : random(seed) {}
     std::string Next() {
-        std::string input = random() % 8 == 0 ? RandomBytes(random() % 64) : seeds[random() % std::size(seeds)];
+        std::string input =
+            random() % 8 == 0 ? RandomBytes(random() % 64) : seeds[random() % std::size(seeds)];
         const int mutations = static_cast<int>(random() % 8);
         for (int i = 0; i < mutations; ++i)
             Mutate(input);
         return input;
     }
 
-private:
+  private:
     std::string RandomBytes(size_t n) {
         std::string bytes;
         for (size_t i = 0; i < n; ++i)
@@ -85,8 +88,7 @@ private:
 
 // Runs target on mutated inputs for `budget`; fails on the first input that
 // breaks its properties, which it prints.
-template <typename Target>
-void RunFor(std::chrono::milliseconds budget, Target target) {
+template <typename Target> void RunFor(std::chrono::milliseconds budget, Target target) {
     CInputMaker maker(20260101);
     const auto until = std::chrono::steady_clock::now() + budget;
     int runs = 0;
@@ -103,13 +105,21 @@ constexpr std::chrono::milliseconds budget(1500);
 
 } // namespace
 
-TEST(ParserRobustness, DecodeHeaderText) { RunFor(budget, fuzz::DecodeHeaderTextTarget); }
+TEST(ParserRobustness, DecodeHeaderText) {
+    RunFor(budget, fuzz::DecodeHeaderTextTarget);
+}
 
-TEST(ParserRobustness, DatesAndSenders) { RunFor(budget, fuzz::DatesTarget); }
+TEST(ParserRobustness, DatesAndSenders) {
+    RunFor(budget, fuzz::DatesTarget);
+}
 
-TEST(ParserRobustness, ReplyReaderInAnyChunks) { RunFor(budget, fuzz::ReplyReaderTarget); }
+TEST(ParserRobustness, ReplyReaderInAnyChunks) {
+    RunFor(budget, fuzz::ReplyReaderTarget);
+}
 
 TEST(ParserRobustness, ParseHeadersOverArbitraryFiles) {
     CScratchStore store;
-    RunFor(budget, [&](const std::uint8_t* data, size_t size) { return fuzz::ParseHeadersTarget(data, size, store.Path()); });
+    RunFor(budget, [&](const std::uint8_t* data, size_t size) {
+        return fuzz::ParseHeadersTarget(data, size, store.Path());
+    });
 }

@@ -12,11 +12,12 @@
 namespace {
 
 class Dovecot : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         port = PeerPop3Port();
         if (port == 0)
-            GTEST_SKIP() << "no POP3 server: run through ctest, or tests/peers/pop3-peer.sh start <build>/peers";
+            GTEST_SKIP()
+                << "no POP3 server: run through ctest, or tests/peers/pop3-peer.sh start <build>/peers";
         ASSERT_TRUE(StartSocketLibrary());
     }
     void TearDown() override {
@@ -49,7 +50,8 @@ const Expected alice[] = {
      "alice@tidemark.test"},
     {"02-base64", true, "이순신", "yi@example.kr", "한글 제목입니다", "2001년 8월 1일 오후 3:30:00",
      "홍길동 <alice@tidemark.test>"},
-    {"03-quoted", true, "홍길동", "hong@example.kr", "회의 자료", "2001년 9월 3일 오후 1:05:00", "alice@tidemark.test"},
+    {"03-quoted", true, "홍길동", "hong@example.kr", "회의 자료", "2001년 9월 3일 오후 1:05:00",
+     "alice@tidemark.test"},
     {"04-bare-name", true, "Park Jisoo", "park@example.com", "제목 없음", "2001년 10월 12일 오후 12:30:00",
      "alice@tidemark.test"},
     {"05-paren-name", true, "Choi Yuna", "choi@example.com ", "Paren sender", "2001년 1월 4일 오전 12:00:00",
@@ -59,8 +61,8 @@ const Expected alice[] = {
      "2001년 7월 10일 오전 7:59:00", "alice@tidemark.test"},
     {"08-two-digit-year", true, "", "old@example.com", "Two-digit year", "1999년 7월 24일 오전 10:05:09",
      "alice@tidemark.test"},
-    {"09-dots", true, "Dot Lines", "dots@example.com", "Lines that start with dots", "2001년 11월 15일 오후 9:45:30",
-     "alice@tidemark.test"},
+    {"09-dots", true, "Dot Lines", "dots@example.com", "Lines that start with dots",
+     "2001년 11월 15일 오후 9:45:30", "alice@tidemark.test"},
     {"10-attachment", true, "Big Sender", "big@example.com", "Big attachment", "2040년 1월 1일 오전 9:00:00",
      "alice@tidemark.test"},
     {"11-folded", true, "Folded", "folded@example.com", "이순신 홍길동", "2002년 2월 2일 오전 2:03:04",
@@ -125,7 +127,8 @@ TEST_F(Dovecot, RetrievesEveryMessageWithItsFieldsAndExactCopy) {
     EXPECT_EQ(storeFiles[12], store.Path() + "TM20020303030303_1.eml");
     // Every copy is still that of its own message.
     for (int n = 1; n <= aliceCount; ++n)
-        EXPECT_TRUE(ReadFileBytes(storeFiles[n - 1]) == ExpectedStoreBytes(PeerMessage("alice", alice[n - 1].file)))
+        EXPECT_TRUE(ReadFileBytes(storeFiles[n - 1]) ==
+                    ExpectedStoreBytes(PeerMessage("alice", alice[n - 1].file)))
             << alice[n - 1].file;
 }
 

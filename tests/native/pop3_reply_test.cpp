@@ -33,7 +33,9 @@ Outcome ReadInChunks(const std::string& stream, const std::vector<size_t>& sizes
     return out;
 }
 
-Outcome ReadWhole(const std::string& stream) { return ReadInChunks(stream, {}); }
+Outcome ReadWhole(const std::string& stream) {
+    return ReadInChunks(stream, {});
+}
 
 // What the file must hold: the text between the status line and the first
 // CR LF "." CR LF (the status line's CR LF counting as a line end).

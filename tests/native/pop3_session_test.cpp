@@ -35,7 +35,7 @@ std::vector<FakeStep> WithLogin(std::vector<FakeStep> rest) {
 }
 
 class Pop3Session : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(StartSocketLibrary()); }
     void TearDown() override { StopSocketLibrary(); }
 
@@ -122,7 +122,8 @@ TEST_F(Pop3Session, StatRefused) {
 }
 
 TEST_F(Pop3Session, StatReplyInTinyChunksStaysInStep) {
-    CFakePop3Server server(WithLogin({ChunkedReply({"+O", "K 7", " 99", "\r", "\n"}, 30), Reply("+OK 8 1\r\n")}));
+    CFakePop3Server server(
+        WithLogin({ChunkedReply({"+O", "K 7", " 99", "\r", "\n"}, 30), Reply("+OK 8 1\r\n")}));
     auto session = Connect(server);
     EXPECT_TRUE(session->Stat());
     EXPECT_EQ(session->GetMessageCount(), 7);
@@ -148,7 +149,8 @@ TEST_F(Pop3Session, RetrieveStoresTheMessageAndItsFields) {
 }
 
 TEST_F(Pop3Session, EmptyMessageGivesAnEmptyFileAndFails) {
-    CFakePop3Server server(WithLogin({Reply("+OK 0 octets\r\n.\r\n"), Reply("+OK\r\n.\r\n"), Reply("+OK\r\n.\r\n")}));
+    CFakePop3Server server(
+        WithLogin({Reply("+OK 0 octets\r\n.\r\n"), Reply("+OK\r\n.\r\n"), Reply("+OK\r\n.\r\n")}));
     auto session = Connect(server);
     EXPECT_FALSE(session->Retrieve(4));
     EXPECT_EQ(ReadFileBytes(session->GetStoreFile()), "");
@@ -156,7 +158,8 @@ TEST_F(Pop3Session, EmptyMessageGivesAnEmptyFileAndFails) {
 
 TEST_F(Pop3Session, TopSendsTheLineCountAndKeepsTheStoredWholeMessage) {
     const std::string header = message.substr(0, message.find("\r\n\r\n"));
-    CFakePop3Server server(WithLogin({Reply(RetrReply(message)), Reply("+OK\r\n" + header + "\r\n\r\n.\r\n")}));
+    CFakePop3Server server(
+        WithLogin({Reply(RetrReply(message)), Reply("+OK\r\n" + header + "\r\n\r\n.\r\n")}));
     auto session = Connect(server);
     ASSERT_TRUE(session->Retrieve(2));
     const std::string whole = session->GetStoreFile();
@@ -170,8 +173,8 @@ TEST_F(Pop3Session, TopSendsTheLineCountAndKeepsTheStoredWholeMessage) {
 
 TEST_F(Pop3Session, MessageWithoutFromFailsAfterThreeTries) {
     const std::string noFrom = "To: you@example.com\r\nDate: 24 Jul 2001 10:05:09\r\n\r\nbody";
-    CFakePop3Server server(
-        WithLogin({Reply(RetrReply(noFrom)), Reply(RetrReply(noFrom)), Reply(RetrReply(noFrom)), Reply("+OK 1 2\r\n")}));
+    CFakePop3Server server(WithLogin({Reply(RetrReply(noFrom)), Reply(RetrReply(noFrom)),
+                                      Reply(RetrReply(noFrom)), Reply("+OK 1 2\r\n")}));
     auto session = Connect(server);
     EXPECT_FALSE(session->Retrieve(3));
     EXPECT_TRUE(session->Stat());
@@ -216,7 +219,8 @@ TEST_F(Pop3Session, RefusedQuitKeepsTheConnectionOpen) {
 TEST_F(Pop3Session, ChunkEndingInsideAStuffedLineDoesNotCutTheMessage) {
     const std::string reply = RetrReply(message);
     const size_t cut = reply.find("..stuffed") + 1;
-    CFakePop3Server server(WithLogin({ChunkedReply({reply.substr(0, cut), reply.substr(cut)}), Reply("+OK 1 9\r\n")}));
+    CFakePop3Server server(
+        WithLogin({ChunkedReply({reply.substr(0, cut), reply.substr(cut)}), Reply("+OK 1 9\r\n")}));
     auto session = Connect(server);
     ASSERT_TRUE(session->Retrieve(1)) << session->GetErrorText();
     EXPECT_EQ(ReadFileBytes(session->GetStoreFile()), message);
@@ -240,8 +244,9 @@ TEST_F(Pop3Session, ShortChunksInTheMiddleDoNotEndTheMessage) {
 TEST_F(Pop3Session, TerminatorSplitAcrossChunks) {
     const std::string reply = RetrReply(message);
     for (size_t tail : {1, 2, 3, 4}) {
-        CFakePop3Server server(WithLogin({ChunkedReply({reply.substr(0, reply.size() - tail), reply.substr(reply.size() - tail)}),
-                                          Reply("+OK 6 9\r\n")}));
+        CFakePop3Server server(WithLogin(
+            {ChunkedReply({reply.substr(0, reply.size() - tail), reply.substr(reply.size() - tail)}),
+             Reply("+OK 6 9\r\n")}));
         auto session = Connect(server);
         ASSERT_TRUE(session->Retrieve(1)) << tail;
         EXPECT_EQ(ReadFileBytes(session->GetStoreFile()), message) << tail;
@@ -393,8 +398,8 @@ TEST_F(Pop3Session, SocketThatCannotBeCreatedFailsTheLogin) {
 #endif
 
 TEST_F(Pop3Session, TemporaryFileThatCannotBeCreatedIsReportedAndTheReplyRead) {
-    CFakePop3Server server(WithLogin({Reply(RetrReply(message)), Reply(RetrReply(message)), Reply(RetrReply(message)),
-                                      Reply("+OK 5 50\r\n")}));
+    CFakePop3Server server(WithLogin({Reply(RetrReply(message)), Reply(RetrReply(message)),
+                                      Reply(RetrReply(message)), Reply("+OK 5 50\r\n")}));
     auto session = Connect(server);
     SetTemporaryDirectory(store.Path() + "missing");
     EXPECT_FALSE(session->Retrieve(1));

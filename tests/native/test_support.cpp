@@ -49,7 +49,8 @@ CScratchDirectory::CScratchDirectory() {
     static std::mutex randomLock;
     std::lock_guard<std::mutex> hold(randomLock);
     for (;;) {
-        const fs::path candidate = fs::temp_directory_path() / ("tidemark-test-" + std::to_string(random() % 1000000000));
+        const fs::path candidate =
+            fs::temp_directory_path() / ("tidemark-test-" + std::to_string(random() % 1000000000));
         if (fs::create_directory(candidate)) {
             path = candidate.string();
             path += static_cast<char>(fs::path::preferred_separator);
@@ -63,8 +64,12 @@ CScratchDirectory::~CScratchDirectory() {
     fs::remove_all(path, error);
 }
 
-CScratchStore::CScratchStore() { SetTemporaryDirectory(Path()); }
-CScratchStore::~CScratchStore() { SetTemporaryDirectory(""); }
+CScratchStore::CScratchStore() {
+    SetTemporaryDirectory(Path());
+}
+CScratchStore::~CScratchStore() {
+    SetTemporaryDirectory("");
+}
 
 int PeerPop3Port() {
 #ifdef TIDEMARK_PEERS_DIR
@@ -150,7 +155,9 @@ void SendAll(SocketHandle s, const std::string& bytes) {
     }
 }
 
-void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void Sleep(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 } // namespace
 
@@ -218,7 +225,8 @@ void CFakePop3Server::Serve() {
     if (connection == INVALID_SOCKET)
         return;
     int noDelay = 1;
-    setsockopt(connection, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof(noDelay));
+    setsockopt(connection, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
+               sizeof(noDelay));
 
     std::string line;
     bool open = true;
@@ -262,8 +270,8 @@ void CFakePop3Server::Serve() {
 std::string MakeMessageText(size_t size, unsigned seed) {
     std::mt19937 random(seed);
     static const char* const starts[] = {"", "", "", ".", "..", "Subject: ", " ", "\t", "From ", "--"};
-    std::string text =
-        "From: Maker <maker@example.com>\r\nTo: you@example.com\r\nSubject: Made\r\nDate: 24 Jul 2001 10:05:09\r\n\r\n";
+    std::string text = "From: Maker <maker@example.com>\r\nTo: you@example.com\r\nSubject: Made\r\nDate: 24 "
+                       "Jul 2001 10:05:09\r\n\r\n";
     bool first = true;
     while (text.size() < size) {
         std::string line = starts[random() % 10];

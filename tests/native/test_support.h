@@ -20,21 +20,21 @@ std::vector<std::string> ListFiles(const std::string& dir);
 // A fresh empty directory, removed with its contents at the end of scope.
 // Path() ends with the platform's separator.
 class CScratchDirectory {
-public:
+  public:
     CScratchDirectory();
     ~CScratchDirectory();
     CScratchDirectory(const CScratchDirectory&) = delete;
     CScratchDirectory& operator=(const CScratchDirectory&) = delete;
     const std::string& Path() const { return path; }
 
-private:
+  private:
     std::string path;
 };
 
 // A scratch directory that serves as the store's temporary directory
 // (SetTemporaryDirectory) while it lives.
 class CScratchStore : public CScratchDirectory {
-public:
+  public:
     CScratchStore();
     ~CScratchStore();
 };
@@ -68,7 +68,7 @@ FakeStep ChunkedReply(std::vector<std::string> chunks, int gapMs = 50);
 // recording every command line it reads. After the script it goes on
 // recording until the client closes.
 class CFakePop3Server {
-public:
+  public:
     explicit CFakePop3Server(std::vector<FakeStep> script);
     ~CFakePop3Server();
     CFakePop3Server(const CFakePop3Server&) = delete;
@@ -79,7 +79,7 @@ public:
     // end (the client closing), at most a few seconds.
     std::vector<std::string> Commands();
 
-private:
+  private:
     void Serve();
     bool ReadLine(SocketHandle connection, std::string& line);
 
