@@ -49,9 +49,6 @@ LRESULT CAviClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             PostMessageA(handle, WM_CLOSE, 0, 0);
         }
         return 0;
-    case WM_CLOSE:
-        EndDialog(IDOK);
-        return 0;
     case WM_DESTROY:
         clip.reset();
         break;

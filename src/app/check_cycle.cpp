@@ -19,8 +19,9 @@ class CAccountCheck {
   public:
     CAccountCheck(CCheckHost& host, std::atomic<int>& checkRunning, int index, const CheckAccount& account,
                   const CheckFilter& filter)
-        : host(host), checkRunning(checkRunning), index(index), account(account), entry(account.entry),
-          filter(filter) {}
+        : host(host), checkRunning(checkRunning), index(index), account(account), filter(filter),
+          markTime(ParseDisplayDate(account.entry.LastMailDate)), newestDate(account.entry.LastMailDate),
+          newestTime(markTime) {}
 
     // Returns the number of mails counted as new.
     int Run(CCalendarTime programStartTime, int& notifyResult);
@@ -37,12 +38,15 @@ class CAccountCheck {
     std::atomic<int>& checkRunning;
     int index;
     const CheckAccount& account;
-    const ServerEntry& entry;
     const CheckFilter& filter;
     CPop3Session session;
     int listedCount = 0;
     int newCount = 0;
+    // A mail is new when it is later than the stored mark; the newest of them
+    // becomes the next mark, which therefore never moves backwards.
+    const CCalendarTime markTime;
     std::string newestDate;
+    CCalendarTime newestTime;
 };
 
 CAccountCheck::Fetched CAccountCheck::Fetch(int number) {
@@ -73,20 +77,21 @@ void CAccountCheck::List(int row) {
                     session.GetSubject(),
                     session.GetDateText(),
                     session.GetStoreFile()};
-    host.ListMail(mail, entry.Name, row);
+    host.ListMail(mail, account.entry.Name, row);
 
-    if (newestDate.empty())
-        newestDate = entry.LastMailDate;
     CCalendarTime mailTime = session.GetMailTime();
-    if (mailTime > ParseDisplayDate(entry.LastMailDate)) {
-        if (mailTime > ParseDisplayDate(newestDate))
+    if (mailTime > markTime) {
+        if (mailTime > newestTime) {
             newestDate = mail.dateText;
+            newestTime = ParseDisplayDate(newestDate);
+        }
         ++newCount;
     }
     ++listedCount;
 }
 
 int CAccountCheck::Run(CCalendarTime programStartTime, int& notifyResult) {
+    const ServerEntry& entry = account.entry;
     host.ShowStatus(entry.Name + " 체크 중...");
     if (!session.Login(entry.Address, entry.ID, entry.Password, entry.Port)) {
         host.ListError(index, entry.Name, session.GetErrorText());
@@ -101,13 +106,13 @@ int CAccountCheck::Run(CCalendarTime programStartTime, int& notifyResult) {
         // Newest first; each older mail goes in front of the newer ones, so the
         // account's rows end up in ascending message order.
         int insertRow = host.GetRowCount();
+        CCalendarTime cutOff = entry.CheckAlgorithm == CheckTodayOnly ? StartOfToday() : programStartTime;
         for (int n = count; n >= 1; --n) {
             Fetched fetched = Fetch(n);
             if (fetched == Fetched::Stopped)
                 break;
             if (fetched == Fetched::Nothing)
                 continue;
-            CCalendarTime cutOff = entry.CheckAlgorithm == CheckTodayOnly ? StartOfToday() : programStartTime;
             if (session.GetMailTime() < cutOff)
                 break;
             if (!IsSpam(n))

@@ -15,8 +15,6 @@ class CCheckerApp : public CApplication {
     bool InitInstance() override;
     int ExitInstance() override;
 
-    CMainFrame* GetMainFrame() const { return mainFrame.get(); }
-
   private:
     HANDLE instanceMutex = nullptr;
     std::unique_ptr<CMainFrame> mainFrame;

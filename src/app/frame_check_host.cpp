@@ -13,6 +13,14 @@
 
 namespace {
 
+// Runs `work` with the frame on the user-interface thread, if it still exists.
+template <typename Work> void WithFrame(const std::shared_ptr<CCheckLink>& link, Work&& work) {
+    CUiThread::Run([&] {
+        if (link->frame)
+            work(*link->frame);
+    });
+}
+
 // The notification actions of a check. The tune and the wave sound touch no
 // window and play on the worker; the rest happens on the user-interface
 // thread while the worker waits, so the order of the actions is kept and the
@@ -27,48 +35,34 @@ class CCheckNotifyActions : public CNotifyActions {
         Beep(1000, 300);
     }
     void ShowPostmanMailbox() override {
-        OnFrame([](CMainFrame& frame) {
+        WithFrame(link, [](CMainFrame& frame) {
             frame.ShowPostmanWindow();
             frame.GetPostmanWindow().GetTabCtrl().SelectTab(0);
         });
     }
     void LaunchMailClient(int code, const std::string& path) override {
-        OnFrame([&](CMainFrame&) { ::LaunchMailClient(code, path); });
+        WithFrame(link, [&](CMainFrame&) { ::LaunchMailClient(code, path); });
     }
     void PlayAviClip(const std::string& path) override {
-        OnFrame([&](CMainFrame&) { ::PlayAviClip(path); });
+        WithFrame(link, [&](CMainFrame&) { ::PlayAviClip(path); });
     }
     void PlayWave(const std::string& path) override {
         sndPlaySoundA(path.c_str(), SND_ASYNC | SND_NODEFAULT);
     }
 
   private:
-    template <typename Work> void OnFrame(Work&& work) {
-        CUiThread::Run([&] {
-            if (link->frame)
-                work(*link->frame);
-        });
-    }
-
     std::shared_ptr<CCheckLink> link;
 };
 
 } // namespace
 
-template <typename Work> void CFrameCheckHost::WithFrame(Work&& work) {
-    CUiThread::Run([&] {
-        if (link->frame)
-            work(*link->frame);
-    });
-}
-
 void CFrameCheckHost::BeginCheck() {
-    WithFrame([](CMainFrame& frame) { frame.OnCheckBegins(); });
+    WithFrame(link, [](CMainFrame& frame) { frame.OnCheckBegins(); });
 }
 
 bool CFrameCheckHost::GetAccount(int index, CheckAccount& account) {
     bool found = false;
-    WithFrame([&](CMainFrame& frame) {
+    WithFrame(link, [&](CMainFrame& frame) {
         Settings& settings = frame.GetSettings();
         if (index < settings.ServerNumber && index < static_cast<int>(settings.servers.size())) {
             account.entry = settings.servers[index];
@@ -81,7 +75,7 @@ bool CFrameCheckHost::GetAccount(int index, CheckAccount& account) {
 
 CheckFilter CFrameCheckHost::GetFilter() {
     CheckFilter filter;
-    WithFrame([&](CMainFrame& frame) {
+    WithFrame(link, [&](CMainFrame& frame) {
         const Settings& settings = frame.GetSettings();
         filter.SpamMailYN = settings.SpamMailYN;
         filter.SpamMailMethod = settings.SpamMailMethod;
@@ -91,17 +85,18 @@ CheckFilter CFrameCheckHost::GetFilter() {
 }
 
 void CFrameCheckHost::ShowStatus(const std::string& text) {
-    WithFrame([&](CMainFrame& frame) { frame.GetPostmanWindow().SetStatusText(text); });
+    WithFrame(link, [&](CMainFrame& frame) { frame.GetPostmanWindow().SetStatusText(text); });
 }
 
 int CFrameCheckHost::GetRowCount() {
     int rows = 0;
-    WithFrame([&](CMainFrame& frame) { rows = frame.GetPostmanWindow().GetMailboxPage().GetRowCount(); });
+    WithFrame(link,
+              [&](CMainFrame& frame) { rows = frame.GetPostmanWindow().GetMailboxPage().GetRowCount(); });
     return rows;
 }
 
 void CFrameCheckHost::ListMail(const MailHeader& mail, const std::string& accountName, int row) {
-    WithFrame([&](CMainFrame& frame) {
+    WithFrame(link, [&](CMainFrame& frame) {
         auto& mails = frame.arrivedMails;
         int at = std::min<int>(std::max(row, 0), static_cast<int>(mails.size()));
         mails.insert(mails.begin() + at, mail);
@@ -112,7 +107,7 @@ void CFrameCheckHost::ListMail(const MailHeader& mail, const std::string& accoun
 
 void CFrameCheckHost::ListError(int serverIndex, const std::string& accountName,
                                 const std::string& errorText) {
-    WithFrame([&](CMainFrame& frame) {
+    WithFrame(link, [&](CMainFrame& frame) {
         MailHeader error;
         error.serverIndex = serverIndex;
         error.senderName = "[에러]";
@@ -123,22 +118,22 @@ void CFrameCheckHost::ListError(int serverIndex, const std::string& accountName,
 }
 
 void CFrameCheckHost::ClearMails() {
-    WithFrame([](CMainFrame& frame) {
+    WithFrame(link, [](CMainFrame& frame) {
         frame.GetPostmanWindow().GetMailboxPage().ClearRows();
         frame.arrivedMails.clear();
     });
 }
 
 void CFrameCheckHost::AddListedCount(int count) {
-    WithFrame([&](CMainFrame& frame) { frame.listedMailCount += count; });
+    WithFrame(link, [&](CMainFrame& frame) { frame.listedMailCount += count; });
 }
 
 void CFrameCheckHost::ResetListedCount() {
-    WithFrame([](CMainFrame& frame) { frame.listedMailCount = 0; });
+    WithFrame(link, [](CMainFrame& frame) { frame.listedMailCount = 0; });
 }
 
 void CFrameCheckHost::StoreLastMailDate(int index, const CheckAccount& account, const std::string& date) {
-    WithFrame([&](CMainFrame& frame) {
+    WithFrame(link, [&](CMainFrame& frame) {
         // An account list replaced during the check may hold another account
         // at this index: its mark must not change.
         Settings& settings = frame.GetSettings();
@@ -156,9 +151,9 @@ int CFrameCheckHost::NotifyNewMail(int, const ServerEntry& entry) {
 }
 
 void CFrameCheckHost::ShowOutcome(int newMailCount, int notifyResult) {
-    WithFrame([&](CMainFrame& frame) { frame.OnCheckOutcome(newMailCount, notifyResult); });
+    WithFrame(link, [&](CMainFrame& frame) { frame.OnCheckOutcome(newMailCount, notifyResult); });
 }
 
 void CFrameCheckHost::FinishCheck() {
-    WithFrame([](CMainFrame& frame) { frame.OnCheckFinished(); });
+    WithFrame(link, [](CMainFrame& frame) { frame.OnCheckFinished(); });
 }

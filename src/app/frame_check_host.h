@@ -41,8 +41,5 @@ class CFrameCheckHost : public CCheckHost {
     void FinishCheck() override;
 
   private:
-    // Runs `work` with the frame on the user-interface thread, if it still exists.
-    template <typename Work> void WithFrame(Work&& work);
-
     std::shared_ptr<CCheckLink> link;
 };

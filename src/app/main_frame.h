@@ -19,6 +19,10 @@
 class CPostmanDlg;
 
 class CMainFrame : public CFrameWindow {
+    // Shared with the check's worker, which may outlive this frame. Declared
+    // first: `checkRunning` refers into it.
+    std::shared_ptr<CCheckLink> checkLink;
+
   public:
     CMainFrame();
     ~CMainFrame() override;
@@ -49,20 +53,12 @@ class CMainFrame : public CFrameWindow {
     std::vector<MailHeader> arrivedMails;
     // Mails listed by the last check, error rows not counted.
     int listedMailCount = 0;
-
-  private:
-    // Shared with the check's worker, which may outlive this frame.
-    std::shared_ptr<CCheckLink> checkLink;
-
-  public:
     // 1 while a check runs; clearing it asks the check to stop.
     std::atomic<int>& checkRunning;
     // Changes whenever the account list is replaced as a whole, so that a
     // running check never writes into an account that took another's place.
     unsigned accountListVersion = 0;
     CCalendarTime programStartTime;
-
-    const std::string versionText = "4.7.0";
 
     // Steps of a check, applied on the user-interface thread.
     void OnCheckBegins();

@@ -40,7 +40,7 @@ void CApplication::SetRegistryKey(const std::string& company) {
 
 CProfile& CApplication::Profile() {
     if (!profile)
-        SetRegistryKey(appName.empty() ? Name() : appName);
+        SetRegistryKey(""); // Software\<application name>
     return *profile;
 }
 

@@ -30,7 +30,8 @@ class CApplication {
     virtual bool InitInstance() = 0;
     virtual int ExitInstance() { return exitCode; }
 
-    // The registry key is Software\<company>\<application name>.
+    // The registry key is Software\<company>\<application name>; without a
+    // call, Software\<application name>.
     void SetRegistryKey(const std::string& company);
     CProfile& Profile();
 

@@ -27,7 +27,8 @@ CRegistryProfile::CRegistryProfile(std::string company, std::string application)
     : company(std::move(company)), application(std::move(application)) {}
 
 std::string CRegistryProfile::SectionPath(const std::string& section) const {
-    return "Software\\" + company + "\\" + application + "\\" + section;
+    std::string key = company.empty() ? "Software" : "Software\\" + company;
+    return key + "\\" + application + "\\" + section;
 }
 
 int CRegistryProfile::GetInt(const std::string& section, const std::string& name, int def) {

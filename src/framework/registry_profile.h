@@ -16,7 +16,8 @@ class CRegistryProfile : public CProfile {
     bool WriteInt(const std::string& section, const std::string& name, int value) override;
     bool WriteString(const std::string& section, const std::string& name, const std::string& value) override;
 
-    // "Software\<company>\<application>\<section>"
+    // "Software\<company>\<application>\<section>"; without a company
+    // "Software\<application>\<section>".
     std::string SectionPath(const std::string& section) const;
 
     // Longest string value read; anything longer is treated as missing so a

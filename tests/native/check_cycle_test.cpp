@@ -85,6 +85,16 @@ std::vector<FakeStep> LogInAndStat(int count) {
             Reply("+OK " + std::to_string(count) + " 100\r\n")};
 }
 
+// Two messages: the first is complete, every try at the second gets `reply`.
+std::vector<FakeStep> SecondMessageAnsweredWith(const std::string& reply) {
+    std::vector<FakeStep> script = LogInAndStat(2);
+    script.push_back(Reply(Message("one@example.com", "first")));
+    for (int attempt = 0; attempt < 3; ++attempt)
+        script.push_back(Reply(reply));
+    script.push_back(Reply("+OK bye\r\n"));
+    return script;
+}
+
 class CheckCycle : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(StartSocketLibrary()); }
@@ -100,12 +110,7 @@ class CheckCycle : public ::testing::Test {
 } // namespace
 
 TEST_F(CheckCycle, AMessageWhoseHeaderWasReadIsListedEvenWhenIncomplete) {
-    std::vector<FakeStep> script = LogInAndStat(2);
-    script.push_back(Reply(Message("one@example.com", "first")));
-    for (int attempt = 0; attempt < 3; ++attempt)
-        script.push_back(Reply(Message("two@example.com", "no recipient", false)));
-    script.push_back(Reply("+OK bye\r\n"));
-    CFakePop3Server server(script);
+    CFakePop3Server server(SecondMessageAnsweredWith(Message("two@example.com", "no recipient", false)));
     host.accounts = {Account("fake", server.Port())};
     Run();
 
@@ -117,12 +122,7 @@ TEST_F(CheckCycle, AMessageWhoseHeaderWasReadIsListedEvenWhenIncomplete) {
 }
 
 TEST_F(CheckCycle, AMessageTheServerRefusesIsSkippedNotListedTwice) {
-    std::vector<FakeStep> script = LogInAndStat(2);
-    script.push_back(Reply(Message("one@example.com", "first")));
-    for (int attempt = 0; attempt < 3; ++attempt)
-        script.push_back(Reply("-ERR no such message\r\n"));
-    script.push_back(Reply("+OK bye\r\n"));
-    CFakePop3Server server(script);
+    CFakePop3Server server(SecondMessageAnsweredWith("-ERR no such message\r\n"));
     host.accounts = {Account("fake", server.Port())};
     Run();
 

@@ -17,14 +17,43 @@ TEST(MailClientLaunch, AnUnknownCodeRunsTheGivenPath) {
     EXPECT_FALSE(answerer.Wait());
 }
 
+namespace {
+
+// Counts the top-level windows this thread creates while it lives.
+class CWindowCounter {
+  public:
+    CWindowCounter() {
+        created = 0;
+        hook = SetWindowsHookExA(WH_CBT, Count, nullptr, GetCurrentThreadId());
+    }
+    ~CWindowCounter() { UnhookWindowsHookEx(hook); }
+    int Created() const { return created; }
+
+  private:
+    static LRESULT CALLBACK Count(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HCBT_CREATEWND && !(reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs->style & WS_CHILD))
+            ++created;
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static int created;
+    HHOOK hook;
+};
+int CWindowCounter::created = 0;
+
+} // namespace
+
 TEST(AviClipWindow, AnEmptyPathShowsNothing) {
+    CWindowCounter windows;
     DWORD start = GetTickCount();
     PlayAviClip("");
     EXPECT_LT(GetTickCount() - start, 1000u);
+    EXPECT_EQ(windows.Created(), 0);
 }
 
 TEST(AviClipWindow, AClipThatCannotBeOpenedDoesNotHoldTheCaller) {
+    CWindowCounter windows;
     DWORD start = GetTickCount();
     PlayAviClip("Z:\\no\\such\\clip.avi");
     EXPECT_LT(GetTickCount() - start, 5000u);
+    EXPECT_GE(windows.Created(), 1); // the clip window opened, then closed by itself
 }

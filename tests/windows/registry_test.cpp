@@ -29,6 +29,12 @@ class RegistryProfileTest : public testing::Test {
 
 } // namespace
 
+TEST(RegistryProfile, SectionsLieBelowCompanyAndApplication) {
+    EXPECT_EQ(CRegistryProfile("Harrowby", "Tidemark").SectionPath("POP3\\Server0"),
+              "Software\\Harrowby\\Tidemark\\POP3\\Server0");
+    EXPECT_EQ(CRegistryProfile("", "Tidemark").SectionPath("Setting"), "Software\\Tidemark\\Setting");
+}
+
 TEST_F(RegistryProfileTest, MissingValuesGiveTheirDefaults) {
     EXPECT_EQ(profile.GetInt("Setting", "Duration", 5), 5);
     EXPECT_EQ(profile.GetString("Setting", "UserName", "none"), "none");
