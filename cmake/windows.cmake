@@ -2,10 +2,9 @@
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0600)
 set(WIN32_LIBS ws2_32 wininet comctl32 shell32 winmm gdi32 user32 ole32 oleaut32 uuid advapi32)
 
-add_subdirectory(${GTEST_ROOT} googletest EXCLUDE_FROM_ALL)
-
-add_library(tidemark_portable STATIC ${PORTABLE_SOURCES})
-target_include_directories(tidemark_portable PUBLIC ${CMAKE_SOURCE_DIR}/src)
+# The portable tests also run inside Wine, against Winsock.
+set(PORTABLE_TESTS portable_tests)
+include(cmake/portable.cmake)
 target_link_libraries(tidemark_portable PUBLIC ws2_32)
 
 file(GLOB_RECURSE UI_SOURCES CONFIGURE_DEPENDS
@@ -14,11 +13,11 @@ list(REMOVE_ITEM UI_SOURCES ${PORTABLE_SOURCES} ${CMAKE_SOURCE_DIR}/src/app/main
 add_library(tidemark_ui STATIC ${UI_SOURCES})
 target_include_directories(tidemark_ui PUBLIC ${CMAKE_SOURCE_DIR}/res)
 target_link_libraries(tidemark_ui PUBLIC tidemark_portable ${WIN32_LIBS})
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res -c 949")
 
-# The resource script names its icons and bitmaps relative to res/.
+# The resource script is code page 949 and names its icons and bitmaps
+# relative to res/.
 set(RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/res/tidemark.rc)
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res")
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res -c 949")
 file(GLOB RESOURCE_PICTURES CONFIGURE_DEPENDS res/icons/*.ico res/bitmaps/*.bmp)
 set_source_files_properties(${RESOURCE_SCRIPT} PROPERTIES OBJECT_DEPENDS "${RESOURCE_PICTURES}")
 add_executable(tidemark WIN32 src/app/main.cpp ${RESOURCE_SCRIPT})
@@ -26,13 +25,6 @@ target_link_libraries(tidemark PRIVATE tidemark_ui)
 
 # New accounts default to the bell sound in the program's own folder.
 configure_file(${CMAKE_SOURCE_DIR}/res/tidebell.wav ${CMAKE_BINARY_DIR}/tidebell.wav COPYONLY)
-
-# The native test sources also run inside Wine against Winsock.
-file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS tests/native/*.cpp)
-add_executable(portable_tests ${NATIVE_TEST_SOURCES})
-target_link_libraries(portable_tests PRIVATE tidemark_portable gtest gtest_main)
-target_compile_definitions(portable_tests PRIVATE TIDEMARK_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-add_test(NAME portable_tests COMMAND portable_tests)
 
 file(GLOB WINDOWS_TEST_SOURCES CONFIGURE_DEPENDS tests/windows/*.cpp)
 add_executable(windows_tests ${WINDOWS_TEST_SOURCES} ${RESOURCE_SCRIPT} tests/windows/test_dialogs.rc)
