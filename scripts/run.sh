@@ -6,8 +6,6 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh" windows
 source "$root/scripts/wine-env.sh"
-trap tidemark_stop_display EXIT
-tidemark_start_display
-tidemark_prepare_prefix
+tidemark_enter_wine
 echo "Tidemark runs on display $DISPLAY (Wine prefix $WINEPREFIX)"
 "$WINE" explorer /desktop=Tidemark,1024x700 "$root/build/windows/tidemark.exe"

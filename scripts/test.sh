@@ -8,9 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh" || { echo "0 passed, 1 failed"; exit 1; }
 
 source "$root/scripts/wine-env.sh"
-trap tidemark_stop_display EXIT
-tidemark_start_display
-tidemark_prepare_prefix
+tidemark_enter_wine
 
 reports="$root/build/reports"
 rm -rf "$reports"

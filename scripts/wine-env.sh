@@ -43,3 +43,11 @@ tidemark_prepare_prefix() {
     "$WINESERVER" -w
     touch "$WINEPREFIX/.tidemark-ready"
 }
+
+# Everything a script needs before it runs Windows programs; the display it
+# may start is stopped when the script exits.
+tidemark_enter_wine() {
+    trap tidemark_stop_display EXIT
+    tidemark_start_display
+    tidemark_prepare_prefix
+}

@@ -2,7 +2,5 @@
 # Runs a Windows program under the project's Wine environment.
 # CMake uses it as the emulator for the cross build's tests.
 source "$(dirname "$0")/wine-env.sh"
-trap tidemark_stop_display EXIT
-tidemark_start_display
-tidemark_prepare_prefix
+tidemark_enter_wine
 "$WINE" "$@"
