@@ -1,5 +1,7 @@
 #include "mail/mail_clock.h"
 
+#include <ctime>
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -7,23 +9,10 @@
 namespace {
 class CSystemMailClock : public CMailClock {
   public:
-    std::tm GetLocalTime() const override {
-        std::tm local{};
-#ifdef _WIN32
-        SYSTEMTIME now;
-        ::GetLocalTime(&now);
-        local.tm_year = now.wYear - 1900;
-        local.tm_mon = now.wMonth - 1;
-        local.tm_mday = now.wDay;
-        local.tm_wday = now.wDayOfWeek;
-        local.tm_hour = now.wHour;
-        local.tm_min = now.wMinute;
-        local.tm_sec = now.wSecond;
-#else
-        std::time_t now = std::time(nullptr);
-        localtime_r(&now, &local);
-#endif
-        return local;
+    LocalTimeFields GetLocalTime() const override {
+        LocalTimeFields now{1970, 1, 1}; // kept should the system clock lie outside 1970 to 9999
+        CCalendarTime::Now().GetLocalFields(now);
+        return now;
     }
 
     ZoneBias GetZoneBias() const override {

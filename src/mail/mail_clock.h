@@ -2,7 +2,7 @@
 // that a fixed date and zone can stand in for the system's.
 #pragma once
 
-#include <ctime>
+#include "framework/calendar_time.h"
 
 // The platform's zone information, in minutes of UTC minus local time.
 struct ZoneBias {
@@ -17,11 +17,11 @@ struct ZoneBias {
 class CMailClock {
   public:
     virtual ~CMailClock() = default;
-    // The current local date and time (tm_wday filled in).
-    virtual std::tm GetLocalTime() const = 0;
+    // The current local date and time.
+    virtual LocalTimeFields GetLocalTime() const = 0;
     virtual ZoneBias GetZoneBias() const = 0;
 };
 
-// The system's clock and zone: GetLocalTime and GetTimeZoneInformation on
-// Windows, localtime_r and tm_gmtoff elsewhere.
+// The system's clock and zone: the local fields of CCalendarTime::Now, and
+// GetTimeZoneInformation on Windows, tm_gmtoff elsewhere.
 const CMailClock& SystemMailClock();

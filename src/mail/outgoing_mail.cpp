@@ -50,15 +50,23 @@ std::string FormatZone(int offsetMinutes) {
     return zone;
 }
 
+// 0 for Sunday to 6 for Saturday (Sakamoto's method for Gregorian dates).
+int DayOfWeek(int year, int month, int day) {
+    static const int monthShift[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    if (month < 3)
+        --year;
+    return (year + year / 4 - year / 100 + year / 400 + monthShift[month - 1] + day) % 7;
+}
+
 // "Thu, 05 Jul 2001 14:03:09 +0900", with English names whatever the locale.
-std::string FormatDate(const std::tm& local, const ZoneBias& zone) {
+std::string FormatDate(const LocalTimeFields& local, const ZoneBias& zone) {
     static const char* const weekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     char date[64];
-    std::snprintf(date, sizeof date, "%s, %02d %s %d %02d:%02d:%02d ", weekdays[(local.tm_wday % 7 + 7) % 7],
-                  local.tm_mday, months[(local.tm_mon % 12 + 12) % 12], local.tm_year + 1900, local.tm_hour,
-                  local.tm_min, local.tm_sec);
+    std::snprintf(date, sizeof date, "%s, %02d %s %d %02d:%02d:%02d ",
+                  weekdays[DayOfWeek(local.year, local.month, local.day)], local.day, months[local.month - 1],
+                  local.year, local.hour, local.minute, local.second);
     return date + FormatZone(zone.OffsetMinutes());
 }
 } // namespace

@@ -76,10 +76,7 @@ TEST(OutgoingMail, ZoneTextFollowsTheBiasAndDaylightSaving) {
 
 TEST(OutgoingMail, DateIsEnglishWhateverTheLocale) {
     CFixedClock clock;
-    clock.local.tm_wday = 0;
-    clock.local.tm_mon = 11;
-    clock.local.tm_mday = 30;
-    clock.local.tm_hour = 0;
+    clock.local = {2001, 12, 30, 0, 3, 9};
     const char* korean = std::setlocale(LC_TIME, "ko_KR.UTF-8");
     if (!korean)
         korean = std::setlocale(LC_TIME, "Korean");
@@ -87,6 +84,26 @@ TEST(OutgoingMail, DateIsEnglishWhateverTheLocale) {
     std::string date = DateLineOf(mail.BuildHeader());
     std::setlocale(LC_TIME, "C");
     EXPECT_EQ(date, "Date: Sun, 30 Dec 2001 00:03:09 +0900");
+}
+
+TEST(OutgoingMail, TheWeekdayFollowsTheDate) {
+    CFixedClock clock;
+    COutgoingMail mail(clock);
+    const struct {
+        LocalTimeFields local;
+        const char* date;
+    } cases[] = {
+        {{1970, 1, 1, 0, 0, 0}, "Date: Thu, 01 Jan 1970 00:00:00 +0900"},
+        {{2001, 1, 1, 9, 5, 7}, "Date: Mon, 01 Jan 2001 09:05:07 +0900"},
+        {{2000, 2, 29, 23, 59, 59}, "Date: Tue, 29 Feb 2000 23:59:59 +0900"},
+        {{2024, 2, 1, 12, 0, 0}, "Date: Thu, 01 Feb 2024 12:00:00 +0900"},
+        {{2100, 3, 1, 12, 0, 0}, "Date: Mon, 01 Mar 2100 12:00:00 +0900"},
+        {{9999, 12, 31, 23, 59, 59}, "Date: Fri, 31 Dec 9999 23:59:59 +0900"},
+    };
+    for (const auto& entry : cases) {
+        clock.local = entry.local;
+        EXPECT_EQ(DateLineOf(mail.BuildHeader()), entry.date);
+    }
 }
 
 TEST(OutgoingMail, TheSystemClockGivesAWellFormedDate) {

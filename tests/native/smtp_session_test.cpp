@@ -55,27 +55,59 @@ const char envelope[] = "MAIL FROM:<hong@example.com>\r\n"
                         "RCPT TO: <cc@example.com>\r\n"
                         "RCPT TO: <bcc@example.com>\r\n"
                         "DATA\r\n";
+
+// A server that accepts the envelope of Compose, the data and QUIT.
+std::vector<PeerStep> AcceptingPeer() {
+    return GreetAndAnswer({"250 ok\r\n", "250 ok\r\n", "250 ok\r\n", "250 ok\r\n", "250 ok\r\n", "354 go\r\n",
+                           "250 queued\r\n", "221 bye\r\n"});
+}
+
+// A mail from me@example.com without recipients.
+COutgoingMail MailFromMe() {
+    COutgoingMail mail;
+    mail.from.address = "me@example.com";
+    return mail;
+}
+
+// What one session showed that opened with the peer, transmitted mail and
+// closed again.
+struct SendOutcome {
+    bool transmitted = false;
+    std::string lastReply; // right after Transmit
+    bool closed = false;
+    std::string received; // every byte the peer received
+};
+
+SendOutcome SendThrough(CScriptedPeer& peer, const COutgoingMail& mail) {
+    SendOutcome outcome;
+    CQuickSession session;
+    if (!session.Open("127.0.0.1", peer.GetPort())) {
+        ADD_FAILURE() << "Open failed: " << session.GetLastReply();
+        return outcome;
+    }
+    outcome.transmitted = session.Transmit(mail);
+    outcome.lastReply = session.GetLastReply();
+    outcome.closed = session.Close();
+    outcome.received = peer.Received();
+    return outcome;
+}
 } // namespace
 
 TEST(SmtpSession, SendsAPlainMailByteForByte) {
-    CScriptedPeer peer(GreetAndAnswer({"250 ok\r\n", "250 ok\r\n", "250 ok\r\n", "250 ok\r\n", "250 ok\r\n",
-                                       "354 go\r\n", "250 queued\r\n", "221 bye\r\n"}));
+    CScriptedPeer peer(AcceptingPeer());
     CFixedClock clock;
     COutgoingMail mail(clock);
     Compose(mail, "첫 줄\r\n.\r\n끝");
-    CQuickSession session;
-    ASSERT_TRUE(session.Open("127.0.0.1", peer.GetPort()));
-    EXPECT_TRUE(session.Transmit(mail));
-    EXPECT_TRUE(session.Close());
-    EXPECT_EQ(peer.Received(), Helo() + envelope + header +
-                                   "Content-type: text/plain; charset=euc-kr\r\n\r\n" + "첫 줄\r\n..\r\n끝" +
-                                   "\r\n.\r\n" + "QUIT\r\n");
-    EXPECT_EQ(session.GetLastReply(), "");
+    SendOutcome sent = SendThrough(peer, mail);
+    EXPECT_TRUE(sent.transmitted);
+    EXPECT_TRUE(sent.closed);
+    EXPECT_EQ(sent.received, Helo() + envelope + header + "Content-type: text/plain; charset=euc-kr\r\n\r\n" +
+                                 "첫 줄\r\n..\r\n끝" + "\r\n.\r\n" + "QUIT\r\n");
+    EXPECT_EQ(sent.lastReply, "");
 }
 
 TEST(SmtpSession, SendsTheTextPartAndAttachmentsBetweenBoundaries) {
-    CScriptedPeer peer(GreetAndAnswer({"250 ok\r\n", "250 ok\r\n", "250 ok\r\n", "250 ok\r\n", "250 ok\r\n",
-                                       "354 go\r\n", "250 queued\r\n", "221 bye\r\n"}));
+    CScriptedPeer peer(AcceptingPeer());
     CFixedClock clock;
     COutgoingMail mail(clock);
     Compose(mail, "a=b\r\n.\r\n--#BOUNDARY#--");
@@ -87,12 +119,11 @@ TEST(SmtpSession, SendsTheTextPartAndAttachmentsBetweenBoundaries) {
     second.encoded = "\r\n";
     mail.AddAttachment(&first);
     mail.AddAttachment(&second);
-    CQuickSession session;
-    ASSERT_TRUE(session.Open("127.0.0.1", peer.GetPort()));
-    EXPECT_TRUE(session.Transmit(mail));
-    EXPECT_TRUE(session.Close());
+    SendOutcome sent = SendThrough(peer, mail);
+    EXPECT_TRUE(sent.transmitted);
+    EXPECT_TRUE(sent.closed);
     EXPECT_EQ(
-        peer.Received(),
+        sent.received,
         Helo() + envelope + header + "Content-type: multipart/mixed; boundary=\"#BOUNDARY#\"\r\n\r\n" +
             "\r\n--#BOUNDARY#\r\nContent-Type: text/plain; charset=euc-kr\r\n"
             "Content-Transfer-Encoding: quoted-printable\r\n\r\n" +
@@ -128,8 +159,7 @@ TEST(SmtpSession, AFailedGreetingOrHeloSendsQuitAndFails) {
 
 TEST(SmtpSession, AReplyWithoutACodeIsARefusal) {
     CScriptedPeer peer(GreetAndAnswer({"250 ok\r\n", "sure thing\r\n25\r\n", "221 bye\r\n"}));
-    COutgoingMail mail;
-    mail.from.address = "me@example.com";
+    COutgoingMail mail = MailFromMe();
     mail.AddRecipient({"", "you@example.com"}, RecipientKind::To);
     CQuickSession session;
     ASSERT_TRUE(session.Open("127.0.0.1", peer.GetPort()));
@@ -146,15 +176,11 @@ TEST(SmtpSession, ReadsMultiLineRepliesToTheirLastLine) {
     CScriptedPeer peer({Say("220-first\r\n"), Say("220-second\r\n", 150), Say("220 third\r\n", 150),
                         AwaitLine(), Say("250-peer\r\n250-SIZE 1000\r\n250 HELP\r\n"), AwaitLine(),
                         Say("550-no such\r\n550 user here\r\n"), AwaitLine(), Say("221 bye\r\n")});
-    CFixedClock clock;
-    COutgoingMail mail(clock);
-    mail.from.address = "me@example.com";
-    CQuickSession session;
-    ASSERT_TRUE(session.Open("127.0.0.1", peer.GetPort()));
-    EXPECT_FALSE(session.Transmit(mail));
-    EXPECT_EQ(session.GetLastReply(), "550-no such\r\n550 user here");
-    EXPECT_TRUE(session.Close());
-    EXPECT_EQ(peer.Received(), Helo() + "MAIL FROM:<me@example.com>\r\nQUIT\r\n");
+    SendOutcome sent = SendThrough(peer, MailFromMe());
+    EXPECT_FALSE(sent.transmitted);
+    EXPECT_EQ(sent.lastReply, "550-no such\r\n550 user here");
+    EXPECT_TRUE(sent.closed);
+    EXPECT_EQ(sent.received, Helo() + "MAIL FROM:<me@example.com>\r\nQUIT\r\n");
 }
 
 TEST(SmtpSession, KeepsBytesAfterAReplyForTheNextOne) {
@@ -209,14 +235,11 @@ TEST(SmtpSession, APeerThatClosesEndsTheWaitAtOnce) {
 
 TEST(SmtpSession, NoRecipientsGoStraightToData) {
     CScriptedPeer peer(GreetAndAnswer({"250 ok\r\n", "503 need RCPT\r\n", "221 bye\r\n"}));
-    COutgoingMail mail;
-    mail.from.address = "me@example.com";
-    CQuickSession session;
-    ASSERT_TRUE(session.Open("127.0.0.1", peer.GetPort()));
-    EXPECT_FALSE(session.Transmit(mail));
-    EXPECT_EQ(session.GetLastReply(), "503 need RCPT");
-    EXPECT_TRUE(session.Close());
-    EXPECT_EQ(peer.Received(), Helo() + "MAIL FROM:<me@example.com>\r\nDATA\r\nQUIT\r\n");
+    SendOutcome sent = SendThrough(peer, MailFromMe());
+    EXPECT_FALSE(sent.transmitted);
+    EXPECT_EQ(sent.lastReply, "503 need RCPT");
+    EXPECT_TRUE(sent.closed);
+    EXPECT_EQ(sent.received, Helo() + "MAIL FROM:<me@example.com>\r\nDATA\r\nQUIT\r\n");
 }
 
 TEST(SmtpSession, TheFirstRefusedRecipientStopsTheMail) {
@@ -239,15 +262,13 @@ TEST(SmtpSession, TheFirstRefusedRecipientStopsTheMail) {
 
 TEST(SmtpSession, AnAddressWithALineBreakIsNeverSent) {
     CScriptedPeer peer(GreetAndAnswer({"250 ok\r\n", "221 bye\r\n"}));
-    COutgoingMail mail;
-    mail.from.address = "me@example.com";
+    COutgoingMail mail = MailFromMe();
     mail.AddRecipient({"", "victim@example.com>\r\nRCPT TO: <other@example.com"}, RecipientKind::To);
-    CQuickSession session;
-    ASSERT_TRUE(session.Open("127.0.0.1", peer.GetPort()));
-    EXPECT_FALSE(session.Transmit(mail));
-    EXPECT_EQ(session.GetLastReply(), "잘못된 메일 주소입니다: victim@example.com>");
-    EXPECT_TRUE(session.Close());
-    EXPECT_EQ(peer.Received(), Helo() + "MAIL FROM:<me@example.com>\r\nQUIT\r\n");
+    SendOutcome sent = SendThrough(peer, mail);
+    EXPECT_FALSE(sent.transmitted);
+    EXPECT_EQ(sent.lastReply, "잘못된 메일 주소입니다: victim@example.com>");
+    EXPECT_TRUE(sent.closed);
+    EXPECT_EQ(sent.received, Helo() + "MAIL FROM:<me@example.com>\r\nQUIT\r\n");
 }
 
 TEST(SmtpSession, ResolvesAHostNameAndFailsWithoutAServer) {

@@ -3,12 +3,11 @@
 #include "mail/smtp_session.h"
 
 #include "fixed_clock.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -18,35 +17,24 @@ const std::string sinkDir = TIDEMARK_SMTP_SINK_DIR;
 const std::string sinkDir;
 #endif
 
-bool ReadFile(const std::string& path, std::string& content) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    std::ostringstream text;
-    text << file.rdbuf();
-    content = text.str();
-    return true;
-}
-
 class SmtpSink : public testing::Test {
   protected:
     void SetUp() override {
-        std::string portText;
-        if (sinkDir.empty() || !ReadFile(sinkDir + "/port", portText))
+        if (sinkDir.empty() || !FileExists(sinkDir + "/port"))
             GTEST_SKIP() << "no SMTP sink running (ctest starts it)";
-        port = std::stoi(portText);
+        port = std::stoi(ReadFileBytes(sinkDir + "/port"));
     }
 
-    // The message and envelope stored for the mail whose first recipient is
-    // firstRecipient; removes older copies first.
+    // The sink stores each mail as the message and the envelope, named after
+    // its first recipient: Forget removes older copies, Stored reads them.
     void Forget(const std::string& firstRecipient) {
         std::remove((sinkDir + "/" + firstRecipient + ".eml").c_str());
         std::remove((sinkDir + "/" + firstRecipient + ".envelope").c_str());
     }
     std::string Stored(const std::string& firstRecipient, const char* extension) {
-        std::string content;
-        EXPECT_TRUE(ReadFile(sinkDir + "/" + firstRecipient + extension, content)) << firstRecipient;
-        return content;
+        std::string path = sinkDir + "/" + firstRecipient + extension;
+        EXPECT_TRUE(FileExists(path)) << path;
+        return ReadFileBytes(path);
     }
 
     int port = 0;
@@ -54,15 +42,13 @@ class SmtpSink : public testing::Test {
 } // namespace
 
 TEST_F(SmtpSink, ReceivesAMailWithAnAttachmentByteForByte) {
-    const std::string attachmentPath = "sink-보고서.txt";
-    {
-        std::ofstream file(attachmentPath, std::ios::binary);
-        for (int i = 0; i < 10; ++i)
-            file << "보고서 ";
-    }
+    CScratchDirectory dir;
+    std::string report;
+    for (int i = 0; i < 10; ++i)
+        report += "보고서 ";
+    WriteFileBytes(dir.Path() + "sink-보고서.txt", report);
     MailAttachment attachment;
-    ASSERT_TRUE(attachment.LoadFile(attachmentPath));
-    std::remove(attachmentPath.c_str());
+    ASSERT_TRUE(attachment.LoadFile(dir.Path() + "sink-보고서.txt"));
 
     CFixedClock clock;
     COutgoingMail mail(clock);
