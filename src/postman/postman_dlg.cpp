@@ -49,7 +49,7 @@ CPostmanDlg::~CPostmanDlg() {
         DestroyWindow(handle);
     if (tabImages)
         ImageList_Destroy(tabImages);
-    for (HBITMAP bitmap : {hideBitmap, toggleBitmap})
+    for (HBITMAP bitmap : {hideBitmap, toggleBitmap, stripBitmap})
         if (bitmap)
             DeleteObject(bitmap);
     if (windowIcon)
@@ -71,6 +71,7 @@ bool CPostmanDlg::OnInitDialog() {
     CreatePages();
 
     hideBitmap = LoadBitmapResource(IDB_HIDE);
+    stripBitmap = LoadBitmapResource(IDB_PICTURE_STRIP);
     SendDlgItemMessageA(handle, IDC_HIDE, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(hideBitmap));
     SetAlwaysOnTop(0);
     return false; // the window is hidden: leave the keyboard focus where it is
@@ -190,19 +191,15 @@ void CPostmanDlg::OnPaint() {
 }
 
 void CPostmanDlg::DrawPictureStrip(HDC dc) const {
-    HBITMAP strip = LoadBitmapResource(IDB_PICTURE_STRIP);
-    if (!strip)
+    HDC source = stripBitmap ? CreateCompatibleDC(dc) : nullptr;
+    if (!source)
         return;
-    HDC source = CreateCompatibleDC(dc);
-    if (source) {
-        HGDIOBJ previous = SelectObject(source, strip);
-        SIZE size = smallFontScreen ? stripSmallFont : stripLargeFont;
-        SetStretchBltMode(dc, COLORONCOLOR);
-        StretchBlt(dc, 0, 0, size.cx, size.cy, source, 0, 0, stripSource.cx, stripSource.cy, SRCCOPY);
-        SelectObject(source, previous);
-        DeleteDC(source);
-    }
-    DeleteObject(strip);
+    HGDIOBJ previous = SelectObject(source, stripBitmap);
+    SIZE size = smallFontScreen ? stripSmallFont : stripLargeFont;
+    SetStretchBltMode(dc, COLORONCOLOR);
+    StretchBlt(dc, 0, 0, size.cx, size.cy, source, 0, 0, stripSource.cx, stripSource.cy, SRCCOPY);
+    SelectObject(source, previous);
+    DeleteDC(source);
 }
 
 void CPostmanDlg::BeginDrag(POINT point) {

@@ -73,5 +73,6 @@ class CPostmanDlg : public CDialog {
     int dragging = 0;
     HBITMAP hideBitmap = nullptr;
     HBITMAP toggleBitmap = nullptr;
+    HBITMAP stripBitmap = nullptr;
     HICON windowIcon = nullptr;
 };

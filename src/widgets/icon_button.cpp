@@ -4,12 +4,6 @@
 
 namespace {
 
-HICON LoadIconResource(int id) {
-    // Size 0 x 0 without LR_DEFAULTSIZE: the icon's own size from the resource.
-    return static_cast<HICON>(
-        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0, 0));
-}
-
 // A one-pixel frame round `rect`: left and top in `topLeft`, right and
 // bottom in `bottomRight` (raised or sunken by the choice of colours).
 void DrawEdgeLines(HDC dc, const RECT& rect, COLORREF topLeft, COLORREF bottomRight) {
@@ -27,26 +21,14 @@ void DrawEdgeLines(HDC dc, const RECT& rect, COLORREF topLeft, COLORREF bottomRi
 
 } // namespace
 
-CIconButton::~CIconButton() {
-    DestroyIcons();
-}
-
 void CIconButton::SetIcons(int highlightId, int normalId, int width, int height) {
-    DestroyIcons();
-    highlightIcon = LoadIconResource(highlightId);
-    normalIcon = normalId ? LoadIconResource(normalId) : highlightIcon;
+    icons.Clear();
+    highlightIcon = icons.Load(highlightId);
+    normalIcon = normalId ? icons.Load(normalId) : highlightIcon;
     iconWidth = width;
     iconHeight = height;
     if (handle)
         Redraw();
-}
-
-void CIconButton::DestroyIcons() {
-    if (normalIcon && normalIcon != highlightIcon)
-        DestroyIcon(normalIcon);
-    if (highlightIcon)
-        DestroyIcon(highlightIcon);
-    normalIcon = highlightIcon = nullptr;
 }
 
 void CIconButton::OnSubclassing(HWND window) {

@@ -11,12 +11,10 @@
 #pragma once
 
 #include "framework/window.h"
+#include "widgets/icon_resources.h"
 
 class CIconButton : public CWindow {
   public:
-    CIconButton() = default;
-    ~CIconButton() override;
-
     // Loads icon resources of this module at their own size: `highlightId`
     // is drawn while the pointer is over the button or it is pressed,
     // `normalId` otherwise (0: the highlight icon in both states). The icon
@@ -37,9 +35,10 @@ class CIconButton : public CWindow {
     void DrawFace(HDC dc, const DRAWITEMSTRUCT& item) const;
     void OnMouseMove(WPARAM keys, POINT point);
     void Redraw() const;
-    void DestroyIcons();
 
     bool mouseOver = false;
+    // Holds the icons of the last SetIcons only.
+    CIconResources icons;
     HICON highlightIcon = nullptr;
     HICON normalIcon = nullptr; // the same handle as highlightIcon when only one was given
     int iconHeight = 0;

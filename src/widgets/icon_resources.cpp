@@ -1,8 +1,13 @@
 #include "widgets/icon_resources.h"
 
 CIconResources::~CIconResources() {
+    Clear();
+}
+
+void CIconResources::Clear() {
     for (const auto& loaded : icons)
         DestroyIcon(loaded.second);
+    icons.clear();
 }
 
 HICON CIconResources::Load(UINT id) {

@@ -63,45 +63,39 @@ CSystemTray::~CSystemTray() {
 
 bool CSystemTray::CreateTrayIcon(HWND parent, UINT callbackMessage, const std::string& tooltip, HICON icon,
                                  UINT iconId, bool startHidden) {
-    if (IsCreated())
-        return false;
-    enabled = LOBYTE(LOWORD(GetVersion())) >= 4;
-    if (!enabled)
+    // Without a notification area (shell major version below 4) no window is
+    // made, and every operation that talks to the shell fails.
+    if (IsCreated() || LOBYTE(LOWORD(GetVersion())) < 4)
         return false;
     // A top-level window, not a message-only one: those miss the
     // "TaskbarCreated" and WM_SETTINGCHANGE broadcasts.
     HINSTANCE instance = GetModuleHandleA(nullptr);
     if (!CreateWindowExA(0, RegisterFrameworkClass("TidemarkTray"), "", WS_POPUP, 0, 0, 0, 0, nullptr,
-                         nullptr, instance, this)) {
-        enabled = false;
+                         nullptr, instance, this))
         return false;
-    }
     notifyData.cbSize = NOTIFYICONDATAA_V1_SIZE;
     notifyData.hWnd = parent ? parent : handle;
     notifyData.uID = iconId;
-    notifyData.uFlags = addFlags;
     notifyData.uCallbackMessage = callbackMessage;
     notifyData.hIcon = icon;
     CopyTooltip(tooltip, notifyData.szTip, sizeof notifyData.szTip);
-    hidden = startHidden;
-    return hidden || AddIcon();
+    return startHidden || AddIcon();
 }
 
 bool CSystemTray::AddIcon() {
     notifyData.uFlags = addFlags;
     bool added = NotifyShell(NIM_ADD, notifyData);
-    hidden = removed = addPending = !added;
+    hidden = addPending = !added;
     return added;
 }
 
 bool CSystemTray::RemoveTrayIcon() {
     addPending = false;
-    if (!enabled || removed)
+    if (!IsCreated() || hidden)
         return true;
     notifyData.uFlags = 0;
-    if (NotifyShell(NIM_DELETE, notifyData))
-        hidden = removed = true;
-    return removed;
+    hidden = NotifyShell(NIM_DELETE, notifyData);
+    return hidden;
 }
 
 void CSystemTray::ReinstallIcon() {
@@ -113,7 +107,7 @@ void CSystemTray::ReinstallIcon() {
     // add it twice; if it still takes changes, it is shown.
     notifyData.uFlags = addFlags;
     if (NotifyShell(NIM_MODIFY, notifyData))
-        hidden = removed = addPending = false;
+        hidden = addPending = false;
 }
 
 bool CSystemTray::NotifyShell(DWORD message, const NOTIFYICONDATAA& data) {
@@ -121,7 +115,7 @@ bool CSystemTray::NotifyShell(DWORD message, const NOTIFYICONDATAA& data) {
 }
 
 bool CSystemTray::SetTrayIcon(HICON icon) {
-    if (!enabled || !icon)
+    if (!IsCreated() || !icon)
         return false;
     notifyData.uFlags = NIF_ICON;
     notifyData.hIcon = icon;
@@ -138,15 +132,15 @@ bool CSystemTray::SetTrayIconResource(UINT id) {
 }
 
 HICON CSystemTray::GetTrayIcon() const {
-    return enabled ? notifyData.hIcon : nullptr;
+    return IsCreated() ? notifyData.hIcon : nullptr;
 }
 
 std::string CSystemTray::GetTrayTooltip() const {
-    return enabled ? std::string(notifyData.szTip) : std::string();
+    return IsCreated() ? std::string(notifyData.szTip) : std::string();
 }
 
 bool CSystemTray::SetTrayTooltip(const std::string& text) {
-    if (!enabled)
+    if (!IsCreated())
         return false;
     notifyData.uFlags = NIF_TIP;
     CopyTooltip(text, notifyData.szTip, sizeof notifyData.szTip);

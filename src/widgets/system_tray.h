@@ -107,10 +107,9 @@ class CSystemTray : public CWindow {
     virtual bool NotifyShell(DWORD message, const NOTIFYICONDATAA& data);
 
   private:
-    bool enabled = false;
-    // Not in the notification area: created hidden, removed, or the add failed.
+    // Not in the notification area: not yet added, created hidden, removed,
+    // or the add failed. The shell is only asked to change a shown icon.
     bool hidden = true;
-    bool removed = true;
     // An add failed; the next taskbar or work-area notice tries again.
     bool addPending = false;
     NOTIFYICONDATAA notifyData = {};

@@ -21,7 +21,12 @@ class PageTabCtrlTest : public testing::Test {
         }
     }
 
-    bool IsShown(HWND window) { return HasStyle(window, WS_VISIBLE); }
+    // Tab `index` is selected and its page is the only one shown.
+    void ExpectOnlyPageShown(int index) {
+        EXPECT_EQ(tabs.GetCurrentTab(), index);
+        for (int page = 0; page < 2; ++page)
+            EXPECT_EQ(IsShown(pages[page]), page == index) << "page " << page;
+    }
 
     void ClickTab(int index) {
         RECT item;
@@ -40,53 +45,38 @@ class PageTabCtrlTest : public testing::Test {
 
 TEST_F(PageTabCtrlTest, AddedPagesMoveToTheOriginKeepingTheirSizeAndOnlyTheFirstShows) {
     for (HWND page : pages) {
-        RECT rect;
-        GetWindowRect(page, &rect);
-        MapWindowPoints(nullptr, tabs.GetHandle(), reinterpret_cast<POINT*>(&rect), 2);
+        RECT rect = WindowRectIn(tabs.GetHandle(), page);
         EXPECT_EQ(rect.left, 3);
         EXPECT_EQ(rect.top, 24);
         EXPECT_EQ(rect.right - rect.left, 120);
         EXPECT_EQ(rect.bottom - rect.top, 80);
     }
-    EXPECT_EQ(tabs.GetCurrentTab(), 0);
-    EXPECT_TRUE(IsShown(pages[0]));
-    EXPECT_FALSE(IsShown(pages[1]));
+    ExpectOnlyPageShown(0);
     EXPECT_EQ(tabs.GetPage(1), pages[1]);
 }
 
 TEST_F(PageTabCtrlTest, SelectingTheSelectedTabChangesNothingAndSucceeds) {
     EXPECT_TRUE(tabs.SelectTab(0));
-    EXPECT_EQ(tabs.GetCurrentTab(), 0);
-    EXPECT_TRUE(IsShown(pages[0]));
-    EXPECT_FALSE(IsShown(pages[1]));
+    ExpectOnlyPageShown(0);
 }
 
 TEST_F(PageTabCtrlTest, SelectTabSwitchesPagesBothWays) {
     EXPECT_TRUE(tabs.SelectTab(1));
-    EXPECT_EQ(tabs.GetCurrentTab(), 1);
-    EXPECT_FALSE(IsShown(pages[0]));
-    EXPECT_TRUE(IsShown(pages[1]));
+    ExpectOnlyPageShown(1);
     EXPECT_TRUE(tabs.SelectTab(0));
-    EXPECT_TRUE(IsShown(pages[0]));
-    EXPECT_FALSE(IsShown(pages[1]));
+    ExpectOnlyPageShown(0);
 }
 
 TEST_F(PageTabCtrlTest, SelectingAMissingTabFailsAndKeepsThePageShown) {
     for (int index : {2, -1, 100}) {
         EXPECT_FALSE(tabs.SelectTab(index)) << index;
-        EXPECT_EQ(tabs.GetCurrentTab(), 0);
-        EXPECT_TRUE(IsShown(pages[0]));
-        EXPECT_FALSE(IsShown(pages[1]));
+        ExpectOnlyPageShown(0);
     }
 }
 
 TEST_F(PageTabCtrlTest, AClickOnATabSwitchesPagesTheSameWay) {
     ClickTab(1);
-    EXPECT_EQ(tabs.GetCurrentTab(), 1);
-    EXPECT_FALSE(IsShown(pages[0]));
-    EXPECT_TRUE(IsShown(pages[1]));
+    ExpectOnlyPageShown(1);
     ClickTab(0);
-    EXPECT_EQ(tabs.GetCurrentTab(), 0);
-    EXPECT_TRUE(IsShown(pages[0]));
-    EXPECT_FALSE(IsShown(pages[1]));
+    ExpectOnlyPageShown(0);
 }

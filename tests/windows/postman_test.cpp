@@ -23,7 +23,6 @@ class PostmanTest : public testing::Test {
     HWND Tabs() { return GetDlgItem(Window(), IDC_PAGE_TABS); }
     HWND MailboxPage() { return frame.GetPostmanWindow().GetMailboxPage().GetHandle(); }
     HWND QuickMailPage() { return frame.GetPostmanWindow().GetQuickMailPage().GetHandle(); }
-    bool IsShown(HWND window) { return HasStyle(window, WS_VISIBLE); }
 
     void Click(int id) { SendMessageA(GetDlgItem(Window(), id), BM_CLICK, 0, 0); }
 
@@ -45,13 +44,6 @@ int TabImage(HWND tabs, int index) {
     item.mask = TCIF_IMAGE;
     SendMessageA(tabs, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item));
     return item.iImage;
-}
-
-POINT PositionIn(HWND parent, HWND child) {
-    RECT rect;
-    GetWindowRect(child, &rect);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-    return {rect.left, rect.top};
 }
 
 std::vector<COLORREF> LoadedBitmapPixels(int id) {
@@ -190,10 +182,10 @@ TEST_F(PostmanTest, PictureStripIsDrawnAtItsOwnSizeOnSmallFontScreens) {
 
 TEST_F(PostmanTest, LargeFontScreensGetLowerPagesAndAWiderStrip) {
     CPostmanDlg postman(frame, false);
-    POINT origin =
-        PositionIn(GetDlgItem(postman.GetHandle(), IDC_PAGE_TABS), postman.GetMailboxPage().GetHandle());
-    EXPECT_EQ(origin.x, 4);
-    EXPECT_EQ(origin.y, 26);
+    RECT page =
+        WindowRectIn(GetDlgItem(postman.GetHandle(), IDC_PAGE_TABS), postman.GetMailboxPage().GetHandle());
+    EXPECT_EQ(page.left, 4);
+    EXPECT_EQ(page.top, 26);
 
     CTestCanvas canvas(400, 40, unpainted);
     SendMessageA(postman.GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.GetDC()), PRF_CLIENT);
@@ -222,9 +214,9 @@ TEST_F(PostmanTest, HasTheMailboxAndQuickMailTabsWithTheirImages) {
 TEST_F(PostmanTest, PagesSitInTheTabsAtTheSmallFontOriginAndOnlyTheMailboxShows) {
     for (HWND page : {MailboxPage(), QuickMailPage()}) {
         EXPECT_EQ(GetParent(page), Tabs());
-        POINT origin = PositionIn(Tabs(), page);
-        EXPECT_EQ(origin.x, 2);
-        EXPECT_EQ(origin.y, 22);
+        RECT rect = WindowRectIn(Tabs(), page);
+        EXPECT_EQ(rect.left, 2);
+        EXPECT_EQ(rect.top, 22);
     }
     EXPECT_EQ(frame.GetPostmanWindow().GetTabCtrl().GetCurrentTab(), 0);
     EXPECT_TRUE(IsShown(MailboxPage()));

@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -91,27 +90,6 @@ class CRecordingTray : public CSystemTray {
         return true;
     }
 };
-
-void PumpMessages() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
-
-// Dispatches messages until `done` holds or `milliseconds` pass.
-bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 5000) {
-    ULONGLONG end = GetTickCount64() + milliseconds;
-    while (!done()) {
-        ULONGLONG now = GetTickCount64();
-        if (now >= end)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
-        PumpMessages();
-    }
-    return true;
-}
 
 // The tooltip up to its first zero; "<not zero-filled>" when a byte after it
 // but within the 64 the shell reads is not zero.
@@ -327,7 +305,7 @@ TEST_F(SystemTrayTest, RightClickShowsTheOwnersUpdatedMenuWithTheDefaultItemAndP
     EXPECT_EQ(owner.menuDefaultPosition, 2);
     EXPECT_EQ(owner.menuFirstItemText, "메일 체크 중지(&S)");
     EXPECT_TRUE(owner.menuPauseChecked);
-    EXPECT_TRUE(PumpUntil([&] { return !owner.commands.empty(); }));
+    EXPECT_TRUE(PumpMessagesUntil([&] { return !owner.commands.empty(); }));
     EXPECT_EQ(owner.commands, std::vector<int>{ID_PAUSE});
     EXPECT_GE(owner.nullMessages, 1);
 }
@@ -348,7 +326,7 @@ TEST_F(SystemTrayTest, AnimationShowsTheSecondFrameFirstCyclesAndStopRestoresThe
             seen.push_back(icon);
         return seen.size() >= 4;
     };
-    EXPECT_TRUE(PumpUntil(record));
+    EXPECT_TRUE(PumpMessagesUntil(record));
     EXPECT_EQ(seen, (std::vector<HICON>{shown, second, first, second}));
     EXPECT_EQ(LastShellData().hIcon, tray.GetTrayIcon());
 
@@ -356,11 +334,11 @@ TEST_F(SystemTrayTest, AnimationShowsTheSecondFrameFirstCyclesAndStopRestoresThe
     EXPECT_EQ(tray.GetTrayIcon(), shown);
     EXPECT_EQ(LastShellData().hIcon, shown);
     EXPECT_FALSE(tray.StopIconAnimation());
-    EXPECT_FALSE(PumpUntil([&] { return tray.GetTrayIcon() != shown; }, 700));
+    EXPECT_FALSE(PumpMessagesUntil([&] { return tray.GetTrayIcon() != shown; }, 700));
 
     // A restart while a frame shows still remembers the icon from before.
     ASSERT_TRUE(tray.StartIconAnimation(50, -1));
-    ASSERT_TRUE(PumpUntil([&] { return tray.GetTrayIcon() != shown; }));
+    ASSERT_TRUE(PumpMessagesUntil([&] { return tray.GetTrayIcon() != shown; }));
     ASSERT_TRUE(tray.StartIconAnimation(50, -1));
     EXPECT_TRUE(tray.StopIconAnimation());
     EXPECT_EQ(tray.GetTrayIcon(), shown);
@@ -376,8 +354,8 @@ TEST_F(SystemTrayTest, AnAnimationWithAPeriodEndsByItself) {
     HICON shown = SystemIcon(IDI_APPLICATION);
     ASSERT_TRUE(tray.SetAnimationIcons({SystemIcon(IDI_WARNING), SystemIcon(IDI_ERROR)}));
     ASSERT_TRUE(tray.StartIconAnimation(100, 1));
-    ASSERT_TRUE(PumpUntil([&] { return tray.GetTrayIcon() != shown; }));
-    EXPECT_TRUE(PumpUntil([&] { return tray.GetTrayIcon() == shown; }));
+    ASSERT_TRUE(PumpMessagesUntil([&] { return tray.GetTrayIcon() != shown; }));
+    EXPECT_TRUE(PumpMessagesUntil([&] { return tray.GetTrayIcon() == shown; }));
     EXPECT_FALSE(tray.StopIconAnimation()); // the timer is already gone
 }
 
@@ -406,7 +384,7 @@ class SystemTrayShellTest : public testing::Test {
   protected:
     static void SetUpTestSuite() {
         // The desktop process brings up the taskbar; give it time on a fresh prefix.
-        PumpUntil([] { return FindWindowA("Shell_TrayWnd", nullptr) != nullptr; }, 20000);
+        PumpMessagesUntil([] { return FindWindowA("Shell_TrayWnd", nullptr) != nullptr; }, 20000);
     }
     void SetUp() override { ASSERT_NE(FindWindowA("Shell_TrayWnd", nullptr), nullptr) << "no taskbar"; }
 };

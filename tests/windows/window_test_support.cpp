@@ -2,11 +2,15 @@
 
 #include <commctrl.h>
 
-RECT ControlRect(HWND dialog, int id) {
+RECT WindowRectIn(HWND parent, HWND child) {
     RECT rect = {};
-    GetWindowRect(GetDlgItem(dialog, id), &rect);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
+}
+
+RECT ControlRect(HWND dialog, int id) {
+    return WindowRectIn(dialog, GetDlgItem(dialog, id));
 }
 
 RECT PixelsOf(HWND dialog, DialogUnits units) {
@@ -25,6 +29,30 @@ std::string WindowText(HWND window) {
 
 bool HasStyle(HWND window, LONG_PTR style) {
     return (GetWindowLongPtrA(window, GWL_STYLE) & style) == style;
+}
+
+bool IsShown(HWND window) {
+    return HasStyle(window, WS_VISIBLE);
+}
+
+void PumpMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+bool PumpMessagesUntil(const std::function<bool()>& done, DWORD milliseconds) {
+    ULONGLONG end = GetTickCount64() + milliseconds;
+    while (!done()) {
+        ULONGLONG now = GetTickCount64();
+        if (now >= end)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+        PumpMessages();
+    }
+    return true;
 }
 
 CTestCanvas::CTestCanvas(int width, int height, COLORREF fill) : width(width), height(height) {

@@ -1,6 +1,6 @@
 // Helpers for tests that look at real windows: control positions in dialog
-// units, pictures rendered into memory, and a plain framework window to host
-// controls.
+// units, pictures rendered into memory, message pumping, and a plain
+// framework window to host controls.
 #pragma once
 
 #include "framework/application.h"
@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,8 @@ struct DialogUnits {
     int left, top, width, height;
 };
 
+// The rectangle of `child` in `parent`'s client coordinates, in pixels.
+RECT WindowRectIn(HWND parent, HWND child);
 // The position of control `id` in `dialog`'s client area, in pixels.
 RECT ControlRect(HWND dialog, int id);
 // `units` converted to pixels with the dialog's own font.
@@ -23,6 +26,14 @@ RECT PixelsOf(HWND dialog, DialogUnits units);
 
 std::string WindowText(HWND window);
 bool HasStyle(HWND window, LONG_PTR style);
+// The window's own visible style, whether or not its parent is shown.
+bool IsShown(HWND window);
+
+// Dispatches every message waiting for this thread.
+void PumpMessages();
+// Dispatches this thread's messages until `done` holds (true) or
+// `milliseconds` pass (false).
+bool PumpMessagesUntil(const std::function<bool()>& done, DWORD milliseconds = 5000);
 
 // A 32-bit memory bitmap to draw into, filled with one colour first.
 class CTestCanvas {
