@@ -19,27 +19,14 @@
 
 namespace {
 
+// A whole check against the local server ends well within this.
+constexpr DWORD checkTimeoutMs = 60000;
+
 int Pop3Port() {
     std::ifstream file(std::string(TIDEMARK_PEERS_DIR) + "/pop3.port");
     int port = 0;
     file >> port;
     return port;
-}
-
-// Pumps messages, as the program's loop does, until `done` or a time-out.
-bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 60000) {
-    DWORD start = GetTickCount();
-    MSG message;
-    while (!done()) {
-        if (GetTickCount() - start > milliseconds)
-            return false;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        Sleep(5);
-    }
-    return true;
 }
 
 // The main frame of a program configured in the registry, checking the
@@ -54,7 +41,7 @@ class CheckCycleTest : public testing::Test {
     }
     void TearDown() override {
         if (frame && frame->IsCreated()) {
-            PumpUntil([&] { return !frame->IsCheckActive(); }, 30000);
+            PumpMessagesUntil([&] { return !frame->IsCheckActive(); }, 30000);
             app.SetMainWindow(nullptr); // no WM_QUIT for the tests that follow
             DestroyWindow(frame->GetHandle());
         }
@@ -84,7 +71,7 @@ class CheckCycleTest : public testing::Test {
 
     void RunCheck() {
         frame->StartMailCheck();
-        ASSERT_TRUE(PumpUntil([&] { return !frame->IsCheckActive(); }));
+        ASSERT_TRUE(PumpMessagesUntil([&] { return !frame->IsCheckActive(); }, checkTimeoutMs));
     }
 
     CMailboxPage& Page() { return frame->GetPostmanWindow().GetMailboxPage(); }
@@ -206,11 +193,11 @@ TEST_F(CheckCycleTest, StoppingACheckEmptiesTheListAndEndsAfterTheAccount) {
     AddAccount("회사", "checka");
     StartProgram();
     frame->StartMailCheck();
-    ASSERT_TRUE(PumpUntil([&] { return Rows() >= 3; }));
+    ASSERT_TRUE(PumpMessagesUntil([&] { return Rows() >= 3; }, checkTimeoutMs));
     EXPECT_EQ(TrayMenuText(0), "메일 체크 중지(&S)");
     frame->StartMailCheck(); // the same command now stops
     EXPECT_EQ(frame->GetPostmanWindow().GetItemText(IDC_STATUS_TEXT), "체크 중지 중...");
-    ASSERT_TRUE(PumpUntil([&] { return !frame->IsCheckActive(); }));
+    ASSERT_TRUE(PumpMessagesUntil([&] { return !frame->IsCheckActive(); }, checkTimeoutMs));
     EXPECT_EQ(Rows(), 0);
     EXPECT_TRUE(frame->arrivedMails.empty());
     EXPECT_EQ(frame->listedMailCount, 0);
@@ -245,8 +232,8 @@ TEST_F(CheckCycleTest, ADoubleClickOnTheTrayRunsTheDefaultItem) {
     StartProgram();
     HWND tray = frame->GetTrayIcon().GetHandle();
     SendMessageA(tray, 32778, IDR_TRAY_MENU, WM_LBUTTONDBLCLK);
-    ASSERT_TRUE(
-        PumpUntil([&] { return frame->checkRunning == 0 && !frame->IsCheckActive() && Rows() == 2; }));
+    ASSERT_TRUE(PumpMessagesUntil(
+        [&] { return frame->checkRunning == 0 && !frame->IsCheckActive() && Rows() == 2; }, checkTimeoutMs));
     // Notify 8: the postman window shows its mailbox tab.
     EXPECT_TRUE(IsWindowVisible(frame->GetPostmanWindow().GetHandle()));
     EXPECT_EQ(frame->GetPostmanWindow().GetTabCtrl().GetCurrentTab(), 0);

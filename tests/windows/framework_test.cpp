@@ -3,6 +3,7 @@
 #include "framework/dialog.h"
 #include "framework/ui_thread.h"
 #include "test_dialogs.h"
+#include "window_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -125,13 +126,7 @@ TEST(UiThread, WorkFromAWorkerRunsOnTheUserInterfaceThreadInOrder) {
         CUiThread::Post([&] { done = true; });
     });
     // The user-interface thread keeps pumping, as its message loop does.
-    DWORD start = GetTickCount();
-    MSG message;
-    while (!done && GetTickCount() - start < 5000) {
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&message);
-        Sleep(5);
-    }
+    PumpMessagesUntil([&] { return done; });
     worker.join();
     EXPECT_TRUE(done);
     EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));

@@ -49,7 +49,10 @@ bool PumpMessagesUntil(const std::function<bool()>& done, DWORD milliseconds) {
         ULONGLONG now = GetTickCount64();
         if (now >= end)
             return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+        // `done` may turn true without a message (another thread's flag), so
+        // wait in short slices.
+        DWORD slice = static_cast<DWORD>(end - now < 20 ? end - now : 20);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, slice, QS_ALLINPUT);
         PumpMessages();
     }
     return true;
