@@ -6,7 +6,6 @@ namespace {
 
 constexpr char terminator[] = "\r\n.\r\n";
 constexpr int terminatorLength = 5;
-constexpr size_t maxStatusLine = 512;
 
 // The terminator matcher's next state after byte c with `matched` bytes of
 // the terminator held (the failure links of CR LF "." CR LF, spelled out).
@@ -96,24 +95,22 @@ CMultiLineReply::State CMultiLineReply::Feed(const char* chunk, size_t length, s
         const char c = chunk[i];
         switch (phase) {
         case Phase::Start:
-            if (CanStartStatus(statusLine + c)) {
-                statusLine += c;
+            if (CanStartStatus(opening + c)) {
+                opening += c;
                 ++i;
-                if (statusLine.size() == 4) {
+                if (opening.size() == 4) {
                     lastWasCR = c == '\r';
-                    phase = Upper(statusLine[0]) == '-' ? Phase::ErrorLine : Phase::StatusLine;
+                    phase = opening[0] == '-' ? Phase::ErrorLine : Phase::StatusLine;
                 }
             } else {
                 // No status line: the bytes so far are text. They are a
                 // part of "+OK" or "-ERR", so they cannot end the reply.
                 std::string first;
-                first.swap(statusLine);
+                first.swap(opening);
                 StartText(first.data(), first.size(), text);
             }
             break;
         case Phase::StatusLine:
-            if (statusLine.size() < maxStatusLine)
-                statusLine += c;
             ++i;
             if (lastWasCR && c == '\n')
                 StartText(nullptr, 0, text);
@@ -121,8 +118,6 @@ CMultiLineReply::State CMultiLineReply::Feed(const char* chunk, size_t length, s
                 lastWasCR = c == '\r';
             break;
         case Phase::ErrorLine:
-            if (statusLine.size() < maxStatusLine)
-                statusLine += c;
             ++i;
             if (c == '\n')
                 phase = Phase::Refused;
