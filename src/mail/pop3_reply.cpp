@@ -1,5 +1,7 @@
 #include "mail/pop3_reply.h"
 
+#include "mail/ascii_text.h"
+
 #include <cstring>
 
 namespace {
@@ -24,17 +26,13 @@ int Advance(int matched, char c) {
     }
 }
 
-char Upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // Whether the bytes so far can still begin "+OK ", "+OK" CR or "-ERR" (any case).
 bool CanStartStatus(const std::string& bytes) {
     static const char* const forms[] = {"+OK ", "+OK\r", "-ERR"};
     for (const char* form : forms) {
         bool fits = true;
         for (size_t i = 0; i < bytes.size() && fits; ++i)
-            fits = Upper(bytes[i]) == form[i];
+            fits = AsciiUpper(bytes[i]) == form[i];
         if (fits)
             return true;
     }

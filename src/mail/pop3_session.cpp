@@ -1,5 +1,6 @@
 #include "mail/pop3_session.h"
 
+#include "mail/ascii_text.h"
 #include "mail/mail_date.h"
 #include "mail/mail_store.h"
 #include "mail/pop3_reply.h"
@@ -21,20 +22,6 @@ const char* const closedText = "POP3 서버가 연결을 끊었습니다.";
 const char* const readErrorText = "소켓으로 부터 읽는 중 에러가 발생했습니다.";
 const char* const tooLargeText = "메일이 너무 커서 받을 수 없습니다.";
 const char* const tempFileText = "임시 파일 생성 에러!";
-
-bool StartsWithNoCase(const std::string& text, const char* prefix) {
-    const size_t length = std::strlen(prefix);
-    if (text.size() < length)
-        return false;
-    for (size_t i = 0; i < length; ++i) {
-        char c = text[i];
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-        if (c != prefix[i])
-            return false;
-    }
-    return true;
-}
 
 // The message text of a reply, written to mail.tmp. When the file cannot be
 // created or written, the reply is still read to its end (so that the
