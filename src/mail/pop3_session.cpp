@@ -141,6 +141,28 @@ bool CPop3Session::Fetch(ReplyKind kind, int number, const std::string& command)
     return false;
 }
 
+const char* CPop3Session::RefusalText(ReplyKind kind) {
+    switch (kind) {
+    case ReplyKind::Greeting:
+        return "연결 확인을 실패했습니다.";
+    case ReplyKind::User:
+        return "사용자 ID가 없습니다.";
+    case ReplyKind::Pass:
+        return "사용자 패스워드가 잘못 입력되었습니다.";
+    case ReplyKind::Quit:
+        return "POP3 서버 연결을 실패했습니다.";
+    case ReplyKind::Dele:
+        return "DELE 명령어 실행중에 에러가 발생했습니다.";
+    case ReplyKind::Stat:
+        return "STAT 명령어 실행중에 에러가 발생했습니다.";
+    case ReplyKind::Top:
+        return "TOP 명령어 실행중에 에러가 발생했습니다.";
+    case ReplyKind::Retr:
+        return "RETR 명령어 실행중에 에러가 발생했습니다.";
+    }
+    return "";
+}
+
 bool CPop3Session::ReadReply(ReplyKind kind) {
     return kind == ReplyKind::Top || kind == ReplyKind::Retr ? ReadMessage(kind) : ReadStatusLine(kind);
 }
@@ -191,26 +213,7 @@ bool CPop3Session::ReadStatusLine(ReplyKind kind) {
     line.resize(std::strlen(line.c_str())); // the reply is read as text: it ends at a zero byte
 
     if (StartsWithNoCase(line, "-ERR")) {
-        switch (kind) {
-        case ReplyKind::Greeting:
-            errorText = "연결 확인을 실패했습니다.";
-            break;
-        case ReplyKind::User:
-            errorText = "사용자 ID가 없습니다.";
-            break;
-        case ReplyKind::Pass:
-            errorText = "사용자 패스워드가 잘못 입력되었습니다.";
-            break;
-        case ReplyKind::Quit:
-            errorText = "POP3 서버 연결을 실패했습니다.";
-            break;
-        case ReplyKind::Dele:
-            errorText = "DELE 명령어 실행중에 에러가 발생했습니다.";
-            break;
-        default:
-            errorText = "STAT 명령어 실행중에 에러가 발생했습니다.";
-            break;
-        }
+        errorText = RefusalText(kind);
         return false;
     }
     if (kind == ReplyKind::Stat) {
@@ -237,11 +240,10 @@ bool CPop3Session::ReadMessage(ReplyKind kind) {
         }
         size_t used = 0;
         const CMultiLineReply::State state = reply.Feed(buffer.data(), static_cast<size_t>(n), text, used);
-        if (used < static_cast<size_t>(n))
-            pending.assign(buffer.data() + used, static_cast<size_t>(n) - used);
+        // The bytes after this reply come before anything still pending.
+        pending.insert(0, buffer.data() + used, static_cast<size_t>(n) - used);
         if (state == CMultiLineReply::State::Refused) {
-            errorText = kind == ReplyKind::Top ? "TOP 명령어 실행중에 에러가 발생했습니다."
-                                               : "RETR 명령어 실행중에 에러가 발생했습니다.";
+            errorText = RefusalText(kind);
             return false;
         }
         total += used; // the status line counts too: a reply must end some time

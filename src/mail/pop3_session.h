@@ -92,6 +92,8 @@ class CPop3Session {
   private:
     enum class ReplyKind { Greeting, User, Pass, Quit, Dele, Stat, Top, Retr };
 
+    // The error text of a "-ERR" answer to a command of this kind.
+    static const char* RefusalText(ReplyKind kind);
     bool SendCommand(const std::string& line);
     bool ReadReply(ReplyKind kind);
     bool ReadStatusLine(ReplyKind kind);
