@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 const char* const errorRowSender = "[에러]";
@@ -100,13 +101,9 @@ bool ParseHeaders(const std::string& path, FetchedPart part, HeaderFields& field
     static const CHeaderKey toKey("To: "), ccKey("Cc: "), fromKey("From: "), subjectKey("Subject: "),
         dateKey("Date: "), receivedKey("Received: ");
 
-    fields.to.clear();
-    fields.cc.clear();
-    fields.senderName.clear();
-    fields.senderAddress.clear();
-    fields.subject.clear();
-    fields.dateText.clear();
-    fields.storeFile.clear();
+    HeaderFields emptied; // every string empty; the time stays until a date converts
+    emptied.mailTime = fields.mailTime;
+    fields = std::move(emptied);
     bool dateConverted = false, inReceived = false;
 
     std::FILE* file = std::fopen(path.c_str(), "rb");
