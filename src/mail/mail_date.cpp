@@ -7,6 +7,9 @@ namespace {
 
 const char* const monthNames[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                     "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+// The same followed by a blank, as a date stands in a header line.
+const char* const monthKeys[12] = {"Jan ", "Feb ", "Mar ", "Apr ", "May ", "Jun ",
+                                   "Jul ", "Aug ", "Sep ", "Oct ", "Nov ", "Dec "};
 
 bool IsAtoiSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -44,8 +47,8 @@ int PairBefore(const std::string& text, const char* marker) {
 } // namespace
 
 int FindMonth(const std::string& line) {
-    for (const char* name : monthNames) {
-        const size_t at = line.find(std::string(name) + " ");
+    for (const char* key : monthKeys) {
+        const size_t at = line.find(key);
         if (at != std::string::npos)
             return at > static_cast<size_t>(INT_MAX) ? -1 : static_cast<int>(at);
     }

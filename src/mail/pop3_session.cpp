@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 #include <utility>
-#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -167,14 +166,14 @@ bool CPop3Session::ReadReply(ReplyKind kind) {
     return kind == ReplyKind::Top || kind == ReplyKind::Retr ? ReadMessage(kind) : ReadStatusLine(kind);
 }
 
-int CPop3Session::ReceiveChunk(char* buffer, int size) {
+int CPop3Session::ReceiveChunk() {
     if (!pending.empty()) {
-        const int n = pending.size() < static_cast<size_t>(size) ? static_cast<int>(pending.size()) : size;
-        std::memcpy(buffer, pending.data(), static_cast<size_t>(n));
-        pending.erase(0, static_cast<size_t>(n));
-        return n;
+        const size_t n = pending.size() < buffer.size() ? pending.size() : buffer.size();
+        std::memcpy(buffer.data(), pending.data(), n);
+        pending.erase(0, n);
+        return static_cast<int>(n);
     }
-    return socket.Receive(buffer, static_cast<size_t>(size), timeoutMs);
+    return socket.Receive(buffer.data(), buffer.size(), timeoutMs);
 }
 
 void CPop3Session::DropConnection(const char* reason) {
@@ -186,7 +185,6 @@ void CPop3Session::DropConnection(const char* reason) {
 bool CPop3Session::ReadStatusLine(ReplyKind kind) {
     // The reply line up to its LF, however it is split; a read that fails or
     // finds the connection closed ends it with what has come.
-    std::vector<char> buffer(replyBufferSize);
     std::string line;
     for (;;) {
         const size_t lf = pending.find('\n');
@@ -228,12 +226,11 @@ bool CPop3Session::ReadMessage(ReplyKind kind) {
     const std::string path = TemporaryDirectory() + tempFileName;
     CReplyFile file(path);
     CMultiLineReply reply;
-    std::vector<char> buffer(replyBufferSize);
     std::string text;
     std::uint64_t total = 0;
 
     for (;;) {
-        const int n = ReceiveChunk(buffer.data(), replyBufferSize);
+        const int n = ReceiveChunk();
         if (n <= 0) {
             DropConnection(n == 0 ? closedText : socket.TimedOut() ? timedOutText : readErrorText);
             return false;
