@@ -1,6 +1,13 @@
 #include "mail/ascii_text.h"
 
+#include <climits>
 #include <cstring>
+
+namespace {
+
+const char* const whiteSpace = " \t\r\n\v\f"; // what isspace accepts in the C locale
+
+} // namespace
 
 char AsciiUpper(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
@@ -40,5 +47,25 @@ std::string TrimBytes(const std::string& text, const char* blanks, TrimEnds ends
 }
 
 std::string TrimWhiteSpace(const std::string& text) {
-    return TrimBytes(text, " \t\r\n\v\f");
+    return TrimBytes(text, whiteSpace);
+}
+
+int DecimalValue(const std::string& text) {
+    size_t i = text.find_first_not_of(whiteSpace);
+    if (i == std::string::npos)
+        return 0;
+    bool negative = false;
+    if (text[i] == '+' || text[i] == '-')
+        negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1;
+    }
+    if (negative)
+        value = -value;
+    if (value > INT_MAX)
+        value = INT_MAX;
+    return static_cast<int>(value);
 }

@@ -1,6 +1,6 @@
 // Byte-string helpers for mail text in code page 949: only ASCII letters
-// change case and only ASCII blanks are trimmed, so double-byte characters
-// pass through untouched.
+// change case, only ASCII blanks are trimmed and only ASCII digits count,
+// so double-byte characters pass through untouched.
 #pragma once
 
 #include <string>
@@ -19,3 +19,8 @@ std::string TrimBytes(const std::string& text, const char* blanks, TrimEnds ends
 
 // Removes blanks, tabs, CR, LF, VT and FF from both ends.
 std::string TrimWhiteSpace(const std::string& text);
+
+// The decimal value at the start of text, as atoi reads it (leading white
+// space, a sign, digits up to the first other character; 0 without digits),
+// but clamped to the int range instead of overflowing.
+int DecimalValue(const std::string& text);

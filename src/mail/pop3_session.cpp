@@ -1,7 +1,6 @@
 #include "mail/pop3_session.h"
 
 #include "mail/ascii_text.h"
-#include "mail/mail_date.h"
 #include "mail/mail_store.h"
 #include "mail/pop3_reply.h"
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 TEST(AsciiCase, ChangesOnlyAsciiLetters) {
     EXPECT_EQ(AsciiUpper("Subject: 제목 z@"), "SUBJECT: 제목 Z@");
     EXPECT_EQ(AsciiLower("Subject: 제목 Z@"), "subject: 제목 z@");
@@ -30,4 +32,15 @@ TEST(TrimBytes, TrimsTheChosenEndsOnly) {
 TEST(TrimWhiteSpace, BothEnds) {
     EXPECT_EQ(TrimWhiteSpace(" \t\r\n\v\fx y\f\v\n\r\t "), "x y");
     EXPECT_EQ(TrimWhiteSpace("   "), "");
+}
+
+TEST(DecimalValue, ReadsLikeAtoiWithoutOverflow) {
+    EXPECT_EQ(DecimalValue(" 7"), 7);
+    EXPECT_EQ(DecimalValue("09"), 9);
+    EXPECT_EQ(DecimalValue("12abc"), 12);
+    EXPECT_EQ(DecimalValue("-3"), -3);
+    EXPECT_EQ(DecimalValue("x1"), 0);
+    EXPECT_EQ(DecimalValue(""), 0);
+    EXPECT_EQ(DecimalValue("99999999999999999999"), INT_MAX);
+    EXPECT_EQ(DecimalValue("-99999999999999999999"), INT_MIN);
 }

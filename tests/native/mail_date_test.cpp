@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
-
 namespace {
 
 struct Converted {
@@ -38,17 +36,6 @@ TEST(MonthNumber, ExactAbbreviationsOnly) {
     EXPECT_EQ(MonthNumber("jan"), 0);
     EXPECT_EQ(MonthNumber("Janu"), 0);
     EXPECT_EQ(MonthNumber(""), 0);
-}
-
-TEST(DecimalValue, ReadsLikeAtoiWithoutOverflow) {
-    EXPECT_EQ(DecimalValue(" 7"), 7);
-    EXPECT_EQ(DecimalValue("09"), 9);
-    EXPECT_EQ(DecimalValue("12abc"), 12);
-    EXPECT_EQ(DecimalValue("-3"), -3);
-    EXPECT_EQ(DecimalValue("x1"), 0);
-    EXPECT_EQ(DecimalValue(""), 0);
-    EXPECT_EQ(DecimalValue("99999999999999999999"), INT_MAX);
-    EXPECT_EQ(DecimalValue("-99999999999999999999"), INT_MIN);
 }
 
 TEST(ConvertDate, ConvertsTheUsualForm) {

@@ -1,6 +1,5 @@
 #include "mail/mail_header.h"
 
-#include "mail/mail_date.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
