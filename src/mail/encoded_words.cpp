@@ -1,15 +1,13 @@
 #include "mail/encoded_words.h"
 
+#include "mail/ascii_text.h"
+
 namespace {
 
 // Bounds of the repeated decoding: passes, and bytes examined over all
 // passes (a huge line full of markers must not take minutes).
 constexpr int maxPasses = 256;
 constexpr size_t maxWork = 64u << 20;
-
-bool IsWhiteSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
 
 unsigned Base64Value(char c) {
     if (c >= 'A' && c <= 'Z')
@@ -95,15 +93,6 @@ std::string DecodeOneWord(const std::string& text) {
 }
 
 } // namespace
-
-std::string TrimWhiteSpace(const std::string& text) {
-    size_t first = 0, last = text.size();
-    while (first < last && IsWhiteSpace(text[first]))
-        ++first;
-    while (last > first && IsWhiteSpace(text[last - 1]))
-        --last;
-    return text.substr(first, last - first);
-}
 
 std::string DecodeHeaderText(const std::string& text) {
     std::string current = TrimWhiteSpace(text);

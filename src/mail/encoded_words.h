@@ -23,6 +23,3 @@
 // form no word could otherwise make it grow for ever), after 256 passes, and
 // once the passes have examined 64 MB.
 std::string DecodeHeaderText(const std::string& text);
-
-// Removes blanks, tabs, CR, LF, VT and FF from both ends.
-std::string TrimWhiteSpace(const std::string& text);

@@ -1,5 +1,7 @@
 #include "mail/mail_date.h"
 
+#include "mail/ascii_text.h"
+
 #include <climits>
 #include <cstdio>
 
@@ -7,10 +9,9 @@ namespace {
 
 const char* const monthNames[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                     "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-
-bool IsAtoiSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+// The same followed by a blank, as a date stands in a header line.
+const char* const monthKeys[12] = {"Jan ", "Feb ", "Mar ", "Apr ", "May ", "Jun ",
+                                   "Jul ", "Aug ", "Sep ", "Oct ", "Nov ", "Dec "};
 
 // "오전 12:" / "오후 %d:" and so on: the hour part shared by both forms.
 std::string HourText(int hour) {
@@ -44,8 +45,8 @@ int PairBefore(const std::string& text, const char* marker) {
 } // namespace
 
 int FindMonth(const std::string& line) {
-    for (const char* name : monthNames) {
-        const size_t at = line.find(std::string(name) + " ");
+    for (const char* key : monthKeys) {
+        const size_t at = line.find(key);
         if (at != std::string::npos)
             return at > static_cast<size_t>(INT_MAX) ? -1 : static_cast<int>(at);
     }
@@ -58,26 +59,6 @@ int MonthNumber(const std::string& text) {
             return i + 1;
     }
     return 0;
-}
-
-int DecimalValue(const std::string& text) {
-    size_t i = 0;
-    while (i < text.size() && IsAtoiSpace(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1)
-            value = static_cast<long long>(INT_MAX) + 1;
-    }
-    if (negative)
-        value = -value;
-    if (value > INT_MAX)
-        value = INT_MAX;
-    return static_cast<int>(value);
 }
 
 bool ConvertDate(const std::string& text, CCalendarTime& time, std::string& displayText) {

@@ -15,11 +15,6 @@ int FindMonth(const std::string& line);
 // 1 to 12 for exactly "Jan" to "Dec" (exact case), else 0.
 int MonthNumber(const std::string& text);
 
-// The decimal value at the start of text, as atoi reads it (leading white
-// space, a sign, digits up to the first other character; 0 without digits),
-// but clamped to the int range instead of overflowing.
-int DecimalValue(const std::string& text);
-
 // Converts the date part of a header line, which starts with the day number:
 // "24 Jul 2001 10:05:09 +0900". Fields are read left to right: day up to the
 // first blank, month name up to the next blank, year up to the next blank

@@ -1,10 +1,12 @@
 #include "mail/mail_header.h"
 
+#include "mail/ascii_text.h"
 #include "mail/encoded_words.h"
 #include "mail/mail_date.h"
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 const char* const errorRowSender = "[에러]";
@@ -12,38 +14,13 @@ const char* const errorRowSender = "[에러]";
 namespace {
 
 // Header lines are trimmed of blanks, tabs, CR and LF.
-bool IsLineBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-std::string TrimLine(const std::string& text, bool left = true, bool right = true) {
-    size_t first = 0, last = text.size();
-    while (left && first < last && IsLineBlank(text[first]))
-        ++first;
-    while (right && last > first && IsLineBlank(text[last - 1]))
-        --last;
-    return text.substr(first, last - first);
-}
-
-std::string ToLower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-std::string ToUpper(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
+const char* const lineBlanks = " \t\r\n";
 
 // A header key matches at the very start of the line as written, in lower
 // case or in upper case ("Subject: ", "subject: ", "SUBJECT: ").
 class CHeaderKey {
   public:
-    explicit CHeaderKey(const std::string& key) : spellings{key, ToLower(key), ToUpper(key)} {}
+    explicit CHeaderKey(const std::string& key) : spellings{key, AsciiLower(key), AsciiUpper(key)} {}
     bool StartsLine(const std::string& line) const {
         for (const std::string& s : spellings)
             if (line.compare(0, s.size(), s) == 0)
@@ -116,7 +93,7 @@ void SplitSender(const std::string& text, std::string& name, std::string& addres
     } else {
         address = text;
     }
-    name = TrimLine(name, false, true);
+    name = TrimBytes(name, lineBlanks, TrimEnds::Right);
 }
 
 bool ParseHeaders(const std::string& path, FetchedPart part, HeaderFields& fields, std::string& errorText,
@@ -124,13 +101,9 @@ bool ParseHeaders(const std::string& path, FetchedPart part, HeaderFields& field
     static const CHeaderKey toKey("To: "), ccKey("Cc: "), fromKey("From: "), subjectKey("Subject: "),
         dateKey("Date: "), receivedKey("Received: ");
 
-    fields.to.clear();
-    fields.cc.clear();
-    fields.senderName.clear();
-    fields.senderAddress.clear();
-    fields.subject.clear();
-    fields.dateText.clear();
-    fields.storeFile.clear();
+    HeaderFields emptied; // every string empty; the time stays until a date converts
+    emptied.mailTime = fields.mailTime;
+    fields = std::move(emptied);
     bool dateConverted = false, inReceived = false;
 
     std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -142,12 +115,12 @@ bool ParseHeaders(const std::string& path, FetchedPart part, HeaderFields& field
     std::string line;
     for (;;) {
         reader.ReadLine(line); // at the end of the file the line is empty
-        line = TrimLine(line);
+        line = TrimBytes(line, lineBlanks);
         if (line.find('\r') != std::string::npos)
             line.pop_back();
         if (line.find('\n') != std::string::npos)
             line.pop_back();
-        line = TrimLine(line);
+        line = TrimBytes(line, lineBlanks);
         if (line.empty())
             break; // the empty line that ends the header
 
@@ -172,7 +145,8 @@ bool ParseHeaders(const std::string& path, FetchedPart part, HeaderFields& field
                     continue;
             }
             // month - 3 is the start of a two-digit day ("24 Jul 2001").
-            const std::string date = TrimLine(line.substr(month >= 3 ? month - 3 : 0), true, false);
+            const std::string date =
+                TrimBytes(line.substr(month >= 3 ? month - 3 : 0), lineBlanks, TrimEnds::Left);
             dateConverted = ConvertDate(date, fields.mailTime, fields.dateText);
             if (!dateConverted)
                 errorText = "날짜 변환 에러입니다!";

@@ -40,12 +40,6 @@ std::string SystemTemporaryDirectory() {
 #endif
 }
 
-std::string TwoDigits(int value) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof(buffer), value < 10 ? "0%d" : "%2d", value);
-    return buffer;
-}
-
 // The name with the k-th clash suffix: TM20010724100509_1.eml for k = 1.
 std::string SuffixedName(const std::string& name, int k) {
     if (k == 0)
@@ -147,10 +141,10 @@ std::string MakeStoreFileName(CCalendarTime mailTime) {
     LocalTimeFields f;
     if (!mailTime.GetLocalFields(f))
         return "TM00000000000000.eml";
-    char year[16];
-    std::snprintf(year, sizeof(year), "%4d", f.year);
-    return "TM" + std::string(year) + TwoDigits(f.month) + TwoDigits(f.day) + TwoDigits(f.hour) +
-           TwoDigits(f.minute) + TwoDigits(f.second) + ".eml";
+    char name[64];
+    std::snprintf(name, sizeof(name), "TM%4d%02d%02d%02d%02d%02d.eml", f.year, f.month, f.day, f.hour,
+                  f.minute, f.second);
+    return name;
 }
 
 std::string StoreFetchedMail(const std::string& source, CCalendarTime mailTime, FetchedPart part,

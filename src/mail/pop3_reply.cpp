@@ -1,12 +1,13 @@
 #include "mail/pop3_reply.h"
 
+#include "mail/ascii_text.h"
+
 #include <cstring>
 
 namespace {
 
 constexpr char terminator[] = "\r\n.\r\n";
 constexpr int terminatorLength = 5;
-constexpr size_t maxStatusLine = 512;
 
 // The terminator matcher's next state after byte c with `matched` bytes of
 // the terminator held (the failure links of CR LF "." CR LF, spelled out).
@@ -25,17 +26,13 @@ int Advance(int matched, char c) {
     }
 }
 
-char Upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // Whether the bytes so far can still begin "+OK ", "+OK" CR or "-ERR" (any case).
 bool CanStartStatus(const std::string& bytes) {
     static const char* const forms[] = {"+OK ", "+OK\r", "-ERR"};
     for (const char* form : forms) {
         bool fits = true;
         for (size_t i = 0; i < bytes.size() && fits; ++i)
-            fits = Upper(bytes[i]) == form[i];
+            fits = AsciiUpper(bytes[i]) == form[i];
         if (fits)
             return true;
     }
@@ -96,24 +93,22 @@ CMultiLineReply::State CMultiLineReply::Feed(const char* chunk, size_t length, s
         const char c = chunk[i];
         switch (phase) {
         case Phase::Start:
-            if (CanStartStatus(statusLine + c)) {
-                statusLine += c;
+            if (CanStartStatus(opening + c)) {
+                opening += c;
                 ++i;
-                if (statusLine.size() == 4) {
+                if (opening.size() == 4) {
                     lastWasCR = c == '\r';
-                    phase = Upper(statusLine[0]) == '-' ? Phase::ErrorLine : Phase::StatusLine;
+                    phase = opening[0] == '-' ? Phase::ErrorLine : Phase::StatusLine;
                 }
             } else {
                 // No status line: the bytes so far are text. They are a
                 // part of "+OK" or "-ERR", so they cannot end the reply.
                 std::string first;
-                first.swap(statusLine);
+                first.swap(opening);
                 StartText(first.data(), first.size(), text);
             }
             break;
         case Phase::StatusLine:
-            if (statusLine.size() < maxStatusLine)
-                statusLine += c;
             ++i;
             if (lastWasCR && c == '\n')
                 StartText(nullptr, 0, text);
@@ -121,8 +116,6 @@ CMultiLineReply::State CMultiLineReply::Feed(const char* chunk, size_t length, s
                 lastWasCR = c == '\r';
             break;
         case Phase::ErrorLine:
-            if (statusLine.size() < maxStatusLine)
-                statusLine += c;
             ++i;
             if (c == '\n')
                 phase = Phase::Refused;

@@ -30,19 +30,18 @@ class CMultiLineReply {
     bool IsMessage() const {
         return phase == Phase::StatusLine || phase == Phase::Text || phase == Phase::Done;
     }
-    State GetState() const;
-    // The status line or "-ERR" line as read so far (at most 512 bytes).
-    const std::string& GetStatusLine() const { return statusLine; }
 
   private:
     enum class Phase { Start, StatusLine, ErrorLine, Text, Done, Refused };
+
+    State GetState() const;
 
     void StartText(const char* bytes, size_t length, std::string& text);
     // Scans message text; returns the count of bytes used.
     size_t ScanText(const char* bytes, size_t length, std::string& text);
 
     Phase phase = Phase::Start;
-    std::string statusLine; // the first bytes, then the status line
+    std::string opening;    // the first bytes, until they tell the reply's kind
     bool lastWasCR = false; // status line: the byte before was CR
     int matched = 2;        // bytes of CR LF "." CR LF matched and held back
     int unsentHeld = 2;     // leading held bytes that were never text (the status line's CR LF)

@@ -1,13 +1,12 @@
 #include "mail/pop3_session.h"
 
-#include "mail/mail_date.h"
+#include "mail/ascii_text.h"
 #include "mail/mail_store.h"
 #include "mail/pop3_reply.h"
 
 #include <cstdio>
 #include <cstring>
 #include <utility>
-#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -21,20 +20,6 @@ const char* const closedText = "POP3 서버가 연결을 끊었습니다.";
 const char* const readErrorText = "소켓으로 부터 읽는 중 에러가 발생했습니다.";
 const char* const tooLargeText = "메일이 너무 커서 받을 수 없습니다.";
 const char* const tempFileText = "임시 파일 생성 에러!";
-
-bool StartsWithNoCase(const std::string& text, const char* prefix) {
-    const size_t length = std::strlen(prefix);
-    if (text.size() < length)
-        return false;
-    for (size_t i = 0; i < length; ++i) {
-        char c = text[i];
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-        if (c != prefix[i])
-            return false;
-    }
-    return true;
-}
 
 // The message text of a reply, written to mail.tmp. When the file cannot be
 // created or written, the reply is still read to its end (so that the
@@ -154,18 +139,40 @@ bool CPop3Session::Fetch(ReplyKind kind, int number, const std::string& command)
     return false;
 }
 
+const char* CPop3Session::RefusalText(ReplyKind kind) {
+    switch (kind) {
+    case ReplyKind::Greeting:
+        return "연결 확인을 실패했습니다.";
+    case ReplyKind::User:
+        return "사용자 ID가 없습니다.";
+    case ReplyKind::Pass:
+        return "사용자 패스워드가 잘못 입력되었습니다.";
+    case ReplyKind::Quit:
+        return "POP3 서버 연결을 실패했습니다.";
+    case ReplyKind::Dele:
+        return "DELE 명령어 실행중에 에러가 발생했습니다.";
+    case ReplyKind::Stat:
+        return "STAT 명령어 실행중에 에러가 발생했습니다.";
+    case ReplyKind::Top:
+        return "TOP 명령어 실행중에 에러가 발생했습니다.";
+    case ReplyKind::Retr:
+        return "RETR 명령어 실행중에 에러가 발생했습니다.";
+    }
+    return "";
+}
+
 bool CPop3Session::ReadReply(ReplyKind kind) {
     return kind == ReplyKind::Top || kind == ReplyKind::Retr ? ReadMessage(kind) : ReadStatusLine(kind);
 }
 
-int CPop3Session::ReceiveChunk(char* buffer, int size) {
+int CPop3Session::ReceiveChunk() {
     if (!pending.empty()) {
-        const int n = pending.size() < static_cast<size_t>(size) ? static_cast<int>(pending.size()) : size;
-        std::memcpy(buffer, pending.data(), static_cast<size_t>(n));
-        pending.erase(0, static_cast<size_t>(n));
-        return n;
+        const size_t n = pending.size() < buffer.size() ? pending.size() : buffer.size();
+        std::memcpy(buffer.data(), pending.data(), n);
+        pending.erase(0, n);
+        return static_cast<int>(n);
     }
-    return socket.Receive(buffer, static_cast<size_t>(size), timeoutMs);
+    return socket.Receive(buffer.data(), buffer.size(), timeoutMs);
 }
 
 void CPop3Session::DropConnection(const char* reason) {
@@ -177,7 +184,6 @@ void CPop3Session::DropConnection(const char* reason) {
 bool CPop3Session::ReadStatusLine(ReplyKind kind) {
     // The reply line up to its LF, however it is split; a read that fails or
     // finds the connection closed ends it with what has come.
-    std::vector<char> buffer(replyBufferSize);
     std::string line;
     for (;;) {
         const size_t lf = pending.find('\n');
@@ -204,26 +210,7 @@ bool CPop3Session::ReadStatusLine(ReplyKind kind) {
     line.resize(std::strlen(line.c_str())); // the reply is read as text: it ends at a zero byte
 
     if (StartsWithNoCase(line, "-ERR")) {
-        switch (kind) {
-        case ReplyKind::Greeting:
-            errorText = "연결 확인을 실패했습니다.";
-            break;
-        case ReplyKind::User:
-            errorText = "사용자 ID가 없습니다.";
-            break;
-        case ReplyKind::Pass:
-            errorText = "사용자 패스워드가 잘못 입력되었습니다.";
-            break;
-        case ReplyKind::Quit:
-            errorText = "POP3 서버 연결을 실패했습니다.";
-            break;
-        case ReplyKind::Dele:
-            errorText = "DELE 명령어 실행중에 에러가 발생했습니다.";
-            break;
-        default:
-            errorText = "STAT 명령어 실행중에 에러가 발생했습니다.";
-            break;
-        }
+        errorText = RefusalText(kind);
         return false;
     }
     if (kind == ReplyKind::Stat) {
@@ -238,23 +225,21 @@ bool CPop3Session::ReadMessage(ReplyKind kind) {
     const std::string path = TemporaryDirectory() + tempFileName;
     CReplyFile file(path);
     CMultiLineReply reply;
-    std::vector<char> buffer(replyBufferSize);
     std::string text;
     std::uint64_t total = 0;
 
     for (;;) {
-        const int n = ReceiveChunk(buffer.data(), replyBufferSize);
+        const int n = ReceiveChunk();
         if (n <= 0) {
             DropConnection(n == 0 ? closedText : socket.TimedOut() ? timedOutText : readErrorText);
             return false;
         }
         size_t used = 0;
         const CMultiLineReply::State state = reply.Feed(buffer.data(), static_cast<size_t>(n), text, used);
-        if (used < static_cast<size_t>(n))
-            pending.assign(buffer.data() + used, static_cast<size_t>(n) - used);
+        // The bytes after this reply come before anything still pending.
+        pending.insert(0, buffer.data() + used, static_cast<size_t>(n) - used);
         if (state == CMultiLineReply::State::Refused) {
-            errorText = kind == ReplyKind::Top ? "TOP 명령어 실행중에 에러가 발생했습니다."
-                                               : "RETR 명령어 실행중에 에러가 발생했습니다.";
+            errorText = RefusalText(kind);
             return false;
         }
         total += used; // the status line counts too: a reply must end some time

@@ -35,6 +35,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class CPop3Session {
   public:
@@ -92,19 +93,23 @@ class CPop3Session {
   private:
     enum class ReplyKind { Greeting, User, Pass, Quit, Dele, Stat, Top, Retr };
 
+    // The error text of a "-ERR" answer to a command of this kind.
+    static const char* RefusalText(ReplyKind kind);
     bool SendCommand(const std::string& line);
     bool ReadReply(ReplyKind kind);
     bool ReadStatusLine(ReplyKind kind);
     bool ReadMessage(ReplyKind kind);
     bool Fetch(ReplyKind kind, int number, const std::string& command);
-    // One chunk: from what an earlier read left over, else from the socket.
-    int ReceiveChunk(char* buffer, int size);
+    // One chunk into buffer: from what an earlier read left over, else
+    // from the socket.
+    int ReceiveChunk();
     // Ends a conversation that cannot go on, with the reason.
     void DropConnection(const char* reason);
 
     CBlockingSocket socket;
     bool socketCreated = false;
-    std::string pending; // bytes received beyond the last reply
+    std::vector<char> buffer = std::vector<char>(replyBufferSize); // one receive
+    std::string pending;                                           // bytes received beyond the last reply
     std::string errorText;
     int messageCount = 0;
     HeaderFields header;

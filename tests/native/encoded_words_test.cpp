@@ -75,8 +75,3 @@ TEST(DecodeHeaderText, HugeTextWithManyWordsEndsQuickly) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
     EXPECT_EQ(out.compare(0, 12, "abc abc abc "), 0);
 }
-
-TEST(TrimWhiteSpace, BothEnds) {
-    EXPECT_EQ(TrimWhiteSpace(" \t\r\n\v\fx y\f\v\n\r\t "), "x y");
-    EXPECT_EQ(TrimWhiteSpace("   "), "");
-}

@@ -1,6 +1,5 @@
 #include "mail/mail_header.h"
 
-#include "mail/mail_date.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +8,7 @@ namespace {
 
 class HeaderExtraction : public ::testing::Test {
   protected:
-    // Writes the lines (joined with CR LF) as the fetched file and extracts.
+    // Writes text as the fetched file and extracts its header.
     bool Extract(const std::string& text, FetchedPart part = FetchedPart::Whole) {
         WriteFileBytes(fetched, text);
         return ParseHeaders(fetched, part, fields, errorText);
@@ -81,16 +80,41 @@ TEST_F(HeaderExtraction, TakesToCcFromSubjectAndDate) {
     EXPECT_EQ(ReadFileBytes(fields.storeFile), ReadFileBytes(fetched));
 }
 
-TEST_F(HeaderExtraction, ReceivedDateWinsOverDateLine) {
-    EXPECT_TRUE(Extract("Received: from a by b; Tue, 24 Jul 2001 10:05:09 +0900\r\nFrom: a@b\r\nTo: c@d\r\n"
-                        "Date: Tue, 24 Jul 2001 09:00:00 +0900\r\n\r\n"));
-    EXPECT_EQ(fields.dateText, "2001년 7월 24일 오전 10:05:09");
-}
-
-TEST_F(HeaderExtraction, DateOnAContinuationLineOfReceived) {
-    EXPECT_TRUE(Extract("Received: from mx.example.com (mx [192.0.2.1])\r\n\tby mail.example.com\r\n"
-                        "\tfor <a@b>; Tue, 24 Jul 2001 10:05:09 +0900\r\nFrom: a@b\r\nTo: c@d\r\n\r\n"));
-    EXPECT_EQ(fields.dateText, "2001년 7월 24일 오전 10:05:09");
+// Messages that each test which line gives one field.
+TEST_F(HeaderExtraction, TakesEachFieldFromTheRightLine) {
+    const struct {
+        const char* what;
+        const char* text;
+        std::string HeaderFields::*field;
+        const char* expected;
+    } cases[] = {
+        {"a Received date wins over the Date line",
+         "Received: from a by b; Tue, 24 Jul 2001 10:05:09 +0900\r\nFrom: a@b\r\nTo: c@d\r\n"
+         "Date: Tue, 24 Jul 2001 09:00:00 +0900\r\n\r\n",
+         &HeaderFields::dateText, "2001년 7월 24일 오전 10:05:09"},
+        {"the date on a continuation line of Received",
+         "Received: from mx.example.com (mx [192.0.2.1])\r\n\tby mail.example.com\r\n"
+         "\tfor <a@b>; Tue, 24 Jul 2001 10:05:09 +0900\r\nFrom: a@b\r\nTo: c@d\r\n\r\n",
+         &HeaderFields::dateText, "2001년 7월 24일 오전 10:05:09"},
+        {"the first To line wins",
+         "To: first@x\r\nTo: second@x\r\nFrom: a@b\r\nDate: 24 Jul 2001 10:05:09\r\n\r\n", &HeaderFields::to,
+         "first@x"},
+        {"only the first physical line of a folded header counts",
+         "Subject: =?euc-kr?B?wMy8+L3F?=\r\n =?euc-kr?B?yKux5rW/?=\r\nTo: a@b\r\nFrom: c@d\r\n"
+         "Date: 24 Jul 2001 10:05:09\r\n\r\n",
+         &HeaderFields::subject, "이순신"},
+        {"a file without an empty line is read to its end",
+         "From: a@b\r\nTo: c@d\r\nDate: 24 Jul 2001 10:05:09", &HeaderFields::dateText,
+         "2001년 7월 24일 오전 10:05:00"},
+        {"bare LF line ends; a CR inside a line costs its last character",
+         "From: a@b\nTo: c@d\nSubject: x\ry\nDate: 24 Jul 2001 10:05:09 +0900\n\nbody",
+         &HeaderFields::subject, "x"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_TRUE(Extract(c.text));
+        EXPECT_EQ(fields.*c.field, c.expected);
+    }
 }
 
 TEST_F(HeaderExtraction, MonthInHostNameFailsAndTheLaterDateLineIsUsed) {
@@ -123,11 +147,6 @@ TEST_F(HeaderExtraction, WithoutToOrFromTheResultIsFalse) {
     EXPECT_EQ(fields.senderAddress, "");
 }
 
-TEST_F(HeaderExtraction, FirstToLineWins) {
-    EXPECT_TRUE(Extract("To: first@x\r\nTo: second@x\r\nFrom: a@b\r\nDate: 24 Jul 2001 10:05:09\r\n\r\n"));
-    EXPECT_EQ(fields.to, "first@x");
-}
-
 TEST_F(HeaderExtraction, KeysMatchAsWrittenLowerOrUpperCaseWithTheirBlank) {
     EXPECT_TRUE(Extract("X-Subject: not this\r\nsubject:no blank\r\nTO: a@b\r\nfrom: c@d\r\n"
                         "SUBJECT: upper\r\nDate: 24 Jul 2001 10:05:09\r\n\r\n"));
@@ -138,12 +157,6 @@ TEST_F(HeaderExtraction, KeysMatchAsWrittenLowerOrUpperCaseWithTheirBlank) {
     EXPECT_EQ(fields.subject, "");
 }
 
-TEST_F(HeaderExtraction, OnlyTheFirstPhysicalLineOfAFoldedHeaderCounts) {
-    EXPECT_TRUE(Extract("Subject: =?euc-kr?B?wMy8+L3F?=\r\n =?euc-kr?B?yKux5rW/?=\r\nTo: a@b\r\nFrom: c@d\r\n"
-                        "Date: 24 Jul 2001 10:05:09\r\n\r\n"));
-    EXPECT_EQ(fields.subject, "이순신");
-}
-
 TEST_F(HeaderExtraction, DecodesEncodedWordsOfEveryField) {
     EXPECT_TRUE(
         Extract("From: =?EUC-KR?B?wMy8+L3F?= <yi@example.kr>\r\nTo: =?euc-kr?B?yKux5rW/?= <a@b>\r\n"
@@ -152,16 +165,6 @@ TEST_F(HeaderExtraction, DecodesEncodedWordsOfEveryField) {
     EXPECT_EQ(fields.senderAddress, "yi@example.kr");
     EXPECT_EQ(fields.to, "홍길동 <a@b>");
     EXPECT_EQ(fields.subject, "회의 자료");
-}
-
-TEST_F(HeaderExtraction, FileWithoutEmptyLineIsReadToItsEnd) {
-    EXPECT_TRUE(Extract("From: a@b\r\nTo: c@d\r\nDate: 24 Jul 2001 10:05:09"));
-    EXPECT_EQ(fields.dateText, "2001년 7월 24일 오전 10:05:00");
-}
-
-TEST_F(HeaderExtraction, BareLineFeedsAndStrayCarriageReturns) {
-    EXPECT_TRUE(Extract("From: a@b\nTo: c@d\nSubject: x\ry\nDate: 24 Jul 2001 10:05:09 +0900\n\nbody"));
-    EXPECT_EQ(fields.subject, "x"); // a CR inside the line costs its last character
 }
 
 TEST_F(HeaderExtraction, FieldsAreEmptiedFirst) {

@@ -1,0 +1,26 @@
+// Byte-string helpers for mail text in code page 949: only ASCII letters
+// change case, only ASCII blanks are trimmed and only ASCII digits count,
+// so double-byte characters pass through untouched.
+#pragma once
+
+#include <string>
+
+char AsciiUpper(char c);
+std::string AsciiUpper(std::string text);
+std::string AsciiLower(std::string text);
+
+// Whether text begins with prefix, ASCII letters compared without case.
+bool StartsWithNoCase(const std::string& text, const char* prefix);
+
+enum class TrimEnds { Both, Left, Right };
+
+// Removes the bytes listed in `blanks` from the chosen ends of text.
+std::string TrimBytes(const std::string& text, const char* blanks, TrimEnds ends = TrimEnds::Both);
+
+// Removes blanks, tabs, CR, LF, VT and FF from both ends.
+std::string TrimWhiteSpace(const std::string& text);
+
+// The decimal value at the start of text, as atoi reads it (leading white
+// space, a sign, digits up to the first other character; 0 without digits),
+// but clamped to the int range instead of overflowing.
+int DecimalValue(const std::string& text);
