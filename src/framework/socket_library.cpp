@@ -1,5 +1,23 @@
 #include "framework/socket_platform.h"
 
+#include <cstring>
+
+bool ResolveIPv4(const std::string& host, in_addr& address) {
+    address.s_addr = inet_addr(host.c_str());
+    if (address.s_addr != INADDR_NONE)
+        return true;
+    addrinfo hints;
+    std::memset(&hints, 0, sizeof hints);
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found)
+        return false;
+    address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
+    freeaddrinfo(found);
+    return true;
+}
+
 #ifdef _WIN32
 bool StartSocketLibrary() {
     WSADATA data;

@@ -35,6 +35,12 @@ inline int LastSocketError() {
 }
 #endif
 
+#include <string>
+
+// The IPv4 address of `host`: a dotted address is taken as it is, without a
+// lookup; a name is looked up. False when the name cannot be resolved.
+bool ResolveIPv4(const std::string& host, in_addr& address);
+
 // Socket library start-up for the process. Winsock needs WSAStartup before
 // any other call; elsewhere there is nothing to do. Returns false on failure.
 bool StartSocketLibrary();

@@ -79,16 +79,11 @@ int CBlockingSocket::WaitReady(bool forWriting, int timeoutMs) {
 bool CBlockingSocket::Connect(const std::string& host, int port, int timeoutMs) {
     if (handle == INVALID_SOCKET || port < 0 || port > 65535)
         return false;
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found)
-        return false;
     sockaddr_in address{};
-    std::memcpy(&address, found->ai_addr, sizeof(address));
-    freeaddrinfo(found);
+    address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<unsigned short>(port));
+    if (!ResolveIPv4(host, address.sin_addr))
+        return false;
 
     // Connect without blocking, then wait for the outcome at most timeoutMs.
     if (!SetBlocking(false))

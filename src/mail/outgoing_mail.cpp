@@ -1,5 +1,6 @@
 #include "mail/outgoing_mail.h"
 
+#include "mail/ascii_text.h"
 #include "mail/dot_stuffing.h"
 #include "mail/quoted_printable.h"
 
@@ -9,13 +10,7 @@
 namespace {
 const char blanks[] = " \t\r\n";
 
-std::string Trim(const std::string& text) {
-    size_t first = text.find_first_not_of(blanks);
-    if (first == std::string::npos)
-        return std::string();
-    size_t last = text.find_last_not_of(blanks);
-    return text.substr(first, last - first + 1);
-}
+std::string Trim(const std::string& text) { return TrimBytes(text, blanks); }
 
 // Header values are single lines: each run of CR and LF becomes one blank.
 std::string OneLine(const std::string& text) {

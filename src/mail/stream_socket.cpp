@@ -18,18 +18,8 @@ bool CStreamSocket::Connect(const std::string& host, int port) {
     std::memset(&peer, 0, sizeof peer);
     peer.sin_family = AF_INET;
     peer.sin_port = htons(static_cast<unsigned short>(port));
-    peer.sin_addr.s_addr = inet_addr(host.c_str());
-    if (peer.sin_addr.s_addr == INADDR_NONE) {
-        addrinfo hints;
-        std::memset(&hints, 0, sizeof hints);
-        hints.ai_family = AF_INET;
-        hints.ai_socktype = SOCK_STREAM;
-        addrinfo* found = nullptr;
-        if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found)
-            return false;
-        peer.sin_addr = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
-        freeaddrinfo(found);
-    }
+    if (!ResolveIPv4(host, peer.sin_addr))
+        return false;
     return connect(handle, reinterpret_cast<sockaddr*>(&peer), sizeof peer) != SOCKET_ERROR;
 }
 
