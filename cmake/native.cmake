@@ -17,5 +17,4 @@ foreach(src ${BENCH_SOURCES})
     target_link_libraries(${name} PRIVATE tidemark_portable)
 endforeach()
 
-include(${CMAKE_SOURCE_DIR}/tests/peers/pop3_fixtures.cmake)
-include(${CMAKE_SOURCE_DIR}/tests/peers/smtp_fixtures.cmake)
+include(${CMAKE_SOURCE_DIR}/tests/peers/peer_fixtures.cmake)

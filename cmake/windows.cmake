@@ -31,5 +31,4 @@ add_executable(windows_tests ${WINDOWS_TEST_SOURCES} ${RESOURCE_SCRIPT} tests/wi
 target_link_libraries(windows_tests PRIVATE tidemark_ui gtest)
 target_compile_definitions(windows_tests PRIVATE TIDEMARK_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 add_test(NAME windows_tests COMMAND windows_tests)
-include(${CMAKE_SOURCE_DIR}/tests/peers/pop3_fixtures.cmake)
-include(${CMAKE_SOURCE_DIR}/tests/peers/smtp_fixtures.cmake)
+include(${CMAKE_SOURCE_DIR}/tests/peers/peer_fixtures.cmake)

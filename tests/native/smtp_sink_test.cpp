@@ -1,5 +1,5 @@
 // Mail sent to a real SMTP server (aiosmtpd, started by the ctest fixture of
-// tests/peers/smtp_fixtures.cmake), compared with what it stored.
+// tests/peers/peer_fixtures.cmake), compared with what it stored.
 #include "mail/smtp_session.h"
 
 #include "fixed_clock.h"

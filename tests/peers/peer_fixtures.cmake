@@ -1,0 +1,28 @@
+# The real servers the tests talk to, as CTest fixtures: each is started
+# before and stopped after the test programs that need it, in a folder of
+# its own under the build tree. A program learns the folder from a compile
+# definition (Wine sees the Unix root as drive Z:) and finds the server's
+# port there.
+function(add_peer_fixture fixture script folder definition)
+    set(dir ${CMAKE_BINARY_DIR}/${folder})
+    add_test(NAME ${fixture}_start COMMAND ${CMAKE_SOURCE_DIR}/tests/peers/${script} start ${dir})
+    add_test(NAME ${fixture}_stop COMMAND ${CMAKE_SOURCE_DIR}/tests/peers/${script} stop ${dir})
+    set_tests_properties(${fixture}_start PROPERTIES FIXTURES_SETUP ${fixture})
+    set_tests_properties(${fixture}_stop PROPERTIES FIXTURES_CLEANUP ${fixture})
+    if(WIN32)
+        set(dir "Z:${dir}")
+    endif()
+    foreach(program ${ARGN})
+        if(TARGET ${program})
+            target_compile_definitions(${program} PRIVATE ${definition}="${dir}")
+        endif()
+        if(TEST ${program})
+            set_property(TEST ${program} APPEND PROPERTY FIXTURES_REQUIRED ${fixture})
+        endif()
+    endforeach()
+endfunction()
+
+# dovecot (tests/peers/pop3-peer.sh): its users and messages, port in pop3.port.
+add_peer_fixture(pop3_peer pop3-peer.sh peers TIDEMARK_PEERS_DIR native_tests portable_tests windows_tests pop3_bench)
+# The aiosmtpd sink (tests/peers/smtp_sink.sh): its port and the messages it stored.
+add_peer_fixture(smtp_sink smtp_sink.sh smtp-sink TIDEMARK_SMTP_SINK_DIR native_tests portable_tests)
