@@ -1,9 +1,10 @@
 #include "scripted_peer.h"
 
+#include "test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstring>
 
 namespace {
 // Every test binary that links this file talks over sockets.
@@ -16,12 +17,8 @@ testing::Environment* const socketEnvironment = testing::AddGlobalTestEnvironmen
 
 constexpr int silenceLimitSeconds = 20;
 
-bool WaitReadable(SocketHandle s) {
-    fd_set readSet;
-    FD_ZERO(&readSet);
-    FD_SET(s, &readSet);
-    timeval wait{silenceLimitSeconds, 0};
-    return select(static_cast<int>(s + 1), &readSet, nullptr, nullptr, &wait) > 0;
+bool ReadableInTime(SocketHandle s) {
+    return WaitReadable(s, silenceLimitSeconds * 1000) == 1;
 }
 } // namespace
 
@@ -50,20 +47,11 @@ std::vector<PeerStep> GreetAndAnswer(const std::vector<std::string>& repliesAfte
 }
 
 CScriptedPeer::CScriptedPeer(std::vector<PeerStep> steps) : script(std::move(steps)) {
-    listener = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address;
-    std::memset(&address, 0, sizeof address);
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    SocketLength length = sizeof address;
-    if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) == SOCKET_ERROR ||
-        listen(listener, 1) == SOCKET_ERROR ||
-        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) == SOCKET_ERROR) {
+    listener = ListenOnLoopback(port);
+    if (listener == INVALID_SOCKET) {
         ADD_FAILURE() << "scripted peer cannot listen";
         return;
     }
-    port = ntohs(address.sin_port);
     server = std::thread(&CScriptedPeer::Serve, this);
 }
 
@@ -90,7 +78,7 @@ bool CScriptedPeer::ReadUntil(const std::string& mark) {
             return true;
         }
         char chunk[4096];
-        if (!WaitReadable(connection))
+        if (!ReadableInTime(connection))
             return false;
         int count = recv(connection, chunk, sizeof chunk, 0);
         if (count <= 0)
@@ -100,7 +88,7 @@ bool CScriptedPeer::ReadUntil(const std::string& mark) {
 }
 
 void CScriptedPeer::Serve() {
-    if (!WaitReadable(listener))
+    if (!ReadableInTime(listener))
         return;
     connection = accept(listener, nullptr, nullptr);
     if (connection == INVALID_SOCKET)
@@ -109,7 +97,7 @@ void CScriptedPeer::Serve() {
         switch (step.kind) {
         case PeerStep::Say:
             std::this_thread::sleep_for(std::chrono::milliseconds(step.pauseMs));
-            send(connection, step.text.data(), static_cast<int>(step.text.size()), 0);
+            SendAll(connection, step.text);
             break;
         case PeerStep::AwaitLine:
             if (!ReadUntil("\r\n"))

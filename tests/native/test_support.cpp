@@ -123,9 +123,24 @@ FakeStep ChunkedReply(std::vector<std::string> chunks, int gapMs) {
     return step;
 }
 
-namespace {
+SocketHandle ListenOnLoopback(int& port) {
+    SocketHandle listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    SocketLength length = sizeof(address);
+    if (listener == INVALID_SOCKET ||
+        bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+        listen(listener, 4) != 0 ||
+        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        if (listener != INVALID_SOCKET)
+            CloseSocketHandle(listener);
+        return INVALID_SOCKET;
+    }
+    port = ntohs(address.sin_port);
+    return listener;
+}
 
-// 1 readable, 0 not within ms, -1 error.
 int WaitReadable(SocketHandle s, int ms) {
 #ifdef _WIN32
     fd_set set;
@@ -155,6 +170,8 @@ void SendAll(SocketHandle s, const std::string& bytes) {
     }
 }
 
+namespace {
+
 void Sleep(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
@@ -163,16 +180,7 @@ void Sleep(int ms) {
 
 CFakePop3Server::CFakePop3Server(std::vector<FakeStep> steps) : script(std::move(steps)) {
     StartSocketLibrary();
-    listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-    listen(listener, 4);
-    SocketLength length = sizeof(address);
-    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-    port = ntohs(address.sin_port);
+    listener = ListenOnLoopback(port);
     thread = std::thread([this] { Serve(); });
 }
 

@@ -49,6 +49,13 @@ std::string PeerMessage(const std::string& user, const std::string& name);
 // line's CR LF goes (it belongs to the terminator).
 std::string ExpectedStoreBytes(const std::string& message);
 
+// Loopback servers of the tests. ListenOnLoopback listens on a free port
+// of 127.0.0.1 and sets `port`; INVALID_SOCKET when it cannot.
+SocketHandle ListenOnLoopback(int& port);
+// 1 readable, 0 not within ms, -1 error.
+int WaitReadable(SocketHandle s, int ms);
+void SendAll(SocketHandle s, const std::string& bytes);
+
 // One step of a fake server's script.
 struct FakeStep {
     enum class Then { Continue, Close, GoSilent };
