@@ -3,9 +3,12 @@
 //
 // A channel is made over the transport right after connecting (TLS on
 // connect) or once the plain dialogue has agreed to start TLS (STLS,
-// STARTTLS). After a successful Handshake the channel is the stream the
-// session talks through; the transport must outlive it and is not closed
-// by it. One thread uses a channel at a time.
+// STARTTLS); anything the plain dialogue read beyond that reply must be
+// thrown away, not handed to the channel. After a successful Handshake the
+// channel is the stream the session talks through; the transport must
+// outlive it and is not closed by it. A channel that failed, or whose
+// session broke down, carries nothing more. One thread uses a channel at a
+// time.
 #pragma once
 
 #include "framework/byte_stream.h"
@@ -37,7 +40,8 @@ class CTlsChannel : public CByteStream {
     // SameFingerprint; empty trusts nothing). Bounded as a whole by
     // timeoutMs (negative: without end). False with GetFailure and
     // GetErrorText set; the fingerprint is known from the moment the server
-    // showed its certificate, also when the check refused it.
+    // showed its certificate, also when the check refused it. Once per
+    // channel.
     virtual bool Handshake(const std::string& host, const std::string& trustedFingerprint, int timeoutMs) = 0;
 
     // Tells the server that we are done (close_notify), best effort, and

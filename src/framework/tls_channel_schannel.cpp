@@ -81,6 +81,8 @@ class CSchannelChannel final : public CTlsChannel {
     int ReceiveMore(const CDeadline& deadline);
     // Sends a token SChannel allocated and frees it.
     bool SendToken(SecBuffer& token);
+    // Ends an established session that broke down; false.
+    bool Break(SECURITY_STATUS status = SEC_E_OK);
     void FreeContext();
 
     CByteStream& transport;
@@ -103,6 +105,11 @@ CSchannelChannel::~CSchannelChannel() {
     FreeContext();
     if (haveCredentials)
         FreeCredentialsHandle(&credentials);
+}
+
+bool CSchannelChannel::Break(SECURITY_STATUS status) {
+    FreeContext();
+    return Fail(TlsFailure::Stream, host, status == SEC_E_OK ? std::string() : StatusCode(status));
 }
 
 void CSchannelChannel::FreeContext() {
@@ -273,9 +280,9 @@ bool CSchannelChannel::Send(const char* data, size_t length) {
         SecBufferDesc desc = {SECBUFFER_VERSION, 4, buffers};
         const SECURITY_STATUS status = EncryptMessage(&context, 0, &desc, 0);
         if (status != SEC_E_OK)
-            return Fail(TlsFailure::Stream, host, StatusCode(status));
+            return Break(status);
         if (!transport.Send(&record[0], buffers[0].cbBuffer + buffers[1].cbBuffer + buffers[2].cbBuffer))
-            return Fail(TlsFailure::Stream, host);
+            return Break();
         data += chunk;
         length -= chunk;
     }
@@ -294,7 +301,7 @@ int CSchannelChannel::DecryptRecord(const CDeadline& deadline) {
     if (status == SEC_E_INCOMPLETE_MESSAGE)
         return 0;
     if (status != SEC_E_OK && status != SEC_I_RENEGOTIATE && status != SEC_I_CONTEXT_EXPIRED) {
-        Fail(TlsFailure::Stream, host, StatusCode(status));
+        Break(status);
         return -1;
     }
     // Decrypted in place: take the data and what follows the record before
@@ -308,16 +315,18 @@ int CSchannelChannel::DecryptRecord(const CDeadline& deadline) {
             extra.assign(static_cast<const char*>(buffer.pvBuffer), buffer.cbBuffer);
     }
     incoming.swap(extra);
-    // close_notify. Wine's SChannel reports it as an empty record: under
-    // TLS 1.2 the header shows an alert; under TLS 1.3 the end of the
-    // connection shows it.
+    // close_notify. Wine's SChannel reports it as an alert record without
+    // data (TLS 1.2 shows the type in the header; under TLS 1.3 only the
+    // end of the connection tells).
     if (status == SEC_I_CONTEXT_EXPIRED || (alert && plain.size() == plainBefore))
         peerClosed = true;
     // The server wants new keys (TLS 1.2 renegotiation, TLS 1.3 key update
     // or session ticket): SChannel takes what follows the record as a
     // handshake token.
-    if (status == SEC_I_RENEGOTIATE && !ContinueHandshake(deadline, false))
+    if (status == SEC_I_RENEGOTIATE && !ContinueHandshake(deadline, false)) {
+        FreeContext();
         return -1;
+    }
     return 1;
 }
 
@@ -341,7 +350,7 @@ int CSchannelChannel::Receive(char* buffer, size_t size, int timeoutMs) {
             peerClosed = true; // closed without close_notify
         else if (n < 0) {
             if (!timedOut)
-                Fail(TlsFailure::Stream, host);
+                Break();
             return -1;
         }
     }

@@ -11,6 +11,8 @@ expired, self-signed, self-signed-renewed): after the handshake the server
 says "+OK ready for NAME" with the name the client asked for (SNI), or
 "+OK ready" without one, then answers each line:
   "SEND n"  n bytes of the letters a-z repeated, then CR LF;
+  "FORGE"   a record that is not what it claims (a data record with
+            nothing valid in it), straight onto the connection;
   "QUIT"    "+OK bye", then closes the TLS session (close_notify) and the
             connection;
   any other line is sent back as it came.
@@ -72,6 +74,8 @@ def converse(connection, greeting, upgrade):
             count = int(line[5:])
             pattern = bytes(range(ord("a"), ord("z") + 1))
             connection.sendall((pattern * (count // 26 + 1))[:count] + b"\r\n")
+        elif line == b"FORGE" and isinstance(connection, ssl.SSLSocket):
+            socket.socket.sendall(connection, b"\x17\x03\x03\x00\x20" + bytes(32))
         elif line == b"STLS" and upgrade is not None:
             connection.sendall(b"+OK begin TLS\r\n")
             return upgrade.wrap_socket(connection, server_side=True)

@@ -72,6 +72,20 @@ TEST_F(TlsChannelTest, QuietServerTimesOutTheReceiveAndTheChannelGoesOn) {
     EXPECT_FALSE(channel->TimedOut());
 }
 
+TEST_F(TlsChannelTest, ForgedRecordEndsTheSession) {
+    Connect("good");
+    ASSERT_TRUE(Handshake()) << channel->GetErrorText();
+    EXPECT_EQ(ReadLine(*channel), "+OK ready for localhost");
+    ASSERT_TRUE(SendLine(*channel, "FORGE"));
+    char byte;
+    EXPECT_EQ(channel->Receive(&byte, 1, 5000), -1);
+    EXPECT_FALSE(channel->TimedOut());
+    EXPECT_EQ(channel->GetFailure(), TlsFailure::Stream);
+    EXPECT_EQ(channel->GetErrorText().rfind("localhost 서버와의 보안 연결(TLS)에 오류가 발생했습니다.", 0),
+              0u);
+    EXPECT_FALSE(SendLine(*channel, "NOOP"));
+}
+
 TEST_F(TlsChannelTest, ServerAskingForAClientCertificateIsServedWithoutOne) {
     Connect("asks-certificate");
     ASSERT_TRUE(Handshake()) << channel->GetErrorText();
