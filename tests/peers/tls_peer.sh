@@ -19,12 +19,7 @@ action=$1
 dir=$2
 here=$(cd "$(dirname "$0")" && pwd)
 
-stop() {
-    if [ -f "$dir/pid" ]; then
-        kill "$(cat "$dir/pid")" 2>/dev/null || true
-        rm -f "$dir/pid"
-    fi
-}
+source "$here/detached_server.sh"
 
 # issue NAME SUBJECT-NAME ALT-NAMES [openssl ca options]: a key and a
 # certificate signed by the test CA.
@@ -66,24 +61,14 @@ make_certificates() {
 
 case "$action" in
 start)
-    stop
+    stop_server
     rm -rf "$dir"
     mkdir -p "$dir"
     make_certificates
-    # Detached, with no inherited output, so that ctest does not wait for it.
-    setsid /usr/bin/python3 "$here/tls_peer.py" "$dir" >"$dir/peer.log" 2>&1 </dev/null &
-    echo $! >"$dir/pid"
-    for _ in $(seq 100); do
-        [ -s "$dir/ports" ] && exit 0
-        sleep 0.1
-    done
-    echo "TLS peer did not start:" >&2
-    cat "$dir/peer.log" >&2
-    stop
-    exit 1
+    start_server ports /usr/bin/python3 "$here/tls_peer.py" "$dir"
     ;;
 stop)
-    stop
+    stop_server
     ;;
 *)
     echo "usage: $0 start|stop DIRECTORY" >&2
