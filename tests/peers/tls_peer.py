@@ -13,8 +13,9 @@ says "+OK ready for NAME" with the name the client asked for (SNI), or
   "SEND n"  n bytes of the letters a-z repeated, then CR LF;
   "FORGE"   a record that is not what it claims (a data record with
             nothing valid in it), straight onto the connection;
-  "QUIT"    "+OK bye", then closes the TLS session (close_notify) and the
-            connection;
+  "QUIT"    "+OK bye", then closes the TLS session (close_notify) and,
+            once the client has closed its side the same way, adds a line
+            to DIRECTORY/clean-closes; then the connection;
   any other line is sent back as it came.
 plain: the same dialogue without TLS, greeting "+OK plain ready"; the line
   "STLS" is answered "+OK begin TLS" and the session goes on over TLS with
@@ -32,6 +33,8 @@ import sys
 import threading
 import warnings
 
+CLEAN_CLOSES = None  # the file that counts the clean closes
+
 CERTIFICATES = ["good", "wrong-name", "expired", "self-signed", "self-signed-renewed"]
 
 
@@ -44,6 +47,8 @@ def server_context(certs, name):
     context.minimum_version = ssl.TLSVersion.TLSv1_2
     context.load_cert_chain(os.path.join(certs, name + ".pem"), os.path.join(certs, name + ".key"))
     context.sni_callback = note_server_name
+    # A connection that ends without close_notify is no clean close.
+    context.options &= ~ssl.OP_IGNORE_UNEXPECTED_EOF
     return context
 
 
@@ -68,7 +73,9 @@ def converse(connection, greeting, upgrade):
         if line == b"QUIT":
             connection.sendall(b"+OK bye\r\n")
             if isinstance(connection, ssl.SSLSocket):
-                connection = connection.unwrap()
+                connection.unwrap()
+                with open(CLEAN_CLOSES, "a") as out:
+                    out.write("closed\n")
             return None
         if line.startswith(b"SEND "):
             count = int(line[5:])
@@ -132,6 +139,8 @@ def listen(handler, context):
 
 
 def main(directory):
+    global CLEAN_CLOSES
+    CLEAN_CLOSES = os.path.join(directory, "clean-closes")
     certs = os.path.join(directory, "certs")
     ports = {name: listen(serve_tls, server_context(certs, name)) for name in CERTIFICATES}
     outdated = server_context(certs, "good")

@@ -2,6 +2,7 @@
 #include "tls_test_peer.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <chrono>
 #include <memory>
@@ -58,7 +59,14 @@ TEST_F(TlsChannelTest, GoodCertificateCarriesLinesBothWaysAcrossRecords) {
     EXPECT_EQ(ReadLine(*channel), "+OK bye");
     char rest;
     EXPECT_EQ(channel->Receive(&rest, 1, 5000), 0);
+    // Ours goes back.
+    const int cleanCloses = TlsPeerCleanCloses();
     channel->Close();
+    const auto start = std::chrono::steady_clock::now();
+    while (TlsPeerCleanCloses() == cleanCloses &&
+           std::chrono::steady_clock::now() - start < std::chrono::seconds(5))
+        Sleep(50);
+    EXPECT_EQ(TlsPeerCleanCloses(), cleanCloses + 1);
 }
 
 TEST_F(TlsChannelTest, QuietServerTimesOutTheReceiveAndTheChannelGoesOn) {

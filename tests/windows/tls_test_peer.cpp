@@ -31,6 +31,14 @@ std::string TlsPeerFingerprint(const std::string& certificate) {
     return fingerprint;
 }
 
+int TlsPeerCleanCloses() {
+    std::ifstream file(PeerFile("clean-closes"));
+    int count = 0;
+    for (std::string line; std::getline(file, line);)
+        ++count;
+    return count;
+}
+
 bool TrustTlsPeerAuthority() {
     std::ifstream file(PeerFile("certs/ca.der"), std::ios::binary);
     const std::string der((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());

@@ -12,6 +12,8 @@
 int TlsPeerPort(const std::string& name);
 // A certificate's SHA-256 fingerprint as openssl prints it (AB:CD:...).
 std::string TlsPeerFingerprint(const std::string& certificate);
+// How many TLS sessions the servers saw the client close with close_notify.
+int TlsPeerCleanCloses();
 // Adds the servers' test CA to the current user's Root store (of the Wine
 // prefix the tests run in); false when it cannot.
 bool TrustTlsPeerAuthority();
