@@ -1,6 +1,8 @@
 #!/bin/bash
 # Installs what building, running and testing Tidemark needs on Debian.
 # Idempotent: when everything is present it only checks and returns.
+# Wine's SChannel does its TLS with GnuTLS (libgnutls30); the TLS test
+# servers make their certificates with openssl.
 set -euo pipefail
 
 packages=(
@@ -8,6 +10,7 @@ packages=(
     mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine64 xvfb xauth x11-utils xdotool imagemagick fonts-nanum locales
     dovecot-pop3d python3-aiosmtpd python3
+    libgnutls30 openssl
 )
 
 missing=()

@@ -8,32 +8,17 @@ action=$1
 dir=$2
 here=$(cd "$(dirname "$0")" && pwd)
 
-stop() {
-    if [ -f "$dir/pid" ]; then
-        kill "$(cat "$dir/pid")" 2>/dev/null || true
-        rm -f "$dir/pid"
-    fi
-}
+source "$here/detached_server.sh"
 
 case "$action" in
 start)
-    stop
+    stop_server
     rm -rf "$dir"
     mkdir -p "$dir"
-    # Detached, with no inherited output, so that ctest does not wait for it.
-    setsid /usr/bin/python3 "$here/smtp_sink.py" "$dir" >"$dir/sink.log" 2>&1 </dev/null &
-    echo $! >"$dir/pid"
-    for _ in $(seq 100); do
-        [ -s "$dir/port" ] && exit 0
-        sleep 0.1
-    done
-    echo "SMTP sink did not start:" >&2
-    cat "$dir/sink.log" >&2
-    stop
-    exit 1
+    start_server port /usr/bin/python3 "$here/smtp_sink.py" "$dir"
     ;;
 stop)
-    stop
+    stop_server
     ;;
 *)
     echo "usage: $0 start|stop DIRECTORY" >&2

@@ -1,0 +1,79 @@
+// TLS over a connected byte stream, through the platform's own TLS
+// (SChannel on Windows; builds without one refuse every handshake).
+//
+// A channel is made over the transport right after connecting (TLS on
+// connect) or once the plain dialogue has agreed to start TLS (STLS,
+// STARTTLS); anything the plain dialogue read beyond that reply must be
+// thrown away, not handed to the channel. After a successful Handshake the
+// channel is the stream the session talks through; the transport must
+// outlive it and is not closed by it. A channel that failed, or whose
+// session broke down, carries nothing more. One thread uses a channel at a
+// time.
+#pragma once
+
+#include "framework/byte_stream.h"
+
+#include <memory>
+#include <string>
+
+// Why a channel failed; each reason has its own text (TlsFailureText).
+enum class TlsFailure {
+    None,
+    Unsupported,          // this build has no TLS
+    Handshake,            // the server and we found no common ground
+    ProtocolTooOld,       // the server offers nothing newer than TLS 1.1
+    TimedOut,             // the server did not answer the handshake in time
+    Closed,               // the server closed the connection
+    CertificateExpired,   // outside its validity period
+    CertificateName,      // issued for another host name
+    CertificateUntrusted, // no trusted root, broken chain or wrong use
+    CertificateRevoked,   // revoked by its issuer
+    Stream,               // the established session broke down
+};
+
+class CTlsChannel : public CByteStream {
+  public:
+    // Negotiates TLS 1.2 or later with host: its name goes to the server
+    // (SNI) and the certificate must be valid for it, chaining to a root the
+    // user trusts. A certificate that fails this check is still accepted
+    // when its SHA-256 fingerprint equals trustedFingerprint (see
+    // SameFingerprint; empty trusts nothing). Bounded as a whole by
+    // timeoutMs (negative: without end). False with GetFailure and
+    // GetErrorText set; the fingerprint is known from the moment the server
+    // showed its certificate, also when the check refused it. Once per
+    // channel.
+    virtual bool Handshake(const std::string& host, const std::string& trustedFingerprint, int timeoutMs) = 0;
+
+    // Tells the server that we are done (close_notify), best effort, and
+    // ends the session; the transport stays open for the caller to close.
+    virtual void Close() = 0;
+
+    TlsFailure GetFailure() const { return failure; }
+    const std::string& GetErrorText() const { return errorText; }
+    // The SHA-256 of the server's certificate (DER) as 64 upper-case hex
+    // digits; empty before the server showed one.
+    const std::string& GetCertificateFingerprint() const { return fingerprint; }
+
+  protected:
+    // Records reason with its text for host; a non-empty detail (a status
+    // code) follows in parentheses. Returns false.
+    bool Fail(TlsFailure reason, const std::string& host, const std::string& detail = std::string());
+
+    std::string fingerprint;
+
+  private:
+    TlsFailure failure = TlsFailure::None;
+    std::string errorText;
+};
+
+// A channel over transport, which must be connected.
+std::unique_ptr<CTlsChannel> CreateTlsChannel(CByteStream& transport);
+
+// The user's words for a failure with host: "<host> 서버의 인증서가
+// 만료되었습니다." and the like; empty for None.
+std::string TlsFailureText(TlsFailure failure, const std::string& host);
+
+// Whether two fingerprints name the same certificate: their hex digits
+// compared without regard to case, colons and blanks ignored. A fingerprint
+// without digits matches nothing.
+bool SameFingerprint(const std::string& one, const std::string& other);
