@@ -4,56 +4,113 @@
 #include "mail/pop3_session.h"
 
 #include <algorithm>
+#include <new>
 
 namespace {
 
-CCalendarTime StartOfToday() {
-    LocalTimeFields now;
-    if (!CCalendarTime::Now().GetLocalFields(now))
+const char* const outOfMemoryText = "메모리가 부족하여 메일 체크를 마치지 못했습니다.";
+const char* const checkFailedText = "메일 체크 중에 오류가 발생했습니다.";
+
+CCalendarTime StartOfToday(CCalendarTime now) {
+    LocalTimeFields today;
+    if (!now.GetLocalFields(today))
         return CCalendarTime();
-    return CCalendarTime::FromLocal(now.year, now.month, now.day, 0, 0, 0);
+    return CCalendarTime::FromLocal(today.year, today.month, today.day, 0, 0, 0);
 }
 
 // The state of one account's walk through its messages.
 class CAccountCheck {
   public:
     CAccountCheck(CCheckHost& host, std::atomic<int>& checkRunning, int index, const CheckAccount& account,
-                  const CheckFilter& filter)
+                  const CheckFilter& filter, CAnnouncedMails& announced)
         : host(host), checkRunning(checkRunning), index(index), account(account), filter(filter),
-          markTime(ParseDisplayDate(account.entry.LastMailDate)), newestDate(account.entry.LastMailDate),
-          newestTime(markTime) {}
+          announced(announced),
+          accountKey(CAnnouncedMails::AccountKey(account.entry.Address, account.entry.ID)) {
+        session.SetStopFlag(&checkRunning);
+        session.SetTimeout(host.GetServerTimeoutMs());
+    }
 
     // Returns the number of mails counted as new.
     int Run(CCalendarTime programStartTime, int& notifyResult);
 
   private:
-    enum class Fetched { Mail, Nothing, Stopped };
+    enum class Fetched { Mail, Nothing, Ended };
 
+    // Logs in and reads the message count; false after an error row.
+    bool Open();
+    void StartMark();
+    void Walk(CCalendarTime programStartTime);
     Fetched Fetch(int number);
     // Spam is skipped, or deleted on the server first.
     bool IsSpam(int number);
     void List(int row);
+    void MoveMark(CCalendarTime time, const std::string& dateText);
+    // The account ends with the session's error text as its row.
+    void ListError() { host.ListError(index, account.entry.Name, session.GetErrorText()); }
 
     CCheckHost& host;
     std::atomic<int>& checkRunning;
     int index;
     const CheckAccount& account;
     const CheckFilter& filter;
+    CAnnouncedMails& announced;
+    const std::string accountKey;
     CPop3Session session;
     int listedCount = 0;
     int newCount = 0;
+    bool walkComplete = false;
+
+    // The check's own time, and the latest mail date taken as it is.
+    CCalendarTime checkTime;
+    CCalendarTime dateLimit;
     // A mail is new when it is later than the stored mark; the newest of them
     // becomes the next mark, which therefore never moves backwards.
-    const CCalendarTime markTime;
+    CCalendarTime markTime;
     std::string newestDate;
     CCalendarTime newestTime;
+    bool markMoved = false;
+    // Future-dated mails met in this walk that are, or now get, announced.
+    std::set<std::string> announcedSeen;
 };
+
+bool CAccountCheck::Open() {
+    const ServerEntry& entry = account.entry;
+    if (!session.HasSocket())
+        host.ShowSocketFailure();
+    if (!session.Login(entry.Address, entry.ID, entry.Password, entry.Port)) {
+        ListError();
+        return false;
+    }
+    if (!session.Stat()) {
+        ListError();
+        if (session.IsConnected())
+            session.Quit();
+        return false;
+    }
+    return true;
+}
+
+void CAccountCheck::StartMark() {
+    checkTime = host.Now();
+    dateLimit = CCalendarTime(checkTime.GetSeconds() + futureDateToleranceSeconds);
+    newestDate = account.entry.LastMailDate;
+    markTime = ParseDisplayDate(newestDate);
+    if (markTime > dateLimit) {
+        // A mark in the future would keep every mail from being new.
+        markTime = checkTime;
+        newestDate = FormatDisplayDate(checkTime);
+        markMoved = true;
+    }
+    newestTime = markTime;
+}
 
 CAccountCheck::Fetched CAccountCheck::Fetch(int number) {
     bool retrieved = session.Retrieve(number);
-    if (!checkRunning) {
-        host.ClearMails();
-        return Fetched::Stopped;
+    if (!checkRunning)
+        return Fetched::Ended;
+    if (!session.IsConnected()) {
+        ListError();
+        return Fetched::Ended;
     }
     // A failed transfer may leave the fields of the message before; only a
     // header read from this very message may be listed.
@@ -78,42 +135,55 @@ void CAccountCheck::List(int row) {
                     session.GetDateText(),
                     session.GetStoreFile()};
     host.ListMail(mail, account.entry.Name, row);
-
-    CCalendarTime mailTime = session.GetMailTime();
-    if (mailTime > markTime) {
-        if (mailTime > newestTime) {
-            newestDate = mail.dateText;
-            newestTime = ParseDisplayDate(newestDate);
-        }
-        ++newCount;
-    }
     ++listedCount;
+    if (mail.dateText.empty())
+        return; // no date of its own: never new
+    CCalendarTime mailTime = session.GetMailTime();
+    std::string key = CAnnouncedMails::MailKey(mail);
+    if (announced.Contains(accountKey, key)) {
+        announcedSeen.insert(key); // counted once while it lay ahead of the clock
+        return;
+    }
+    if (mailTime <= dateLimit) {
+        if (mailTime > markTime) {
+            ++newCount;
+            MoveMark(mailTime, mail.dateText);
+        }
+        return;
+    }
+    // Dated beyond the check: new this once, and the mark goes no further
+    // than the check's own time.
+    announcedSeen.insert(key);
+    ++newCount;
+    MoveMark(checkTime, FormatDisplayDate(checkTime));
 }
 
-int CAccountCheck::Run(CCalendarTime programStartTime, int& notifyResult) {
-    const ServerEntry& entry = account.entry;
-    host.ShowStatus(entry.Name + " 체크 중...");
-    if (!session.Login(entry.Address, entry.ID, entry.Password, entry.Port)) {
-        host.ListError(index, entry.Name, session.GetErrorText());
-        return 0;
+void CAccountCheck::MoveMark(CCalendarTime time, const std::string& dateText) {
+    if (time > newestTime) {
+        newestDate = dateText;
+        newestTime = time;
+        markMoved = true;
     }
-    session.Stat();
-    int count = session.GetMessageCount();
+}
 
-    switch (entry.CheckAlgorithm) {
+void CAccountCheck::Walk(CCalendarTime programStartTime) {
+    int count = session.GetMessageCount();
+    switch (account.entry.CheckAlgorithm) {
     case CheckTodayOnly:
     case CheckSinceProgramStart: {
         // Newest first; each older mail goes in front of the newer ones, so the
         // account's rows end up in ascending message order.
         int insertRow = host.GetRowCount();
-        CCalendarTime cutOff = entry.CheckAlgorithm == CheckTodayOnly ? StartOfToday() : programStartTime;
+        CCalendarTime cutOff =
+            account.entry.CheckAlgorithm == CheckTodayOnly ? StartOfToday(checkTime) : programStartTime;
         for (int n = count; n >= 1; --n) {
             Fetched fetched = Fetch(n);
-            if (fetched == Fetched::Stopped)
-                break;
+            if (fetched == Fetched::Ended)
+                return;
             if (fetched == Fetched::Nothing)
                 continue;
-            if (session.GetMailTime() < cutOff)
+            // A mail without a readable date says nothing about the older ones.
+            if (!session.GetDateText().empty() && session.GetMailTime() < cutOff)
                 break;
             if (!IsSpam(n))
                 List(insertRow);
@@ -123,8 +193,8 @@ int CAccountCheck::Run(CCalendarTime programStartTime, int& notifyResult) {
     case CheckAllMail:
         for (int n = 1; n <= count; ++n) {
             Fetched fetched = Fetch(n);
-            if (fetched == Fetched::Stopped)
-                break;
+            if (fetched == Fetched::Ended)
+                return;
             if (fetched == Fetched::Mail && !IsSpam(n))
                 List(host.GetRowCount());
         }
@@ -132,41 +202,70 @@ int CAccountCheck::Run(CCalendarTime programStartTime, int& notifyResult) {
     default:
         break; // an unknown method lists nothing
     }
+}
+
+int CAccountCheck::Run(CCalendarTime programStartTime, int& notifyResult) {
+    const ServerEntry& entry = account.entry;
+    host.ShowStatus(entry.Name + " 체크 중...");
+    if (!Open())
+        return 0;
+    StartMark();
+    Walk(programStartTime);
+    if (!checkRunning)
+        return 0; // stopped: the list goes, and with it what was counted
+    if (session.IsConnected()) {
+        walkComplete = true;
+        session.Quit();
+    }
 
     host.AddListedCount(listedCount);
-    session.Quit();
-    if (newCount > 0) {
+    announced.Update(accountKey, announcedSeen, walkComplete);
+    if (markMoved)
         host.StoreLastMailDate(index, account, newestDate);
+    if (newCount > 0)
         notifyResult |= host.NotifyNewMail(index, entry);
-    }
     return newCount;
 }
 
 } // namespace
 
+int CCheckHost::GetServerTimeoutMs() {
+    return CPop3Session::defaultTimeoutMs;
+}
+
 int IsSpamSender(const std::vector<std::string>& spamAddresses, const std::string& address) {
+    if (address.empty())
+        return 0;
     return std::find(spamAddresses.begin(), spamAddresses.end(), address) != spamAddresses.end() ? 1 : 0;
 }
 
-void RunMailCheck(CCheckHost& host, std::atomic<int>& checkRunning, CCalendarTime programStartTime) {
-    checkRunning = 1;
+void RunMailCheck(CCheckHost& host, std::atomic<int>& checkRunning, CCalendarTime programStartTime,
+                  CAnnouncedMails& announced) {
     host.BeginCheck();
     int newMailCount = 0;
     int notifyResult = 0;
 
+    int index = 0;
     CheckAccount account;
-    for (int i = 0; host.GetAccount(i, account); ++i) {
-        if (account.entry.CheckYN != 1)
-            continue;
-        CheckFilter filter = host.GetFilter();
-        newMailCount +=
-            CAccountCheck(host, checkRunning, i, account, filter).Run(programStartTime, notifyResult);
-        if (!checkRunning) {
-            host.ResetListedCount();
-            break;
+    try {
+        for (; checkRunning && host.GetAccount(index, account); ++index) {
+            if (account.entry.CheckYN != 1)
+                continue;
+            CheckFilter filter = host.GetFilter();
+            newMailCount += CAccountCheck(host, checkRunning, index, account, filter, announced)
+                                .Run(programStartTime, notifyResult);
         }
+    } catch (const std::bad_alloc&) {
+        host.ListError(index, account.entry.Name, outOfMemoryText);
+    } catch (const std::exception&) {
+        host.ListError(index, account.entry.Name, checkFailedText);
     }
 
+    if (!checkRunning) {
+        host.ClearMails();
+        host.ResetListedCount();
+        newMailCount = 0;
+    }
     host.ShowOutcome(newMailCount, notifyResult);
     checkRunning = 0;
     host.FinishCheck();

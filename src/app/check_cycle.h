@@ -6,6 +6,7 @@
 // shared state over to the user-interface thread in the order given here.
 #pragma once
 
+#include "app/mailbox_model.h"
 #include "app/settings.h"
 #include "framework/calendar_time.h"
 #include "mail/mail_header.h"
@@ -34,6 +35,12 @@ class CCheckHost {
 
     // Start of the check: button, empty list, tray animation, last-check time.
     virtual void BeginCheck() = 0;
+    // The time against which mail dates are judged; the system's clock.
+    virtual CCalendarTime Now() { return CCalendarTime::Now(); }
+    // The longest wait for a server's answer; the session's default.
+    virtual int GetServerTimeoutMs();
+    // Tells the user that no socket could be created for an account.
+    virtual void ShowSocketFailure() = 0;
     // A copy of account `index`; false past the end of the list.
     virtual bool GetAccount(int index, CheckAccount& account) = 0;
     virtual CheckFilter GetFilter() = 0;
@@ -60,10 +67,26 @@ class CCheckHost {
     virtual void FinishCheck() = 0;
 };
 
-// 1 when `address` is one of the spam addresses, byte for byte.
+// 1 when `address` is one of the spam addresses, byte for byte; an empty
+// address never is.
 int IsSpamSender(const std::vector<std::string>& spamAddresses, const std::string& address);
 
-// Runs a whole check. `checkRunning` is cleared from outside to ask it to
-// stop; it is honoured after the next message transfer or at the end of the
-// account. Clears `checkRunning` before FinishCheck.
-void RunMailCheck(CCheckHost& host, std::atomic<int>& checkRunning, CCalendarTime programStartTime);
+// How far ahead of the check's clock a mail date may lie and still be taken
+// as it is (a sender's clock running a little fast).
+constexpr int futureDateToleranceSeconds = 5 * 60;
+
+// Runs a whole check; `checkRunning` is set by whoever starts it. Clearing
+// it asks the check to stop: blocked waits end within about a second, and a
+// stopped check lists nothing, stores no mark and announces nothing more.
+// A lost connection or a refused STAT ends that account with an error row;
+// an exception (memory running out) ends the check with one. Clears
+// `checkRunning` before FinishCheck.
+//
+// A mail is new when its date is later than the account's mark and it is
+// not in `announced`. The mark never moves past the check's clock plus the
+// tolerance: a mail dated beyond that counts as new once, goes into
+// `announced`, and moves the mark only to the check's time; a stored mark
+// beyond it is brought back (and stored) the same way. A mail whose date
+// cannot be read is listed, is never new and does not end the walk.
+void RunMailCheck(CCheckHost& host, std::atomic<int>& checkRunning, CCalendarTime programStartTime,
+                  CAnnouncedMails& announced);

@@ -44,7 +44,12 @@ bool CCheckerApp::InitInstance() {
 }
 
 int CCheckerApp::ExitInstance() {
+    // A check's worker that did not stop in time must not run into the
+    // socket library's clean-up or the destruction of static objects.
+    bool workerLeft = mainFrame && mainFrame->IsCheckActive();
     mainFrame.reset();
+    if (workerLeft)
+        ExitProcess(static_cast<UINT>(CApplication::ExitInstance()));
     OleUninitialize();
     StopSocketLibrary();
     if (instanceMutex) {

@@ -5,9 +5,11 @@
 #include "app/notification.h"
 #include "app/avi_clip_dlg.h"
 #include "framework/application.h"
+#include "framework/message_box.h"
 #include "framework/ui_thread.h"
 #include "postman/mailbox_page.h"
 #include "postman/postman_dlg.h"
+#include "mail/pop3_session.h"
 
 #include <mmsystem.h>
 
@@ -60,13 +62,19 @@ void CFrameCheckHost::BeginCheck() {
     WithFrame(link, [](CMainFrame& frame) { frame.OnCheckBegins(); });
 }
 
+void CFrameCheckHost::ShowSocketFailure() {
+    WithFrame(link, [](CMainFrame&) {
+        ShowMessage(nullptr, CPop3Session::socketErrorText, CPop3Session::socketErrorCaption, MB_OK);
+    });
+}
+
 bool CFrameCheckHost::GetAccount(int index, CheckAccount& account) {
     bool found = false;
     WithFrame(link, [&](CMainFrame& frame) {
         Settings& settings = frame.GetSettings();
         if (index < settings.ServerNumber && index < static_cast<int>(settings.servers.size())) {
             account.entry = settings.servers[index];
-            account.listVersion = frame.accountListVersion;
+            account.listVersion = frame.GetAccountListVersion();
             found = true;
         }
     });
@@ -97,9 +105,7 @@ int CFrameCheckHost::GetRowCount() {
 
 void CFrameCheckHost::ListMail(const MailHeader& mail, const std::string& accountName, int row) {
     WithFrame(link, [&](CMainFrame& frame) {
-        auto& mails = frame.arrivedMails;
-        int at = std::min<int>(std::max(row, 0), static_cast<int>(mails.size()));
-        mails.insert(mails.begin() + at, mail);
+        int at = frame.GetMailbox().InsertMail(mail, row);
         const std::string& sender = mail.senderName.empty() ? mail.senderAddress : mail.senderName;
         frame.GetPostmanWindow().GetMailboxPage().AddRow(accountName, sender, mail.subject, at);
     });
@@ -110,26 +116,26 @@ void CFrameCheckHost::ListError(int serverIndex, const std::string& accountName,
     WithFrame(link, [&](CMainFrame& frame) {
         MailHeader error;
         error.serverIndex = serverIndex;
-        error.senderName = "[에러]";
-        frame.arrivedMails.push_back(error);
-        CMailboxPage& page = frame.GetPostmanWindow().GetMailboxPage();
-        page.AddRow(accountName, error.senderName, errorText, page.GetRowCount());
+        error.senderName = errorRowSender;
+        int at = frame.GetMailbox().InsertMail(error,
+                                               static_cast<int>(frame.GetMailbox().GetArrivedMails().size()));
+        frame.GetPostmanWindow().GetMailboxPage().AddRow(accountName, error.senderName, errorText, at);
     });
 }
 
 void CFrameCheckHost::ClearMails() {
     WithFrame(link, [](CMainFrame& frame) {
         frame.GetPostmanWindow().GetMailboxPage().ClearRows();
-        frame.arrivedMails.clear();
+        frame.GetMailbox().ClearMails();
     });
 }
 
 void CFrameCheckHost::AddListedCount(int count) {
-    WithFrame(link, [&](CMainFrame& frame) { frame.listedMailCount += count; });
+    WithFrame(link, [&](CMainFrame& frame) { frame.GetMailbox().AddListedCount(count); });
 }
 
 void CFrameCheckHost::ResetListedCount() {
-    WithFrame(link, [](CMainFrame& frame) { frame.listedMailCount = 0; });
+    WithFrame(link, [](CMainFrame& frame) { frame.GetMailbox().ResetListedCount(); });
 }
 
 void CFrameCheckHost::StoreLastMailDate(int index, const CheckAccount& account, const std::string& date) {
@@ -137,7 +143,7 @@ void CFrameCheckHost::StoreLastMailDate(int index, const CheckAccount& account, 
         // An account list replaced during the check may hold another account
         // at this index: its mark must not change.
         Settings& settings = frame.GetSettings();
-        if (account.listVersion != frame.accountListVersion ||
+        if (account.listVersion != frame.GetAccountListVersion() ||
             index >= static_cast<int>(settings.servers.size()))
             return;
         settings.servers[index].LastMailDate = date;

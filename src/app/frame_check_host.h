@@ -7,17 +7,14 @@
 
 #include "app/check_cycle.h"
 
-#include <atomic>
 #include <memory>
 
 class CMainFrame;
 
-// What the frame and a running check share. `frame` is read and cleared on
-// the user-interface thread only.
+// What the frame and a running check share: the mailbox model, and the
+// frame, which is read and cleared on the user-interface thread only.
 struct CCheckLink {
-    std::atomic<int> checkRunning{0};
-    // A worker exists, possibly still finishing after a stop request.
-    std::atomic<bool> workerActive{false};
+    CMailboxModel mailbox;
     CMainFrame* frame = nullptr;
 };
 
@@ -26,6 +23,7 @@ class CFrameCheckHost : public CCheckHost {
     explicit CFrameCheckHost(std::shared_ptr<CCheckLink> link) : link(std::move(link)) {}
 
     void BeginCheck() override;
+    void ShowSocketFailure() override;
     bool GetAccount(int index, CheckAccount& account) override;
     CheckFilter GetFilter() override;
     void ShowStatus(const std::string& text) override;

@@ -8,6 +8,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -20,6 +22,7 @@ constexpr UINT iconCheckingLast = 162;
 constexpr UINT iconNewMail = 163;
 constexpr UINT iconPaused = 164;
 constexpr UINT animationFrameMs = 300;
+constexpr int longestDurationMinutes = 24 * 60;
 
 // The maker's web pages.
 const char homePage[] = "http://tidemark.harrowby.example/";
@@ -33,20 +36,22 @@ void OpenWebPage(const char* url) {
 
 } // namespace
 
-CMainFrame::CMainFrame() : checkLink(std::make_shared<CCheckLink>()), checkRunning(checkLink->checkRunning) {
+UINT CheckTimerInterval(int duration) {
+    return static_cast<UINT>(std::clamp(duration, 1, longestDurationMinutes)) * 60000u;
+}
+
+CMainFrame::CMainFrame() : checkLink(std::make_shared<CCheckLink>()) {
     checkLink->frame = this;
-    postmanWindow = std::make_unique<CPostmanDlg>(*this);
+    postmanWindow = std::make_unique<CPostmanDlg>(GetMailbox(), *this, settings);
 }
 
 CMainFrame::~CMainFrame() {
-    // A check still running is not waited for: it stops after its current
-    // transfer and its reports go nowhere.
+    // A check still running stops at its next wait; its reports go nowhere.
     checkLink->frame = nullptr;
-    checkRunning = 0;
+    GetMailbox().RequestStop();
 }
 
 int CMainFrame::OnCreate() {
-    programStartTime = CCalendarTime::Now();
     LoadSettings(CApplication::Get()->Profile(), settings);
     if (!trayIcon.CreateTrayIcon(nullptr, trayCallbackMessage, "Tidemark - 메일이 없습니다",
                                  trayIcon.LoadIconResource(iconIdle), IDR_TRAY_MENU))
@@ -65,51 +70,113 @@ void CMainFrame::SaveSettings() {
     ::SaveSettings(CApplication::Get()->Profile(), settings);
 }
 
-void CMainFrame::OnClose() {
+void CMainFrame::ApplySettings(const Settings& changed) {
+    settings = changed;
+    ++accountListVersion;
+    KillTimer(handle, checkTimerId);
+    ArmCheckTimer();
+    trayIcon.SetDefaultMenuItem(settings.DefaultItem, true);
+    SaveSettings();
+}
+
+void CMainFrame::Shutdown() {
+    if (shutDown)
+        return;
+    shutDown = true;
+    StopCheckForExit();
     SaveSettings();
     DeleteTempMailFiles();
+}
+
+void CMainFrame::StopCheckForExit() {
+    if (!IsCheckActive())
+        return;
+    GetMailbox().RequestStop();
+    DWORD start = GetTickCount();
+    while (IsCheckActive() && GetTickCount() - start < workerStopWaitMs) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(message.wParam)); // for the loop that ends the program
+                return;
+            }
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        // The worker's reports arrive as sent messages, which this wait lets in.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
+}
+
+void CMainFrame::OnClose() {
+    Shutdown();
     CFrameWindow::OnClose();
 }
 
+LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_QUERYENDSESSION:
+        SaveSettings(); // the session may end without another word
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam)
+            Shutdown();
+        return 0;
+    }
+    return CFrameWindow::WindowProc(message, wParam, lParam);
+}
+
 void CMainFrame::ArmCheckTimer() {
-    if (settings.MailCheckPause == 1)
+    if (settings.MailCheckPause == 1 || GetMailbox().IsCheckRunning())
         return;
-    // Duration is kept as stored; a value below one minute still checks once a minute.
-    UINT minutes = settings.Duration > 0 ? static_cast<UINT>(settings.Duration) : 1;
-    SetTimer(handle, checkTimerId, minutes * 60000u, nullptr);
+    SetTimer(handle, checkTimerId, CheckTimerInterval(settings.Duration), nullptr);
 }
 
 void CMainFrame::OnTimer(UINT_PTR id) {
-    if (id == checkTimerId)
+    // A tick during a check (armed before it began) must not act as Stop.
+    if (id == checkTimerId && !IsCheckActive())
         StartMailCheck();
 }
 
+bool CMainFrame::StartWorker(std::function<void()> work) {
+    try {
+        std::thread(std::move(work)).detach();
+        return true;
+    } catch (const std::system_error&) {
+        return false;
+    }
+}
+
 void CMainFrame::StartMailCheck() {
-    if (settings.MailCheckPause == 1)
-        settings.MailCheckPause = 0; // a manual check ends a pause
-    if (checkRunning) {
+    CMailboxModel& mailbox = GetMailbox();
+    if (mailbox.IsCheckRunning()) {
         postmanWindow->SetStatusText("체크 중지 중...");
-        checkRunning = 0;
+        mailbox.RequestStop();
         return;
     }
-    if (checkLink->workerActive)
+    if (shutDown || !mailbox.BeginCheck())
         return; // a stopped check is still finishing its account
-    checkRunning = 1;
-    checkLink->workerActive = true;
-    std::thread([link = checkLink, start = programStartTime] {
+    if (settings.MailCheckPause == 1)
+        settings.MailCheckPause = 0; // a manual check ends a pause
+    bool started = StartWorker([link = checkLink] {
         CFrameCheckHost host(link);
-        RunMailCheck(host, link->checkRunning, start);
-        link->workerActive = false;
-    }).detach();
+        CMailboxModel& model = link->mailbox;
+        RunMailCheck(host, model.checkRunning, model.GetProgramStartTime(), model.announcedMails);
+        model.EndCheck();
+    });
+    if (!started) {
+        mailbox.EndCheck();
+        OnCheckFinished();
+    }
 }
 
 void CMainFrame::OnCheckBegins() {
     KillTimer(handle, checkTimerId);
-    listedMailCount = 0;
+    GetMailbox().ResetListedCount();
     CMailboxPage& page = postmanWindow->GetMailboxPage();
     page.UpdateCheckButton();
     page.ClearRows();
-    arrivedMails.clear();
+    GetMailbox().ClearMails();
     trayIcon.SetTrayTooltip("Tidemark - 메일 체크 중...");
     trayIcon.SetAnimationIcons(iconCheckingFirst, iconCheckingLast);
     trayIcon.StartIconAnimation(animationFrameMs, -1);
@@ -191,7 +258,7 @@ bool CMainFrame::OnCommand(int id, int, HWND) {
 void CMainFrame::OnUpdateCommand(CCommandUpdate& item) {
     switch (item.GetId()) {
     case ID_CHECK_NOW:
-        item.SetText(checkRunning ? "메일 체크 중지(&S)" : "지금 메일 체크(&N)");
+        item.SetText(GetMailbox().IsCheckRunning() ? "메일 체크 중지(&S)" : "지금 메일 체크(&N)");
         break;
     case ID_PAUSE:
         item.SetCheck(settings.MailCheckPause == 1);

@@ -1,64 +1,62 @@
 // The hidden main window. It owns the settings, the tray icon, the postman
-// window and the state of the mail check; the tray menu's commands come to
-// it. Everything here belongs to the user-interface thread except
-// `checkRunning`, which the check's worker thread reads.
+// window and the mailbox model with the state of the mail check; the tray
+// menu's commands come to it. Everything here belongs to the user-interface
+// thread; the check's worker shares only the mailbox model.
 #pragma once
 
 #include "app/frame_check_host.h"
+#include "app/mailbox_model.h"
 #include "app/settings.h"
-#include "framework/calendar_time.h"
 #include "framework/frame_window.h"
-#include "mail/mail_header.h"
 #include "widgets/system_tray.h"
 
-#include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 class CPostmanDlg;
 
-class CMainFrame : public CFrameWindow {
-    // Shared with the check's worker, which may outlive this frame. Declared
-    // first: `checkRunning` refers into it.
-    std::shared_ptr<CCheckLink> checkLink;
+// The check timer's period: Duration minutes, brought into 1 to 1440.
+UINT CheckTimerInterval(int duration);
 
+class CMainFrame : public CFrameWindow, public CMailCheckControl {
   public:
+    // How long closing waits for a check's worker to stop.
+    static constexpr DWORD workerStopWaitMs = 5000;
+
     CMainFrame();
     ~CMainFrame() override;
 
     Settings& GetSettings() { return settings; }
+    CMailboxModel& GetMailbox() { return checkLink->mailbox; }
     CPostmanDlg& GetPostmanWindow() { return *postmanWindow; }
     CSystemTray& GetTrayIcon() { return trayIcon; }
+    // Changes whenever the account list is replaced as a whole, so that a
+    // running check never writes into an account that took another's place.
+    unsigned GetAccountListVersion() const { return accountListVersion; }
 
     // Starts a check, or asks the running one to stop.
-    void StartMailCheck();
+    void StartMailCheck() override;
     // True from the start of a check until its worker has ended.
-    bool IsCheckActive() const { return checkLink->workerActive; }
-    // Timer 0 at Duration minutes, unless automatic checking is paused.
+    bool IsCheckActive() const { return checkLink->mailbox.IsCheckActive(); }
+    // Timer 0 at Duration minutes, unless automatic checking is paused or a
+    // check runs (its end arms the timer).
     void ArmCheckTimer();
     // Pauses automatic checking, or resumes it.
     void TogglePause();
     // Shows the postman window (after the program password, when one is set).
     void ShowPostmanWindow();
     void SaveSettings();
+    // Takes over settings edited as a whole (the options sheet): the account
+    // list becomes a new version, the timer follows the new period, the
+    // tray's double click the new DefaultItem, and the registry all of it.
+    void ApplySettings(const Settings& changed);
 
     // The tray's icon and tooltip.
     void SetTrayState(int iconId, const std::string& tooltip);
     // Icon 160 with "Tidemark - 새로 도착한 메일이 없습니다": used after a mail
     // client was started when the IconInit setting asks for it.
     void ShowNoNewMailState();
-
-    // Mails of the current or last check; element i is row i of the mailbox list.
-    std::vector<MailHeader> arrivedMails;
-    // Mails listed by the last check, error rows not counted.
-    int listedMailCount = 0;
-    // 1 while a check runs; clearing it asks the check to stop.
-    std::atomic<int>& checkRunning;
-    // Changes whenever the account list is replaced as a whole, so that a
-    // running check never writes into an account that took another's place.
-    unsigned accountListVersion = 0;
-    CCalendarTime programStartTime;
 
     // Steps of a check, applied on the user-interface thread.
     void OnCheckBegins();
@@ -71,9 +69,24 @@ class CMainFrame : public CFrameWindow {
     void OnTimer(UINT_PTR id) override;
     bool OnCommand(int id, int code, HWND control) override;
     void OnUpdateCommand(CCommandUpdate& item) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    // Runs `work` on a thread of its own; false when none can be started.
+    virtual bool StartWorker(std::function<void()> work);
 
   private:
+    // Asks a running check to stop and waits up to workerStopWaitMs for its
+    // worker, still handling messages (the worker's reports come as such).
+    void StopCheckForExit();
+    // What closing and the end of the session do before the window goes:
+    // the check stopped, the settings saved, the temporary mails deleted.
+    void Shutdown();
+
+    // Shared with the check's worker, which may outlive this frame.
+    std::shared_ptr<CCheckLink> checkLink;
     Settings settings;
+    unsigned accountListVersion = 0;
+    bool shutDown = false;
     CSystemTray trayIcon;
     std::unique_ptr<CPostmanDlg> postmanWindow;
 };

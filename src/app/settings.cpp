@@ -161,8 +161,13 @@ void LoadSettings(CProfile& profile, Settings& settings) {
     settings.SpamMailYN = profile.GetInt(spamMail, "SpamMailYN", 0);
     settings.SpamMailMethod = profile.GetInt(spamMail, "SpamMailMethod", 0);
     settings.spamAddresses.clear();
-    for (int i = 0; i < settings.SpamMailNumber; ++i)
-        settings.spamAddresses.push_back(profile.GetString(spamMail, SpamValueName(i), ""));
+    for (int i = 0; i < settings.SpamMailNumber; ++i) {
+        // An empty entry (a missing value) would stand for every mail without a sender.
+        std::string spam = profile.GetString(spamMail, SpamValueName(i), "");
+        if (!spam.empty())
+            settings.spamAddresses.push_back(spam);
+    }
+    settings.SpamMailNumber = static_cast<int>(settings.spamAddresses.size());
 }
 
 void SaveSettings(CProfile& profile, const Settings& settings) {

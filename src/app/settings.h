@@ -81,7 +81,7 @@ constexpr int maxSpamAddresses = 10000;
 
 // Fills the whole record; values missing or of the wrong type take their
 // defaults. Every count is bounded to [0, its maximum] and then equals the
-// size of its list.
+// size of its list; empty spam addresses are left out.
 void LoadSettings(CProfile& profile, Settings& settings);
 
 // Writes every value. Never deletes anything: the sections of a list's

@@ -8,9 +8,7 @@
 #include <cstring>
 #include <utility>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include <algorithm>
 
 namespace {
 
@@ -61,11 +59,6 @@ class CReplyFile {
 
 CPop3Session::CPop3Session() {
     socketCreated = socket.Create();
-    if (!socketCreated) {
-#ifdef _WIN32
-        MessageBoxA(nullptr, "소켓을 생성 할 수 없습니다!", "치명적 오류", MB_OK | MB_TOPMOST);
-#endif
-    }
 }
 
 CPop3Session::~CPop3Session() = default;
@@ -172,7 +165,21 @@ int CPop3Session::ReceiveChunk() {
         pending.erase(0, n);
         return static_cast<int>(n);
     }
-    return socket.Receive(buffer.data(), buffer.size(), timeoutMs);
+    return ReceiveFromSocket();
+}
+
+int CPop3Session::ReceiveFromSocket() {
+    constexpr int sliceMs = 250;
+    for (int waited = 0;; waited += sliceMs) {
+        const int slice = timeoutMs < 0 ? sliceMs : std::min(sliceMs, timeoutMs - waited);
+        const int n = socket.Receive(buffer.data(), buffer.size(), std::max(slice, 0));
+        if (n != -1 || !socket.TimedOut() || (timeoutMs >= 0 && waited + slice >= timeoutMs))
+            return n;
+        if (stopFlag && *stopFlag == 0) {
+            DropConnection(timedOutText);
+            return -1;
+        }
+    }
 }
 
 void CPop3Session::DropConnection(const char* reason) {
@@ -196,14 +203,10 @@ bool CPop3Session::ReadStatusLine(ReplyKind kind) {
             line.swap(pending);
             break;
         }
-        const int n = socket.Receive(buffer.data(), buffer.size(), timeoutMs);
+        const int n = ReceiveFromSocket();
         if (n <= 0) {
-            if (socket.TimedOut()) {
-                DropConnection(timedOutText);
-                return false;
-            }
-            line.swap(pending);
-            break;
+            DropConnection(n == 0 ? closedText : socket.TimedOut() ? timedOutText : readErrorText);
+            return false;
         }
         pending.append(buffer.data(), static_cast<size_t>(n));
     }
@@ -216,7 +219,7 @@ bool CPop3Session::ReadStatusLine(ReplyKind kind) {
     if (kind == ReplyKind::Stat) {
         const size_t gap = line.find_first_of(" \t");
         if (gap != std::string::npos)
-            messageCount = DecimalValue(line.substr(gap + 1));
+            messageCount = std::min(DecimalValue(line.substr(gap + 1)), maxMessageCount);
     }
     return true;
 }

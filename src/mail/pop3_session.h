@@ -33,6 +33,7 @@
 #include "framework/socket_stream.h"
 #include "mail/mail_header.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -44,9 +45,14 @@ class CPop3Session {
     static constexpr std::uint64_t defaultMessageLimit = 128u << 20;
     static constexpr const char* tempFileName = "mail.tmp";
 
-    // Creates the socket. If that fails, Windows shows "소켓을 생성 할 수
-    // 없습니다!" in a topmost box captioned "치명적 오류"; the session is built
-    // all the same and its operations fail.
+    // What the caller shows when the socket cannot be created (HasSocket).
+    static constexpr const char* socketErrorText = "소켓을 생성 할 수 없습니다!";
+    static constexpr const char* socketErrorCaption = "치명적 오류";
+    // The most messages a STAT count gives.
+    static constexpr int maxMessageCount = 100000;
+
+    // Creates the socket. If that fails, the session is built all the same
+    // and its operations fail.
     CPop3Session();
     virtual ~CPop3Session();
     CPop3Session(const CPop3Session&) = delete;
@@ -68,6 +74,15 @@ class CPop3Session {
     bool Delete(int number);
     // "QUIT ": closes the connection unless the server refused.
     bool Quit();
+
+    // False when the socket could not be created.
+    bool HasSocket() const { return socketCreated; }
+    // False once the connection is gone (closed, socket error, time-out,
+    // over the limit, stopped); GetErrorText tells why.
+    bool IsConnected() const { return socket.IsOpen(); }
+    // When *running becomes 0, a blocked wait returns within about a second
+    // and the operation fails.
+    void SetStopFlag(const std::atomic<int>* running) { stopFlag = running; }
 
     int GetMessageCount() const { return messageCount; }
     std::string GetTo() const { return header.to; }
@@ -103,6 +118,8 @@ class CPop3Session {
     // One chunk into buffer: from what an earlier read left over, else
     // from the socket.
     int ReceiveChunk();
+    // One receive from the socket, in short waits that watch the stop flag.
+    int ReceiveFromSocket();
     // Ends a conversation that cannot go on, with the reason.
     void DropConnection(const char* reason);
 
@@ -118,4 +135,5 @@ class CPop3Session {
     int retryCount = 3;
     int timeoutMs = defaultTimeoutMs;
     std::uint64_t messageLimit = defaultMessageLimit;
+    const std::atomic<int>* stopFlag = nullptr;
 };

@@ -1,6 +1,5 @@
 #include "postman/mailbox_page.h"
 
-#include "app/main_frame.h"
 #include "framework/application.h"
 #include "mail/mail_date.h"
 #include "resource.h"
@@ -28,8 +27,8 @@ const ListColumn listColumns[] = {
 
 } // namespace
 
-CMailboxPage::CMailboxPage(CMainFrame& frame, bool smallFontScreen)
-    : CTabPage(IDD_MAILBOX_PAGE), frame(frame), smallFontScreen(smallFontScreen) {}
+CMailboxPage::CMailboxPage(CMailboxModel& mailbox, CMailCheckControl& checker, bool smallFontScreen)
+    : CTabPage(IDD_MAILBOX_PAGE), mailbox(mailbox), checker(checker), smallFontScreen(smallFontScreen) {}
 
 HWND CMailboxPage::List() const {
     return GetItem(IDC_MAIL_LIST);
@@ -103,7 +102,7 @@ bool CMailboxPage::OnCommand(int id, int code, HWND) {
     switch (id) {
     case IDC_CHECK_BUTTON:
         if (code == BN_CLICKED)
-            frame.StartMailCheck();
+            checker.StartMailCheck();
         return true;
     }
     return false;
@@ -138,7 +137,7 @@ void CMailboxPage::ClearRows() {
 }
 
 void CMailboxPage::UpdateCheckButton() {
-    bool running = frame.checkRunning == 1;
+    bool running = mailbox.IsCheckRunning();
     if (running)
         checkButton.SetIcons(IDI_STOP_HOT, IDI_STOP, buttonIconSize, buttonIconSize);
     else
@@ -152,6 +151,6 @@ void CMailboxPage::ShowLastCheck(CCalendarTime checkTime) {
 
 void CMailboxPage::ShowArrivedCount() {
     char count[16];
-    std::snprintf(count, sizeof count, "%3d", frame.listedMailCount);
+    std::snprintf(count, sizeof count, "%3d", mailbox.GetListedMailCount());
     SetItemText(IDC_ARRIVED_COUNT, LoadResourceString(IDS_ARRIVED_COUNT) + count);
 }

@@ -2,24 +2,24 @@
 // that the last check found, the arrived-count and last-check labels, and
 // the picture buttons with their tool tips.
 //
-// The page holds no mail data: row i of the list shows element i of the main
-// frame's `arrivedMails`, and the rows keep the order in which the check
-// inserted them (the list is never sorted). Every method runs on the
-// user-interface thread; the check's worker reaches them through the frame.
+// The page holds no mail data: row i of the list shows element i of the
+// mailbox model's `arrivedMails`, and the rows keep the order in which the
+// check inserted them (the list is never sorted). Every method runs on the
+// user-interface thread; the check's worker reaches them through its host.
 #pragma once
 
+#include "app/mailbox_model.h"
 #include "framework/calendar_time.h"
 #include "postman/tab_page.h"
 #include "widgets/icon_button.h"
 
 #include <string>
 
-class CMainFrame;
-
 class CMailboxPage : public CTabPage {
   public:
+    // Shows `mailbox`; the check button goes to `checker`.
     // `smallFontScreen` (see IsSmallFontScreen) chooses the column widths.
-    CMailboxPage(CMainFrame& frame, bool smallFontScreen);
+    CMailboxPage(CMailboxModel& mailbox, CMailCheckControl& checker, bool smallFontScreen);
 
     // Inserts a row at `row` with the account name, sender and subject,
     // moving later rows down (an index outside 0..GetRowCount() is brought
@@ -31,12 +31,12 @@ class CMailboxPage : public CTabPage {
     // The number of rows; also where the check appends a row.
     int GetRowCount() const { return rowCount; }
 
-    // The check button offers to stop while the frame's check runs and to
-    // check otherwise: its icons and tool tip follow `checkRunning`.
+    // The check button offers to stop while a check runs and to check
+    // otherwise: its icons and tool tip follow the model's `checkRunning`.
     void UpdateCheckButton();
     // "마지막 체크 : " and the time of day of `checkTime`, as "오후 3:07".
     void ShowLastCheck(CCalendarTime checkTime = CCalendarTime::Now());
-    // "도착한 메일 : " and the frame's `listedMailCount` as "%3d".
+    // "도착한 메일 : " and the model's `listedMailCount` as "%3d".
     void ShowArrivedCount();
 
   protected:
@@ -51,7 +51,8 @@ class CMailboxPage : public CTabPage {
     void SetToolTip(const CIconButton& button, UINT textId, bool add);
     HWND List() const;
 
-    CMainFrame& frame;
+    CMailboxModel& mailbox;
+    CMailCheckControl& checker;
     const bool smallFontScreen;
     CIconButton checkButton;
     CIconButton viewButton;

@@ -1,6 +1,7 @@
 #include "postman/postman_dlg.h"
 
-#include "app/main_frame.h"
+#include "app/mailbox_model.h"
+#include "app/settings.h"
 #include "framework/application.h"
 #include "framework/data_exchange.h"
 #include "postman/ad_control.h"
@@ -38,8 +39,10 @@ HBITMAP LoadBitmapResource(int id) {
 
 } // namespace
 
-CPostmanDlg::CPostmanDlg(CMainFrame& frame, bool smallFontScreen)
-    : CDialog(IDD_POSTMAN), frame(frame), smallFontScreen(smallFontScreen) {
+CPostmanDlg::CPostmanDlg(CMailboxModel& mailbox, CMailCheckControl& checker, Settings& settings,
+                         bool smallFontScreen)
+    : CDialog(IDD_POSTMAN), mailbox(mailbox), checker(checker), settings(settings),
+      smallFontScreen(smallFontScreen) {
     Create(nullptr);
 }
 
@@ -86,7 +89,7 @@ void CPostmanDlg::CreatePages() {
                                      tabImageWidth, 1, tabImageMask, IMAGE_BITMAP, 0);
     tabCtrl.SetImageList(tabImages);
 
-    mailboxPage = std::make_unique<CMailboxPage>(frame, smallFontScreen);
+    mailboxPage = std::make_unique<CMailboxPage>(mailbox, checker, smallFontScreen);
     mailboxPage->Create(tabCtrl.GetHandle());
     tabCtrl.AddTab(mailboxPage->GetHandle(), LoadResourceString(IDS_TAB_MAILBOX), 0);
     quickMailPage = std::make_unique<CQuickMailPage>();
@@ -131,7 +134,7 @@ void CPostmanDlg::SetStatusText(const std::string& text) {
 void CPostmanDlg::ToggleAlwaysOnTop() {
     int state = alwaysOnTop != 1 ? 1 : 0;
     SetAlwaysOnTop(state);
-    frame.GetSettings().AlwaysTop = state;
+    settings.AlwaysTop = state;
     FocusCurrentPage();
 }
 
@@ -182,7 +185,7 @@ LRESULT CPostmanDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 void CPostmanDlg::OnPaint() {
     // The window is made before the settings are read; the stored choice
     // takes effect when it is first drawn.
-    if (frame.GetSettings().AlwaysTop == 1 && alwaysOnTop != 1)
+    if (settings.AlwaysTop == 1 && alwaysOnTop != 1)
         SetAlwaysOnTop(1);
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(handle, &paint);

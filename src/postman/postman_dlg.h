@@ -17,15 +17,20 @@
 #include <memory>
 #include <string>
 
-class CMainFrame;
+class CMailboxModel;
+class CMailCheckControl;
 class CMailboxPage;
 class CQuickMailPage;
+struct Settings;
 
 class CPostmanDlg : public CDialog {
   public:
     // Creates the window at once: modeless, with no owner, hidden. The
-    // layout follows `smallFontScreen`.
-    explicit CPostmanDlg(CMainFrame& frame, bool smallFontScreen = IsSmallFontScreen());
+    // mailbox page shows `mailbox` and starts checks through `checker`; the
+    // always-on-top toggle keeps AlwaysTop of `settings`. The layout follows
+    // `smallFontScreen`.
+    CPostmanDlg(CMailboxModel& mailbox, CMailCheckControl& checker, Settings& settings,
+                bool smallFontScreen = IsSmallFontScreen());
     ~CPostmanDlg() override;
 
     // Shows the window in its normal state and makes it the active window.
@@ -59,7 +64,9 @@ class CPostmanDlg : public CDialog {
     void Drag(POINT point);
     void EndDrag();
 
-    CMainFrame& frame;
+    CMailboxModel& mailbox;
+    CMailCheckControl& checker;
+    Settings& settings;
     const bool smallFontScreen;
     CPageTabCtrl tabCtrl;
     int alwaysOnTop = 0;

@@ -1,89 +1,9 @@
-// The mail check against a scripted server and the real one, with a host
-// that records what the check reports, in order.
-#include "app/check_cycle.h"
-#include "mail/mail_date.h"
+// The mail check against a scripted server and the real one.
+#include "check_cycle_support.h"
 
-#include "test_support.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
+#include <algorithm>
 
 namespace {
-
-class CRecordingHost : public CCheckHost {
-  public:
-    std::vector<ServerEntry> accounts;
-    CheckFilter filter;
-    std::vector<std::string> events;
-    std::vector<MailHeader> mails; // as the list shows them
-    std::vector<std::pair<int, std::string>> storedDates;
-    int listedCount = 0;
-    int notifyResult = 0;
-    int newMailCount = -1;
-
-    void BeginCheck() override { events.push_back("begin"); }
-    bool GetAccount(int index, CheckAccount& account) override {
-        if (index >= static_cast<int>(accounts.size()))
-            return false;
-        account.entry = accounts[index];
-        return true;
-    }
-    CheckFilter GetFilter() override { return filter; }
-    void ShowStatus(const std::string& text) override { events.push_back("status " + text); }
-    int GetRowCount() override { return static_cast<int>(mails.size()); }
-    void ListMail(const MailHeader& mail, const std::string& accountName, int row) override {
-        mails.insert(mails.begin() + row, mail);
-        events.push_back("list " + accountName + " " + mail.subject);
-    }
-    void ListError(int serverIndex, const std::string& accountName, const std::string& errorText) override {
-        MailHeader error;
-        error.serverIndex = serverIndex;
-        error.senderName = "[에러]";
-        error.subject = errorText;
-        mails.push_back(error);
-        events.push_back("error " + accountName + " " + errorText);
-    }
-    void ClearMails() override {
-        mails.clear();
-        events.push_back("clear");
-    }
-    void AddListedCount(int count) override { listedCount += count; }
-    void ResetListedCount() override { listedCount = 0; }
-    void StoreLastMailDate(int index, const CheckAccount&, const std::string& date) override {
-        storedDates.push_back({index, date});
-        accounts[index].LastMailDate = date;
-    }
-    int NotifyNewMail(int index, const ServerEntry&) override {
-        events.push_back("notify " + std::to_string(index));
-        return notifyResult;
-    }
-    void ShowOutcome(int count, int) override { newMailCount = count; }
-    void FinishCheck() override { events.push_back("finish"); }
-};
-
-ServerEntry Account(const std::string& name, int port, const std::string& user = "user",
-                    int method = CheckAllMail) {
-    ServerEntry entry;
-    entry.Name = name;
-    entry.Address = "127.0.0.1";
-    entry.ID = user;
-    entry.Password = "secret";
-    entry.Port = port;
-    entry.CheckAlgorithm = method;
-    return entry;
-}
-
-std::string Message(const std::string& from, const std::string& subject, bool withTo = true) {
-    return "+OK message follows\r\nFrom: " + from + "\r\n" + (withTo ? "To: user@tidemark.test\r\n" : "") +
-           "Subject: " + subject + "\r\nDate: Tue, 24 Jul 2001 10:00:00 +0900\r\n\r\nBody.\r\n.\r\n";
-}
-
-std::vector<FakeStep> LogInAndStat(int count) {
-    return {Greeting(), Reply("+OK\r\n"), Reply("+OK\r\n"),
-            Reply("+OK " + std::to_string(count) + " 100\r\n")};
-}
 
 // Two messages: the first is complete, every try at the second gets `reply`.
 std::vector<FakeStep> SecondMessageAnsweredWith(const std::string& reply) {
@@ -94,18 +14,6 @@ std::vector<FakeStep> SecondMessageAnsweredWith(const std::string& reply) {
     script.push_back(Reply("+OK bye\r\n"));
     return script;
 }
-
-class CheckCycle : public ::testing::Test {
-  protected:
-    void SetUp() override { ASSERT_TRUE(StartSocketLibrary()); }
-    void TearDown() override { StopSocketLibrary(); }
-
-    void Run() { RunMailCheck(host, checkRunning, CCalendarTime::Now()); }
-
-    CScratchStore store;
-    CRecordingHost host;
-    std::atomic<int> checkRunning{0};
-};
 
 } // namespace
 
@@ -182,7 +90,7 @@ TEST_F(CheckCycle, SpamIsSkippedOrDeletedAndNeverNew) {
         CRecordingHost recording;
         recording.filter = {1, method, {"x@example.com", "ad@spam.example"}};
         recording.accounts = {Account("fake", server.Port())};
-        RunMailCheck(recording, checkRunning, CCalendarTime::Now());
+        Run(recording);
 
         ASSERT_EQ(recording.mails.size(), 1u) << method;
         EXPECT_EQ(recording.mails[0].senderAddress, "friend@example.com");
@@ -200,6 +108,7 @@ TEST(SpamSender, MatchesWholeAddressesByteForByte) {
     EXPECT_EQ(IsSpamSender(spam, "AD@spam.example"), 0);
     EXPECT_EQ(IsSpamSender(spam, "ad@spam.example "), 0);
     EXPECT_EQ(IsSpamSender({}, ""), 0);
+    EXPECT_EQ(IsSpamSender({""}, ""), 0);
 }
 
 // Against the real server: the new-mail mark.
@@ -226,7 +135,7 @@ TEST_F(CheckCycleDovecot, TheMarkMovesToTheNewestMailAndNeverBack) {
     // The mark equals the newest mail: listed again, but nothing is new.
     CRecordingHost again;
     again.accounts = host.accounts;
-    RunMailCheck(again, checkRunning, CCalendarTime::Now());
+    Run(again);
     EXPECT_EQ(again.mails.size(), 2u);
     EXPECT_EQ(again.newMailCount, 0);
     EXPECT_TRUE(again.storedDates.empty());
@@ -235,19 +144,36 @@ TEST_F(CheckCycleDovecot, TheMarkMovesToTheNewestMailAndNeverBack) {
     // A later mark stays where it is.
     CRecordingHost later;
     later.accounts = {Account("회사", port, "checka")};
-    later.accounts[0].LastMailDate = "2030년 1월 1일 오전 9:00:00";
-    RunMailCheck(later, checkRunning, CCalendarTime::Now());
+    later.accounts[0].LastMailDate =
+        FormatDisplayDate(CCalendarTime(CCalendarTime::Now().GetSeconds() - 86400));
+    Run(later);
     EXPECT_EQ(later.newMailCount, 0);
     EXPECT_TRUE(later.storedDates.empty());
 }
 
-TEST_F(CheckCycleDovecot, OlderMailsGoInFrontOfNewerOnesWithTheDailyCutOff) {
-    host.accounts = {Account("오늘", port, "dated", CheckTodayOnly)};
-    Run();
-    ASSERT_EQ(host.mails.size(), 2u);
-    EXPECT_EQ(host.mails[0].subject, "this morning");
-    EXPECT_EQ(host.mails[1].subject, "tomorrow");
-    // Both are new; the mark is the newest, not the last one read.
-    ASSERT_EQ(host.storedDates.size(), 1u);
-    EXPECT_EQ(host.storedDates[0].second, host.mails[1].dateText);
+// Newest first, each older mail in front of the newer ones, until one from
+// before today. A mail dated tomorrow takes the mark only as far as the
+// check's time; a mail without a date is listed, never new, and the walk
+// goes on past it.
+TEST_F(CheckCycleDovecot, TodaysMailIsWalkedNewestFirstUpToTheDailyCutOff) {
+    const struct {
+        const char* user;
+        std::vector<std::string> subjects;
+        int newMails;
+        bool markIsTheCheck;
+    } cases[] = {{"dated", {"this morning", "tomorrow"}, 2, true},
+                 {"undated", {"this morning", "no date"}, 1, false}};
+    for (const auto& sample : cases) {
+        CRecordingHost recording;
+        recording.accounts = {Account("오늘", port, sample.user, CheckTodayOnly)};
+        Run(recording);
+        std::vector<std::string> subjects;
+        for (const MailHeader& mail : recording.mails)
+            subjects.push_back(mail.subject);
+        EXPECT_EQ(subjects, sample.subjects) << sample.user;
+        EXPECT_EQ(recording.newMailCount, sample.newMails) << sample.user;
+        ASSERT_EQ(recording.storedDates.size(), 1u) << sample.user;
+        EXPECT_EQ(recording.storedDates[0].second,
+                  sample.markIsTheCheck ? FormatDisplayDate(recording.clock) : recording.mails[0].dateText);
+    }
 }

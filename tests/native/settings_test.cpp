@@ -96,6 +96,17 @@ TEST(SettingsLoad, DamagedCountsAreBoundedAndMatchTheLists) {
     EXPECT_TRUE(s.spamAddresses.empty());
 }
 
+TEST(SettingsLoad, EmptySpamEntriesAreLeftOutAndTheCountFollows) {
+    CMemoryProfile profile;
+    profile.WriteInt("SpamMail", "SpamMailNumber", 4);
+    profile.WriteString("SpamMail", "Email0", "ad@spam.example");
+    profile.WriteString("SpamMail", "Email1", ""); // Email2 is missing
+    profile.WriteString("SpamMail", "Email3", "광고@example.com");
+    Settings s = Load(profile);
+    EXPECT_EQ(s.spamAddresses, (std::vector<std::string>{"ad@spam.example", "광고@example.com"}));
+    EXPECT_EQ(s.SpamMailNumber, 2);
+}
+
 TEST(SettingsLoad, ValuesOfTheWrongTypeCountAsMissing) {
     CMemoryProfile profile;
     profile.WriteString("Setting", "Duration", "10");

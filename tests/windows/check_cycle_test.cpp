@@ -1,109 +1,7 @@
-#include "app/main_frame.h"
+#include "check_cycle_fixture.h"
+
 #include "dialog_answerer.h"
-#include "framework/application.h"
-#include "framework/registry_profile.h"
 #include "mail/pop3_session.h"
-#include "postman/mailbox_page.h"
-#include "postman/postman_dlg.h"
-#include "program_process.h"
-#include "resource.h"
-
-#include <commctrl.h>
-#include "window_test_support.h"
-
-#include <gtest/gtest.h>
-
-#include <fstream>
-#include <functional>
-#include <memory>
-
-namespace {
-
-// A whole check against the local server ends well within this.
-constexpr DWORD checkTimeoutMs = 60000;
-
-int Pop3Port() {
-    std::ifstream file(std::string(TIDEMARK_PEERS_DIR) + "/pop3.port");
-    int port = 0;
-    file >> port;
-    return port;
-}
-
-// The main frame of a program configured in the registry, checking the
-// test POP3 server.
-class CheckCycleTest : public testing::Test {
-  protected:
-    void SetUp() override {
-        ClearProgramSettings();
-        app.SetRegistryKey("Harrowby");
-        profile.WriteInt("Setting", "StartCheck", 0);
-        ASSERT_GT(Pop3Port(), 0) << "the POP3 test server is not running";
-    }
-    void TearDown() override {
-        if (frame && frame->IsCreated()) {
-            PumpMessagesUntil([&] { return !frame->IsCheckActive(); }, 30000);
-            app.SetMainWindow(nullptr); // no WM_QUIT for the tests that follow
-            DestroyWindow(frame->GetHandle());
-        }
-        frame.reset();
-        ClearProgramSettings();
-    }
-
-    void AddAccount(const std::string& name, const std::string& user, int method = CheckAllMail,
-                    int notify = 0, const std::string& password = "secret") {
-        int index = accounts++;
-        std::string section = ServerSection(index);
-        profile.WriteInt("POP3", "ServerNumber", accounts);
-        profile.WriteString(section, "Name", name);
-        profile.WriteString(section, "Address", "127.0.0.1");
-        profile.WriteString(section, "ID", user);
-        profile.WriteString(section, "Password", EncodeStoredPassword(password));
-        profile.WriteInt(section, "Port", Pop3Port());
-        profile.WriteInt(section, "CheckAlgorithm", method);
-        profile.WriteInt(section, "Notify", notify);
-    }
-
-    void StartProgram() {
-        frame = std::make_unique<CMainFrame>();
-        ASSERT_TRUE(frame->Create("Tidemark", WS_OVERLAPPEDWINDOW, IDR_TRAY_MENU));
-        app.SetMainWindow(frame->GetHandle());
-    }
-
-    void RunCheck() {
-        frame->StartMailCheck();
-        ASSERT_TRUE(PumpMessagesUntil([&] { return !frame->IsCheckActive(); }, checkTimeoutMs));
-    }
-
-    CMailboxPage& Page() { return frame->GetPostmanWindow().GetMailboxPage(); }
-
-    std::string Cell(int row, int column) {
-        char text[512] = "";
-        ListView_GetItemText(GetDlgItem(Page().GetHandle(), IDC_MAIL_LIST), row, column, text, sizeof text);
-        return text;
-    }
-    // The tray menu's item at `position` as the frame updates it before showing.
-    std::string TrayMenuText(int position) {
-        HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU));
-        HMENU popup = GetSubMenu(menu, 0);
-        frame->UpdateMenuItems(popup);
-        char text[64] = "";
-        GetMenuStringA(popup, position, text, sizeof text, MF_BYPOSITION);
-        DestroyMenu(menu);
-        return text;
-    }
-    int Rows() { return ListView_GetItemCount(GetDlgItem(Page().GetHandle(), IDC_MAIL_LIST)); }
-
-    bool TrayShows(UINT iconId) {
-        return frame->GetTrayIcon().GetTrayIcon() == frame->GetTrayIcon().LoadIconResource(iconId);
-    }
-
-    CTestApplication app;
-    CRegistryProfile profile{"Harrowby", "Tidemark"};
-    std::unique_ptr<CMainFrame> frame;
-    int accounts = 0;
-};
-
-} // namespace
 
 TEST_F(CheckCycleTest, NewMailOnTwoAccountsIsListedCountedAndMarked) {
     AddAccount("회사", "checka");
@@ -112,7 +10,7 @@ TEST_F(CheckCycleTest, NewMailOnTwoAccountsIsListedCountedAndMarked) {
     RunCheck();
 
     ASSERT_EQ(Rows(), 3);
-    ASSERT_EQ(frame->arrivedMails.size(), 3u);
+    ASSERT_EQ(frame->GetMailbox().GetArrivedMails().size(), 3u);
     EXPECT_EQ(Cell(0, 0), "회사");
     EXPECT_EQ(Cell(0, 1), "김철수");
     EXPECT_EQ(Cell(0, 2), "첫 번째 편지");
@@ -120,16 +18,19 @@ TEST_F(CheckCycleTest, NewMailOnTwoAccountsIsListedCountedAndMarked) {
     EXPECT_EQ(Cell(2, 0), "집");
     EXPECT_EQ(Cell(2, 1), "박영희");
     EXPECT_EQ(Cell(2, 2), "안녕하세요");
-    EXPECT_EQ(frame->arrivedMails[2].serverIndex, 1);
-    EXPECT_EQ(frame->listedMailCount, 3);
+    EXPECT_EQ(frame->GetMailbox().GetArrivedMails()[2].serverIndex, 1);
+    EXPECT_EQ(frame->GetMailbox().GetListedMailCount(), 3);
     EXPECT_EQ(Page().GetItemText(IDC_ARRIVED_COUNT), "도착한 메일 :   3");
     EXPECT_EQ(frame->GetTrayIcon().GetTrayTooltip(), "Tidemark - 3 통의 메일 도착");
     EXPECT_TRUE(TrayShows(163));
 
     // The newest date of each account is its mark, in memory and in the registry.
-    EXPECT_EQ(profile.GetString("POP3\\Server0", "LastMailDate", ""), frame->arrivedMails[1].dateText);
-    EXPECT_EQ(profile.GetString("POP3\\Server1", "LastMailDate", ""), frame->arrivedMails[2].dateText);
-    EXPECT_EQ(frame->GetSettings().servers[0].LastMailDate, frame->arrivedMails[1].dateText);
+    EXPECT_EQ(profile.GetString("POP3\\Server0", "LastMailDate", ""),
+              frame->GetMailbox().GetArrivedMails()[1].dateText);
+    EXPECT_EQ(profile.GetString("POP3\\Server1", "LastMailDate", ""),
+              frame->GetMailbox().GetArrivedMails()[2].dateText);
+    EXPECT_EQ(frame->GetSettings().servers[0].LastMailDate,
+              frame->GetMailbox().GetArrivedMails()[1].dateText);
 
     // The same mails are listed again by the next check but are no longer new.
     RunCheck();
@@ -151,7 +52,7 @@ TEST_F(CheckCycleTest, TodaysMailAndMailSinceTheStartFollowTheirCutOffs) {
     // Since the start: only the mail dated after it.
     EXPECT_EQ(Cell(2, 0), "실행 이후");
     EXPECT_EQ(Cell(2, 2), "tomorrow");
-    EXPECT_EQ(frame->listedMailCount, 3);
+    EXPECT_EQ(frame->GetMailbox().GetListedMailCount(), 3);
 }
 
 TEST_F(CheckCycleTest, SpamIsSkippedOrDeletedOnTheServer) {
@@ -184,8 +85,8 @@ TEST_F(CheckCycleTest, AnAccountThatCannotLogInShowsAnErrorRow) {
     EXPECT_EQ(Cell(0, 0), "틀린 암호");
     EXPECT_EQ(Cell(0, 1), "[에러]");
     EXPECT_EQ(Cell(0, 2), "사용자 패스워드가 잘못 입력되었습니다.");
-    EXPECT_EQ(frame->arrivedMails[0].senderName, "[에러]");
-    EXPECT_EQ(frame->listedMailCount, 1); // error rows are not counted
+    EXPECT_EQ(frame->GetMailbox().GetArrivedMails()[0].senderName, "[에러]");
+    EXPECT_EQ(frame->GetMailbox().GetListedMailCount(), 1); // error rows are not counted
 }
 
 TEST_F(CheckCycleTest, StoppingACheckEmptiesTheListAndEndsAfterTheAccount) {
@@ -199,9 +100,9 @@ TEST_F(CheckCycleTest, StoppingACheckEmptiesTheListAndEndsAfterTheAccount) {
     EXPECT_EQ(frame->GetPostmanWindow().GetItemText(IDC_STATUS_TEXT), "체크 중지 중...");
     ASSERT_TRUE(PumpMessagesUntil([&] { return !frame->IsCheckActive(); }, checkTimeoutMs));
     EXPECT_EQ(Rows(), 0);
-    EXPECT_TRUE(frame->arrivedMails.empty());
-    EXPECT_EQ(frame->listedMailCount, 0);
-    EXPECT_EQ(frame->checkRunning, 0);
+    EXPECT_TRUE(frame->GetMailbox().GetArrivedMails().empty());
+    EXPECT_EQ(frame->GetMailbox().GetListedMailCount(), 0);
+    EXPECT_EQ(frame->GetMailbox().checkRunning, 0);
     EXPECT_EQ(TrayMenuText(0), "지금 메일 체크(&N)");
 }
 
@@ -233,7 +134,8 @@ TEST_F(CheckCycleTest, ADoubleClickOnTheTrayRunsTheDefaultItem) {
     HWND tray = frame->GetTrayIcon().GetHandle();
     SendMessageA(tray, 32778, IDR_TRAY_MENU, WM_LBUTTONDBLCLK);
     ASSERT_TRUE(PumpMessagesUntil(
-        [&] { return frame->checkRunning == 0 && !frame->IsCheckActive() && Rows() == 2; }, checkTimeoutMs));
+        [&] { return frame->GetMailbox().checkRunning == 0 && !frame->IsCheckActive() && Rows() == 2; },
+        checkTimeoutMs));
     // Notify 8: the postman window shows its mailbox tab.
     EXPECT_TRUE(IsWindowVisible(frame->GetPostmanWindow().GetHandle()));
     EXPECT_EQ(frame->GetPostmanWindow().GetTabCtrl().GetCurrentTab(), 0);

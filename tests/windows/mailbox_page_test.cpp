@@ -104,7 +104,7 @@ TEST_F(MailboxPageTest, ColumnsHaveTheirTitlesAndSmallFontWidths) {
 
 TEST_F(MailboxPageTest, LargeFontScreensGetWiderColumns) {
     CTestHost host;
-    CMailboxPage page(frame, false);
+    CMailboxPage page(frame.GetMailbox(), frame, false);
     ASSERT_TRUE(page.Create(host.GetHandle()));
     std::vector<Column> columns = Columns(GetDlgItem(page.GetHandle(), IDC_MAIL_LIST));
     ASSERT_EQ(columns.size(), 3u);
@@ -157,7 +157,8 @@ TEST_F(MailboxPageTest, ArrivedCountIsPaddedToThreeDigits) {
                  {42, "도착한 메일 :  42"},
                  {1234, "도착한 메일 : 1234"}};
     for (const auto& sample : cases) {
-        frame.listedMailCount = sample.count;
+        frame.GetMailbox().ResetListedCount();
+        frame.GetMailbox().AddListedCount(sample.count);
         Page().ShowArrivedCount();
         EXPECT_EQ(WindowText(Item(IDC_ARRIVED_COUNT)), sample.label);
     }
@@ -188,12 +189,12 @@ TEST_F(MailboxPageTest, CheckButtonOffersToStopWhileACheckRuns) {
     HWND button = Item(IDC_CHECK_BUTTON);
     std::vector<COLORREF> idle = RenderOwnerDrawn(button);
 
-    frame.checkRunning = 1;
+    frame.GetMailbox().checkRunning = 1;
     Page().UpdateCheckButton();
     EXPECT_EQ(ToolTipText(Page().GetHandle(), button), "메일 체크 중지");
     EXPECT_NE(RenderOwnerDrawn(button), idle);
 
-    frame.checkRunning = 0;
+    frame.GetMailbox().checkRunning = 0;
     Page().UpdateCheckButton();
     EXPECT_EQ(ToolTipText(Page().GetHandle(), button), "메일체크");
     EXPECT_EQ(RenderOwnerDrawn(button), idle);

@@ -168,7 +168,7 @@ TEST_F(PostmanTest, HidingAndShowingAgainKeepsTheTabAndTheRows) {
 }
 
 TEST_F(PostmanTest, PictureStripIsDrawnAtItsOwnSizeOnSmallFontScreens) {
-    CPostmanDlg postman(frame, true);
+    CPostmanDlg postman(frame.GetMailbox(), frame, frame.GetSettings(), true);
     CTestCanvas canvas(400, 40, unpainted);
     SendMessageA(postman.GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.GetDC()), PRF_CLIENT);
     std::vector<COLORREF> strip = LoadedBitmapPixels(IDB_PICTURE_STRIP);
@@ -181,7 +181,7 @@ TEST_F(PostmanTest, PictureStripIsDrawnAtItsOwnSizeOnSmallFontScreens) {
 }
 
 TEST_F(PostmanTest, LargeFontScreensGetLowerPagesAndAWiderStrip) {
-    CPostmanDlg postman(frame, false);
+    CPostmanDlg postman(frame.GetMailbox(), frame, frame.GetSettings(), false);
     RECT page =
         WindowRectIn(GetDlgItem(postman.GetHandle(), IDC_PAGE_TABS), postman.GetMailboxPage().GetHandle());
     EXPECT_EQ(page.left, 4);

@@ -1,0 +1,56 @@
+#include "app/mailbox_model.h"
+
+#include <algorithm>
+
+std::string CAnnouncedMails::AccountKey(const std::string& host, const std::string& user) {
+    return host + "\n" + user;
+}
+
+std::string CAnnouncedMails::MailKey(const MailHeader& mail) {
+    return mail.dateText + "\n" + mail.senderAddress + "\n" + mail.subject;
+}
+
+bool CAnnouncedMails::Contains(const std::string& account, const std::string& mail) const {
+    auto found = accounts.find(account);
+    return found != accounts.end() && found->second.count(mail) != 0;
+}
+
+void CAnnouncedMails::Update(const std::string& account, const std::set<std::string>& seen, bool complete) {
+    std::set<std::string>& mails = accounts[account];
+    if (complete)
+        mails = seen;
+    else
+        mails.insert(seen.begin(), seen.end());
+    if (mails.empty())
+        accounts.erase(account);
+}
+
+int CMailboxModel::InsertMail(const MailHeader& mail, int row) {
+    int at = std::clamp(row, 0, static_cast<int>(arrivedMails.size()));
+    arrivedMails.insert(arrivedMails.begin() + at, mail);
+    return at;
+}
+
+void CMailboxModel::ClearMails() {
+    arrivedMails.clear();
+}
+
+void CMailboxModel::RemoveMail(int row) {
+    if (row < 0 || row >= static_cast<int>(arrivedMails.size()))
+        return;
+    if (arrivedMails[row].senderName != errorRowSender && listedMailCount > 0)
+        --listedMailCount;
+    arrivedMails.erase(arrivedMails.begin() + row);
+}
+
+bool CMailboxModel::BeginCheck() {
+    if (workerActive.exchange(true))
+        return false;
+    checkRunning = 1;
+    return true;
+}
+
+void CMailboxModel::EndCheck() {
+    checkRunning = 0;
+    workerActive = false;
+}

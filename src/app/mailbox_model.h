@@ -1,0 +1,99 @@
+// The mails of the current or last check and the state of the check: what
+// the mailbox page lists and its labels and check button show, and what the
+// tray menu offers. The main frame owns the one model; windows reach it
+// through the frame's GetMailbox and start or stop checks through
+// CMailCheckControl, never through the frame's own members.
+//
+// The check's worker thread may outlive the frame, so the model is shared
+// with it. The mails and the listed count belong to the user-interface
+// thread (the worker changes them only through its host, which runs there);
+// `checkRunning` and the worker flag are shared by both threads; the record
+// of announced future-dated mails belongs to whichever worker runs.
+#pragma once
+
+#include "framework/calendar_time.h"
+#include "mail/mail_header.h"
+
+#include <atomic>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+// Mails dated beyond the time of the check that listed them, already counted
+// as new once. Such a date must not carry the new-mail mark into the future,
+// so the mark stops at the check's time, and this record keeps the mail from
+// counting again at every later check. Kept in memory only, per mailbox
+// (host and user), so a replaced or reordered account list never lends one
+// account's record to another.
+class CAnnouncedMails {
+  public:
+    static std::string AccountKey(const std::string& host, const std::string& user);
+    static std::string MailKey(const MailHeader& mail);
+
+    bool Contains(const std::string& account, const std::string& mail) const;
+    // After an account's walk: `seen` are the recorded or newly announced
+    // mails it met. A complete walk keeps only those; an interrupted one
+    // adds them to what was recorded.
+    void Update(const std::string& account, const std::set<std::string>& seen, bool complete);
+
+  private:
+    std::map<std::string, std::set<std::string>> accounts;
+};
+
+class CMailboxModel {
+  public:
+    explicit CMailboxModel(CCalendarTime programStartTime = CCalendarTime::Now())
+        : programStartTime(programStartTime) {}
+
+    // Element i is row i of the mailbox list.
+    const std::vector<MailHeader>& GetArrivedMails() const { return arrivedMails; }
+    // Mails listed by the last check, error rows not counted.
+    int GetListedMailCount() const { return listedMailCount; }
+    // A check runs and no stop has been asked for.
+    bool IsCheckRunning() const { return checkRunning == 1; }
+    // From the start of a check until its worker has ended, also while a
+    // stopped check finishes its account.
+    bool IsCheckActive() const { return workerActive; }
+    // When the program started: the cut-off of reception method 1.
+    CCalendarTime GetProgramStartTime() const { return programStartTime; }
+
+    // Changes made for the check and the delete command, on the
+    // user-interface thread. InsertMail brings `row` into 0..size and
+    // returns where the mail went.
+    int InsertMail(const MailHeader& mail, int row);
+    void ClearMails();
+    void AddListedCount(int count) { listedMailCount += count; }
+    void ResetListedCount() { listedMailCount = 0; }
+    // Removes the mail of `row` (deleted on its server) and counts one
+    // listed mail less; error rows are not counted.
+    void RemoveMail(int row);
+
+    // Marks a check as started: false when a worker is still active.
+    bool BeginCheck();
+    // Asks the running check to stop.
+    void RequestStop() { checkRunning = 0; }
+    // The worker has ended (or never started).
+    void EndCheck();
+
+    // 1 while a check runs; clearing it asks the check to stop. The worker
+    // reads it after every transfer and its session's waits watch it.
+    std::atomic<int> checkRunning{0};
+    CAnnouncedMails announcedMails;
+
+  private:
+    std::vector<MailHeader> arrivedMails;
+    int listedMailCount = 0;
+    std::atomic<bool> workerActive{false};
+    const CCalendarTime programStartTime;
+};
+
+// The check as windows may start or stop it.
+class CMailCheckControl {
+  public:
+    // Starts a check, or asks the running one to stop.
+    virtual void StartMailCheck() = 0;
+
+  protected:
+    ~CMailCheckControl() = default;
+};

@@ -1,0 +1,150 @@
+// The mail check against servers and senders that misbehave: connections
+// that go, dates far ahead, empty spam entries, stops and memory running out.
+#include "check_cycle_support.h"
+
+#include <algorithm>
+#include <new>
+
+using CheckCycleHostile = CheckCycle;
+
+TEST_F(CheckCycleHostile, AServerThatClosesAfterItsGreetingGivesAnErrorRow) {
+    FakeStep greeting = Greeting();
+    greeting.then = FakeStep::Then::Close;
+    CFakePop3Server server({greeting});
+    host.accounts = {Account("닫힘", server.Port())};
+    Run();
+    ASSERT_EQ(host.mails.size(), 1u);
+    EXPECT_EQ(host.mails[0].senderName, "[에러]");
+    EXPECT_EQ(host.mails[0].subject, "POP3 서버가 연결을 끊었습니다.");
+    EXPECT_EQ(host.listedCount, 0);
+}
+
+TEST_F(CheckCycleHostile, ARefusedStatOrALostConnectionEndsTheAccountWithAnErrorRow) {
+    std::vector<FakeStep> refused = LogInAndStat(0);
+    refused.back() = Reply("-ERR mailbox locked\r\n");
+    refused.push_back(Reply("+OK bye\r\n"));
+
+    std::vector<FakeStep> closing = LogInAndStat(3);
+    closing.push_back(Reply(Message("one@example.com", "first")));
+    FakeStep half = Reply("+OK message follows\r\nFrom: two@example.com\r\n");
+    half.then = FakeStep::Then::Close;
+    closing.push_back(half);
+
+    std::vector<FakeStep> silent = LogInAndStat(3);
+    silent.push_back(Reply(Message("one@example.com", "first")));
+    silent.push_back(Reply("+OK message follows\r\n"));
+    silent.back().then = FakeStep::Then::GoSilent;
+
+    const struct {
+        std::vector<FakeStep> script;
+        const char* error;
+        size_t listed;
+    } cases[] = {{refused, "STAT 명령어 실행중에 에러가 발생했습니다.", 0},
+                 {closing, "POP3 서버가 연결을 끊었습니다.", 1},
+                 {silent, "POP3 서버가 응답하지 않습니다.", 1}};
+    for (const auto& sample : cases) {
+        CFakePop3Server server(sample.script);
+        CRecordingHost recording;
+        recording.timeoutMs = 300;
+        recording.accounts = {Account("fake", server.Port())};
+        Run(recording);
+        ASSERT_EQ(recording.mails.size(), sample.listed + 1) << sample.error;
+        EXPECT_EQ(recording.mails.back().senderName, "[에러]");
+        EXPECT_EQ(recording.mails.back().subject, sample.error);
+        EXPECT_EQ(recording.listedCount, static_cast<int>(sample.listed));
+    }
+}
+
+TEST_F(CheckCycleHostile, AFutureDatedMailIsNewOnceAndLeavesLaterMailNew) {
+    const std::string future = Message("clock@example.com", "2099", true, "Thu, 1 Jan 2099 09:00:00 +0000");
+    const std::string normal = Message("friend@example.com", "later", true, "Mon, 7 Dec 2026 10:00:30 +0000");
+    auto script = [](const std::vector<std::string>& mails) {
+        std::vector<FakeStep> steps = LogInAndStat(static_cast<int>(mails.size()));
+        for (const std::string& mail : mails)
+            steps.push_back(Reply(mail));
+        steps.push_back(Reply("+OK bye\r\n"));
+        return steps;
+    };
+
+    CRecordingHost first = CheckWith(script({future}), checkClock);
+    EXPECT_EQ(first.newMailCount, 1);
+    ASSERT_EQ(first.storedDates.size(), 1u);
+    EXPECT_EQ(first.storedDates[0].second, FormatDisplayDate(CCalendarTime(checkClock)));
+
+    // A minute later: the mail of 2099 is not new again, the one sent since is.
+    const std::string mark = first.storedDates[0].second;
+    CRecordingHost second = CheckWith(script({future, normal}), checkClock + 60, mark);
+    EXPECT_EQ(second.newMailCount, 1);
+    ASSERT_EQ(second.storedDates.size(), 1u);
+    EXPECT_EQ(second.storedDates[0].second, second.mails[1].dateText);
+
+    CRecordingHost third =
+        CheckWith(script({future, normal}), checkClock + 120, second.storedDates[0].second);
+    EXPECT_EQ(third.newMailCount, 0);
+    EXPECT_TRUE(third.storedDates.empty());
+    EXPECT_EQ(std::count(third.events.begin(), third.events.end(), "notify 0"), 0);
+}
+
+TEST_F(CheckCycleHostile, AStoredMarkInTheFutureIsBroughtBackToTheCheck) {
+    std::vector<FakeStep> steps = LogInAndStat(1);
+    steps.push_back(Reply(Message("friend@example.com", "today", true, "Mon, 7 Dec 2026 09:59:00 +0000")));
+    steps.push_back(Reply("+OK bye\r\n"));
+    CRecordingHost recording = CheckWith(steps, checkClock, "2099년 1월 1일 오전 9:00:00");
+    EXPECT_EQ(recording.newMailCount, 0); // older than the check: the mark's mails were announced
+    ASSERT_EQ(recording.storedDates.size(), 1u);
+    EXPECT_EQ(recording.storedDates[0].second, FormatDisplayDate(CCalendarTime(checkClock)));
+}
+
+TEST_F(CheckCycleHostile, AnEmptySpamEntryNeverMatchesAMailWithoutASender) {
+    std::vector<FakeStep> script = LogInAndStat(1);
+    for (int attempt = 0; attempt < 3; ++attempt)
+        script.push_back(Reply(Message("", "no sender")));
+    script.push_back(Reply("+OK bye\r\n"));
+    CFakePop3Server server(script);
+    host.filter = {1, 1, {""}};
+    host.accounts = {Account("fake", server.Port())};
+    Run();
+    ASSERT_EQ(host.mails.size(), 1u);
+    EXPECT_EQ(host.mails[0].subject, "no sender");
+    std::vector<std::string> commands = server.Commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), "DELE 1\r\n"), 0);
+}
+
+TEST_F(CheckCycleHostile, AStoppedCheckStoresNoMarkAndAnnouncesNothing) {
+    std::vector<FakeStep> script = LogInAndStat(2);
+    script.push_back(Reply(Message("one@example.com", "first")));
+    script.push_back(Reply(Message("two@example.com", "second")));
+    script.push_back(Reply("+OK bye\r\n"));
+    CFakePop3Server server(script);
+    host.accounts = {Account("fake", server.Port())};
+    host.onList = [&] { checkRunning = 0; }; // Stop pressed while the first mail is listed
+    Run();
+    EXPECT_TRUE(host.mails.empty());
+    EXPECT_TRUE(host.storedDates.empty());
+    EXPECT_EQ(std::count(host.events.begin(), host.events.end(), "notify 0"), 0);
+    EXPECT_EQ(host.newMailCount, 0);
+    EXPECT_EQ(host.listedCount, 0);
+}
+
+TEST_F(CheckCycleHostile, AStopBeforeTheWorkerStartsIsKept) {
+    CFakePop3Server server(LogInAndStat(0));
+    host.accounts = {Account("fake", server.Port())};
+    checkRunning = 0; // stopped before the worker got to run
+    RunMailCheck(host, checkRunning, CCalendarTime::Now(), announced);
+    EXPECT_EQ(host.events, (std::vector<std::string>{"begin", "clear", "finish"}));
+    EXPECT_EQ(checkRunning, 0);
+}
+
+TEST_F(CheckCycleHostile, RunningOutOfMemoryEndsTheCheckWithAnErrorRow) {
+    std::vector<FakeStep> script = LogInAndStat(1);
+    script.push_back(Reply(Message("one@example.com", "huge")));
+    CFakePop3Server server(script);
+    host.accounts = {Account("fake", server.Port())};
+    host.onList = [] { throw std::bad_alloc(); };
+    Run();
+    ASSERT_EQ(host.mails.size(), 1u);
+    EXPECT_EQ(host.mails[0].senderName, "[에러]");
+    EXPECT_EQ(host.mails[0].subject, "메모리가 부족하여 메일 체크를 마치지 못했습니다.");
+    EXPECT_EQ(host.events.back(), "finish");
+    EXPECT_EQ(checkRunning, 0);
+}

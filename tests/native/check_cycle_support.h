@@ -1,0 +1,131 @@
+// What the tests of the mail check share: a host that records what the
+// check reports, in order, and the scripted conversations it is run against.
+#pragma once
+
+#include "app/check_cycle.h"
+#include "mail/mail_date.h"
+
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class CRecordingHost : public CCheckHost {
+  public:
+    std::vector<ServerEntry> accounts;
+    CheckFilter filter;
+    std::vector<std::string> events;
+    std::vector<MailHeader> mails; // as the list shows them
+    std::vector<std::pair<int, std::string>> storedDates;
+    CCalendarTime clock = CCalendarTime::Now();
+    int timeoutMs = 60000;
+    // Runs when a mail is listed (a stop pressed, memory running out).
+    std::function<void()> onList;
+    int listedCount = 0;
+    int notifyResult = 0;
+    int newMailCount = -1;
+
+    void BeginCheck() override { events.push_back("begin"); }
+    void ShowSocketFailure() override { events.push_back("no socket"); }
+    bool GetAccount(int index, CheckAccount& account) override {
+        if (index >= static_cast<int>(accounts.size()))
+            return false;
+        account.entry = accounts[index];
+        return true;
+    }
+    CheckFilter GetFilter() override { return filter; }
+    CCalendarTime Now() override { return clock; }
+    int GetServerTimeoutMs() override { return timeoutMs; }
+    void ShowStatus(const std::string& text) override { events.push_back("status " + text); }
+    int GetRowCount() override { return static_cast<int>(mails.size()); }
+    void ListMail(const MailHeader& mail, const std::string& accountName, int row) override {
+        if (onList)
+            onList();
+        mails.insert(mails.begin() + row, mail);
+        events.push_back("list " + accountName + " " + mail.subject);
+    }
+    void ListError(int serverIndex, const std::string& accountName, const std::string& errorText) override {
+        MailHeader error;
+        error.serverIndex = serverIndex;
+        error.senderName = "[에러]";
+        error.subject = errorText;
+        mails.push_back(error);
+        events.push_back("error " + accountName + " " + errorText);
+    }
+    void ClearMails() override {
+        mails.clear();
+        events.push_back("clear");
+    }
+    void AddListedCount(int count) override { listedCount += count; }
+    void ResetListedCount() override { listedCount = 0; }
+    void StoreLastMailDate(int index, const CheckAccount&, const std::string& date) override {
+        storedDates.push_back({index, date});
+        accounts[index].LastMailDate = date;
+    }
+    int NotifyNewMail(int index, const ServerEntry&) override {
+        events.push_back("notify " + std::to_string(index));
+        return notifyResult;
+    }
+    void ShowOutcome(int count, int) override { newMailCount = count; }
+    void FinishCheck() override { events.push_back("finish"); }
+};
+
+inline ServerEntry Account(const std::string& name, int port, const std::string& user = "user",
+                           int method = CheckAllMail) {
+    ServerEntry entry;
+    entry.Name = name;
+    entry.Address = "127.0.0.1";
+    entry.ID = user;
+    entry.Password = "secret";
+    entry.Port = port;
+    entry.CheckAlgorithm = method;
+    return entry;
+}
+
+inline std::string Message(const std::string& from, const std::string& subject, bool withTo = true,
+                           const std::string& date = "Tue, 24 Jul 2001 10:00:00 +0900") {
+    return "+OK message follows\r\nFrom: " + from + "\r\n" + (withTo ? "To: user@tidemark.test\r\n" : "") +
+           "Subject: " + subject + "\r\nDate: " + date + "\r\n\r\nBody.\r\n.\r\n";
+}
+
+// 7 December 2026, 10:00:00 UTC: the clock of the checks of dated mail.
+inline constexpr std::int64_t checkClock = 1796637600;
+
+inline std::vector<FakeStep> LogInAndStat(int count) {
+    return {Greeting(), Reply("+OK\r\n"), Reply("+OK\r\n"),
+            Reply("+OK " + std::to_string(count) + " 100\r\n")};
+}
+
+class CheckCycle : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(StartSocketLibrary()); }
+    void TearDown() override { StopSocketLibrary(); }
+
+    // A check as the frame starts it: `checkRunning` set first.
+    void Run(CRecordingHost& recording) {
+        checkRunning = 1;
+        RunMailCheck(recording, checkRunning, CCalendarTime::Now(), announced);
+    }
+    void Run() { Run(host); }
+
+    // One account checking `script` with every mail and the mark as given.
+    CRecordingHost CheckWith(const std::vector<FakeStep>& script, std::int64_t clock,
+                             const std::string& mark = "") {
+        CFakePop3Server server(script);
+        CRecordingHost recording;
+        recording.clock = CCalendarTime(clock);
+        recording.accounts = {Account("fake", server.Port())};
+        recording.accounts[0].LastMailDate = mark;
+        Run(recording);
+        return recording;
+    }
+
+    CScratchStore store;
+    CRecordingHost host;
+    std::atomic<int> checkRunning{0};
+    CAnnouncedMails announced;
+};

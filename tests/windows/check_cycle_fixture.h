@@ -1,0 +1,101 @@
+// The main frame of a program configured in the registry, checking the test
+// POP3 server: what the tests of the check and its state share.
+#pragma once
+
+#include "app/main_frame.h"
+#include "framework/application.h"
+#include "framework/registry_profile.h"
+#include "postman/mailbox_page.h"
+#include "postman/postman_dlg.h"
+#include "program_process.h"
+#include "resource.h"
+#include "window_test_support.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <string>
+
+// A whole check against the local server ends well within this.
+inline constexpr DWORD checkTimeoutMs = 60000;
+
+inline int Pop3Port() {
+    std::ifstream file(std::string(TIDEMARK_PEERS_DIR) + "/pop3.port");
+    int port = 0;
+    file >> port;
+    return port;
+}
+
+class CheckCycleTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        ClearProgramSettings();
+        app.SetRegistryKey("Harrowby");
+        profile.WriteInt("Setting", "StartCheck", 0);
+        ASSERT_GT(Pop3Port(), 0) << "the POP3 test server is not running";
+    }
+    void TearDown() override {
+        if (frame && frame->IsCreated()) {
+            PumpMessagesUntil([&] { return !frame->IsCheckActive(); }, 30000);
+            app.SetMainWindow(nullptr); // no WM_QUIT for the tests that follow
+            DestroyWindow(frame->GetHandle());
+        }
+        frame.reset();
+        ClearProgramSettings();
+    }
+
+    void AddAccount(const std::string& name, const std::string& user, int method = CheckAllMail,
+                    int notify = 0, const std::string& password = "secret") {
+        int index = accounts++;
+        std::string section = ServerSection(index);
+        profile.WriteInt("POP3", "ServerNumber", accounts);
+        profile.WriteString(section, "Name", name);
+        profile.WriteString(section, "Address", "127.0.0.1");
+        profile.WriteString(section, "ID", user);
+        profile.WriteString(section, "Password", EncodeStoredPassword(password));
+        profile.WriteInt(section, "Port", Pop3Port());
+        profile.WriteInt(section, "CheckAlgorithm", method);
+        profile.WriteInt(section, "Notify", notify);
+    }
+
+    template <typename Frame = CMainFrame> void StartProgram() {
+        frame = std::make_unique<Frame>();
+        ASSERT_TRUE(frame->Create("Tidemark", WS_OVERLAPPEDWINDOW, IDR_TRAY_MENU));
+        app.SetMainWindow(frame->GetHandle());
+    }
+
+    void RunCheck() {
+        frame->StartMailCheck();
+        ASSERT_TRUE(PumpMessagesUntil([&] { return !frame->IsCheckActive(); }, checkTimeoutMs));
+    }
+
+    CMailboxPage& Page() { return frame->GetPostmanWindow().GetMailboxPage(); }
+
+    std::string Cell(int row, int column) {
+        char text[512] = "";
+        ListView_GetItemText(GetDlgItem(Page().GetHandle(), IDC_MAIL_LIST), row, column, text, sizeof text);
+        return text;
+    }
+    // The tray menu's item at `position` as the frame updates it before showing.
+    std::string TrayMenuText(int position) {
+        HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU));
+        HMENU popup = GetSubMenu(menu, 0);
+        frame->UpdateMenuItems(popup);
+        char text[64] = "";
+        GetMenuStringA(popup, position, text, sizeof text, MF_BYPOSITION);
+        DestroyMenu(menu);
+        return text;
+    }
+    int Rows() { return ListView_GetItemCount(GetDlgItem(Page().GetHandle(), IDC_MAIL_LIST)); }
+
+    bool TrayShows(UINT iconId) {
+        return frame->GetTrayIcon().GetTrayIcon() == frame->GetTrayIcon().LoadIconResource(iconId);
+    }
+
+    CTestApplication app;
+    CRegistryProfile profile{"Harrowby", "Tidemark"};
+    std::unique_ptr<CMainFrame> frame;
+    int accounts = 0;
+};
