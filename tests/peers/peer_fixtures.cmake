@@ -26,3 +26,5 @@ endfunction()
 add_peer_fixture(pop3_peer pop3-peer.sh peers TIDEMARK_PEERS_DIR native_tests portable_tests windows_tests pop3_bench)
 # The aiosmtpd sink (tests/peers/smtp_sink.sh): its port and the messages it stored.
 add_peer_fixture(smtp_sink smtp_sink.sh smtp-sink TIDEMARK_SMTP_SINK_DIR native_tests portable_tests)
+# The maker's web server as the upgrade check sees it (tests/peers/version_server.py): its port.
+add_peer_fixture(version_server version_server.sh version-server TIDEMARK_VERSION_SERVER_DIR windows_tests)
