@@ -6,6 +6,7 @@
 
 #include "app/frame_check_host.h"
 #include "app/settings.h"
+#include "app/upgrade_check.h"
 #include "framework/calendar_time.h"
 #include "framework/frame_window.h"
 #include "mail/mail_header.h"
@@ -58,6 +59,8 @@ class CMainFrame : public CFrameWindow {
     // Changes whenever the account list is replaced as a whole, so that a
     // running check never writes into an account that took another's place.
     unsigned accountListVersion = 0;
+    // The program's version, as the maker's version file names it.
+    const std::string versionText = "4.7.0";
     CCalendarTime programStartTime;
 
     // Steps of a check, applied on the user-interface thread.
@@ -76,4 +79,5 @@ class CMainFrame : public CFrameWindow {
     Settings settings;
     CSystemTray trayIcon;
     std::unique_ptr<CPostmanDlg> postmanWindow;
+    CUpgradeCheck upgradeCheck;
 };
