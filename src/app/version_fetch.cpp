@@ -40,7 +40,7 @@ bool ReadBounded(HINTERNET file, std::string& body) {
     while (body.size() <= versionFileLimit) {
         DWORD wanted = static_cast<DWORD>(versionFileLimit + 1 - body.size());
         DWORD read = 0;
-        if (!InternetReadFile(file, buffer, std::min<DWORD>(wanted, sizeof buffer), &read))
+        if (!InternetReadFile(file, buffer, wanted, &read))
             return false;
         if (read == 0)
             break;
@@ -75,7 +75,9 @@ std::string FetchLatestVersion(const std::string& url, DWORD timeoutMs) {
     if (!InternetCrackUrlA(url.c_str(), 0, 0, &parts) ||
         (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS))
         return connectionFailedText;
-    std::string target = std::string(path) + std::string(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+    std::string target = path;
+    if (parts.lpszExtraInfo)
+        target.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
 
     // The time-outs are set on every handle: a handle takes them from its
     // parent only on some systems.

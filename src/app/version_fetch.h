@@ -15,11 +15,11 @@ inline constexpr DWORD versionFetchTimeoutMs = 15000;
 // A version file is a few bytes; nothing beyond this is read.
 inline constexpr size_t versionFileLimit = 4096;
 
-// The text of the file at `url` with its line ends removed (lines are joined
-// with nothing between them), or connectionFailedText when no connection
-// could be made, a stall outlasted `timeoutMs`, or the server answered with
-// anything but the file (an HTTP status other than 200). A line cut off by
-// versionFileLimit is left out.
+// The text of the file at `url` (http or https) with its line ends removed
+// (lines are joined with nothing between them), or connectionFailedText when
+// no connection could be made, a stall outlasted `timeoutMs`, or the server
+// answered with anything but the file (an HTTP status other than 200). A line
+// cut off by versionFileLimit is left out.
 std::string FetchLatestVersion(const std::string& url, DWORD timeoutMs = versionFetchTimeoutMs);
 
 // The same for a background job, which it does not hold up: once the job is
