@@ -38,6 +38,8 @@
 
 // Icons
 #define IDI_TIDEMARK 128
+#define IDI_ABOUT 132
+#define IDI_ABOUT_OPENED 133
 #define IDI_CHECK_HOT 142
 #define IDI_CHECK 143
 #define IDI_VIEW_HOT 144
@@ -68,6 +70,17 @@
 #define ID_WEB_BOARD 32790
 #define ID_APP_ABOUT 57664
 #define ID_APP_EXIT 57665
+
+// About box
+#define IDD_ABOUT 100
+#define IDC_ABOUT_ICON 1001
+#define IDC_HOME_LINK 1002
+#define IDC_DOWNLOAD_LINK 1003
+#define IDC_UPGRADE_CHECK 1092
+
+// Upgrade dialog: the result line; IDOK opens the home page
+#define IDD_UPGRADE 192
+#define IDC_UPGRADE_RESULT 1078
 
 // Clip window
 #define IDD_AVI_CLIP 190

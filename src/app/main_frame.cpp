@@ -1,12 +1,12 @@
 #include "app/main_frame.h"
 
+#include "app/about_dlg.h"
 #include "app/checker_app.h"
+#include "app/web_site.h"
 #include "framework/application.h"
 #include "postman/postman_dlg.h"
 #include "postman/mailbox_page.h"
 #include "resource.h"
-
-#include <shellapi.h>
 
 #include <algorithm>
 #include <system_error>
@@ -23,16 +23,6 @@ constexpr UINT iconNewMail = 163;
 constexpr UINT iconPaused = 164;
 constexpr UINT animationFrameMs = 300;
 constexpr int longestDurationMinutes = 24 * 60;
-
-// The maker's web pages.
-const char homePage[] = "http://tidemark.harrowby.example/";
-const char helpPage[] = "http://tidemark.harrowby.example/tdm2000/help.html";
-const char faqPage[] = "http://tidemark.harrowby.example/tdm2000/help.html#6";
-const char boardPage[] = "http://tidemark.harrowby.example/cgi-bin/Board/board.cgi?db=tidemark";
-
-void OpenWebPage(const char* url) {
-    ShellExecuteA(nullptr, "open", url, nullptr, nullptr, SW_SHOWNORMAL);
-}
 
 } // namespace
 
@@ -59,6 +49,8 @@ int CMainFrame::OnCreate() {
     if (settings.MailCheckPause == 1)
         SetTrayState(iconPaused, "Tidemark - 자동 체크 기능 멈춤");
     trayIcon.SetDefaultMenuItem(settings.DefaultItem, true);
+    if (settings.UpgradeCheck == 1)
+        upgradeCheck.CheckUpgradeAtStart(versionText);
     if (settings.StartCheck != 1 || settings.MailCheckPause != 0)
         ArmCheckTimer();
     else
@@ -237,16 +229,19 @@ bool CMainFrame::OnCommand(int id, int, HWND) {
         TogglePause();
         return true;
     case ID_WEB_HOME:
-        OpenWebPage(homePage);
+        OpenWebPage(homePageUrl);
         return true;
     case ID_WEB_HELP:
-        OpenWebPage(helpPage);
+        OpenWebPage(helpPageUrl);
         return true;
     case ID_WEB_FAQ:
-        OpenWebPage(faqPage);
+        OpenWebPage(faqPageUrl);
         return true;
     case ID_WEB_BOARD:
-        OpenWebPage(boardPage);
+        OpenWebPage(boardPageUrl);
+        return true;
+    case ID_APP_ABOUT:
+        ShowAboutBox(handle);
         return true;
     case ID_APP_EXIT:
         PostMessageA(handle, WM_CLOSE, 0, 0);

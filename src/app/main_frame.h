@@ -7,6 +7,7 @@
 #include "app/frame_check_host.h"
 #include "app/mailbox_model.h"
 #include "app/settings.h"
+#include "app/upgrade_check.h"
 #include "framework/frame_window.h"
 #include "widgets/system_tray.h"
 
@@ -58,6 +59,9 @@ class CMainFrame : public CFrameWindow, public CMailCheckControl {
     // client was started when the IconInit setting asks for it.
     void ShowNoNewMailState();
 
+    // The program's version, as the maker's version file names it.
+    const std::string versionText = "4.7.0";
+
     // Steps of a check, applied on the user-interface thread.
     void OnCheckBegins();
     void OnCheckOutcome(int newMailCount, int notifyResult);
@@ -89,4 +93,5 @@ class CMainFrame : public CFrameWindow, public CMailCheckControl {
     bool shutDown = false;
     CSystemTray trayIcon;
     std::unique_ptr<CPostmanDlg> postmanWindow;
+    CUpgradeCheck upgradeCheck;
 };

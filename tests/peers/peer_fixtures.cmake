@@ -31,3 +31,5 @@ add_peer_fixture(smtp_sink smtp_sink.sh smtp-sink TIDEMARK_SMTP_SINK_DIR native_
 if(WIN32)
     add_peer_fixture(tls_peer tls_peer.sh tls-peer TIDEMARK_TLS_PEER_DIR windows_tests)
 endif()
+# The maker's web server as the upgrade check sees it (tests/peers/version_server.py): its port.
+add_peer_fixture(version_server version_server.sh version-server TIDEMARK_VERSION_SERVER_DIR windows_tests)

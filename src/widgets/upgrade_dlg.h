@@ -1,0 +1,27 @@
+// "업그레이드 체크": reads the maker's version file on a worker thread and
+// names the latest version; its first button opens the home page. The window
+// answers while the server is being asked, and closing it abandons the fetch.
+#pragma once
+
+#include "app/web_site.h"
+#include "framework/background_job.h"
+#include "framework/dialog.h"
+
+#include <string>
+
+class CUpgradeDlg : public CDialog {
+  public:
+    explicit CUpgradeDlg(std::string versionFile = versionFileUrl);
+
+  protected:
+    bool OnInitDialog() override;
+    // Opens the home page, then closes.
+    void OnOK() override;
+    void OnCancel() override;
+
+  private:
+    void ShowVersion(const std::string& version);
+
+    std::string versionFile;
+    CBackgroundJob fetch;
+};

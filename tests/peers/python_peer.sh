@@ -1,0 +1,29 @@
+#!/bin/bash
+# Starts or stops a test server written in Python, which writes its port (and
+# whatever else it keeps) to DIRECTORY. The server is the script named like
+# the link this was called through: smtp_sink.sh runs smtp_sink.py.
+#   smtp_sink.sh start DIRECTORY
+#   smtp_sink.sh stop DIRECTORY
+set -euo pipefail
+action=$1
+dir=$2
+here=$(cd "$(dirname "$0")" && pwd)
+server=$(basename "$0" .sh)
+
+source "$here/detached_server.sh"
+
+case "$action" in
+start)
+    stop_server
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    start_server port /usr/bin/python3 "$here/$server.py" "$dir"
+    ;;
+stop)
+    stop_server
+    ;;
+*)
+    echo "usage: $0 start|stop DIRECTORY" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,1 @@
+python_peer.sh
