@@ -3,6 +3,7 @@
 #include "app/check_cycle.h"
 #include "mail/mail_date.h"
 
+#include "scripted_peer.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -80,14 +81,14 @@ std::string Message(const std::string& from, const std::string& subject, bool wi
            "Subject: " + subject + "\r\nDate: Tue, 24 Jul 2001 10:00:00 +0900\r\n\r\nBody.\r\n.\r\n";
 }
 
-std::vector<FakeStep> LogInAndStat(int count) {
+std::vector<PeerStep> LogInAndStat(int count) {
     return {Greeting(), Reply("+OK\r\n"), Reply("+OK\r\n"),
             Reply("+OK " + std::to_string(count) + " 100\r\n")};
 }
 
 // Two messages: the first is complete, every try at the second gets `reply`.
-std::vector<FakeStep> SecondMessageAnsweredWith(const std::string& reply) {
-    std::vector<FakeStep> script = LogInAndStat(2);
+std::vector<PeerStep> SecondMessageAnsweredWith(const std::string& reply) {
+    std::vector<PeerStep> script = LogInAndStat(2);
     script.push_back(Reply(Message("one@example.com", "first")));
     for (int attempt = 0; attempt < 3; ++attempt)
         script.push_back(Reply(reply));
@@ -97,9 +98,6 @@ std::vector<FakeStep> SecondMessageAnsweredWith(const std::string& reply) {
 
 class CheckCycle : public ::testing::Test {
   protected:
-    void SetUp() override { ASSERT_TRUE(StartSocketLibrary()); }
-    void TearDown() override { StopSocketLibrary(); }
-
     void Run() { RunMailCheck(host, checkRunning, CCalendarTime::Now()); }
 
     CScratchStore store;
@@ -110,7 +108,7 @@ class CheckCycle : public ::testing::Test {
 } // namespace
 
 TEST_F(CheckCycle, AMessageWhoseHeaderWasReadIsListedEvenWhenIncomplete) {
-    CFakePop3Server server(SecondMessageAnsweredWith(Message("two@example.com", "no recipient", false)));
+    CScriptedPeer server(SecondMessageAnsweredWith(Message("two@example.com", "no recipient", false)));
     host.accounts = {Account("fake", server.Port())};
     Run();
 
@@ -122,7 +120,7 @@ TEST_F(CheckCycle, AMessageWhoseHeaderWasReadIsListedEvenWhenIncomplete) {
 }
 
 TEST_F(CheckCycle, AMessageTheServerRefusesIsSkippedNotListedTwice) {
-    CFakePop3Server server(SecondMessageAnsweredWith("-ERR no such message\r\n"));
+    CScriptedPeer server(SecondMessageAnsweredWith("-ERR no such message\r\n"));
     host.accounts = {Account("fake", server.Port())};
     Run();
 
@@ -132,9 +130,9 @@ TEST_F(CheckCycle, AMessageTheServerRefusesIsSkippedNotListedTwice) {
 }
 
 TEST_F(CheckCycle, AnUnknownMethodLogsInListsNothingAndLogsOut) {
-    std::vector<FakeStep> script = LogInAndStat(3);
+    std::vector<PeerStep> script = LogInAndStat(3);
     script.push_back(Reply("+OK bye\r\n"));
-    CFakePop3Server server(script);
+    CScriptedPeer server(script);
     host.accounts = {Account("fake", server.Port(), "user", 7)};
     Run();
 
@@ -154,11 +152,11 @@ TEST_F(CheckCycle, DisabledAccountsAreSkippedAndNoAccountMeansNoNewMail) {
 }
 
 TEST_F(CheckCycle, ALoginFailureListsAnErrorRowAndTheCheckGoesOn) {
-    CFakePop3Server refusing({Greeting(), Reply("+OK\r\n"), Reply("-ERR [AUTH] wrong\r\n")});
-    std::vector<FakeStep> script = LogInAndStat(1);
+    CScriptedPeer refusing({Greeting(), Reply("+OK\r\n"), Reply("-ERR [AUTH] wrong\r\n")});
+    std::vector<PeerStep> script = LogInAndStat(1);
     script.push_back(Reply(Message("one@example.com", "after the error")));
     script.push_back(Reply("+OK bye\r\n"));
-    CFakePop3Server server(script);
+    CScriptedPeer server(script);
     host.accounts = {Account("bad", refusing.Port()), Account("good", server.Port())};
     Run();
 
@@ -172,13 +170,13 @@ TEST_F(CheckCycle, ALoginFailureListsAnErrorRowAndTheCheckGoesOn) {
 
 TEST_F(CheckCycle, SpamIsSkippedOrDeletedAndNeverNew) {
     for (int method = 0; method <= 1; ++method) {
-        std::vector<FakeStep> script = LogInAndStat(2);
+        std::vector<PeerStep> script = LogInAndStat(2);
         script.push_back(Reply(Message("ad@spam.example", "buy")));
         if (method == 1)
             script.push_back(Reply("+OK deleted\r\n"));
         script.push_back(Reply(Message("friend@example.com", "hi")));
         script.push_back(Reply("+OK bye\r\n"));
-        CFakePop3Server server(script);
+        CScriptedPeer server(script);
         CRecordingHost recording;
         recording.filter = {1, method, {"x@example.com", "ad@spam.example"}};
         recording.accounts = {Account("fake", server.Port())};
