@@ -1,49 +1,56 @@
-// A blocking TCP stream socket with time-outs: the transport of the POP3
-// session. The socket library must have been started (StartSocketLibrary).
-// Every wait is bounded by the time-out given to the call; a negative
-// time-out waits without end.
+// The byte streams beneath the mail protocols. CByteStream is what the timed
+// transport (socket_transport.h) reads and writes: a non-blocking stream
+// that can say when it is ready. CSocketStream is the TCP socket itself; a
+// layer such as TLS is another CByteStream built on top of it, so the
+// protocol code above the transport never changes shape.
 #pragma once
 
 #include "framework/socket_platform.h"
 
 #include <cstddef>
-#include <string>
 
-class CBlockingSocket {
+class CByteStream {
   public:
-    CBlockingSocket() = default;
-    CBlockingSocket(const CBlockingSocket&) = delete;
-    CBlockingSocket& operator=(const CBlockingSocket&) = delete;
-    ~CBlockingSocket();
+    // Read and Write return this when the stream cannot go on without waiting.
+    static constexpr int wouldBlock = -2;
 
-    // Opens an IPv4 stream socket on any local port; false when the platform
-    // refuses one. An open socket is closed first.
+    virtual ~CByteStream() = default;
+
+    // Reads what is there, at most size bytes: the count read, 0 when the peer
+    // has closed (or reset) the connection, -1 on an error, wouldBlock when
+    // nothing is there yet.
+    virtual int Read(char* buffer, size_t size) = 0;
+    // Writes what the stream takes now of data: the count taken (at least 1),
+    // -1 on an error, wouldBlock when it takes nothing yet.
+    virtual int Write(const char* data, size_t length) = 0;
+    // Waits up to ms for Read (or Write) to have something to do: 1 ready,
+    // 0 not within ms, -1 on an error.
+    virtual int Wait(bool forWriting, int ms) = 0;
+};
+
+// A non-blocking IPv4 TCP socket. The socket library must have been started
+// (StartSocketLibrary).
+class CSocketStream : public CByteStream {
+  public:
+    CSocketStream() = default;
+    CSocketStream(const CSocketStream&) = delete;
+    CSocketStream& operator=(const CSocketStream&) = delete;
+    ~CSocketStream() override;
+
+    // Opens a socket (closing an open one); false when the platform refuses.
     bool Create();
     bool IsOpen() const { return handle != INVALID_SOCKET; }
-
-    // Resolves host (name or dotted address; its first IPv4 address) and
-    // connects. False when the name does not resolve, the peer refuses, or
-    // no connection is made within timeoutMs; the socket stays open but must
-    // not be used again for connecting (Create anew).
-    bool Connect(const std::string& host, int port, int timeoutMs);
-
-    // Sends all of data; false on a socket error or a closed socket.
-    bool Send(const char* data, size_t length);
-    bool Send(const std::string& data) { return Send(data.data(), data.size()); }
-
-    // Waits up to timeoutMs for data, then receives once: the count of bytes
-    // read (at most size), 0 when the peer has closed, -1 on a socket error,
-    // on a closed socket or when the wait timed out (TimedOut() tells which).
-    int Receive(char* buffer, size_t size, int timeoutMs);
-    bool TimedOut() const { return timedOut; }
-
+    // Starts connecting to address: 1 connected, 0 under way (Wait for
+    // writing, then ConnectSucceeded), -1 failed.
+    int StartConnect(const sockaddr_in& address);
+    // After a Wait for writing: whether the connection was made.
+    bool ConnectSucceeded();
     void Close();
 
-  private:
-    // 1 ready, 0 timed out, -1 error.
-    int WaitReady(bool forWriting, int timeoutMs);
-    bool SetBlocking(bool blocking);
+    int Read(char* buffer, size_t size) override;
+    int Write(const char* data, size_t length) override;
+    int Wait(bool forWriting, int ms) override;
 
+  private:
     SocketHandle handle = INVALID_SOCKET;
-    bool timedOut = false;
 };

@@ -11,7 +11,7 @@
 // time.
 #pragma once
 
-#include "framework/byte_stream.h"
+#include "framework/blocking_stream.h"
 
 #include <memory>
 #include <string>
@@ -31,7 +31,7 @@ enum class TlsFailure {
     Stream,               // the established session broke down
 };
 
-class CTlsChannel : public CByteStream {
+class CTlsChannel : public CBlockingStream {
   public:
     // Negotiates TLS 1.2 or later with host: its name goes to the server
     // (SNI) and the certificate must be valid for it, chaining to a root the
@@ -67,7 +67,7 @@ class CTlsChannel : public CByteStream {
 };
 
 // A channel over transport, which must be connected.
-std::unique_ptr<CTlsChannel> CreateTlsChannel(CByteStream& transport);
+std::unique_ptr<CTlsChannel> CreateTlsChannel(CBlockingStream& transport);
 
 // The user's words for a failure with host: "<host> 서버의 인증서가
 // 만료되었습니다." and the like; empty for None.

@@ -54,7 +54,7 @@ class CDeadline {
 
 class CSchannelChannel final : public CTlsChannel {
   public:
-    explicit CSchannelChannel(CByteStream& transport) : transport(transport) {}
+    explicit CSchannelChannel(CBlockingStream& transport) : transport(transport) {}
     ~CSchannelChannel() override;
 
     bool Handshake(const std::string& host, const std::string& trustedFingerprint, int timeoutMs) override;
@@ -85,7 +85,7 @@ class CSchannelChannel final : public CTlsChannel {
     bool Break(SECURITY_STATUS status = SEC_E_OK);
     void FreeContext();
 
-    CByteStream& transport;
+    CBlockingStream& transport;
     std::string host;
     CredHandle credentials = {};
     CtxtHandle context = {};
@@ -378,6 +378,6 @@ void CSchannelChannel::Close() {
 
 } // namespace
 
-std::unique_ptr<CTlsChannel> CreateTlsChannel(CByteStream& transport) {
+std::unique_ptr<CTlsChannel> CreateTlsChannel(CBlockingStream& transport) {
     return std::make_unique<CSchannelChannel>(transport);
 }

@@ -17,6 +17,6 @@ class CUnsupportedTlsChannel final : public CTlsChannel {
 
 } // namespace
 
-std::unique_ptr<CTlsChannel> CreateTlsChannel(CByteStream&) {
+std::unique_ptr<CTlsChannel> CreateTlsChannel(CBlockingStream&) {
     return std::make_unique<CUnsupportedTlsChannel>();
 }

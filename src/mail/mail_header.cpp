@@ -5,6 +5,7 @@
 #include "mail/mail_date.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -34,34 +35,48 @@ class CHeaderKey {
 };
 
 // Reads a file line by line (LF ends a line; the CR before it stays in the
-// line for the trimming to remove).
+// line for the trimming to remove). A line longer than the limit is cut
+// there, before a double-byte character rather than inside it, and the rest
+// is skipped unread into memory.
 class CLineReader {
   public:
     explicit CLineReader(std::FILE* file) : file(file), block(1 << 14) {}
     // False at the end of the file with nothing read.
-    bool ReadLine(std::string& line) {
+    bool ReadLine(std::string& line, size_t limit) {
         line.clear();
+        bool any = false;
         for (;;) {
             if (position == filled) {
                 filled = std::fread(block.data(), 1, block.size(), file);
                 position = 0;
                 if (filled == 0)
-                    return !line.empty();
+                    return any;
             }
+            any = true;
             const char* start = block.data() + position;
             const void* lf = std::memchr(start, '\n', filled - position);
-            if (lf) {
-                const size_t length = static_cast<const char*>(lf) - start;
-                line.append(start, length);
-                position += length + 1;
-                return true;
-            }
-            line.append(start, filled - position);
-            position = filled;
+            const size_t length = lf ? static_cast<const char*>(lf) - start : filled - position;
+            if (line.size() < limit)
+                line.append(start, std::min(length, limit - line.size()));
+            position += lf ? length + 1 : length;
+            if (lf)
+                break;
         }
+        if (line.size() == limit)
+            DropSplitCharacter(line);
+        return true;
     }
 
   private:
+    // Code page 949: a byte from 0x81 up leads a two-byte character.
+    static void DropSplitCharacter(std::string& line) {
+        size_t i = 0;
+        while (i < line.size())
+            i += static_cast<unsigned char>(line[i]) >= 0x81 ? 2 : 1;
+        if (i > line.size())
+            line.pop_back();
+    }
+
     std::FILE* file;
     std::vector<char> block;
     size_t position = 0, filled = 0;
@@ -114,7 +129,7 @@ bool ParseHeaders(const std::string& path, FetchedPart part, HeaderFields& field
     CLineReader reader(file);
     std::string line;
     for (;;) {
-        reader.ReadLine(line); // at the end of the file the line is empty
+        reader.ReadLine(line, maxHeaderLineBytes); // at the end of the file the line is empty
         line = TrimBytes(line, lineBlanks);
         if (line.find('\r') != std::string::npos)
             line.pop_back();

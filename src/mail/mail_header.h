@@ -24,6 +24,10 @@ struct MailHeader {
 
 extern const char* const errorRowSender; // "[에러]"
 
+// The longest header line read (longer ones are cut there). It bounds every
+// field taken from a line, so a hostile header costs little memory.
+constexpr size_t maxHeaderLineBytes = 4096;
+
 // The fields a fetch extracts, held by the POP3 session for the message of
 // its latest TOP or RETR.
 struct HeaderFields {
@@ -50,7 +54,8 @@ struct HeaderFields {
 void SplitSender(const std::string& text, std::string& name, std::string& address);
 
 // Reads the header block of the fetched file at path, one physical line at a
-// time until the first empty line (or the end of the file), and fills fields:
+// time (at most maxHeaderLineBytes of each) until the first empty line (or
+// the end of the file), and fills fields:
 // the first "To: ", "Cc: ", "From: " and "Subject: " lines (each key as
 // written, in lower or in upper case, the blank included) and the date of the
 // topmost Received header that names a month, else of the Date line. Then

@@ -3,14 +3,20 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
+#include <fcntl.h>
+#include <map>
 #include <mutex>
+#include <unordered_map>
 #include <vector>
 
 #ifdef _WIN32
+#include <io.h>
 #include <windows.h>
 #else
 #include <dirent.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -119,6 +125,106 @@ bool IsStoreFileName(const char* name) {
 }
 #endif
 
+// A key of the header block (the bytes before the first empty line, or the
+// whole file less a final CR LF): a header-only fetch and the whole message
+// share it, so only files with the same key can hold the same message.
+std::uint64_t HeaderKey(std::FILE* file) {
+    static const char blankLine[] = "\r\n\r\n";
+    std::uint64_t hash = 14695981039346656037ull; // FNV-1a
+    auto add = [&hash](char c) { hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull; };
+    std::rewind(file);
+    std::vector<char> block(1 << 16);
+    int held = 0; // bytes of a possible blank line, not yet hashed
+    size_t n;
+    while ((n = std::fread(block.data(), 1, block.size(), file)) > 0) {
+        for (size_t i = 0; i < n; ++i) {
+            const char c = block[i];
+            if (c == blankLine[held]) {
+                if (++held == 4)
+                    return hash;
+                continue;
+            }
+            for (int k = 0; k < held; ++k)
+                add(blankLine[k]);
+            held = c == '\r' ? 1 : 0;
+            if (!held)
+                add(c);
+        }
+    }
+    if (held != 2) // a final CR LF is left out
+        for (int k = 0; k < held; ++k)
+            add(blankLine[k]);
+    return hash;
+}
+
+// Creates path only when no file has that name; false when one has, or
+// when the file cannot be made.
+bool CreateNew(const std::string& path, bool& taken) {
+#ifdef _WIN32
+    const int fd = _open(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, 0600);
+    taken = fd < 0 && errno == EEXIST;
+    if (fd >= 0)
+        _close(fd);
+#else
+    const int fd = open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY, 0600);
+    taken = fd < 0 && errno == EEXIST;
+    if (fd >= 0)
+        close(fd);
+#endif
+    return fd >= 0;
+}
+
+// Moves source onto target, an empty file this store has just claimed.
+bool MoveOver(const std::string& source, const std::string& target) {
+#ifdef _WIN32
+    return MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+#else
+    return std::rename(source.c_str(), target.c_str()) == 0;
+#endif
+}
+
+// The store files of one name and its suffixed names (TM20010724100509.eml,
+// _1, _2, ...), by header key, and the next suffix to try.
+struct CNameFamily {
+    std::unordered_multimap<std::uint64_t, std::string> byHeader;
+    int nextSuffix = 0;
+
+    // Claims the first free name from nextSuffix on by creating it empty, so
+    // that no existing file is ever written over; "" when none can be made.
+    std::string ClaimFreeName(const std::string& basePath) {
+        for (;; ++nextSuffix) {
+            const std::string path = SuffixedName(basePath, nextSuffix);
+            bool taken = false;
+            if (CreateNew(path, taken)) {
+                ++nextSuffix;
+                return path;
+            }
+            if (!taken)
+                return std::string();
+        }
+    }
+};
+
+std::mutex storeLock;
+std::map<std::string, CNameFamily> families; // by full base path
+
+// The family of basePath; the first time, the files already there are
+// read once (a store left from before, or made by another session).
+CNameFamily& FamilyOf(const std::string& basePath) {
+    auto [at, added] = families.try_emplace(basePath);
+    CNameFamily& family = at->second;
+    if (added) {
+        for (;; ++family.nextSuffix) {
+            const std::string path = SuffixedName(basePath, family.nextSuffix);
+            File existing(path, "rb");
+            if (!existing.f)
+                break;
+            family.byHeader.emplace(HeaderKey(existing.f), path);
+        }
+    }
+    return family;
+}
+
 } // namespace
 
 std::string TemporaryDirectory() {
@@ -155,30 +261,35 @@ std::string StoreFetchedMail(const std::string& source, CCalendarTime mailTime, 
     if (!fetched.f)
         return dir + name;
 
-    // Find the file for this message: a free name, or the file that holds
-    // this message already (whole, or a header-only copy to be replaced).
-    constexpr int maxSuffix = 9999;
+    // Only files of this name whose header is the fetch's can hold this
+    // message; a free name is claimed before anything is written into it.
+    std::lock_guard<std::mutex> hold(storeLock);
+    CNameFamily& family = FamilyOf(dir + name);
+    const std::uint64_t key = HeaderKey(fetched.f);
     std::string path;
-    bool write = true; // every name taken: the last one is reused
-    for (int k = 0; k <= maxSuffix; ++k) {
-        path = dir + SuffixedName(name, k);
-        const Relation relation = Compare(fetched.f, path);
-        if (relation == Relation::Missing) {
-            if (after == FetchedFile::Consume) {
-                std::fclose(fetched.f);
-                fetched.f = nullptr;
-                if (std::rename(source.c_str(), path.c_str()) == 0)
-                    return path;
-                fetched.f = std::fopen(source.c_str(), "rb");
-            }
-            break;
+    bool write = true;
+    for (auto [at, end] = family.byHeader.equal_range(key); at != end && path.empty(); ++at) {
+        const Relation relation = Compare(fetched.f, at->second);
+        if (relation == Relation::FetchExtends) { // a header-only copy of this message, now whole
+            path = at->second;
+        } else if (relation == Relation::Equal ||
+                   (relation == Relation::StoredExtends && part == FetchedPart::HeaderOnly)) {
+            path = at->second; // stored already (whole, when this fetch is the header)
+            write = false;
         }
-        if (relation == Relation::FetchExtends) // a header-only copy of this message, now whole
-            break;
-        if (relation == Relation::Equal ||
-            (relation == Relation::StoredExtends && part == FetchedPart::HeaderOnly)) {
-            write = false; // stored already (whole, when this fetch is the header)
-            break;
+    }
+    if (path.empty()) {
+        path = family.ClaimFreeName(dir + name);
+        if (path.empty())
+            return dir + name; // the directory takes no file: nothing to keep it in
+        family.byHeader.emplace(key, path);
+        if (after == FetchedFile::Consume) {
+            // The claimed empty file is ours to replace.
+            std::fclose(fetched.f);
+            fetched.f = nullptr;
+            if (MoveOver(source, path))
+                return path;
+            fetched.f = std::fopen(source.c_str(), "rb");
         }
     }
     if (write && fetched.f)
@@ -194,6 +305,10 @@ std::string StoreFetchedMail(const std::string& source, CCalendarTime mailTime, 
 
 int DeleteStoreFiles() {
     const std::string dir = TemporaryDirectory();
+    {
+        std::lock_guard<std::mutex> hold(storeLock);
+        families.clear();
+    }
     int deleted = 0;
 #ifdef _WIN32
     WIN32_FIND_DATAA found;

@@ -34,13 +34,17 @@ enum class FetchedFile { Keep, Consume };
 // Copies the fetched file `source` into the store under the name for
 // mailTime and returns the copy's full path (also when the copy failed,
 // which is not reported). A stored file is never replaced by another
-// message: when the name is taken by one, the copy gets the first free name
-// with a suffix (TM20010724100509_1.eml, _2, ...). The same message is kept
-// in one file: a fetch equal to the stored file reuses it, a whole message
-// replaces a header-only copy of itself, and a header-only fetch of a stored
-// whole message leaves the whole one in place and returns its path.
+// message: when the name is taken, the copy gets the next free name with a
+// suffix (TM20010724100509_1.eml, _2, ... without end), claimed so that no
+// existing file is written over. The same message is kept in one file: a
+// fetch equal to the stored file reuses it, a whole message replaces a
+// header-only copy of itself, and a header-only fetch of a stored whole
+// message leaves the whole one in place and returns its path. Only files
+// whose header block matches the fetch's are compared, so many mails of one
+// name (all undated mails share one) stay cheap to store.
 std::string StoreFetchedMail(const std::string& source, CCalendarTime mailTime, FetchedPart part,
                              FetchedFile after = FetchedFile::Keep);
 
-// Deletes every "TM*.eml" of the store; returns how many were deleted.
+// Deletes every "TM*.eml" of the store (and forgets the files it knew);
+// returns how many were deleted.
 int DeleteStoreFiles();

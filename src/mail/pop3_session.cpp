@@ -8,8 +8,6 @@
 #include <cstring>
 #include <utility>
 
-#include <algorithm>
-
 namespace {
 
 const char* const connectFailedText = "POP3 서버에 연결할 수 없습니다.";
@@ -18,6 +16,15 @@ const char* const closedText = "POP3 서버가 연결을 끊었습니다.";
 const char* const readErrorText = "소켓으로 부터 읽는 중 에러가 발생했습니다.";
 const char* const tooLargeText = "메일이 너무 커서 받을 수 없습니다.";
 const char* const tempFileText = "임시 파일 생성 에러!";
+const char* const stoppedText = "메일 체크를 중지했습니다.";
+const char* const badCredentialText = "사용자 ID 또는 패스워드에 쓸 수 없는 문자가 있습니다.";
+
+// A user id or password that would end its command line early and let the
+// rest pass as another command.
+bool CanEndALine(const std::string& text) {
+    static const std::string lineEnds("\r\n\0", 3);
+    return text.find_first_of(lineEnds) != std::string::npos;
+}
 
 // The message text of a reply, written to mail.tmp. When the file cannot be
 // created or written, the reply is still read to its end (so that the
@@ -58,20 +65,33 @@ class CReplyFile {
 } // namespace
 
 CPop3Session::CPop3Session() {
-    socketCreated = socket.Create();
+    socketCreated = transport.Create();
+    SetTimeout(defaultTimeoutMs);
 }
 
 CPop3Session::~CPop3Session() = default;
 
+void CPop3Session::SetTimeout(int milliseconds) {
+    transport.SetTimeouts({milliseconds, milliseconds, milliseconds});
+}
+
 bool CPop3Session::Login(const std::string& host, const std::string& user, const std::string& password,
                          int port) {
+    if (CanEndALine(user) || CanEndALine(password)) {
+        errorText = badCredentialText;
+        return false;
+    }
     bool connected = false;
     if (socketCreated) {
         for (int attempt = 0; attempt < retryCount && !connected; ++attempt) {
             // A socket whose connect failed cannot connect again: take a new one.
-            if (attempt > 0 && !socket.Create())
+            if (attempt > 0 && !transport.Create())
                 break;
-            connected = socket.Connect(host, port, timeoutMs);
+            connected = transport.Connect(host, port);
+            if (transport.GetFailure() == CSocketTransport::Failure::Stopped) {
+                errorText = stoppedText;
+                return false;
+            }
         }
     }
     if (!connected) {
@@ -79,19 +99,15 @@ bool CPop3Session::Login(const std::string& host, const std::string& user, const
         return false;
     }
     pending.clear();
-    ReadReply(ReplyKind::Greeting); // a "-ERR" greeting only leaves its text
-    if (!socket.IsOpen())
-        return false; // no greeting within the time-out
-    SendCommand("USER " + user + "\r\n");
-    if (!ReadReply(ReplyKind::User))
-        return false;
-    SendCommand("PASS " + password + "\r\n");
-    return ReadReply(ReplyKind::Pass);
+    ReadStatusLine(ReplyKind::Greeting); // a "-ERR" greeting only leaves its text
+    if (!IsConnected())
+        return false; // no greeting: closed, or nothing within the time-out
+    return SendCommand("USER " + user + "\r\n") && ReadStatusLine(ReplyKind::User) &&
+           SendCommand("PASS " + password + "\r\n") && ReadStatusLine(ReplyKind::Pass);
 }
 
 bool CPop3Session::Stat() {
-    SendCommand("STAT \r\n");
-    return ReadReply(ReplyKind::Stat);
+    return SendCommand("STAT \r\n") && ReadStatusLine(ReplyKind::Stat);
 }
 
 bool CPop3Session::Top(int number, int lines) {
@@ -104,30 +120,43 @@ bool CPop3Session::Retrieve(int number) {
 }
 
 bool CPop3Session::Delete(int number) {
-    SendCommand("DELE " + std::to_string(number) + "\r\n");
-    return ReadReply(ReplyKind::Dele);
+    return SendCommand("DELE " + std::to_string(number) + "\r\n") && ReadStatusLine(ReplyKind::Dele);
 }
 
 bool CPop3Session::Quit() {
-    SendCommand("QUIT \r\n");
-    if (!ReadReply(ReplyKind::Quit))
+    if (!SendCommand("QUIT \r\n") || !ReadStatusLine(ReplyKind::Quit))
         return false; // refused: the connection stays open until destruction
-    socket.Close();
+    transport.Close();
     return true;
 }
 
 bool CPop3Session::SendCommand(const std::string& line) {
-    return socket.Send(line);
+    if (!IsConnected()) {
+        if (errorText.empty())
+            errorText = closedText;
+        return false;
+    }
+    if (!transport.Send(line)) {
+        // A write fails when the connection is gone, not in reading.
+        const bool broken = transport.GetFailure() == CSocketTransport::Failure::Error;
+        DropConnection(broken ? closedText : TransportFailureText());
+        return false;
+    }
+    return true;
 }
 
 bool CPop3Session::Fetch(ReplyKind kind, int number, const std::string& command) {
     fetchNumber = number;
-    for (int attempt = 0; attempt < retryCount; ++attempt) {
-        SendCommand(command);
-        if (ReadReply(kind) && !header.senderAddress.empty())
+    for (int attempt = 0; attempt < retryCount && SendCommand(command); ++attempt) {
+        const Transfer transfer = ReadMessage(kind);
+        if (transfer == Transfer::Complete)
             return true;
-        if (!socket.IsOpen())
-            break; // the connection is gone: another try cannot succeed
+        // The same bytes would come again: only a failed transfer or a
+        // header without a sender is worth another try.
+        if (transfer == Transfer::HeaderIncomplete && !header.senderAddress.empty())
+            return false;
+        if (!IsConnected())
+            break;
     }
     return false;
 }
@@ -154,43 +183,42 @@ const char* CPop3Session::RefusalText(ReplyKind kind) {
     return "";
 }
 
-bool CPop3Session::ReadReply(ReplyKind kind) {
-    return kind == ReplyKind::Top || kind == ReplyKind::Retr ? ReadMessage(kind) : ReadStatusLine(kind);
-}
-
-int CPop3Session::ReceiveChunk() {
+size_t CPop3Session::ReceiveChunk() {
     if (!pending.empty()) {
         const size_t n = pending.size() < buffer.size() ? pending.size() : buffer.size();
         std::memcpy(buffer.data(), pending.data(), n);
         pending.erase(0, n);
-        return static_cast<int>(n);
+        return n;
     }
-    return ReceiveFromSocket();
+    const size_t n = transport.Receive(buffer.data(), buffer.size());
+    if (n == 0)
+        DropConnection(TransportFailureText());
+    return n;
 }
 
-int CPop3Session::ReceiveFromSocket() {
-    constexpr int sliceMs = 250;
-    for (int waited = 0;; waited += sliceMs) {
-        const int slice = timeoutMs < 0 ? sliceMs : std::min(sliceMs, timeoutMs - waited);
-        const int n = socket.Receive(buffer.data(), buffer.size(), std::max(slice, 0));
-        if (n != -1 || !socket.TimedOut() || (timeoutMs >= 0 && waited + slice >= timeoutMs))
-            return n;
-        if (stopFlag && *stopFlag == 0) {
-            DropConnection(timedOutText);
-            return -1;
-        }
+const char* CPop3Session::TransportFailureText() const {
+    switch (transport.GetFailure()) {
+    case CSocketTransport::Failure::TimedOut:
+        return timedOutText;
+    case CSocketTransport::Failure::Stopped:
+        return stoppedText;
+    case CSocketTransport::Failure::Error:
+        return readErrorText;
+    default:
+        return closedText;
     }
 }
 
 void CPop3Session::DropConnection(const char* reason) {
     errorText = reason;
-    socket.Close();
+    transport.Close();
     pending.clear();
 }
 
 bool CPop3Session::ReadStatusLine(ReplyKind kind) {
-    // The reply line up to its LF, however it is split; a read that fails or
-    // finds the connection closed ends it with what has come.
+    // The reply line up to its LF, however it is split; a line longer than
+    // the buffer is cut there.
+    transport.BeginReply(replyDeadlineMs);
     std::string line;
     for (;;) {
         const size_t lf = pending.find('\n');
@@ -203,52 +231,57 @@ bool CPop3Session::ReadStatusLine(ReplyKind kind) {
             line.swap(pending);
             break;
         }
-        const int n = ReceiveFromSocket();
-        if (n <= 0) {
-            DropConnection(n == 0 ? closedText : socket.TimedOut() ? timedOutText : readErrorText);
+        const size_t n = transport.Receive(buffer.data(), buffer.size());
+        if (n == 0) {
+            DropConnection(TransportFailureText());
             return false;
         }
-        pending.append(buffer.data(), static_cast<size_t>(n));
+        pending.append(buffer.data(), n);
     }
     line.resize(std::strlen(line.c_str())); // the reply is read as text: it ends at a zero byte
 
-    if (StartsWithNoCase(line, "-ERR")) {
+    if (!StartsWithNoCase(line, "+OK")) {
         errorText = RefusalText(kind);
         return false;
     }
     if (kind == ReplyKind::Stat) {
+        // The count must be digits after the first blank or tab.
         const size_t gap = line.find_first_of(" \t");
-        if (gap != std::string::npos)
-            messageCount = std::min(DecimalValue(line.substr(gap + 1)), maxMessageCount);
+        const size_t digits = gap == std::string::npos ? gap : line.find_first_not_of(" \t", gap);
+        if (digits == std::string::npos || line[digits] < '0' || line[digits] > '9') {
+            errorText = RefusalText(kind);
+            return false;
+        }
+        const int count = DecimalValue(line.substr(digits, 12));
+        messageCount = count < maxMessageCount ? count : maxMessageCount;
     }
     return true;
 }
 
-bool CPop3Session::ReadMessage(ReplyKind kind) {
+CPop3Session::Transfer CPop3Session::ReadMessage(ReplyKind kind) {
     const std::string path = TemporaryDirectory() + tempFileName;
     CReplyFile file(path);
     CMultiLineReply reply;
     std::string text;
     std::uint64_t total = 0;
 
+    transport.BeginReply(replyDeadlineMs, minimumBytesPerSecond);
     for (;;) {
-        const int n = ReceiveChunk();
-        if (n <= 0) {
-            DropConnection(n == 0 ? closedText : socket.TimedOut() ? timedOutText : readErrorText);
-            return false;
-        }
+        const size_t n = ReceiveChunk();
+        if (n == 0)
+            return Transfer::Failed;
         size_t used = 0;
-        const CMultiLineReply::State state = reply.Feed(buffer.data(), static_cast<size_t>(n), text, used);
+        const CMultiLineReply::State state = reply.Feed(buffer.data(), n, text, used);
         // The bytes after this reply come before anything still pending.
-        pending.insert(0, buffer.data() + used, static_cast<size_t>(n) - used);
+        pending.insert(0, buffer.data() + used, n - used);
         if (state == CMultiLineReply::State::Refused) {
             errorText = RefusalText(kind);
-            return false;
+            return Transfer::Failed;
         }
         total += used; // the status line counts too: a reply must end some time
         if (total > messageLimit) {
             DropConnection(tooLargeText);
-            return false;
+            return Transfer::Failed;
         }
         if (reply.IsMessage())
             file.Write(text);
@@ -258,10 +291,12 @@ bool CPop3Session::ReadMessage(ReplyKind kind) {
     }
     if (!file.Finish()) {
         errorText = tempFileText;
-        return false;
+        return Transfer::Failed;
     }
     headerNumber = fetchNumber;
     // The store takes mail.tmp over: moved there, or deleted.
     return ParseHeaders(path, kind == ReplyKind::Top ? FetchedPart::HeaderOnly : FetchedPart::Whole, header,
-                        errorText, FetchedFile::Consume);
+                        errorText, FetchedFile::Consume)
+               ? Transfer::Complete
+               : Transfer::HeaderIncomplete;
 }

@@ -7,7 +7,9 @@
 //
 // Operations return true on success. On failure GetErrorText() tells why, in
 // the words the user is shown; success does not clear it. All calls block,
-// each wait for the server bounded by the time-out (60 s unless set).
+// but every wait is bounded: the silence allowed (60 s unless set), a
+// deadline for each reply (120 s, and for a message one more second for
+// every 2 KB received), and the stop flag.
 //
 // Error texts:
 //   "POP3 서버에 연결할 수 없습니다."            no connection after the tries
@@ -19,18 +21,22 @@
 //   "TOP 명령어 실행중에 에러가 발생했습니다."   "-ERR" to TOP
 //   "RETR 명령어 실행중에 에러가 발생했습니다."  "-ERR" to RETR
 //   "POP3 서버 연결을 실패했습니다."             "-ERR" to QUIT
-//   "POP3 서버가 응답하지 않습니다."             no answer within the time-out
-//   "POP3 서버가 연결을 끊었습니다."             closed in the middle of a message
+//   "POP3 서버가 응답하지 않습니다."             no answer within the time-out or deadline
+//   "POP3 서버가 연결을 끊었습니다."             closed while a reply was awaited
+//   "메일 체크를 중지했습니다."                  the stop flag ended a wait
+//   "사용자 ID 또는 패스워드에 쓸 수 없는 문자가 있습니다."
+//                                                CR, LF or NUL in the user id or password
 //   "소켓으로 부터 읽는 중 에러가 발생했습니다." socket error in a message
 //   "메일이 너무 커서 받을 수 없습니다."         reply longer than the limit (128 MB)
 //   "임시 파일 생성 에러!"                       "mail.tmp" not writable
 //   plus the texts of ParseHeaders.
-// After a time-out, a close or a socket error in a reply, or a message over
-// the limit, the connection is closed: the conversation cannot go on.
+// After a time-out, a close or a socket error, a stop, or a message over the
+// limit, the connection is closed (IsConnected turns false): the
+// conversation cannot go on and every later operation fails.
 #pragma once
 
 #include "framework/calendar_time.h"
-#include "framework/socket_stream.h"
+#include "framework/socket_transport.h"
 #include "mail/mail_header.h"
 
 #include <atomic>
@@ -42,17 +48,21 @@ class CPop3Session {
   public:
     static constexpr int replyBufferSize = 16384;
     static constexpr int defaultTimeoutMs = 60000;
+    static constexpr int defaultReplyDeadlineMs = 120000;
+    // A message may take one more second for every this many bytes.
+    static constexpr int minimumBytesPerSecond = 2048;
+    // The largest message count STAT accepts: more than any real mailbox
+    // keeps, few enough that a walk over the messages ends.
+    static constexpr int maxMessageCount = 100000;
     static constexpr std::uint64_t defaultMessageLimit = 128u << 20;
     static constexpr const char* tempFileName = "mail.tmp";
 
-    // What the caller shows when the socket cannot be created (HasSocket).
+    // What the caller shows in a topmost box when HasSocket() is false.
     static constexpr const char* socketErrorText = "소켓을 생성 할 수 없습니다!";
     static constexpr const char* socketErrorCaption = "치명적 오류";
-    // The most messages a STAT count gives.
-    static constexpr int maxMessageCount = 100000;
 
-    // Creates the socket. If that fails, the session is built all the same
-    // and its operations fail.
+    // Creates the socket. When that fails the session is built all the same,
+    // HasSocket() is false and its operations fail.
     CPop3Session();
     virtual ~CPop3Session();
     CPop3Session(const CPop3Session&) = delete;
@@ -60,29 +70,32 @@ class CPop3Session {
 
     // Connects (up to retryCount tries), reads the greeting and sends
     // "USER %s" and "PASS %s". A "-ERR" greeting only leaves its text; the
-    // login succeeds when USER and PASS are not refused.
+    // login succeeds when USER and PASS are answered "+OK". A user id or
+    // password holding CR, LF or NUL is refused before anything is sent.
     bool Login(const std::string& host, const std::string& user, const std::string& password, int port);
-    // "STAT ": sets the message count from the number after the reply's
-    // first blank or tab (a reply without one leaves the count).
+    // "STAT ": true when the reply is "+OK" with a count after its first
+    // blank or tab; the count is capped at maxMessageCount. Otherwise false,
+    // and the count stays as it was.
     bool Stat();
     // "TOP %d %d" / "RETR %d": fetches, extracts and stores; tried up to
-    // retryCount times until the header gives a sender address. True when
-    // the last try read the message and its header was complete (To, From
-    // with an address, a converted date).
+    // retryCount times while the transfer fails or the header gives no
+    // sender address. True when the message was read and its header was
+    // complete (To, From with an address, a converted date).
     bool Top(int number, int lines);
     bool Retrieve(int number);
     bool Delete(int number);
     // "QUIT ": closes the connection unless the server refused.
     bool Quit();
 
-    // False when the socket could not be created.
     bool HasSocket() const { return socketCreated; }
-    // False once the connection is gone (closed, socket error, time-out,
-    // over the limit, stopped); GetErrorText tells why.
-    bool IsConnected() const { return socket.IsOpen(); }
-    // When *running becomes 0, a blocked wait returns within about a second
-    // and the operation fails.
-    void SetStopFlag(const std::atomic<int>* running) { stopFlag = running; }
+    // False before Login, after Quit and once the connection is gone
+    // (closed by the server, a socket error, a time-out, a message over the
+    // limit, a stop); GetErrorText() then tells why.
+    bool IsConnected() const { return transport.IsConnected(); }
+    // When *running becomes 0, a blocked connect, send or receive ends
+    // within about a second and the operation fails ("메일 체크를
+    // 중지했습니다."). Null: never stopped.
+    void SetStopFlag(const std::atomic<int>* running) { transport.SetStopFlag(running); }
 
     int GetMessageCount() const { return messageCount; }
     std::string GetTo() const { return header.to; }
@@ -99,31 +112,37 @@ class CPop3Session {
     // was incomplete; 0 before that. A transfer that failed earlier leaves it.
     int GetHeaderNumber() const { return headerNumber; }
 
-    // The longest wait for the server (connecting, each read); negative
-    // waits for ever.
-    void SetTimeout(int milliseconds) { timeoutMs = milliseconds; }
+    // The longest silence of the server (connecting, sending, each read).
+    void SetTimeout(int milliseconds);
+    // The longest a reply may take, however steadily its bytes trickle in;
+    // a message gets one more second for every minimumBytesPerSecond bytes.
+    void SetReplyDeadline(int milliseconds) { replyDeadlineMs = milliseconds; }
     // The longest reply accepted for one message (status line included).
     void SetMessageLimit(std::uint64_t bytes) { messageLimit = bytes; }
 
   private:
     enum class ReplyKind { Greeting, User, Pass, Quit, Dele, Stat, Top, Retr };
+    enum class Transfer {
+        Failed,           // the reply was refused, cut short or not stored
+        HeaderIncomplete, // read and stored, but the header lacks a field
+        Complete,
+    };
 
     // The error text of a "-ERR" answer to a command of this kind.
     static const char* RefusalText(ReplyKind kind);
     bool SendCommand(const std::string& line);
-    bool ReadReply(ReplyKind kind);
     bool ReadStatusLine(ReplyKind kind);
-    bool ReadMessage(ReplyKind kind);
+    Transfer ReadMessage(ReplyKind kind);
     bool Fetch(ReplyKind kind, int number, const std::string& command);
     // One chunk into buffer: from what an earlier read left over, else
-    // from the socket.
-    int ReceiveChunk();
-    // One receive from the socket, in short waits that watch the stop flag.
-    int ReceiveFromSocket();
+    // from the socket; 0 when the connection has failed.
+    size_t ReceiveChunk();
     // Ends a conversation that cannot go on, with the reason.
     void DropConnection(const char* reason);
+    // The reason for a failure of the transport.
+    const char* TransportFailureText() const;
 
-    CBlockingSocket socket;
+    CSocketTransport transport;
     bool socketCreated = false;
     std::vector<char> buffer = std::vector<char>(replyBufferSize); // one receive
     std::string pending;                                           // bytes received beyond the last reply
@@ -133,7 +152,6 @@ class CPop3Session {
     int fetchNumber = 0;  // the message of the TOP or RETR under way
     int headerNumber = 0; // the message the header fields describe
     int retryCount = 3;
-    int timeoutMs = defaultTimeoutMs;
+    int replyDeadlineMs = defaultReplyDeadlineMs;
     std::uint64_t messageLimit = defaultMessageLimit;
-    const std::atomic<int>* stopFlag = nullptr;
 };

@@ -1,25 +1,13 @@
 #include "mail/smtp_session.h"
 
-#include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <string_view>
 
 namespace {
-using Clock = std::chrono::steady_clock;
-
-// Longest wait for data before the time-out is checked again.
-constexpr unsigned pollMs = 250;
-
 const char textPartOpener[] = "\r\n--#BOUNDARY#\r\nContent-Type: text/plain; charset=euc-kr\r\n"
                               "Content-Transfer-Encoding: quoted-printable\r\n\r\n";
 const char closingDelimiter[] = "\r\n--#BOUNDARY#--";
 const char endOfData[] = "\r\n.\r\n";
-
-unsigned long long MillisecondsSince(Clock::time_point start) {
-    return static_cast<unsigned long long>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
-}
 
 std::string AttachmentOpener(const MailAttachment& attachment) {
     return "\r\n\r\n--#BOUNDARY#\r\nContent-Type: application/octet-stream; name=" + attachment.name +
@@ -80,14 +68,13 @@ CSmtpSession::~CSmtpSession() {
 }
 
 bool CSmtpSession::Open(const std::string& host, int port) {
-    if (!socket.Create())
-        return false;
-    if (!socket.Connect(host, port)) {
-        socket.Close();
+    transport.SetTimeouts({connectTimeoutMs, sendTimeoutMs, static_cast<int>(timeoutMs)});
+    if (!transport.Create() || !transport.Connect(host, port)) {
+        transport.Close();
         return false;
     }
     connected = 1;
-    if (!ExpectReply(220) || !socket.Send("HELO " + LocalHostName() + "\r\n") || !ExpectReply(250)) {
+    if (!ExpectReply(220) || !transport.Send("HELO " + LocalHostName() + "\r\n") || !ExpectReply(250)) {
         // The answer to QUIT must not hide why the session could not open.
         std::string reason = lastReply;
         Close();
@@ -106,32 +93,32 @@ bool CSmtpSession::Transmit(const COutgoingMail& message) {
                 return false;
         }
     }
-    if (!socket.Send("DATA\r\n") || !ExpectReply(354))
+    if (!transport.Send("DATA\r\n") || !ExpectReply(354))
         return false;
 
     const std::vector<const MailAttachment*>& attachments = message.GetAttachments();
-    if (!socket.Send(message.BuildHeader()))
+    if (!transport.Send(message.BuildHeader()))
         return false;
-    if (!attachments.empty() && !socket.Send(textPartOpener))
+    if (!attachments.empty() && !transport.Send(textPartOpener))
         return false;
-    if (!socket.Send(message.BuildBodyText()))
+    if (!transport.Send(message.BuildBodyText()))
         return false;
     for (const MailAttachment* attachment : attachments) {
-        if (!socket.Send(AttachmentOpener(*attachment)) || !socket.Send(attachment->encoded))
+        if (!transport.Send(AttachmentOpener(*attachment)) || !transport.Send(attachment->encoded))
             return false;
     }
-    if (!attachments.empty() && !socket.Send(closingDelimiter))
+    if (!attachments.empty() && !transport.Send(closingDelimiter))
         return false;
-    return socket.Send(endOfData) && ExpectReply(250);
+    return transport.Send(endOfData) && ExpectReply(250);
 }
 
 bool CSmtpSession::Close() {
     bool acknowledged = false;
     if (connected) {
-        acknowledged = socket.Send("QUIT\r\n") && ExpectReply(221);
+        acknowledged = transport.Send("QUIT\r\n") && ExpectReply(221);
         connected = 0;
     }
-    socket.Close();
+    transport.Close();
     return acknowledged;
 }
 
@@ -170,25 +157,17 @@ bool CSmtpSession::ReceiveUntil(char* buffer, size_t bufferSize, const char* ter
     pendingInput.clear();
 
     ReplyExtent reply;
-    Clock::time_point lastBytes = Clock::now();
+    transport.BeginReply(replyDeadlineMs);
     while (!FindReply(std::string_view(text, held), terminator, reply)) {
-        unsigned long long silent = MillisecondsSince(lastBytes);
-        if (silent > timeoutMs || held >= maxReplySize)
+        if (held >= maxReplySize)
             return fail();
-        bool readable = false;
-        unsigned wait = static_cast<unsigned>(std::min<unsigned long long>(pollMs, timeoutMs - silent + 1));
-        if (!socket.IsReadable(readable, wait))
-            return fail();
-        if (!readable)
-            continue;
         makeRoom(held + 1);
-        int count = socket.Receive(text + held, size - held - 1);
-        // A closed connection can never complete the reply.
-        if (count <= 0)
+        // Silence, the deadline, a closed connection or a stop ends it.
+        const size_t count = transport.Receive(text + held, size - held - 1);
+        if (count == 0)
             return fail();
-        held += static_cast<size_t>(count);
+        held += count;
         text[held] = '\0';
-        lastBytes = Clock::now();
     }
 
     pendingInput.assign(text + reply.consumed, held - reply.consumed);
@@ -214,5 +193,5 @@ bool CSmtpSession::SendAddressCommand(const char* prefix, const std::string& add
         lastReply = "잘못된 메일 주소입니다: " + address.substr(0, bad);
         return false;
     }
-    return socket.Send(prefix + address + ">\r\n");
+    return transport.Send(prefix + address + ">\r\n");
 }

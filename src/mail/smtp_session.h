@@ -1,6 +1,8 @@
 // The client side of plain SMTP (RFC 5321 without extensions): HELO, one
-// message, QUIT. Every step blocks until the server answers or has been
-// silent for timeoutMs.
+// message, QUIT. Every step blocks, but never for long: connecting and
+// sending give up after connectTimeoutMs and sendTimeoutMs, a reply after
+// timeoutMs of silence or replyDeadlineMs in all, and any wait ends early
+// once the stop flag is cleared.
 //
 // Operations answer true or false. On a false, GetLastReply holds the
 // server's text that explains it: the refusing reply (its lines joined by CR
@@ -11,8 +13,9 @@
 #pragma once
 
 #include "mail/outgoing_mail.h"
-#include "mail/stream_socket.h"
+#include "framework/socket_transport.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -37,6 +40,9 @@ class CSmtpSession {
     // with 221. Nothing is sent when the session is not connected.
     bool Close();
     std::string GetLastReply() const { return lastReply; }
+    // When *running becomes 0, a blocked connect, send or reply wait ends
+    // within about a second and the step fails. Null: never stopped.
+    void SetStopFlag(const std::atomic<int>* running) { transport.SetStopFlag(running); }
 
     // Reads one reply and compares its code (the code of its last line).
     virtual bool ExpectReply(int expectedCode);
@@ -46,20 +52,23 @@ class CSmtpSession {
     // lines before it, whose fourth character is "-"). Starts in the caller's
     // buffer of bufferSize bytes and moves to a heap buffer, growBy bytes
     // larger each time, kept in heapBuffer for the caller (both sizes > 0).
-    // Fails after timeoutMs without a byte, when the peer closes, on a socket
-    // error or when a reply exceeds maxReplySize. Bytes after the reply are
-    // kept for the next one.
+    // Fails after timeoutMs without a byte or replyDeadlineMs in all, when
+    // the peer closes, on a socket error, on a stop or when a reply exceeds
+    // maxReplySize. Bytes after the reply are kept for the next one.
     virtual bool ReceiveUntil(char* buffer, size_t bufferSize, const char* terminator, int expectedCode,
                               std::unique_ptr<char[]>& heapBuffer, size_t growBy);
     // Sends one RCPT TO and expects 250.
     bool AddressRecipient(const std::string& address);
 
     static constexpr size_t maxReplySize = 65536;
+    static constexpr int connectTimeoutMs = 30000;
+    static constexpr int sendTimeoutMs = 30000; // without a byte taken
 
-    CStreamSocket socket;
+    CSocketTransport transport;
     int connected = 0;
     std::string lastReply;
-    unsigned timeoutMs = 10000; // silence allowed while a reply is awaited
+    unsigned timeoutMs = 10000;  // silence allowed while a reply is awaited
+    int replyDeadlineMs = 30000; // the longest one reply may take
     int lastReplyCode = 0;
 
   private:

@@ -8,9 +8,7 @@
 using CheckCycleHostile = CheckCycle;
 
 TEST_F(CheckCycleHostile, AServerThatClosesAfterItsGreetingGivesAnErrorRow) {
-    FakeStep greeting = Greeting();
-    greeting.then = FakeStep::Then::Close;
-    CFakePop3Server server({greeting});
+    CScriptedPeer server({Greeting(), Hangup()});
     host.accounts = {Account("닫힘", server.Port())};
     Run();
     ASSERT_EQ(host.mails.size(), 1u);
@@ -20,30 +18,29 @@ TEST_F(CheckCycleHostile, AServerThatClosesAfterItsGreetingGivesAnErrorRow) {
 }
 
 TEST_F(CheckCycleHostile, ARefusedStatOrALostConnectionEndsTheAccountWithAnErrorRow) {
-    std::vector<FakeStep> refused = LogInAndStat(0);
+    std::vector<PeerStep> refused = LogInAndStat(0);
     refused.back() = Reply("-ERR mailbox locked\r\n");
     refused.push_back(Reply("+OK bye\r\n"));
 
-    std::vector<FakeStep> closing = LogInAndStat(3);
+    std::vector<PeerStep> closing = LogInAndStat(3);
     closing.push_back(Reply(Message("one@example.com", "first")));
-    FakeStep half = Reply("+OK message follows\r\nFrom: two@example.com\r\n");
-    half.then = FakeStep::Then::Close;
-    closing.push_back(half);
+    closing.push_back(Reply("+OK message follows\r\nFrom: two@example.com\r\n"));
+    closing.push_back(Hangup());
 
-    std::vector<FakeStep> silent = LogInAndStat(3);
+    std::vector<PeerStep> silent = LogInAndStat(3);
     silent.push_back(Reply(Message("one@example.com", "first")));
     silent.push_back(Reply("+OK message follows\r\n"));
-    silent.back().then = FakeStep::Then::GoSilent;
+    silent.push_back(GoSilent());
 
     const struct {
-        std::vector<FakeStep> script;
+        std::vector<PeerStep> script;
         const char* error;
         size_t listed;
     } cases[] = {{refused, "STAT 명령어 실행중에 에러가 발생했습니다.", 0},
                  {closing, "POP3 서버가 연결을 끊었습니다.", 1},
                  {silent, "POP3 서버가 응답하지 않습니다.", 1}};
     for (const auto& sample : cases) {
-        CFakePop3Server server(sample.script);
+        CScriptedPeer server(sample.script);
         CRecordingHost recording;
         recording.timeoutMs = 300;
         recording.accounts = {Account("fake", server.Port())};
@@ -59,7 +56,7 @@ TEST_F(CheckCycleHostile, AFutureDatedMailIsNewOnceAndLeavesLaterMailNew) {
     const std::string future = Message("clock@example.com", "2099", true, "Thu, 1 Jan 2099 09:00:00 +0000");
     const std::string normal = Message("friend@example.com", "later", true, "Mon, 7 Dec 2026 10:00:30 +0000");
     auto script = [](const std::vector<std::string>& mails) {
-        std::vector<FakeStep> steps = LogInAndStat(static_cast<int>(mails.size()));
+        std::vector<PeerStep> steps = LogInAndStat(static_cast<int>(mails.size()));
         for (const std::string& mail : mails)
             steps.push_back(Reply(mail));
         steps.push_back(Reply("+OK bye\r\n"));
@@ -86,7 +83,7 @@ TEST_F(CheckCycleHostile, AFutureDatedMailIsNewOnceAndLeavesLaterMailNew) {
 }
 
 TEST_F(CheckCycleHostile, AStoredMarkInTheFutureIsBroughtBackToTheCheck) {
-    std::vector<FakeStep> steps = LogInAndStat(1);
+    std::vector<PeerStep> steps = LogInAndStat(1);
     steps.push_back(Reply(Message("friend@example.com", "today", true, "Mon, 7 Dec 2026 09:59:00 +0000")));
     steps.push_back(Reply("+OK bye\r\n"));
     CRecordingHost recording = CheckWith(steps, checkClock, "2099년 1월 1일 오전 9:00:00");
@@ -96,11 +93,11 @@ TEST_F(CheckCycleHostile, AStoredMarkInTheFutureIsBroughtBackToTheCheck) {
 }
 
 TEST_F(CheckCycleHostile, AnEmptySpamEntryNeverMatchesAMailWithoutASender) {
-    std::vector<FakeStep> script = LogInAndStat(1);
+    std::vector<PeerStep> script = LogInAndStat(1);
     for (int attempt = 0; attempt < 3; ++attempt)
         script.push_back(Reply(Message("", "no sender")));
     script.push_back(Reply("+OK bye\r\n"));
-    CFakePop3Server server(script);
+    CScriptedPeer server(script);
     host.filter = {1, 1, {""}};
     host.accounts = {Account("fake", server.Port())};
     Run();
@@ -111,11 +108,11 @@ TEST_F(CheckCycleHostile, AnEmptySpamEntryNeverMatchesAMailWithoutASender) {
 }
 
 TEST_F(CheckCycleHostile, AStoppedCheckStoresNoMarkAndAnnouncesNothing) {
-    std::vector<FakeStep> script = LogInAndStat(2);
+    std::vector<PeerStep> script = LogInAndStat(2);
     script.push_back(Reply(Message("one@example.com", "first")));
     script.push_back(Reply(Message("two@example.com", "second")));
     script.push_back(Reply("+OK bye\r\n"));
-    CFakePop3Server server(script);
+    CScriptedPeer server(script);
     host.accounts = {Account("fake", server.Port())};
     host.onList = [&] { checkRunning = 0; }; // Stop pressed while the first mail is listed
     Run();
@@ -127,7 +124,7 @@ TEST_F(CheckCycleHostile, AStoppedCheckStoresNoMarkAndAnnouncesNothing) {
 }
 
 TEST_F(CheckCycleHostile, AStopBeforeTheWorkerStartsIsKept) {
-    CFakePop3Server server(LogInAndStat(0));
+    CScriptedPeer server(LogInAndStat(0));
     host.accounts = {Account("fake", server.Port())};
     checkRunning = 0; // stopped before the worker got to run
     RunMailCheck(host, checkRunning, CCalendarTime::Now(), announced);
@@ -136,9 +133,9 @@ TEST_F(CheckCycleHostile, AStopBeforeTheWorkerStartsIsKept) {
 }
 
 TEST_F(CheckCycleHostile, RunningOutOfMemoryEndsTheCheckWithAnErrorRow) {
-    std::vector<FakeStep> script = LogInAndStat(1);
+    std::vector<PeerStep> script = LogInAndStat(1);
     script.push_back(Reply(Message("one@example.com", "huge")));
-    CFakePop3Server server(script);
+    CScriptedPeer server(script);
     host.accounts = {Account("fake", server.Port())};
     host.onList = [] { throw std::bad_alloc(); };
     Run();

@@ -5,6 +5,7 @@
 #include "app/check_cycle.h"
 #include "mail/mail_date.h"
 
+#include "scripted_peer.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -95,16 +96,13 @@ inline std::string Message(const std::string& from, const std::string& subject, 
 // 7 December 2026, 10:00:00 UTC: the clock of the checks of dated mail.
 inline constexpr std::int64_t checkClock = 1796637600;
 
-inline std::vector<FakeStep> LogInAndStat(int count) {
+inline std::vector<PeerStep> LogInAndStat(int count) {
     return {Greeting(), Reply("+OK\r\n"), Reply("+OK\r\n"),
             Reply("+OK " + std::to_string(count) + " 100\r\n")};
 }
 
 class CheckCycle : public ::testing::Test {
   protected:
-    void SetUp() override { ASSERT_TRUE(StartSocketLibrary()); }
-    void TearDown() override { StopSocketLibrary(); }
-
     // A check as the frame starts it: `checkRunning` set first.
     void Run(CRecordingHost& recording) {
         checkRunning = 1;
@@ -113,9 +111,9 @@ class CheckCycle : public ::testing::Test {
     void Run() { Run(host); }
 
     // One account checking `script` with every mail and the mark as given.
-    CRecordingHost CheckWith(const std::vector<FakeStep>& script, std::int64_t clock,
+    CRecordingHost CheckWith(const std::vector<PeerStep>& script, std::int64_t clock,
                              const std::string& mark = "") {
-        CFakePop3Server server(script);
+        CScriptedPeer server(script);
         CRecordingHost recording;
         recording.clock = CCalendarTime(clock);
         recording.accounts = {Account("fake", server.Port())};

@@ -6,8 +6,8 @@
 namespace {
 
 // Two messages: the first is complete, every try at the second gets `reply`.
-std::vector<FakeStep> SecondMessageAnsweredWith(const std::string& reply) {
-    std::vector<FakeStep> script = LogInAndStat(2);
+std::vector<PeerStep> SecondMessageAnsweredWith(const std::string& reply) {
+    std::vector<PeerStep> script = LogInAndStat(2);
     script.push_back(Reply(Message("one@example.com", "first")));
     for (int attempt = 0; attempt < 3; ++attempt)
         script.push_back(Reply(reply));
@@ -18,7 +18,7 @@ std::vector<FakeStep> SecondMessageAnsweredWith(const std::string& reply) {
 } // namespace
 
 TEST_F(CheckCycle, AMessageWhoseHeaderWasReadIsListedEvenWhenIncomplete) {
-    CFakePop3Server server(SecondMessageAnsweredWith(Message("two@example.com", "no recipient", false)));
+    CScriptedPeer server(SecondMessageAnsweredWith(Message("two@example.com", "no recipient", false)));
     host.accounts = {Account("fake", server.Port())};
     Run();
 
@@ -30,7 +30,7 @@ TEST_F(CheckCycle, AMessageWhoseHeaderWasReadIsListedEvenWhenIncomplete) {
 }
 
 TEST_F(CheckCycle, AMessageTheServerRefusesIsSkippedNotListedTwice) {
-    CFakePop3Server server(SecondMessageAnsweredWith("-ERR no such message\r\n"));
+    CScriptedPeer server(SecondMessageAnsweredWith("-ERR no such message\r\n"));
     host.accounts = {Account("fake", server.Port())};
     Run();
 
@@ -40,9 +40,9 @@ TEST_F(CheckCycle, AMessageTheServerRefusesIsSkippedNotListedTwice) {
 }
 
 TEST_F(CheckCycle, AnUnknownMethodLogsInListsNothingAndLogsOut) {
-    std::vector<FakeStep> script = LogInAndStat(3);
+    std::vector<PeerStep> script = LogInAndStat(3);
     script.push_back(Reply("+OK bye\r\n"));
-    CFakePop3Server server(script);
+    CScriptedPeer server(script);
     host.accounts = {Account("fake", server.Port(), "user", 7)};
     Run();
 
@@ -62,11 +62,11 @@ TEST_F(CheckCycle, DisabledAccountsAreSkippedAndNoAccountMeansNoNewMail) {
 }
 
 TEST_F(CheckCycle, ALoginFailureListsAnErrorRowAndTheCheckGoesOn) {
-    CFakePop3Server refusing({Greeting(), Reply("+OK\r\n"), Reply("-ERR [AUTH] wrong\r\n")});
-    std::vector<FakeStep> script = LogInAndStat(1);
+    CScriptedPeer refusing({Greeting(), Reply("+OK\r\n"), Reply("-ERR [AUTH] wrong\r\n")});
+    std::vector<PeerStep> script = LogInAndStat(1);
     script.push_back(Reply(Message("one@example.com", "after the error")));
     script.push_back(Reply("+OK bye\r\n"));
-    CFakePop3Server server(script);
+    CScriptedPeer server(script);
     host.accounts = {Account("bad", refusing.Port()), Account("good", server.Port())};
     Run();
 
@@ -80,13 +80,13 @@ TEST_F(CheckCycle, ALoginFailureListsAnErrorRowAndTheCheckGoesOn) {
 
 TEST_F(CheckCycle, SpamIsSkippedOrDeletedAndNeverNew) {
     for (int method = 0; method <= 1; ++method) {
-        std::vector<FakeStep> script = LogInAndStat(2);
+        std::vector<PeerStep> script = LogInAndStat(2);
         script.push_back(Reply(Message("ad@spam.example", "buy")));
         if (method == 1)
             script.push_back(Reply("+OK deleted\r\n"));
         script.push_back(Reply(Message("friend@example.com", "hi")));
         script.push_back(Reply("+OK bye\r\n"));
-        CFakePop3Server server(script);
+        CScriptedPeer server(script);
         CRecordingHost recording;
         recording.filter = {1, method, {"x@example.com", "ad@spam.example"}};
         recording.accounts = {Account("fake", server.Port())};

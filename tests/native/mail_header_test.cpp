@@ -184,3 +184,22 @@ TEST_F(HeaderExtraction, MissingFileIsReported) {
     EXPECT_EQ(fields.subject, "");
     EXPECT_EQ(fields.storeFile, "");
 }
+
+// An endless header line is cut, not kept whole: the field stays small, a
+// double-byte character is never split, and the lines after it still count.
+TEST_F(HeaderExtraction, OverlongLinesAreCutAndReadingGoesOn) {
+    const std::string tail = "\r\nFrom: a@b\r\nTo: c@d\r\nDate: 24 Jul 2001 10:05:09\r\n\r\nbody";
+    std::string hangul;
+    for (int i = 0; i < 3000; ++i)
+        hangul += "가";
+    for (const std::string& subject : {std::string(8 << 20, 'x'), hangul}) {
+        EXPECT_TRUE(Extract("Subject: " + subject + tail));
+        EXPECT_LE(fields.subject.size(), maxHeaderLineBytes);
+        EXPECT_GT(fields.subject.size(), maxHeaderLineBytes - 16);
+        EXPECT_EQ(fields.subject, subject.substr(0, fields.subject.size()));
+        if (subject == hangul) {
+            EXPECT_EQ(fields.subject.size() % 2, 0u) << "a character was split";
+        }
+        EXPECT_EQ(fields.senderAddress, "a@b");
+    }
+}

@@ -92,6 +92,20 @@ TEST_F(Store, DifferentMessagesOfTheSameSecondGetTheirOwnFiles) {
     EXPECT_EQ(StoreFiles().size(), 3u);
 }
 
+// Every name up to the largest suffix taken: the next message still gets a
+// name of its own, and no stored file is written over.
+TEST_F(Store, StoredFilesAreNeverOverwrittenWhateverTheirNumber) {
+    const std::string name = MakeStoreFileName(july24);
+    const std::string stem = store.Path() + name.substr(0, name.size() - 4);
+    WriteFileBytes(store.Path() + name, "mail 0");
+    for (int k = 1; k <= 9999; ++k)
+        WriteFileBytes(stem + "_" + std::to_string(k) + ".eml", "mail " + std::to_string(k));
+    EXPECT_EQ(Keep(whole), stem + "_10000.eml");
+    EXPECT_EQ(ReadFileBytes(stem + "_9999.eml"), "mail 9999");
+    EXPECT_EQ(ReadFileBytes(stem + "_10000.eml"), whole);
+    EXPECT_EQ(Keep(whole), stem + "_10000.eml");
+}
+
 TEST_F(Store, HeaderOnlyFetchKeepsTheStoredWholeMessage) {
     const std::string stored = Keep(whole);
     EXPECT_EQ(Keep(header, FetchedPart::HeaderOnly), stored);
@@ -132,7 +146,7 @@ TEST_F(Store, LargeFilesCompareAcrossBlocks) {
     EXPECT_EQ(Keep(big), path);
     // A header-only copy whose end falls exactly on a block boundary.
     std::string head(65536 - 2, 'h');
-    std::string longer = head + "\r\n" + std::string(70000, 'b');
+    std::string longer = head + "\r\n\r\n" + std::string(70000, 'b');
     CCalendarTime t = july24;
     WriteFileBytes(fetched, longer);
     const std::string stored =

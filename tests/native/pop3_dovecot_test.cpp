@@ -18,11 +18,6 @@ class Dovecot : public ::testing::Test {
         if (port == 0)
             GTEST_SKIP()
                 << "no POP3 server: run through ctest, or tests/peers/pop3-peer.sh start <build>/peers";
-        ASSERT_TRUE(StartSocketLibrary());
-    }
-    void TearDown() override {
-        if (port != 0)
-            StopSocketLibrary();
     }
     std::unique_ptr<CPop3Session> LogIn(const std::string& user) {
         auto session = std::make_unique<CPop3Session>();

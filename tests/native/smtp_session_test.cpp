@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <string>
 
@@ -13,7 +14,10 @@ namespace {
 // of the last reply.
 class CQuickSession : public CSmtpSession {
   public:
-    explicit CQuickSession(unsigned silenceMs = 2000) { timeoutMs = silenceMs; }
+    explicit CQuickSession(unsigned silenceMs = 2000, int deadlineMs = 30000) {
+        timeoutMs = silenceMs;
+        replyDeadlineMs = deadlineMs;
+    }
     int GetLastReplyCode() const { return lastReplyCode; }
 };
 
@@ -81,7 +85,7 @@ struct SendOutcome {
 SendOutcome SendThrough(CScriptedPeer& peer, const COutgoingMail& mail) {
     SendOutcome outcome;
     CQuickSession session;
-    if (!session.Open("127.0.0.1", peer.GetPort())) {
+    if (!session.Open("127.0.0.1", peer.Port())) {
         ADD_FAILURE() << "Open failed: " << session.GetLastReply();
         return outcome;
     }
@@ -142,7 +146,7 @@ TEST(SmtpSession, AFailedGreetingOrHeloSendsQuitAndFails) {
     {
         CScriptedPeer peer({Say("554 no service here\r\n"), AwaitLine(), Say("221 bye\r\n")});
         CQuickSession session;
-        EXPECT_FALSE(session.Open("127.0.0.1", peer.GetPort()));
+        EXPECT_FALSE(session.Open("127.0.0.1", peer.Port()));
         EXPECT_EQ(session.GetLastReply(), "554 no service here");
         EXPECT_FALSE(session.Close()); // already closed: nothing more is sent
         EXPECT_EQ(peer.Received(), "QUIT\r\n");
@@ -151,7 +155,7 @@ TEST(SmtpSession, AFailedGreetingOrHeloSendsQuitAndFails) {
         CScriptedPeer peer(
             {Say("220 hi\r\n"), AwaitLine(), Say("501 who are you\r\n"), AwaitLine(), Say("221 bye\r\n")});
         CQuickSession session;
-        EXPECT_FALSE(session.Open("127.0.0.1", peer.GetPort()));
+        EXPECT_FALSE(session.Open("127.0.0.1", peer.Port()));
         EXPECT_EQ(session.GetLastReply(), "501 who are you");
         EXPECT_EQ(peer.Received(), Helo() + "QUIT\r\n");
     }
@@ -162,7 +166,7 @@ TEST(SmtpSession, AReplyWithoutACodeIsARefusal) {
     COutgoingMail mail = MailFromMe();
     mail.AddRecipient({"", "you@example.com"}, RecipientKind::To);
     CQuickSession session;
-    ASSERT_TRUE(session.Open("127.0.0.1", peer.GetPort()));
+    ASSERT_TRUE(session.Open("127.0.0.1", peer.Port()));
     EXPECT_FALSE(session.Transmit(mail));
     EXPECT_EQ(session.GetLastReply(), "sure thing");
     EXPECT_EQ(session.GetLastReplyCode(), 250);
@@ -186,7 +190,7 @@ TEST(SmtpSession, ReadsMultiLineRepliesToTheirLastLine) {
 TEST(SmtpSession, KeepsBytesAfterAReplyForTheNextOne) {
     CScriptedPeer peer({Say("220 hi\r\n"), AwaitLine(), Say("250 peer\r\n421 going down\r\n"), AwaitLine()});
     CQuickSession session;
-    ASSERT_TRUE(session.Open("127.0.0.1", peer.GetPort()));
+    ASSERT_TRUE(session.Open("127.0.0.1", peer.Port()));
     EXPECT_FALSE(session.Close());
     EXPECT_EQ(session.GetLastReply(), "421 going down");
 }
@@ -197,7 +201,7 @@ TEST(SmtpSession, GrowsTheBufferForALongReply) {
                         Say(longText.substr(0, 255)), Say(longText.substr(255) + "\r\n", 50), AwaitLine(),
                         Say("221 bye\r\n")});
     CQuickSession session;
-    EXPECT_FALSE(session.Open("127.0.0.1", peer.GetPort()));
+    EXPECT_FALSE(session.Open("127.0.0.1", peer.Port()));
     EXPECT_EQ(session.GetLastReply(), longText);
 }
 
@@ -207,7 +211,7 @@ TEST(SmtpSession, GivesUpOnAnEndlessReply) {
         script.push_back(Say("220-" + std::string(996, 'z') + "\r\n"));
     CScriptedPeer peer(script);
     CQuickSession session;
-    EXPECT_FALSE(session.Open("127.0.0.1", peer.GetPort()));
+    EXPECT_FALSE(session.Open("127.0.0.1", peer.Port()));
     EXPECT_GE(session.GetLastReply().size(), 65536u);
     EXPECT_LT(session.GetLastReply().size(), 200u * 1000);
 }
@@ -217,7 +221,7 @@ TEST(SmtpSession, TheTimeOutCountsFromTheLastBytesReceived) {
         {Say("2"), Say("20 sl", 350), Say("ow\r\n", 350), AwaitLine(), Say("250 partial"), AwaitLine()});
     CQuickSession session(600);
     auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(session.Open("127.0.0.1", peer.GetPort()));
+    EXPECT_FALSE(session.Open("127.0.0.1", peer.Port()));
     // The greeting took 700 ms in pieces and was accepted; the HELO answer never ended.
     EXPECT_GE(MillisecondsSince(start), 700 + 600);
     EXPECT_EQ(session.GetLastReply(), "250 partial");
@@ -228,7 +232,7 @@ TEST(SmtpSession, APeerThatClosesEndsTheWaitAtOnce) {
     CScriptedPeer peer({Say("220 par"), Hangup()});
     CSmtpSession session;
     auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(session.Open("127.0.0.1", peer.GetPort()));
+    EXPECT_FALSE(session.Open("127.0.0.1", peer.Port()));
     EXPECT_LT(MillisecondsSince(start), 5000);
     EXPECT_EQ(session.GetLastReply(), "220 par");
 }
@@ -249,7 +253,7 @@ TEST(SmtpSession, TheFirstRefusedRecipientStopsTheMail) {
     Compose(mail, "body");
     {
         CQuickSession session;
-        ASSERT_TRUE(session.Open("127.0.0.1", peer.GetPort()));
+        ASSERT_TRUE(session.Open("127.0.0.1", peer.Port()));
         EXPECT_FALSE(session.Transmit(mail));
         EXPECT_EQ(session.GetLastReply(), "550 no cc");
     } // the destructor says QUIT
@@ -276,18 +280,49 @@ TEST(SmtpSession, ResolvesAHostNameAndFailsWithoutAServer) {
         CScriptedPeer peer(
             {Say("220 hi\r\n"), AwaitLine(), Say("250 peer\r\n"), AwaitLine(), Say("221 bye\r\n")});
         CQuickSession session;
-        EXPECT_TRUE(session.Open("localhost", peer.GetPort()));
+        EXPECT_TRUE(session.Open("localhost", peer.Port()));
         EXPECT_TRUE(session.Close());
     }
     int freePort;
     {
         CScriptedPeer idle({Hangup()});
-        freePort = idle.GetPort();
-        CStreamSocket poke; // let the idle peer finish
+        freePort = idle.Port();
+        CSocketTransport poke; // let the idle peer finish
         ASSERT_TRUE(poke.Create());
         ASSERT_TRUE(poke.Connect("127.0.0.1", freePort));
     }
     CQuickSession session;
     EXPECT_FALSE(session.Open("127.0.0.1", freePort));
     EXPECT_FALSE(session.Close());
+}
+
+// A greeting that trickles in a byte at a time never falls silent long
+// enough for the time-out: the reply's deadline ends it.
+TEST(SmtpSession, TricklingReplyIsCutAtItsDeadline) {
+    PeerStep trickle = Say("");
+    trickle.pauseMs = 150;
+    trickle.chunks.clear();
+    for (char c : std::string("220 a very slow greeting\r\n"))
+        trickle.chunks.push_back(std::string(1, c));
+    CScriptedPeer peer({trickle});
+    CQuickSession session(2000, 500);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(session.Open("127.0.0.1", peer.Port()));
+    EXPECT_LT(MillisecondsSince(start), 3000);
+    EXPECT_EQ(session.GetLastReply().compare(0, 3, "220"), 0);
+}
+
+TEST(SmtpSession, StopEndsTheWaitForAReply) {
+    CScriptedPeer peer({GoSilent()});
+    CQuickSession session(60000, 60000);
+    std::atomic<int> running{1};
+    session.SetStopFlag(&running);
+    std::thread stopper([&running] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        running = 0;
+    });
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(session.Open("127.0.0.1", peer.Port()));
+    stopper.join();
+    EXPECT_LT(MillisecondsSince(start), 2000);
 }

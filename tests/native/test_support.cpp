@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -103,26 +105,6 @@ std::string ExpectedStoreBytes(const std::string& message) {
     return out;
 }
 
-FakeStep Greeting(const std::string& line) {
-    FakeStep step;
-    step.awaitCommand = false;
-    step.chunks = {line};
-    return step;
-}
-
-FakeStep Reply(const std::string& text) {
-    FakeStep step;
-    step.chunks = {text};
-    return step;
-}
-
-FakeStep ChunkedReply(std::vector<std::string> chunks, int gapMs) {
-    FakeStep step;
-    step.chunks = std::move(chunks);
-    step.gapMs = gapMs;
-    return step;
-}
-
 SocketHandle ListenOnLoopback(int& port) {
     SocketHandle listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     sockaddr_in address{};
@@ -168,111 +150,6 @@ void SendAll(SocketHandle s, const std::string& bytes) {
             return;
         done += static_cast<size_t>(n);
     }
-}
-
-namespace {
-
-void Sleep(int ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
-} // namespace
-
-CFakePop3Server::CFakePop3Server(std::vector<FakeStep> steps) : script(std::move(steps)) {
-    StartSocketLibrary();
-    listener = ListenOnLoopback(port);
-    thread = std::thread([this] { Serve(); });
-}
-
-CFakePop3Server::~CFakePop3Server() {
-    stopping = true;
-    if (thread.joinable())
-        thread.join();
-    CloseSocketHandle(listener);
-    StopSocketLibrary();
-}
-
-std::vector<std::string> CFakePop3Server::Commands() {
-    if (thread.joinable())
-        thread.join();
-    std::lock_guard<std::mutex> hold(lock);
-    return commands;
-}
-
-bool CFakePop3Server::ReadLine(SocketHandle connection, std::string& line) {
-    char buffer[4096];
-    for (;;) {
-        const size_t lf = unread.find('\n');
-        if (lf != std::string::npos) {
-            line = unread.substr(0, lf + 1);
-            unread.erase(0, lf + 1);
-            std::lock_guard<std::mutex> hold(lock);
-            commands.push_back(line);
-            return true;
-        }
-        const int ready = WaitReadable(connection, 50);
-        if (ready < 0 || stopping)
-            return false;
-        if (ready == 0)
-            continue;
-        const int n = static_cast<int>(recv(connection, buffer, sizeof(buffer), 0));
-        if (n <= 0)
-            return false;
-        unread.append(buffer, static_cast<size_t>(n));
-    }
-}
-
-void CFakePop3Server::Serve() {
-    SocketHandle connection = INVALID_SOCKET;
-    for (int waited = 0; waited < 20000 && !stopping; waited += 50) {
-        if (WaitReadable(listener, 50) == 1) {
-            connection = accept(listener, nullptr, nullptr);
-            break;
-        }
-    }
-    if (connection == INVALID_SOCKET)
-        return;
-    int noDelay = 1;
-    setsockopt(connection, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
-               sizeof(noDelay));
-
-    std::string line;
-    bool open = true;
-    for (const FakeStep& step : script) {
-        if (step.awaitCommand && !ReadLine(connection, line)) {
-            open = false;
-            break;
-        }
-        for (size_t i = 0; i < step.chunks.size(); ++i) {
-            if (i > 0 && step.gapMs > 0)
-                Sleep(step.gapMs);
-            SendAll(connection, step.chunks[i]);
-            if (i == 0 && step.afterFirstChunk) {
-                Sleep(step.gapMs > 0 ? step.gapMs : 100);
-                step.afterFirstChunk();
-            }
-        }
-        if (step.then == FakeStep::Then::Close) {
-            open = false;
-            break;
-        }
-        if (step.then == FakeStep::Then::GoSilent) {
-            // Answer nothing more; wait for the client to give up.
-            char buffer[4096];
-            while (!stopping) {
-                const int ready = WaitReadable(connection, 50);
-                if (ready < 0 || (ready == 1 && recv(connection, buffer, sizeof(buffer), 0) <= 0))
-                    break;
-            }
-            open = false;
-            break;
-        }
-    }
-    // Record what else comes until the client closes (a few seconds at most).
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (open && std::chrono::steady_clock::now() < until && ReadLine(connection, line)) {
-    }
-    CloseSocketHandle(connection);
 }
 
 std::string MakeMessageText(size_t size, unsigned seed) {

@@ -1,14 +1,11 @@
 // Helpers of the portable tests: files, scratch directories, the real POP3
-// server of tests/peers, and a scripted fake POP3 server for byte-level cases.
+// server of tests/peers and the loopback sockets of the scripted peer
+// (scripted_peer.h).
 #pragma once
 
 #include "framework/socket_platform.h"
 
-#include <atomic>
-#include <functional>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 std::string ReadFileBytes(const std::string& path);
@@ -55,50 +52,6 @@ SocketHandle ListenOnLoopback(int& port);
 // 1 readable, 0 not within ms, -1 error.
 int WaitReadable(SocketHandle s, int ms);
 void SendAll(SocketHandle s, const std::string& bytes);
-
-// One step of a fake server's script.
-struct FakeStep {
-    enum class Then { Continue, Close, GoSilent };
-    bool awaitCommand = true;        // read one command line first (false: the greeting)
-    std::vector<std::string> chunks; // then send these, one send each
-    int gapMs = 0;                   // pause between two chunks
-    Then then = Then::Continue;
-    std::function<void()> afterFirstChunk; // run a gap after the first chunk went out
-};
-
-// Steps of a usual conversation.
-FakeStep Greeting(const std::string& line = "+OK fake POP3 ready\r\n");
-FakeStep Reply(const std::string& text);
-FakeStep ChunkedReply(std::vector<std::string> chunks, int gapMs = 50);
-
-// A POP3 server on a loopback port that serves one connection by a script,
-// recording every command line it reads. After the script it goes on
-// recording until the client closes.
-class CFakePop3Server {
-  public:
-    explicit CFakePop3Server(std::vector<FakeStep> script);
-    ~CFakePop3Server();
-    CFakePop3Server(const CFakePop3Server&) = delete;
-    CFakePop3Server& operator=(const CFakePop3Server&) = delete;
-
-    int Port() const { return port; }
-    // The command lines read, CR LF included. Waits for the conversation to
-    // end (the client closing), at most a few seconds.
-    std::vector<std::string> Commands();
-
-  private:
-    void Serve();
-    bool ReadLine(SocketHandle connection, std::string& line);
-
-    std::vector<FakeStep> script;
-    SocketHandle listener = INVALID_SOCKET;
-    int port = 0;
-    std::atomic<bool> stopping{false};
-    std::string unread;
-    std::mutex lock;
-    std::vector<std::string> commands;
-    std::thread thread;
-};
 
 // A message text of at least `size` bytes made of varied lines, some starting with
 // dots (as the server sends it: already dot-stuffed), ending without CR LF.

@@ -16,7 +16,7 @@ TEST(TlsFingerprint, DigitsDecideWhateverTheSpelling) {
 
 #ifndef _WIN32
 // A stream that must never be used: without TLS nothing goes out.
-class CUntouchedStream : public CByteStream {
+class CUntouchedStream : public CBlockingStream {
   public:
     bool Send(const char*, size_t) override { return used = true, false; }
     int Receive(char*, size_t, int) override { return used = true, -1; }

@@ -91,12 +91,12 @@ int CLoopbackConnection::Receive(char* buffer, size_t size, int timeoutMs) {
     return n < 0 ? -1 : n;
 }
 
-bool SendLine(CByteStream& stream, const std::string& text) {
+bool SendLine(CBlockingStream& stream, const std::string& text) {
     const std::string line = text + "\r\n";
     return stream.Send(line.data(), line.size());
 }
 
-std::string ReadLine(CByteStream& stream, int timeoutMs) {
+std::string ReadLine(CBlockingStream& stream, int timeoutMs) {
     std::string line;
     char c;
     while (line.size() < 2 || line.compare(line.size() - 2, 2, "\r\n") != 0) {

@@ -2,7 +2,7 @@
 // connection to put a TLS channel on.
 #pragma once
 
-#include "framework/byte_stream.h"
+#include "framework/blocking_stream.h"
 #include "framework/socket_platform.h"
 
 #include <string>
@@ -19,7 +19,7 @@ int TlsPeerCleanCloses();
 bool TrustTlsPeerAuthority();
 
 // A TCP connection to a port of 127.0.0.1, connected on construction.
-class CLoopbackConnection : public CByteStream {
+class CLoopbackConnection : public CBlockingStream {
   public:
     explicit CLoopbackConnection(int port);
     ~CLoopbackConnection() override;
@@ -38,7 +38,7 @@ class CLoopbackConnection : public CByteStream {
 };
 
 // Sends text and CR LF.
-bool SendLine(CByteStream& stream, const std::string& text);
+bool SendLine(CBlockingStream& stream, const std::string& text);
 // The next line from stream without its CR LF, each byte awaited at most
 // timeoutMs; what arrived so far when the stream ends or stalls first.
-std::string ReadLine(CByteStream& stream, int timeoutMs = 5000);
+std::string ReadLine(CBlockingStream& stream, int timeoutMs = 5000);

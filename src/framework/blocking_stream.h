@@ -5,9 +5,9 @@
 
 #include <cstddef>
 
-class CByteStream {
+class CBlockingStream {
   public:
-    virtual ~CByteStream() = default;
+    virtual ~CBlockingStream() = default;
 
     // Sends all of data; false on an error or a closed stream.
     virtual bool Send(const char* data, size_t length) = 0;

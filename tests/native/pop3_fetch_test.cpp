@@ -1,0 +1,186 @@
+// CPop3Session fetching messages: replies cut at awkward places, the
+// temporary file, and the copies in the store.
+#include "pop3_fixture.h"
+
+#include <algorithm>
+#include <atomic>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+TEST_F(Pop3Session, RetrieveStoresTheMessageAndItsFields) {
+    CScriptedPeer server(WithLogin({Reply(RetrReply(sampleMessage))}));
+    auto session = Connect(server);
+    ASSERT_TRUE(session->Retrieve(1)) << session->GetErrorText();
+    EXPECT_EQ(session->GetSenderName(), "Kim");
+    EXPECT_EQ(session->GetSenderAddress(), "kim@example.com");
+    EXPECT_EQ(session->GetSubject(), "Hello");
+    EXPECT_EQ(session->GetTo(), "you@example.com");
+    EXPECT_EQ(session->GetDateText(), "2001년 7월 24일 오전 10:05:09");
+    EXPECT_EQ(session->GetMailTime(), CCalendarTime::FromLocal(2001, 7, 24, 10, 5, 9));
+    EXPECT_EQ(session->GetStoreFile(), store.Path() + "TM20010724100509.eml");
+    EXPECT_EQ(ReadFileBytes(session->GetStoreFile()), sampleMessage);
+    EXPECT_FALSE(FileExists(store.Path() + "mail.tmp"));
+    session.reset();
+    EXPECT_EQ(server.Commands().back(), "RETR 1\r\n");
+}
+
+TEST_F(Pop3Session, EmptyMessageGivesAnEmptyFileAndFails) {
+    CScriptedPeer server(
+        WithLogin({Reply("+OK 0 octets\r\n.\r\n"), Reply("+OK\r\n.\r\n"), Reply("+OK\r\n.\r\n")}));
+    auto session = Connect(server);
+    EXPECT_FALSE(session->Retrieve(4));
+    EXPECT_EQ(ReadFileBytes(session->GetStoreFile()), "");
+}
+
+TEST_F(Pop3Session, TopSendsTheLineCountAndKeepsTheStoredWholeMessage) {
+    const std::string header = sampleMessage.substr(0, sampleMessage.find("\r\n\r\n"));
+    CScriptedPeer server(
+        WithLogin({Reply(RetrReply(sampleMessage)), Reply("+OK\r\n" + header + "\r\n\r\n.\r\n")}));
+    auto session = Connect(server);
+    ASSERT_TRUE(session->Retrieve(2));
+    const std::string whole = session->GetStoreFile();
+    ASSERT_TRUE(session->Top(2, 0));
+    EXPECT_EQ(session->GetStoreFile(), whole);
+    EXPECT_EQ(ReadFileBytes(whole), sampleMessage);
+    EXPECT_EQ(ListFiles(store.Path()).size(), 1u);
+    session.reset();
+    EXPECT_EQ(server.Commands().back(), "TOP 2 0\r\n");
+}
+
+TEST_F(Pop3Session, MessageWithoutFromFailsAfterThreeTries) {
+    const std::string noFrom = "To: you@example.com\r\nDate: 24 Jul 2001 10:05:09\r\n\r\nbody";
+    CScriptedPeer server(WithLogin({Reply(RetrReply(noFrom)), Reply(RetrReply(noFrom)),
+                                    Reply(RetrReply(noFrom)), Reply("+OK 1 2\r\n")}));
+    auto session = Connect(server);
+    EXPECT_FALSE(session->Retrieve(3));
+    EXPECT_TRUE(session->Stat());
+    EXPECT_EQ(session->GetMessageCount(), 1);
+    session.reset();
+    const auto commands = server.Commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), "RETR 3\r\n"), 3);
+}
+
+// A chunk that ends with CR LF "." of a dot-stuffed line must not end the
+// reply (nor leave the rest of the message to be read as the next reply).
+TEST_F(Pop3Session, ChunkEndingInsideAStuffedLineDoesNotCutTheMessage) {
+    const std::string reply = RetrReply(sampleMessage);
+    const size_t cut = reply.find("..stuffed") + 1;
+    CScriptedPeer server(
+        WithLogin({ChunkedReply({reply.substr(0, cut), reply.substr(cut)}), Reply("+OK 1 9\r\n")}));
+    auto session = Connect(server);
+    ASSERT_TRUE(session->Retrieve(1)) << session->GetErrorText();
+    EXPECT_EQ(ReadFileBytes(session->GetStoreFile()), sampleMessage);
+    EXPECT_TRUE(session->Stat());
+    EXPECT_EQ(session->GetMessageCount(), 1);
+}
+
+TEST_F(Pop3Session, ShortChunksInTheMiddleDoNotEndTheMessage) {
+    const std::string reply = RetrReply(sampleMessage);
+    std::vector<std::string> chunks;
+    for (size_t at = 0; at < reply.size(); at += 4)
+        chunks.push_back(reply.substr(at, 4));
+    CScriptedPeer server(WithLogin({ChunkedReply(chunks, 3), Reply("+OK 1 9\r\n")}));
+    auto session = Connect(server);
+    ASSERT_TRUE(session->Retrieve(1)) << session->GetErrorText();
+    EXPECT_EQ(ReadFileBytes(session->GetStoreFile()), sampleMessage);
+    EXPECT_TRUE(session->Stat());
+    EXPECT_EQ(session->GetMessageCount(), 1);
+}
+
+TEST_F(Pop3Session, TerminatorSplitAcrossChunks) {
+    const std::string reply = RetrReply(sampleMessage);
+    for (size_t tail : {1, 2, 3, 4}) {
+        CScriptedPeer server(WithLogin(
+            {ChunkedReply({reply.substr(0, reply.size() - tail), reply.substr(reply.size() - tail)}),
+             Reply("+OK 6 9\r\n")}));
+        auto session = Connect(server);
+        ASSERT_TRUE(session->Retrieve(1)) << tail;
+        EXPECT_EQ(ReadFileBytes(session->GetStoreFile()), sampleMessage) << tail;
+        EXPECT_TRUE(session->Stat());
+        EXPECT_EQ(session->GetMessageCount(), 6) << "out of step after a split of " << tail;
+    }
+}
+
+TEST_F(Pop3Session, ErrToRetrieveOrTopIsAnErrorWithoutWaiting) {
+    CScriptedPeer server(WithLogin({Reply("-ERR There's no message 9.\r\n"), Reply("-ERR no\r\n"),
+                                    Reply("-ERR no\r\n"), Reply("-ERR no\r\n"), Reply("-ERR no\r\n"),
+                                    Reply("-ERR no\r\n"), Reply("+OK 4 400\r\n")}));
+    auto session = Connect(server, 20000);
+    const auto start = Clock::now();
+    EXPECT_FALSE(session->Retrieve(9));
+    EXPECT_EQ(session->GetErrorText(), "RETR 명령어 실행중에 에러가 발생했습니다.");
+    EXPECT_FALSE(session->Top(9, 0));
+    EXPECT_EQ(session->GetErrorText(), "TOP 명령어 실행중에 에러가 발생했습니다.");
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
+    EXPECT_TRUE(session->Stat());
+    EXPECT_EQ(session->GetMessageCount(), 4);
+}
+
+TEST_F(Pop3Session, EnormousMessageArrivesWhole) {
+    const std::string big = MakeMessageText(24 << 20, 5);
+    CScriptedPeer server(WithLogin({Reply(RetrReply(big)), Reply("+OK 1 1\r\n")}));
+    auto session = Connect(server, 60000);
+    ASSERT_TRUE(session->Retrieve(1)) << session->GetErrorText();
+    EXPECT_TRUE(ReadFileBytes(session->GetStoreFile()) == big);
+    EXPECT_TRUE(session->Stat());
+}
+
+TEST_F(Pop3Session, TemporaryFileIsInTheTemporaryDirectoryNotTheCurrentOne) {
+    const std::string reply = RetrReply(sampleMessage);
+    std::atomic<bool> inStore{false}, inCurrent{true};
+    PeerStep step = ChunkedReply({reply.substr(0, reply.size() / 2), reply.substr(reply.size() / 2)}, 200);
+    const std::string tmp = store.Path() + "mail.tmp";
+    step.afterFirstChunk = [&] {
+        inStore = FileExists(tmp);
+        inCurrent = FileExists("mail.tmp");
+    };
+    CScriptedPeer server(WithLogin({step}));
+    auto session = Connect(server);
+    ASSERT_TRUE(session->Retrieve(1));
+    EXPECT_TRUE(inStore);
+    EXPECT_FALSE(inCurrent);
+}
+
+#ifndef _WIN32
+TEST_F(Pop3Session, FetchWorksWhenTheCurrentDirectoryIsNotWritable) {
+    // A removed working directory refuses new files even to root.
+    CScratchDirectory gone;
+    char previous[4096];
+    ASSERT_NE(getcwd(previous, sizeof(previous)), nullptr);
+    ASSERT_EQ(chdir(gone.Path().c_str()), 0);
+    ASSERT_EQ(rmdir(gone.Path().c_str()), 0);
+    CScriptedPeer server(WithLogin({Reply(RetrReply(sampleMessage))}));
+    auto session = Connect(server);
+    const bool fetched = session->Retrieve(1);
+    ASSERT_EQ(chdir(previous), 0);
+    EXPECT_TRUE(fetched) << session->GetErrorText();
+    EXPECT_EQ(ReadFileBytes(session->GetStoreFile()), sampleMessage);
+}
+#endif
+
+TEST_F(Pop3Session, TemporaryFileThatCannotBeCreatedIsReportedAndTheReplyRead) {
+    CScriptedPeer server(WithLogin({Reply(RetrReply(sampleMessage)), Reply(RetrReply(sampleMessage)),
+                                    Reply(RetrReply(sampleMessage)), Reply("+OK 5 50\r\n")}));
+    auto session = Connect(server);
+    SetTemporaryDirectory(store.Path() + "missing");
+    EXPECT_FALSE(session->Retrieve(1));
+    EXPECT_EQ(session->GetErrorText(), "임시 파일 생성 에러!");
+    EXPECT_TRUE(session->Stat());
+    EXPECT_EQ(session->GetMessageCount(), 5);
+    SetTemporaryDirectory(store.Path());
+}
+
+TEST_F(Pop3Session, TwoMailsOfTheSameSecondKeepTheirOwnCopies) {
+    const std::string other = "Received: from a by b; Tue, 24 Jul 2001 10:05:09 +0900\r\n"
+                              "From: other@example.com\r\nTo: you@example.com\r\n\r\nAnother body";
+    CScriptedPeer server(WithLogin({Reply(RetrReply(sampleMessage)), Reply(RetrReply(other))}));
+    auto session = Connect(server);
+    ASSERT_TRUE(session->Retrieve(1));
+    const std::string first = session->GetStoreFile();
+    ASSERT_TRUE(session->Retrieve(2));
+    EXPECT_NE(session->GetStoreFile(), first);
+    EXPECT_EQ(ReadFileBytes(first), sampleMessage);
+    EXPECT_EQ(ReadFileBytes(session->GetStoreFile()), other);
+}
