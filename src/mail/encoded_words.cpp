@@ -201,3 +201,39 @@ std::string DecodeHeaderText(const std::string& text) {
     }
     return current;
 }
+
+std::u16string DecodeHeaderTextWide(const std::string& text) {
+    std::u16string out;
+    std::string plain; // raw text waiting for its conversion
+    const auto flushPlain = [&] {
+        std::u16string piece;
+        DecodeCharset(IsValidUtf8(plain) ? "utf-8" : "cp949", plain, piece);
+        out += piece;
+        plain.clear();
+    };
+    const std::string trimmed = TrimWhiteSpace(text);
+    bool afterWord = false;
+    for (size_t at = 0; at < trimmed.size();) {
+        EncodedWord word;
+        if (ReadEncodedWord(trimmed, at, word)) {
+            if (!afterWord || plain.find_first_not_of(" \t\r\n") != std::string::npos)
+                flushPlain();
+            plain.clear();
+            const std::string data = trimmed.substr(word.dataStart, word.dataEnd - word.dataStart);
+            const std::string bytes = word.base64 ? DecodeBase64(data) : DecodeEncodedWordQ(data);
+            std::u16string piece;
+            if (!DecodeCharset(word.charset, bytes, piece))
+                DecodeCharset("cp949", bytes, piece);
+            out += piece;
+            afterWord = true;
+            at = word.end;
+        } else {
+            const char c = trimmed[at++];
+            if (c == '\r' || c == '\n')
+                continue; // unfolding
+            plain += c;
+        }
+    }
+    flushPlain();
+    return out;
+}

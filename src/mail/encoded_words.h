@@ -23,3 +23,10 @@
 // form no word could otherwise make it grow for ever), after 256 passes, and
 // once the passes have examined 64 MB.
 std::string DecodeHeaderText(const std::string& text);
+
+// The header text for display in UTF-16, by the rules of RFC 2047 alone:
+// every well-formed encoded word in its charset (code page 949 when the
+// charset is unknown), white space between adjacent words dropped; the
+// other text is raw UTF-8 when it is valid UTF-8 (RFC 6532), else code page
+// 949. Folded lines are unfolded; the result is trimmed.
+std::u16string DecodeHeaderTextWide(const std::string& text);
