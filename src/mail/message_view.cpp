@@ -1,5 +1,6 @@
 #include "mail/message_view.h"
 
+#include "mail/ascii_text.h"
 #include "mail/html_text.h"
 
 #include <cstdio>
@@ -126,4 +127,13 @@ std::u16string FormatSize(size_t bytes) {
     else
         std::snprintf(text, sizeof(text), "%.1f MB", bytes / 1048576.0);
     return Ascii(text);
+}
+
+bool IsOpenableLink(const std::u16string& target) {
+    std::string scheme;
+    for (size_t i = 0; i < target.size() && i < 8; ++i)
+        scheme += target[i] < 0x80 ? static_cast<char>(target[i]) : '\x80';
+    scheme = AsciiLower(scheme);
+    return scheme.compare(0, 7, "http://") == 0 || scheme.compare(0, 8, "https://") == 0 ||
+           scheme.compare(0, 7, "mailto:") == 0;
 }

@@ -23,5 +23,8 @@ struct ListedAttachment {
 void BuildMessageView(const CMimeMessage& message, CRichDocument& document,
                       std::vector<ListedAttachment>& attachments);
 
+// Whether a click on a link may open it: http, https and mailto only.
+bool IsOpenableLink(const std::u16string& target);
+
 // "12 바이트", "3.4 KB", "5.0 MB".
 std::u16string FormatSize(size_t bytes);

@@ -140,3 +140,11 @@ TEST(HtmlText, StylesAndLinks) {
     EXPECT_EQ(runs[4].style, unsigned(StyleUnderline));
     EXPECT_EQ(runs[4].link, u"https://example.kr/?a=1&b=2");
 }
+
+TEST(MessageView, OnlyWebAndMailLinksOpen) {
+    for (const char16_t* link : {u"http://a.kr/", u"HTTPS://a.kr", u"mailto:a@b.kr"})
+        EXPECT_TRUE(IsOpenableLink(link));
+    for (const char16_t* link :
+         {u"file:///c:/x.exe", u"javascript:alert(1)", u"\\\\host\\share", u"c:\\x.exe", u"", u"http:"})
+        EXPECT_FALSE(IsOpenableLink(link));
+}
