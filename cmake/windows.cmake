@@ -1,6 +1,6 @@
 # Cross build: tidemark.exe and the Windows test programs (run under Wine).
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0600)
-set(WIN32_LIBS ws2_32 wininet comctl32 shell32 winmm gdi32 user32 ole32 oleaut32 uuid advapi32)
+set(WIN32_LIBS ws2_32 wininet comctl32 comdlg32 shell32 winmm gdi32 user32 ole32 oleaut32 uuid advapi32)
 
 # The portable tests also run inside Wine, against Winsock.
 set(PORTABLE_TESTS portable_tests)
@@ -32,3 +32,11 @@ target_link_libraries(windows_tests PRIVATE tidemark_ui gtest)
 target_compile_definitions(windows_tests PRIVATE TIDEMARK_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 add_test(NAME windows_tests COMMAND windows_tests)
 include(${CMAKE_SOURCE_DIR}/tests/peers/peer_fixtures.cmake)
+
+# Benchmarks that need windows; run under Wine by hand.
+file(GLOB WINDOWS_BENCH_SOURCES CONFIGURE_DEPENDS tests/bench/windows/*.cpp)
+foreach(src ${WINDOWS_BENCH_SOURCES})
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} ${src})
+    target_link_libraries(${name} PRIVATE tidemark_ui)
+endforeach()
