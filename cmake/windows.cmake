@@ -35,3 +35,11 @@ target_link_libraries(windows_tests PRIVATE tidemark_ui gtest)
 target_compile_definitions(windows_tests PRIVATE TIDEMARK_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 add_test(NAME windows_tests COMMAND windows_tests)
 include(${CMAKE_SOURCE_DIR}/tests/peers/peer_fixtures.cmake)
+
+# Benchmarks that need windows; run under Wine by hand.
+file(GLOB WINDOWS_BENCH_SOURCES CONFIGURE_DEPENDS tests/bench/windows/*.cpp)
+foreach(src ${WINDOWS_BENCH_SOURCES})
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} ${src})
+    target_link_libraries(${name} PRIVATE tidemark_ui)
+endforeach()

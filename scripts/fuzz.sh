@@ -2,8 +2,8 @@
 # Builds the libFuzzer targets of tests/fuzz with clang under AddressSanitizer
 # and UBSan and runs each for a while:
 #   scripts/fuzz.sh [seconds per target] [target ...]
-# Targets: parse_headers decode_header_text dates reply_reader (all by
-# default). Corpora grow in build/fuzz/corpus-<target>; a crash leaves its
+# Targets: parse_headers decode_header_text dates reply_reader message_view
+# html_text (all by default). Corpora grow in build/fuzz/corpus-<target>; a crash leaves its
 # input in build/fuzz/ (rerun: build/fuzz/fuzz_<target> <file>).
 # (clang cannot compile string literals to code page 949, so this build's
 # Korean texts are UTF-8; the properties checked do not depend on that.)
@@ -12,7 +12,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(parse_headers decode_header_text dates reply_reader)
+[ ${#targets[@]} -gt 0 ] || targets=(parse_headers decode_header_text dates reply_reader message_view html_text)
 
 if ! command -v clang++ >/dev/null; then
     SUDO=

@@ -7,9 +7,11 @@
 
 #include "mail/ascii_text.h"
 #include "mail/encoded_words.h"
+#include "mail/html_text.h"
 #include "mail/mail_date.h"
 #include "mail/mail_header.h"
 #include "mail/mail_store.h"
+#include "mail/message_view.h"
 #include "mail/pop3_reply.h"
 
 #include <cstddef>
@@ -128,6 +130,41 @@ inline bool ReplyReaderTarget(const std::uint8_t* data, size_t size) {
     if (wholeText.size() > stream.size() || wholeText.find("\r\n.\r\n") != std::string::npos)
         return false;
     return wholeState != CMultiLineReply::State::Refused || wholeText.empty();
+}
+
+// The MIME reader and the message view over arbitrary mail: parts lie in
+// the message, the view fits its document and every listed attachment's
+// line lies in it.
+inline bool MessageViewTarget(const std::uint8_t* data, size_t size) {
+    const CMimeMessage message(Bytes(data, size));
+    for (const MimePart& part : message.Parts())
+        if (part.bodyStart > part.bodyEnd || part.bodyEnd > size)
+            return false;
+    CRichDocument document;
+    std::vector<ListedAttachment> attachments;
+    BuildMessageView(message, document, attachments);
+    if (document.Length() > CRichDocument::defaultCapacity ||
+        document.PlainText().size() != document.Length())
+        return false;
+    for (const ListedAttachment& attachment : attachments)
+        if (attachment.part >= message.Parts().size() || attachment.textStart >= attachment.textEnd ||
+            attachment.textEnd > document.Length())
+            return false;
+    return true;
+}
+
+// The HTML formatter over arbitrary bytes taken as UTF-16 units: its text
+// stays within a fixed multiple of the input (the longest expansion is a
+// list item's indent and bullet), and no script text shows.
+inline bool HtmlTextTarget(const std::uint8_t* data, size_t size) {
+    std::u16string html;
+    for (size_t i = 0; i + 1 < size; i += 2)
+        html += static_cast<char16_t>(data[i] | data[i + 1] << 8);
+    CRichDocument document;
+    AppendHtml(u"<script>secret</script>" + html, document);
+    const std::u16string text = document.PlainText();
+    return text.size() <= 16 * html.size() + 64 &&
+           (text.find(u"secret") == std::u16string::npos || html.find(u"secret") != std::u16string::npos);
 }
 
 } // namespace fuzz

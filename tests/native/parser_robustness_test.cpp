@@ -26,6 +26,11 @@ const char* const seeds[] = {
     "2001년 7월 24일 오후 3:05:09",
     "=?x?B?YWJj?= =?x?q?=41=42?= \\(x\\) <a@b>",
     "?B?xyzw?= =?a",
+    "Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\nContent-Type: text/html; charset=utf-8\r\n"
+    "Content-Transfer-Encoding: quoted-printable\r\n\r\n<p>=ED=95=9C<b>x</b><ul><li>&amp;</ul>\r\n--b\r\n"
+    "Content-Type: message/rfc822\r\n\r\nSubject: =?utf-8?B?7ZWc?=\r\n\r\nin\r\n--b\r\n"
+    "Content-Disposition: attachment; filename*0*=utf-8''%ED%95; filename*1*=%9C\r\n"
+    "Content-Transfer-Encoding: base64\r\n\r\nYWJj\r\n--b--\r\n",
 };
 
 const char* const tokens[] = {
@@ -115,6 +120,14 @@ TEST(ParserRobustness, DatesAndSenders) {
 
 TEST(ParserRobustness, ReplyReaderInAnyChunks) {
     RunFor(budget, fuzz::ReplyReaderTarget);
+}
+
+TEST(ParserRobustness, MessageView) {
+    RunFor(budget, fuzz::MessageViewTarget);
+}
+
+TEST(ParserRobustness, HtmlText) {
+    RunFor(budget, fuzz::HtmlTextTarget);
 }
 
 TEST(ParserRobustness, ParseHeadersOverArbitraryFiles) {

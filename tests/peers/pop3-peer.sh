@@ -8,7 +8,9 @@
 # Users and messages. Every directory tests/peers/messages/USER/ is a mail
 # user USER with the password "secret"; its *.eml files, in file-name order,
 # are that user's messages 1, 2, 3... Write them in UTF-8 with LF line ends:
-# they are converted to code page 949 (EUC-KR) and CR LF here. To add a
+# they are converted to code page 949 (EUC-KR) and CR LF here, except in a
+# directory that holds a file KEEP-BYTES: its messages are written in the
+# charsets their headers name and only get CR LF line ends. To add a
 # scenario, add a directory (one user per scenario, so that a test that
 # deletes disturbs no other). The converted copies, as the server holds them,
 # are also written to ROOT/messages/USER/NAME.eml for the tests to compare.
@@ -56,10 +58,14 @@ build_mailboxes() {
 import base64, os, random, sys
 source, root = sys.argv[1], sys.argv[2]
 messages = {}  # user -> {name: text}
+raw_users = set()  # users whose messages keep their bytes (read and written as Latin-1)
 for user in sorted(os.listdir(source)):
     folder = os.path.join(source, user)
     if os.path.isdir(folder):
-        messages[user] = {f[:-4]: open(os.path.join(folder, f), encoding="utf-8").read()
+        if os.path.exists(os.path.join(folder, "KEEP-BYTES")):
+            raw_users.add(user)
+        encoding = "latin-1" if user in raw_users else "utf-8"
+        messages[user] = {f[:-4]: open(os.path.join(folder, f), encoding=encoding).read()
                           for f in os.listdir(folder) if f.endswith(".eml")}
 
 # Dates relative to the day the server starts: "@TODAY@", "@YESTERDAY@" and
@@ -119,7 +125,8 @@ with open(os.path.join(root, "passwd"), "w") as passwd:
         copies = os.path.join(root, "messages", user)
         os.makedirs(copies)
         for number, name in enumerate(sorted(mails), 1001):
-            raw = mails[name].replace("\r\n", "\n").replace("\n", "\r\n").encode("cp949")
+            raw = mails[name].replace("\r\n", "\n").replace("\n", "\r\n").encode(
+                "latin-1" if user in raw_users else "cp949")
             with open(os.path.join(copies, name + ".eml"), "wb") as f:
                 f.write(raw)
             with open(os.path.join(maildir, "cur", "%d.%s:2,S" % (number, name)), "wb") as f:

@@ -1,0 +1,48 @@
+#include "mail/rich_document.h"
+
+#include <algorithm>
+
+void CRichDocument::Append(const std::u16string& text, unsigned style, const std::u16string& link) {
+    if (text.empty())
+        return;
+    if (length + text.size() > capacity) {
+        truncated = true;
+        if (length >= capacity)
+            return;
+    }
+    const size_t n = std::min(text.size(), capacity - length);
+    if (runs.empty() || runs.back().style != style || runs.back().link != link)
+        runs.push_back(TextRun{std::u16string(), style, link});
+    runs.back().text.append(text, 0, n);
+    length += n;
+}
+
+char16_t CRichDocument::Last(size_t back) const {
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+        if (back < run->text.size())
+            return run->text[run->text.size() - 1 - back];
+        back -= run->text.size();
+    }
+    return 0;
+}
+
+void CRichDocument::EndLine() {
+    if (length > 0 && Last(0) != u'\n')
+        Append(u"\n");
+}
+
+void CRichDocument::EndParagraph() {
+    if (length == 0)
+        return;
+    EndLine();
+    if (Last(1) != u'\n')
+        Append(u"\n");
+}
+
+std::u16string CRichDocument::PlainText() const {
+    std::u16string text;
+    text.reserve(length);
+    for (const TextRun& run : runs)
+        text += run.text;
+    return text;
+}

@@ -1,0 +1,60 @@
+// The message view's body: shows a mail of the .eml store, given as a
+// "file://" URL, as formatted Unicode text in a rich-edit control (the rest
+// of the program is ANSI; this control takes UTF-16, so every character of
+// the mail shows). Nothing of the mail is fetched or run: links open in the
+// shell on a click (http, https and mailto only), and the attachments listed
+// after the text are saved by a double click or the context menu.
+#pragma once
+
+#include "framework/window.h"
+#include "mail/message_view.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// The control id of the message body in the mail view window.
+constexpr int browserControlId = 1121;
+
+class CWebBrowser2 : public CWindow {
+  public:
+    CWebBrowser2() = default;
+
+    // Creates the control as child `id` of `parent` at `rect` (parent client
+    // pixels), visible and empty. False when the rich-edit library is missing.
+    bool Create(HWND parent, const RECT& rect, int id = browserControlId);
+
+    // Shows the message file of `url` ("file://" followed by the path as it
+    // is, backslashes included). A file that cannot be read shows one line
+    // that says so.
+    void Navigate(const std::string& url);
+
+    // The attachments listed under the shown message.
+    const std::vector<ListedAttachment>& Attachments() const { return attachments; }
+    // Writes attachment `index` (decoded) to `path`; false on failure.
+    bool SaveAttachment(size_t index, const std::string& path) const;
+
+  protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  private:
+    // The character under a point of the client area.
+    size_t CharacterAt(POINT point) const;
+    // The attachment or link whose text holds character `at`; -1 / empty.
+    int AttachmentAt(size_t at) const;
+    const TextRun* LinkAt(size_t at) const;
+    // Asks where to save attachment `index` and saves it.
+    void SaveWithDialog(int index);
+    void ShowContextMenu(POINT screen);
+    // Replaces the content by the document.
+    void Show(CRichDocument document);
+
+    std::unique_ptr<CMimeMessage> message;
+    std::vector<ListedAttachment> attachments;
+    struct LinkRange {
+        size_t start, end;
+        const TextRun* run;
+    };
+    CRichDocument shown;
+    std::vector<LinkRange> links;
+};

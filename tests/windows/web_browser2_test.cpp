@@ -1,0 +1,89 @@
+#include "widgets/web_browser2.h"
+
+#include "mail/charset.h"
+#include "window_test_support.h"
+
+#include <gtest/gtest.h>
+#include <richedit.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+std::string TempPath(const char* name) {
+    char directory[MAX_PATH];
+    GetTempPathA(sizeof directory, directory);
+    return std::string(directory) + name;
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+// The control's text as it holds it (paragraphs end in "\r").
+std::u16string ControlText(HWND control) {
+    GETTEXTLENGTHEX length = {GTL_NUMCHARS, 1200};
+    const LRESULT size = SendMessageW(control, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
+    std::u16string text(static_cast<size_t>(size) + 1, u'\0');
+    GETTEXTEX get = {};
+    get.cb = static_cast<DWORD>(text.size() * sizeof(char16_t));
+    get.flags = GT_DEFAULT;
+    get.codepage = 1200;
+    const LRESULT read = SendMessageW(control, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get),
+                                      reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<size_t>(read));
+    return text;
+}
+
+class WebBrowser2Test : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(browser.Create(host.GetHandle(), RECT{0, 0, 600, 400})); }
+    void TearDown() override { DeleteFileA(mailPath.c_str()); }
+    bool Shows(const std::u16string& text) {
+        return ControlText(browser.GetHandle()).find(text) != std::u16string::npos;
+    }
+
+    CTestHost host;
+    CWebBrowser2 browser;
+    const std::string mailPath = TempPath("TM-view-test.eml");
+};
+
+} // namespace
+
+TEST_F(WebBrowser2Test, IsChildControl1121OfItsParent) {
+    EXPECT_EQ(GetDlgItem(host.GetHandle(), 1121), browser.GetHandle());
+}
+
+TEST_F(WebBrowser2Test, ShowsHtmlMailWithCharactersOutsideCodePage949) {
+    const std::string html = u8"<p>한글 漢字 😀 ñ</p><p><a href=\"https://example.kr\">링크</a></p>\r\n";
+    WriteBytes(mailPath,
+               "Subject: x\r\nMIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=m\r\n\r\n"
+               "--m\r\nContent-Type: text/html; charset=utf-8\r\n\r\n" +
+                   html +
+                   "--m\r\nContent-Type: application/octet-stream; name*=utf-8''%ED%8C%8C%EC%9D%BC.bin\r\n"
+                   "Content-Transfer-Encoding: base64\r\n\r\nAAEC/w==\r\n--m--\r\n");
+    browser.Navigate("file://" + mailPath);
+    const std::u16string body = u"한글 漢字 😀 ñ\r\r링크\r"; // outside the macro, whose text is CP949
+    EXPECT_TRUE(Shows(body));
+    EXPECT_TRUE(Shows(u"\r  파일.bin  4 바이트"));
+    ASSERT_EQ(browser.Attachments().size(), 1u);
+    const std::string saved = TempPath("TM-view-test-saved.bin");
+    EXPECT_TRUE(browser.SaveAttachment(0, saved));
+    EXPECT_EQ(ReadBytes(saved), std::string("\x00\x01\x02\xFF", 4));
+    DeleteFileA(saved.c_str());
+    EXPECT_FALSE(browser.SaveAttachment(1, saved));
+}
+
+TEST_F(WebBrowser2Test, MissingFileShowsOneClearLine) {
+    browser.Navigate("file://" + mailPath);
+    EXPECT_EQ(ControlText(browser.GetHandle()), Cp949ToUtf16("메일 파일을 읽을 수 없습니다: " + mailPath));
+    EXPECT_TRUE(browser.Attachments().empty());
+}
