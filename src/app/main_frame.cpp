@@ -65,6 +65,16 @@ void CMainFrame::SaveSettings() {
     ::SaveSettings(CApplication::Get()->Profile(), settings);
 }
 
+void CMainFrame::ApplySettings(const Settings& changed) {
+    settings = changed;
+    ++accountListVersion;
+    KillTimer(handle, checkTimerId);
+    if (!IsCheckActive())
+        ArmCheckTimer(); // a running check arms it when it ends
+    trayIcon.SetDefaultMenuItem(settings.DefaultItem, true);
+    SaveSettings();
+}
+
 void CMainFrame::OnClose() {
     SaveSettings();
     DeleteTempMailFiles();

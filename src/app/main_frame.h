@@ -42,6 +42,10 @@ class CMainFrame : public CFrameWindow {
     // Shows the postman window (after the program password, when one is set).
     void ShowPostmanWindow();
     void SaveSettings();
+    // Takes over settings edited as a whole (the options sheet): the account
+    // list becomes a new version, the timer follows the new period, the
+    // tray's double click the new DefaultItem, and the registry all of it.
+    void ApplySettings(const Settings& changed);
 
     // The tray's icon and tooltip.
     void SetTrayState(int iconId, const std::string& tooltip);
