@@ -11,11 +11,16 @@
 
 extern const char optionSheetCaption[];
 extern const char serverDialogCaption[];
+extern const char passwordDialogCaption[];
 
-// Runs the tray's options command on `frame` while `act` works in the sheet
-// (given its window, or null when none appeared within `waitMs`); returns
-// once the command has returned and `act` has ended.
-void UseOptionSheet(HWND frame, const std::function<void(HWND sheet)>& act, DWORD waitMs = 10000);
+// Runs the tray's options command on `frame` while `act` works in the
+// windows it opens; returns once the command has returned and `act` ended.
+void RunOptionsCommand(HWND frame, const std::function<void()>& act);
+// The same, with `act` given the sheet (null when none appeared).
+void UseOptionSheet(HWND frame, const std::function<void(HWND sheet)>& act);
+
+// Presses `button` in the next box with `caption`; its text, or "" when none came.
+std::string AnswerBox(const std::string& caption, int button);
 
 // The page shown now in the sheet.
 HWND CurrentPage(HWND sheet);

@@ -32,16 +32,6 @@ HWND FindVisibleDialog(const std::string* caption) {
     return search.found;
 }
 
-bool WaitFor(const std::function<bool()>& done, DWORD milliseconds) {
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start >= milliseconds)
-            return false;
-        Sleep(30);
-    }
-    return true;
-}
-
 LPARAM PointParameter(POINT point) {
     return MAKELPARAM(point.x, point.y);
 }
@@ -67,14 +57,24 @@ void PostMouse(HWND list, POINT point, bool twice) {
 
 } // namespace
 
+bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds) {
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start >= milliseconds)
+            return false;
+        Sleep(30);
+    }
+    return true;
+}
+
 HWND WaitForDialog(const std::string& caption, DWORD milliseconds) {
     HWND found = nullptr;
-    WaitFor([&] { return (found = FindVisibleDialog(&caption)) != nullptr; }, milliseconds);
+    WaitUntil([&] { return (found = FindVisibleDialog(&caption)) != nullptr; }, milliseconds);
     return found;
 }
 
 bool WaitUntilClosed(HWND window, DWORD milliseconds) {
-    return WaitFor([&] { return !IsWindow(window) || !IsWindowVisible(window); }, milliseconds);
+    return WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, milliseconds);
 }
 
 void Click(HWND dialog, int id) {

@@ -15,6 +15,8 @@
 // The visible dialog of this process with `caption`, once it exists, or
 // null after `milliseconds`.
 HWND WaitForDialog(const std::string& caption, DWORD milliseconds = 10000);
+// True once `done` holds, checked every few milliseconds up to `milliseconds`.
+bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds = 5000);
 // True once `window` is gone or hidden.
 bool WaitUntilClosed(HWND window, DWORD milliseconds = 10000);
 
