@@ -17,20 +17,12 @@ const ListViewColumn serverColumns[] = {
     {"아이디", 130},
 };
 
-// The values the server properties dialog edits; the mark and the check
-// box stay with the entry.
+// The server properties dialog edits every value but the check box and the mark.
 void CopyEditableValues(const ServerEntry& from, ServerEntry& to) {
-    to.Name = from.Name;
-    to.Address = from.Address;
-    to.ID = from.ID;
-    to.Password = from.Password;
-    to.Port = from.Port;
-    to.CheckAlgorithm = from.CheckAlgorithm;
-    to.Notify = from.Notify;
-    to.WaveFile = from.WaveFile;
-    to.AviFile = from.AviFile;
-    to.MailClient = from.MailClient;
-    to.MailClientFile = from.MailClientFile;
+    ServerEntry edited = from;
+    edited.CheckYN = to.CheckYN;
+    edited.LastMailDate = to.LastMailDate;
+    to = edited;
 }
 
 } // namespace

@@ -101,8 +101,7 @@ TEST_F(OptionSheetTest, EditingAServerKeepsItsMarkAndItsCheckBox) {
     StartProgram();
     UseOptions([&](HWND sheet) {
         ASSERT_TRUE(sheet);
-        ClickRow(ServerList(sheet), 0);
-        Click(CurrentPage(sheet), IDC_SERVER_PROPERTIES);
+        DoubleClickRow(ServerList(sheet), 0);
         HWND dialog = WaitForDialog(serverDialogCaption);
         ASSERT_TRUE(dialog);
         EXPECT_EQ(ControlText(dialog, IDC_SERVER_ADDRESS), "pop.work.example");

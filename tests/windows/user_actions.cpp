@@ -125,11 +125,7 @@ void ClickRowCheckBox(HWND list, int row) {
 
 std::string RowText(HWND list, int row, int column) {
     char text[256] = "";
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    ListView_GetItemText(list, row, column, text, sizeof text);
     return text;
 }
 
