@@ -93,8 +93,15 @@ bool CServerPropDlg::OnInitDialog() {
     return true;
 }
 
+bool CServerPropDlg::IsTicked(int bit) const {
+    for (size_t i = 0; i < std::size(notifyBoxes); ++i)
+        if (notifyBoxes[i].bit == bit)
+            return notifyChecks[i] == BST_CHECKED;
+    return false;
+}
+
 void CServerPropDlg::ApplyEnablingRules() {
-    bool wave = notifyChecks[0] == BST_CHECKED, avi = notifyChecks[1] == BST_CHECKED;
+    bool wave = IsTicked(NotifyWave), avi = IsTicked(NotifyAviClip);
     for (int id : {IDC_WAVE_FILE, IDC_BROWSE_WAVE, IDC_PLAY_WAVE})
         EnableWindow(GetItem(id), wave);
     for (int id : {IDC_AVI_FILE, IDC_BROWSE_AVI, IDC_SHOW_AVI})
@@ -172,9 +179,9 @@ std::string CServerPropDlg::ValidationProblem() const {
         return hostProblem;
     if (clientChoice == otherClientChoice && server.MailClientFile.empty())
         return "메일 클라이언트의 경로를 입력 하시기 바랍니다.";
-    if (notifyChecks[0] == BST_CHECKED && server.WaveFile.empty())
+    if (IsTicked(NotifyWave) && server.WaveFile.empty())
         return "음악(Wave) 파일의 경로를 입력 하시기 바랍니다.";
-    if (notifyChecks[1] == BST_CHECKED && server.AviFile.empty())
+    if (IsTicked(NotifyAviClip) && server.AviFile.empty())
         return "동영상(AVI) 파일의 경로를 입력 하시기 바랍니다.";
     return "";
 }
@@ -194,9 +201,9 @@ void CServerPropDlg::OnOK() {
     if (methodIndex >= 0)
         server.CheckAlgorithm = methodIndex;
     server.Notify = 0;
-    for (size_t i = 0; i < std::size(notifyBoxes); ++i)
-        if (notifyChecks[i] == BST_CHECKED)
-            server.Notify |= notifyBoxes[i].bit;
+    for (const NotifyBox& box : notifyBoxes)
+        if (IsTicked(box.bit))
+            server.Notify |= box.bit;
     server.MailClient = MailClientOf(clientChoice);
     EndDialog(IDOK);
 }

@@ -31,6 +31,7 @@ class CServerPropDlg : public CDialog {
     struct NotifyBox;
     static const NotifyBox notifyBoxes[];
 
+    bool IsTicked(int bit) const;
     void ApplyEnablingRules();
     void OnClientChosen(bool other);
     // The message for the first unusable value, or "".
