@@ -4,6 +4,7 @@
 #include "app/checker_app.h"
 #include "app/web_site.h"
 #include "framework/application.h"
+#include "options/option_sheet.h"
 #include "postman/postman_dlg.h"
 #include "postman/mailbox_page.h"
 #include "resource.h"
@@ -224,6 +225,10 @@ bool CMainFrame::OnCommand(int id, int, HWND) {
         return true;
     case ID_SHOW_POSTMAN:
         ShowPostmanWindow();
+        return true;
+    case ID_OPTIONS:
+        if (OpenOptionSheet(settings, [this](const Settings& changed) { ApplySettings(changed); }))
+            SaveSettings();
         return true;
     case ID_PAUSE:
         TogglePause();

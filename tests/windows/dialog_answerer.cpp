@@ -1,28 +1,10 @@
 #include "dialog_answerer.h"
 
+#include "user_actions.h"
+
 #include <vector>
 
 namespace {
-
-struct Search {
-    const std::string* caption;
-    HWND found;
-};
-
-BOOL CALLBACK FindDialog(HWND window, LPARAM lParam) {
-    auto* search = reinterpret_cast<Search*>(lParam);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char className[16] = "", title[256] = "";
-    GetClassNameA(window, className, sizeof className);
-    GetWindowTextA(window, title, sizeof title);
-    if (process == GetCurrentProcessId() && IsWindowVisible(window) && std::string(className) == "#32770" &&
-        *search->caption == title) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 BOOL CALLBACK CollectStatic(HWND child, LPARAM lParam) {
     char className[16] = "", text[1024] = "";
@@ -54,17 +36,11 @@ bool CDialogAnswerer::Wait() {
 }
 
 void CDialogAnswerer::Watch() {
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < milliseconds) {
-        Search search = {&caption, nullptr};
-        EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
-            EnumChildWindows(search.found, CollectStatic, reinterpret_cast<LPARAM>(&text));
-            answered = true;
-            PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(search.found, buttonId)));
-            return;
-        }
-        Sleep(50);
-    }
+    HWND found = WaitForDialog(caption, milliseconds);
+    if (!found)
+        return;
+    EnumChildWindows(found, CollectStatic, reinterpret_cast<LPARAM>(&text));
+    answered = true;
+    PostMessageA(found, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(found, buttonId)));
 }

@@ -1,0 +1,36 @@
+// Fields shared by the options sheet's pages and dialogs: server ports and
+// host names, and the mail client choice (radio buttons "아웃룩 익스프레스",
+// "아웃룩", "넷스케이프 메신저", "기타" followed by the path edit of the
+// "기타" client and its browse and run buttons).
+#pragma once
+
+#include "framework/window.h"
+
+#include <string>
+
+class CDataExchange;
+
+// Exchanges a TCP port with its edit. Saving, anything but a number from 1
+// to 65535 (empty, letters, 0, 70000) fails to validate with a message.
+void ExchangePort(CDataExchange& dx, int id, int& port);
+// The arrows of up-down control `spinId` run over the same 1..65535.
+void SetPortSpinRange(const CWindow& dialog, int spinId);
+
+// Why `host` cannot name a server (empty, or blanks inside), in a message
+// that names the field by `fieldName`; empty when the host is usable. The
+// host is taken as already stripped of the blanks around it.
+std::string HostNameProblem(const std::string& host, const std::string& fieldName);
+
+// `MailClient` 1, 2, 3 and the "기타" client 4 as the index of their radio
+// button; any other code ticks "기타".
+int ClientChoiceOf(int mailClient);
+// The radio index (-1 for none) as a `MailClient` code.
+int MailClientOf(int choice);
+constexpr int otherClientChoice = 3;
+
+// Enables the "기타" client's path edit with its browse and run buttons.
+void EnableClientPath(const CWindow& dialog, bool enable);
+// The browse filter for a mail client: programs first, then every file.
+extern const char programFilter[];
+// Opens `path` with the shell, shown normally; nothing for an empty path.
+void OpenWithShell(const std::string& path);

@@ -1,0 +1,209 @@
+#include "options/server_prop_dlg.h"
+
+#include "app/avi_clip_dlg.h"
+#include "framework/data_exchange.h"
+#include "framework/file_dialog.h"
+#include "framework/message_box.h"
+#include "mail/ascii_text.h"
+#include "options/option_fields.h"
+#include "options/preset_hosts.h"
+#include "resource.h"
+
+#include <mmsystem.h>
+
+namespace {
+
+const char downloadPage[] = "http://tidemark.harrowby.example/tdm2000/download.html";
+
+const char waveFilter[] = "Wave 파일 (*.wav)|*.wav|모든 파일 (*.*)|*.*||";
+const char aviFilter[] = "AVI 파일 (*.avi)|*.avi|모든 파일 (*.*)|*.*||";
+
+// The list is sorted; the bracketed number keeps the index equal to the method.
+const char* const checkAlgorithmTexts[] = {
+    "[1] 오늘 도착한 메일만 수신",
+    "[2] 실행 이후 도착한 메일만 수신",
+    "[3] 메일 서버의 모든 메일을 수신",
+};
+
+const int newServerPort = 110;
+
+} // namespace
+
+struct CServerPropDlg::NotifyBox {
+    int id;
+    int bit;
+};
+
+const CServerPropDlg::NotifyBox CServerPropDlg::notifyBoxes[] = {
+    {IDC_NOTIFY_WAVE, NotifyWave},         {IDC_NOTIFY_AVI, NotifyAviClip},
+    {IDC_NOTIFY_CLIENT, NotifyMailClient}, {IDC_NOTIFY_POSTMAN, NotifyPostman},
+    {IDC_NOTIFY_TUNE, NotifyTune},
+};
+
+std::string DefaultWaveFile() {
+    char path[MAX_PATH] = "";
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string folder(path, length < sizeof path ? length : 0);
+    folder.erase(folder.find_last_of("\\/") + 1); // keeps nothing when there is no folder
+    return folder + "tidebell.wav";
+}
+
+CServerPropDlg::CServerPropDlg() : CDialog(IDD_SERVER_PROPERTIES) {}
+
+void CServerPropDlg::DoDataExchange(CDataExchange& dx) {
+    dx.Text(IDC_SERVER_NAME, server.Name);
+    dx.Text(IDC_SERVER_ADDRESS, server.Address);
+    dx.Text(IDC_SERVER_ID, server.ID);
+    dx.Text(IDC_SERVER_PASSWORD, server.Password);
+    dx.Text(IDC_WAVE_FILE, server.WaveFile);
+    dx.Text(IDC_CLIENT_FILE, server.MailClientFile);
+    dx.Text(IDC_AVI_FILE, server.AviFile);
+    for (size_t i = 0; i < std::size(notifyBoxes); ++i)
+        dx.Check(notifyBoxes[i].id, notifyChecks[i]);
+    dx.Radio(IDC_CLIENT_OUTLOOK_EXPRESS, clientChoice);
+    dx.ComboIndex(IDC_CHECK_ALGORITHM, methodIndex);
+    // Last: a port that does not validate leaves the values above exchanged.
+    ExchangePort(dx, IDC_SERVER_PORT, server.Port);
+}
+
+bool CServerPropDlg::OnInitDialog() {
+    bool newServer = editIndex == -1;
+    if (newServer) {
+        server.Port = newServerPort;
+        server.Notify = NotifyWave | NotifyPostman;
+        server.WaveFile = DefaultWaveFile();
+        server.MailClient = 1;
+        server.CheckAlgorithm = CheckTodayOnly;
+    }
+    SetPortSpinRange(*this, IDC_PORT_SPIN);
+    for (const char* text : checkAlgorithmTexts)
+        SendMessageA(GetItem(IDC_CHECK_ALGORITHM), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    for (size_t i = 0; i < std::size(notifyBoxes); ++i)
+        notifyChecks[i] = (server.Notify & notifyBoxes[i].bit) ? BST_CHECKED : BST_UNCHECKED;
+    clientChoice = ClientChoiceOf(server.MailClient);
+    methodIndex = server.CheckAlgorithm;
+    UpdateData(false);
+    ApplyEnablingRules();
+    // A stored code other than 1 to 4 ticks "기타" but leaves its path closed
+    // until "기타" is chosen again.
+    if (server.MailClient < 4)
+        EnableClientPath(*this, false);
+    // Adding the presets keeps the host in the edit part.
+    AddPresetHosts(GetItem(IDC_SERVER_ADDRESS), pop3PresetHosts);
+    return true;
+}
+
+bool CServerPropDlg::IsTicked(int bit) const {
+    for (size_t i = 0; i < std::size(notifyBoxes); ++i)
+        if (notifyBoxes[i].bit == bit)
+            return notifyChecks[i] == BST_CHECKED;
+    return false;
+}
+
+void CServerPropDlg::ApplyEnablingRules() {
+    bool wave = IsTicked(NotifyWave), avi = IsTicked(NotifyAviClip);
+    for (int id : {IDC_WAVE_FILE, IDC_BROWSE_WAVE, IDC_PLAY_WAVE})
+        EnableWindow(GetItem(id), wave);
+    for (int id : {IDC_AVI_FILE, IDC_BROWSE_AVI, IDC_SHOW_AVI})
+        EnableWindow(GetItem(id), avi);
+}
+
+void CServerPropDlg::OnClientChosen(bool other) {
+    EnableClientPath(*this, other);
+    UpdateData(true);
+}
+
+void CServerPropDlg::Browse(const char* filter, std::string& path) {
+    UpdateData(true);
+    std::string chosen = ChooseFileToOpen(handle, filter);
+    if (!chosen.empty())
+        path = chosen;
+    UpdateData(false);
+}
+
+bool CServerPropDlg::OnCommand(int id, int code, HWND) {
+    if (code != BN_CLICKED)
+        return false;
+    switch (id) {
+    case IDC_NOTIFY_WAVE:
+    case IDC_NOTIFY_AVI:
+        UpdateData(true);
+        ApplyEnablingRules();
+        return true;
+    case IDC_NOTIFY_CLIENT:
+    case IDC_NOTIFY_POSTMAN:
+    case IDC_NOTIFY_TUNE:
+        UpdateData(true);
+        return true;
+    case IDC_CLIENT_OUTLOOK_EXPRESS:
+    case IDC_CLIENT_OUTLOOK:
+    case IDC_CLIENT_NETSCAPE:
+        OnClientChosen(false);
+        return true;
+    case IDC_CLIENT_OTHER:
+        OnClientChosen(true);
+        return true;
+    case IDC_BROWSE_WAVE:
+        Browse(waveFilter, server.WaveFile);
+        return true;
+    case IDC_BROWSE_CLIENT:
+        Browse(programFilter, server.MailClientFile);
+        return true;
+    case IDC_BROWSE_AVI:
+        Browse(aviFilter, server.AviFile);
+        return true;
+    case IDC_PLAY_WAVE:
+        if (!server.WaveFile.empty())
+            sndPlaySoundA(server.WaveFile.c_str(), SND_ASYNC | SND_NODEFAULT);
+        return true;
+    case IDC_SHOW_AVI:
+        PlayAviClip(server.AviFile, handle);
+        return true;
+    case IDC_RUN_CLIENT:
+        OpenWithShell(server.MailClientFile);
+        return true;
+    case IDC_DOWNLOAD:
+        OpenWithShell(downloadPage);
+        return true;
+    }
+    return false;
+}
+
+std::string CServerPropDlg::ValidationProblem() const {
+    if (server.Name.find_first_of("\\/:*?\"<>|") != std::string::npos)
+        return "서버 이름에는 \\/:*?\"<>|와 같은 문자가 올 수 없습니다.";
+    if (server.Name.empty() || server.ID.empty())
+        return "패스워드를 제외한 모든 항목을 입력 하시기 바랍니다.";
+    std::string hostProblem = HostNameProblem(server.Address, "메일 서버 주소");
+    if (!hostProblem.empty())
+        return hostProblem;
+    if (clientChoice == otherClientChoice && server.MailClientFile.empty())
+        return "메일 클라이언트의 경로를 입력 하시기 바랍니다.";
+    if (IsTicked(NotifyWave) && server.WaveFile.empty())
+        return "음악(Wave) 파일의 경로를 입력 하시기 바랍니다.";
+    if (IsTicked(NotifyAviClip) && server.AviFile.empty())
+        return "동영상(AVI) 파일의 경로를 입력 하시기 바랍니다.";
+    return "";
+}
+
+void CServerPropDlg::OnOK() {
+    if (!UpdateData(true))
+        return;
+    server.Name = TrimWhiteSpace(server.Name);
+    server.Address = TrimWhiteSpace(server.Address);
+    UpdateData(false);
+    std::string problem = ValidationProblem();
+    if (!problem.empty()) {
+        ShowMessage(handle, problem, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    // An unknown stored method selects nothing and stays as it was.
+    if (methodIndex >= 0)
+        server.CheckAlgorithm = methodIndex;
+    server.Notify = 0;
+    for (const NotifyBox& box : notifyBoxes)
+        if (IsTicked(box.bit))
+            server.Notify |= box.bit;
+    server.MailClient = MailClientOf(clientChoice);
+    EndDialog(IDOK);
+}

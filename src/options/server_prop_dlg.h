@@ -1,0 +1,48 @@
+// "메일 서버 등록 정보": creates or edits one POP3 account. The caller fills
+// `server` (and `editIndex`), runs the dialog and, after OK, reads back the
+// eleven values the dialog edits: `Name`, `Address`, `ID`, `Password`,
+// `Port`, `CheckAlgorithm`, `Notify`, `WaveFile`, `AviFile`, `MailClient`
+// and `MailClientFile`. OK validates first and keeps the dialog open with a
+// message while a value is unusable; the dialog never touches `Settings`.
+#pragma once
+
+#include "app/settings.h"
+#include "framework/dialog.h"
+
+#include <string>
+
+class CServerPropDlg : public CDialog {
+  public:
+    CServerPropDlg();
+
+    // -1 for a new account, which starts with port 110, method 0, mail
+    // client 1, the wave sound and the postman window (Notify 9) and the
+    // bell file in the program's folder; otherwise the row being edited.
+    int editIndex = -1;
+    ServerEntry server;
+
+  protected:
+    bool OnInitDialog() override;
+    void OnOK() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    void DoDataExchange(CDataExchange& dx) override;
+
+  private:
+    struct NotifyBox;
+    static const NotifyBox notifyBoxes[];
+
+    bool IsTicked(int bit) const;
+    void ApplyEnablingRules();
+    void OnClientChosen(bool other);
+    // The message for the first unusable value, or "".
+    std::string ValidationProblem() const;
+    void Browse(const char* filter, std::string& path);
+
+    // Exchanged with the check boxes, in the order of `notifyBoxes`.
+    int notifyChecks[5] = {};
+    int clientChoice = -1;
+    int methodIndex = -1; // the selected reception method
+};
+
+// The program's own folder, ending in a backslash, and "tidebell.wav".
+std::string DefaultWaveFile();

@@ -1,0 +1,43 @@
+#include "option_sheet_driver.h"
+
+#include "dialog_answerer.h"
+#include "resource.h"
+
+#include <prsht.h>
+
+const char optionSheetCaption[] = "환경 설정";
+const char serverDialogCaption[] = "메일 서버 등록 정보";
+const char passwordDialogCaption[] = "비밀번호 확인";
+
+void RunOptionsCommand(HWND frame, const std::function<void()>& act) {
+    CUserThread user(act, {"Tidemark", "선택 에러", "Tidemark Wow!", "단어 입력", serverDialogCaption,
+                           passwordDialogCaption, optionSheetCaption});
+    SendMessageA(frame, WM_COMMAND, ID_OPTIONS, 0);
+    user.Join();
+}
+
+void UseOptionSheet(HWND frame, const std::function<void(HWND sheet)>& act) {
+    RunOptionsCommand(frame, [&] { act(WaitForDialog(optionSheetCaption)); });
+}
+
+std::string AnswerBox(const std::string& caption, int button) {
+    CDialogAnswerer answerer(caption, button, 5000);
+    return answerer.Wait() ? answerer.GetText() : "";
+}
+
+HWND CurrentPage(HWND sheet) {
+    return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
+void ShowPage(HWND sheet, int index) {
+    SendMessageA(sheet, PSM_SETCURSEL, index, 0);
+}
+
+void TypeServer(HWND dialog, const TypedServer& server) {
+    Type(dialog, IDC_SERVER_NAME, server.name);
+    Type(dialog, IDC_SERVER_ADDRESS, server.host);
+    Type(dialog, IDC_SERVER_ID, server.id);
+    Type(dialog, IDC_SERVER_PASSWORD, server.password);
+    if (!server.port.empty())
+        Type(dialog, IDC_SERVER_PORT, server.port);
+}

@@ -1,0 +1,282 @@
+#include "app/main_frame.h"
+#include "dialog_answerer.h"
+#include "framework/registry_profile.h"
+#include "option_sheet_driver.h"
+#include "options/server_prop_dlg.h"
+#include "postman/postman_dlg.h"
+#include "program_process.h"
+#include "resource.h"
+#include "window_test_support.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+constexpr int applyButtonId = 0x3021;
+constexpr UINT trayCallbackMessage = 32778;
+
+// A main frame started from the registry, whose options window the tests
+// open from the tray.
+class OptionSheetTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        ClearProgramSettings();
+        app.SetRegistryKey("Harrowby");
+        profile.WriteInt("Setting", "StartCheck", 0);
+    }
+    void TearDown() override {
+        if (frame && frame->IsCreated()) {
+            app.SetMainWindow(nullptr);
+            DestroyWindow(frame->GetHandle());
+        }
+        frame.reset();
+        ClearProgramSettings();
+    }
+
+    void StoreServer(int index, const std::string& name, const std::string& lastMailDate = "") {
+        std::string section = ServerSection(index);
+        profile.WriteInt("POP3", "ServerNumber", index + 1);
+        profile.WriteString(section, "Name", name);
+        profile.WriteString(section, "Address", "pop." + name + ".example");
+        profile.WriteString(section, "ID", name + "-id");
+        profile.WriteString(section, "LastMailDate", lastMailDate);
+        profile.WriteInt(section, "MailClient", 1);
+        profile.WriteInt(section, "Notify", 8);
+    }
+
+    void StartProgram() {
+        frame = std::make_unique<CMainFrame>();
+        ASSERT_TRUE(frame->Create("Tidemark", WS_OVERLAPPEDWINDOW, IDR_TRAY_MENU));
+        app.SetMainWindow(frame->GetHandle());
+    }
+
+    void UseOptions(const std::function<void(HWND sheet)>& act) { UseOptionSheet(frame->GetHandle(), act); }
+    const Settings& Stored() { return frame->GetSettings(); }
+
+    static HWND ServerList(HWND sheet) { return GetDlgItem(CurrentPage(sheet), IDC_SERVER_LIST); }
+
+    CTestApplication app;
+    CRegistryProfile profile{"Harrowby", "Tidemark"};
+    std::unique_ptr<CMainFrame> frame;
+};
+
+} // namespace
+
+TEST_F(OptionSheetTest, AServerAddedWithTheDefaultsIsCheckedWithPort110AndTheBell) {
+    StartProgram();
+    UseOptions([&](HWND sheet) {
+        ASSERT_TRUE(sheet);
+        Click(CurrentPage(sheet), IDC_ADD_SERVER);
+        HWND dialog = WaitForDialog(serverDialogCaption);
+        ASSERT_TRUE(dialog);
+        TypeServer(dialog, {"집", "pop.naver.com", "alice", "", ""});
+        Click(dialog, IDOK);
+        ASSERT_TRUE(WaitUntilClosed(dialog));
+        EXPECT_EQ(RowText(ServerList(sheet), 0, 0), "집");
+        EXPECT_EQ(RowText(ServerList(sheet), 0, 1), "alice");
+        Click(sheet, IDOK);
+    });
+
+    ASSERT_EQ(Stored().servers.size(), 1u);
+    const ServerEntry& server = Stored().servers[0];
+    EXPECT_EQ(server.Port, 110);
+    EXPECT_EQ(server.CheckAlgorithm, 0);
+    EXPECT_EQ(server.MailClient, 1);
+    EXPECT_EQ(server.Notify, 9);
+    EXPECT_EQ(server.CheckYN, 1);
+    EXPECT_EQ(server.WaveFile, DefaultWaveFile());
+    EXPECT_EQ(server.WaveFile.substr(server.WaveFile.size() - 13), "\\tidebell.wav");
+    EXPECT_EQ(server.LastMailDate, "");
+    // Saved when the sheet closed.
+    EXPECT_EQ(profile.GetInt("POP3", "ServerNumber", 0), 1);
+    EXPECT_EQ(profile.GetString("POP3\\Server0", "Address", ""), "pop.naver.com");
+}
+
+TEST_F(OptionSheetTest, EditingAServerKeepsItsMarkAndItsCheckBox) {
+    StoreServer(0, "work", "2026년 12월 1일 오후 3:05:09");
+    profile.WriteInt("POP3\\Server0", "CheckYN", 0);
+    StartProgram();
+    UseOptions([&](HWND sheet) {
+        ASSERT_TRUE(sheet);
+        DoubleClickRow(ServerList(sheet), 0);
+        HWND dialog = WaitForDialog(serverDialogCaption);
+        ASSERT_TRUE(dialog);
+        EXPECT_EQ(ControlText(dialog, IDC_SERVER_ADDRESS), "pop.work.example");
+        Type(dialog, IDC_SERVER_NAME, "  회사 ");
+        Click(dialog, IDOK);
+        ASSERT_TRUE(WaitUntilClosed(dialog));
+        EXPECT_EQ(RowText(ServerList(sheet), 0, 0), "회사");
+        Click(sheet, IDOK);
+    });
+    ASSERT_EQ(Stored().servers.size(), 1u);
+    EXPECT_EQ(Stored().servers[0].Name, "회사");
+    EXPECT_EQ(Stored().servers[0].LastMailDate, "2026년 12월 1일 오후 3:05:09");
+    EXPECT_EQ(Stored().servers[0].CheckYN, 0);
+}
+
+TEST_F(OptionSheetTest, DeletingTheFirstOfThreeServersKeepsRowsAndEntriesAligned) {
+    StoreServer(0, "first");
+    StoreServer(1, "second");
+    StoreServer(2, "third");
+    StartProgram();
+    std::string question, shownAddress;
+    UseOptions([&](HWND sheet) {
+        ASSERT_TRUE(sheet);
+        HWND list = ServerList(sheet);
+        ClickRow(list, 0);
+        Click(CurrentPage(sheet), IDC_DELETE_SERVER);
+        question = AnswerBox("Tidemark", IDYES);
+        ASSERT_TRUE(WaitUntil([&] { return RowCount(list) == 2; }));
+        // Row 0 now opens the old second server.
+        ClickRow(list, 0);
+        Click(CurrentPage(sheet), IDC_SERVER_PROPERTIES);
+        HWND dialog = WaitForDialog(serverDialogCaption);
+        ASSERT_TRUE(dialog);
+        shownAddress = ControlText(dialog, IDC_SERVER_ADDRESS);
+        Click(dialog, IDCANCEL);
+        ASSERT_TRUE(WaitUntilClosed(dialog));
+        Click(sheet, IDOK);
+    });
+    EXPECT_EQ(question, "first을(를) 삭제 하시겠습니까?");
+    EXPECT_EQ(shownAddress, "pop.second.example");
+    ASSERT_EQ(Stored().servers.size(), 2u);
+    EXPECT_EQ(Stored().ServerNumber, 2);
+    EXPECT_EQ(Stored().servers[0].Name, "second");
+    EXPECT_EQ(Stored().servers[1].Name, "third");
+    EXPECT_EQ(profile.GetInt("POP3", "ServerNumber", 0), 2);
+}
+
+TEST_F(OptionSheetTest, TickingACheckBoxAloneLeavesApplyDisabledButOkStoresIt) {
+    StoreServer(0, "work");
+    StartProgram();
+    bool applyEnabled = true;
+    UseOptions([&](HWND sheet) {
+        ASSERT_TRUE(sheet);
+        HWND list = ServerList(sheet);
+        ASSERT_TRUE(ListView_GetCheckState(list, 0));
+        ClickRowCheckBox(list, 0);
+        ASSERT_TRUE(WaitUntil([&] { return !ListView_GetCheckState(list, 0); }));
+        applyEnabled = IsEnabled(sheet, applyButtonId);
+        Click(sheet, IDOK);
+    });
+    EXPECT_FALSE(applyEnabled);
+    EXPECT_EQ(Stored().servers[0].CheckYN, 0);
+    EXPECT_EQ(profile.GetInt("POP3\\Server0", "CheckYN", 1), 0);
+}
+
+TEST_F(OptionSheetTest, AfterApplyADoubleClickOnTheTrayShowsThePostmanWindow) {
+    profile.WriteInt("Setting", "DefaultItem", 0);
+    StartProgram();
+    bool postmanShown = false;
+    UseOptions([&](HWND sheet) {
+        ASSERT_TRUE(sheet);
+        ShowPage(sheet, 3);
+        HWND page = CurrentPage(sheet);
+        ASSERT_TRUE(IsTicked(page, IDC_DEFAULT_CHECK));
+        Click(page, IDC_DEFAULT_POSTMAN);
+        ASSERT_TRUE(WaitUntil([&] { return IsEnabled(sheet, applyButtonId); }));
+        Click(sheet, applyButtonId);
+        ASSERT_TRUE(WaitUntil([&] { return !IsEnabled(sheet, applyButtonId); }));
+        SendMessageA(frame->GetTrayIcon().GetHandle(), trayCallbackMessage, IDR_TRAY_MENU, WM_LBUTTONDBLCLK);
+        postmanShown = IsWindowVisible(frame->GetPostmanWindow().GetHandle()) != FALSE;
+        Click(sheet, IDCANCEL);
+    });
+    EXPECT_TRUE(postmanShown);
+    EXPECT_EQ(Stored().DefaultItem, 2);
+    EXPECT_EQ(profile.GetInt("Setting", "DefaultItem", 0), 2);
+}
+
+TEST_F(OptionSheetTest, ThePasswordPromptRefusesALateOrDifferentlyCasedPasswordAndNothingChanges) {
+    profile.WriteInt("Setting", "PasswordYN", 1);
+    profile.WriteString("Setting", "Password", EncodeStoredPassword("Secret"));
+    StartProgram();
+    const struct {
+        const char* typed;
+        bool pressOk;
+        bool opens;
+    } attempts[] = {
+        {"Secret", false, false}, // the right password, too late
+        {"secret", true, false},
+        {"Secret ", true, false},
+        {"Secret", true, true},
+    };
+    for (const auto& attempt : attempts) {
+        DWORD shownFor = 0;
+        HWND sheet = nullptr;
+        RunOptionsCommand(frame->GetHandle(), [&] {
+            HWND prompt = WaitForDialog(passwordDialogCaption);
+            ASSERT_TRUE(prompt);
+            DWORD opened = GetTickCount();
+            Type(prompt, IDC_PASSWORD_INPUT, attempt.typed);
+            if (attempt.pressOk)
+                Click(prompt, IDOK);
+            ASSERT_TRUE(WaitUntilClosed(prompt, 20000));
+            shownFor = GetTickCount() - opened;
+            sheet = WaitForDialog(optionSheetCaption, attempt.opens ? 10000 : 1000);
+            if (sheet)
+                Click(sheet, IDCANCEL);
+        });
+        EXPECT_EQ(sheet != nullptr, attempt.opens) << attempt.typed;
+        if (!attempt.pressOk) {
+            EXPECT_GE(shownFor, 9500u);
+        }
+        // A refused prompt saves nothing; a closed sheet saves everything.
+        EXPECT_EQ(profile.GetInt("Setting", "Duration", 0), attempt.opens ? 5 : 0) << attempt.typed;
+    }
+}
+
+TEST_F(OptionSheetTest, UnusablePortsAndHostNamesAreRefusedNamingTheField) {
+    StartProgram();
+    const struct {
+        const char* host;
+        const char* port;
+        const char* message;
+    } refusals[] = {
+        {"pop.example.com", "0", "1에서 65535 사이의 정수를 입력하십시오."},
+        {"pop.example.com", "70000", "1에서 65535 사이의 정수를 입력하십시오."},
+        {"pop.example.com", "1l0", "정수를 입력하십시오."},
+        {"pop. example.com", "110", "메일 서버 주소에는 빈칸이 들어갈 수 없습니다."},
+        {"   ", "110", "메일 서버 주소를 입력 하시기 바랍니다."},
+    };
+    std::vector<std::string> messages;
+    std::string arrowPorts, smtpMessage;
+    UseOptions([&](HWND sheet) {
+        ASSERT_TRUE(sheet);
+        Click(CurrentPage(sheet), IDC_ADD_SERVER);
+        HWND dialog = WaitForDialog(serverDialogCaption);
+        ASSERT_TRUE(dialog);
+        for (const auto& refusal : refusals) {
+            TypeServer(dialog, {"집", refusal.host, "alice", "", refusal.port});
+            Click(dialog, IDOK);
+            messages.push_back(AnswerBox("Tidemark", IDOK));
+            EXPECT_TRUE(IsWindowVisible(dialog));
+        }
+        // The arrows reach the secure ports and stop at the last one.
+        for (const char* start : {"994", "65534", "65535"}) {
+            Type(dialog, IDC_SERVER_PORT, start);
+            PressKey(dialog, IDC_SERVER_PORT, VK_UP);
+            arrowPorts += ControlText(dialog, IDC_SERVER_PORT) + " ";
+        }
+        Click(dialog, IDCANCEL);
+        ASSERT_TRUE(WaitUntilClosed(dialog));
+
+        ShowPage(sheet, 1);
+        HWND page = CurrentPage(sheet);
+        Type(page, IDC_SMTP_ADDRESS, "smtp.example .com");
+        Type(page, IDC_USER_MAIL, "me@example.com");
+        Click(sheet, IDOK);
+        smtpMessage = AnswerBox("Tidemark", IDOK);
+        Type(page, IDC_SMTP_ADDRESS, " smtp.example.com ");
+        Click(sheet, IDOK);
+    });
+    ASSERT_EQ(messages.size(), std::size(refusals));
+    for (size_t i = 0; i < messages.size(); ++i)
+        EXPECT_EQ(messages[i], refusals[i].message) << refusals[i].host << " " << refusals[i].port;
+    EXPECT_EQ(arrowPorts, "995 65535 65535 ");
+    EXPECT_EQ(smtpMessage, "보내는 메일 서버 주소에는 빈칸이 들어갈 수 없습니다.");
+    EXPECT_TRUE(Stored().servers.empty());
+    EXPECT_EQ(Stored().SMTPAddress, "smtp.example.com");
+}
