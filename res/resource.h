@@ -76,7 +76,7 @@
 #define IDC_ABOUT_ICON 1001
 #define IDC_HOME_LINK 1002
 #define IDC_DOWNLOAD_LINK 1003
-#define IDC_UPGRADE_CHECK 1092
+#define IDC_ABOUT_UPGRADE 1092
 
 // Upgrade dialog: the result line; IDOK opens the home page
 #define IDD_UPGRADE 192

@@ -31,7 +31,7 @@ bool CAboutDlg::OnCommand(int id, int code, HWND) {
                             0);
         return true;
     }
-    if (id == IDC_UPGRADE_CHECK && code == BN_CLICKED) {
+    if (id == IDC_ABOUT_UPGRADE && code == BN_CLICKED) {
         CUpgradeDlg upgrade;
         upgrade.DoModal(handle);
         return true;
