@@ -31,27 +31,44 @@ void CDataExchange::Text(int id, std::string& value) {
         dialog.SetItemText(id, value);
 }
 
-void CDataExchange::Int(int id, int& value) {
-    if (failed)
-        return;
-    if (!saving) {
-        dialog.SetItemText(id, std::to_string(value));
-        return;
-    }
+bool CDataExchange::ReadInt(int id, int& number) {
     std::string text = dialog.GetItemText(id);
     const char* begin = text.c_str();
     while (*begin == ' ' || *begin == '\t')
         ++begin;
     char* end = nullptr;
     errno = 0;
-    long number = std::strtol(begin, &end, 10);
+    long long parsed = std::strtoll(begin, &end, 10);
     while (end && (*end == ' ' || *end == '\t'))
         ++end;
-    if (end == begin || *end != '\0' || errno == ERANGE || number < INT_MIN || number > INT_MAX) {
+    if (end == begin || *end != '\0' || errno == ERANGE || parsed < INT_MIN || parsed > INT_MAX) {
         Fail(id, "정수를 입력하십시오.");
+        return false;
+    }
+    number = static_cast<int>(parsed);
+    return true;
+}
+
+void CDataExchange::Int(int id, int& value) {
+    Int(id, value, INT_MIN, INT_MAX);
+}
+
+void CDataExchange::Int(int id, int& value, int minimum, int maximum) {
+    if (failed)
+        return;
+    if (!saving) {
+        dialog.SetItemText(id, std::to_string(value));
         return;
     }
-    value = static_cast<int>(number);
+    int number = 0;
+    if (!ReadInt(id, number))
+        return;
+    if (number < minimum || number > maximum) {
+        Fail(id,
+             std::to_string(minimum) + "에서 " + std::to_string(maximum) + " 사이의 정수를 입력하십시오.");
+        return;
+    }
+    value = number;
 }
 
 void CDataExchange::Check(int id, int& value) {
@@ -77,5 +94,35 @@ void CDataExchange::Radio(int firstId, int& value) {
         control = GetWindow(control, GW_HWNDNEXT);
         if (control && (GetWindowLongA(control, GWL_STYLE) & WS_GROUP))
             break;
+    }
+}
+
+void CDataExchange::ComboIndex(int id, int& value) {
+    if (failed)
+        return;
+    if (saving)
+        value = static_cast<int>(SendMessageA(Control(id), CB_GETCURSEL, 0, 0));
+    else
+        SendMessageA(Control(id), CB_SETCURSEL, value, 0);
+}
+
+void CDataExchange::ListTexts(int id, std::vector<std::string>& value) {
+    if (failed)
+        return;
+    HWND list = Control(id);
+    if (!saving) {
+        SendMessageA(list, LB_RESETCONTENT, 0, 0);
+        for (const std::string& line : value)
+            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+        return;
+    }
+    value.clear();
+    int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int index = 0; index < count; ++index) {
+        int length = static_cast<int>(SendMessageA(list, LB_GETTEXTLEN, index, 0));
+        std::vector<char> buffer(length > 0 ? length + 1 : 1, '\0');
+        if (length > 0)
+            SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(buffer.data()));
+        value.emplace_back(buffer.data());
     }
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 class CDialog;
 
@@ -20,17 +21,26 @@ class CDataExchange {
     void Text(int id, std::string& value);
     // A decimal integer in an edit control; anything else fails to validate.
     void Int(int id, int& value);
+    // The same, and it must lie within `minimum` … `maximum`.
+    void Int(int id, int& value, int minimum, int maximum);
     // A check box: 1 checked, 0 not (an indeterminate state reads as 2).
     void Check(int id, int& value);
     // A group of radio buttons starting at `firstId` and running to the next
     // control with WS_GROUP: the index of the checked one, or -1.
     void Radio(int firstId, int& value);
 
+    // The index of a combo box's selected entry, -1 for none.
+    void ComboIndex(int id, int& value);
+    // The lines of a list box, top to bottom.
+    void ListTexts(int id, std::vector<std::string>& value);
+
     // Reports a value that does not validate (saving only).
     void Fail(int id, const std::string& message);
 
   private:
     HWND Control(int id) const;
+    // The integer typed into `id`, or false (and the exchange failed).
+    bool ReadInt(int id, int& number);
 
     CDialog& dialog;
     bool saving;

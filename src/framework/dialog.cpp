@@ -87,8 +87,16 @@ LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return DefaultProc(message, wParam, lParam);
     }
-    if (message == WM_COMMAND)
+    switch (message) {
+    case WM_COMMAND:
         return 0;
+    case WM_TIMER:
+        OnTimer(wParam);
+        return 0;
+    case WM_DESTROY:
+        OnDestroy();
+        return DefaultProc(message, wParam, lParam);
+    }
     return CWindow::WindowProc(message, wParam, lParam);
 }
 
@@ -108,6 +116,10 @@ INT_PTR CALLBACK CDialog::StaticDialogProc(HWND window, UINT message, WPARAM wPa
         self = reinterpret_cast<CDialog*>(lParam);
         self->Attach(window);
     }
+    return RunDialogProc(self, window, message, wParam, lParam);
+}
+
+INT_PTR CDialog::RunDialogProc(CDialog* self, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!self)
         return FALSE;
     if (message == WM_NCDESTROY) {

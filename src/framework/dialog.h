@@ -30,10 +30,17 @@ class CDialog : public CWindow {
     virtual void OnOK();
     virtual void OnCancel();
     virtual void DoDataExchange(CDataExchange& /*dx*/) {}
+    virtual void OnTimer(UINT_PTR /*id*/) {}
+    // WM_DESTROY, while the controls still exist.
+    virtual void OnDestroy() {}
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnFinalDestroy(HWND window) override;
+
+    // A dialog procedure's work once the object behind `window` is known
+    // (null before it is bound): dispatches and answers as dialog procedures do.
+    static INT_PTR RunDialogProc(CDialog* self, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   private:
     static INT_PTR CALLBACK StaticDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -54,6 +54,7 @@ LRESULT CFrameWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         UpdateMenuItems(reinterpret_cast<HMENU>(wParam));
         return 0;
     case WM_DESTROY:
+        OnDestroy();
         if (CApplication::Get() && CApplication::Get()->GetMainWindow() == handle)
             PostQuitMessage(0);
         return 0;

@@ -38,6 +38,8 @@ class CFrameWindow : public CWindow {
     // WM_CLOSE; the default destroys the window.
     virtual void OnClose() { DestroyWindow(handle); }
     virtual void OnTimer(UINT_PTR /*id*/) {}
+    // WM_DESTROY, while the child windows still exist.
+    virtual void OnDestroy() {}
     virtual void OnUpdateCommand(CCommandUpdate& /*item*/) {}
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -22,16 +22,28 @@ class CTestForm : public CDialog {
     int number = 42;
     int checked = 1;
     int choice = 1;
+    int comboIndex = 1;
+    std::vector<std::string> lines = {"가", "나다"};
+    bool ranged = false;
+    UINT_PTR timerSeen = 0;
+    bool controlsAtDestroy = false;
     std::function<void(CTestForm&)> act;
 
   protected:
     void DoDataExchange(CDataExchange& dx) override {
         dx.Text(IDC_TEST_NAME, name);
-        dx.Int(IDC_TEST_NUMBER, number);
+        if (ranged)
+            dx.Int(IDC_TEST_NUMBER, number, 1, 1440);
+        else
+            dx.Int(IDC_TEST_NUMBER, number);
+        dx.ComboIndex(IDC_TEST_COMBO, comboIndex);
+        dx.ListTexts(IDC_TEST_LIST, lines);
         dx.Check(IDC_TEST_CHECK, checked);
         dx.Radio(IDC_TEST_RADIO_A, choice);
     }
     bool OnInitDialog() override {
+        for (const char* entry : {"하나", "둘", "셋"})
+            SendMessageA(GetItem(IDC_TEST_COMBO), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
         CDialog::OnInitDialog();
         if (act)
             PostMessageA(handle, WM_APP, 0, 0);
@@ -44,10 +56,33 @@ class CTestForm : public CDialog {
         }
         return CDialog::WindowProc(message, wParam, lParam);
     }
+    void OnTimer(UINT_PTR id) override {
+        KillTimer(handle, id);
+        timerSeen = id;
+        EndDialog(IDABORT);
+    }
+    void OnDestroy() override { controlsAtDestroy = GetItem(IDC_TEST_NAME) != nullptr; }
 };
 
 void Click(CTestForm& form, int id) {
     SendMessageA(form.GetItem(id), BM_CLICK, 0, 0);
+}
+
+// Runs `form` with a number typed in that does not validate, answers the
+// warning and cancels; returns the warning's text.
+std::string WarningForNumber(CTestForm& form, const std::string& typed) {
+    std::string warning;
+    form.act = [&](CTestForm& f) {
+        f.SetItemText(IDC_TEST_NUMBER, typed);
+        CDialogAnswerer answerer("Tidemark", IDOK);
+        Click(f, IDOK); // the warning runs its own loop until answered
+        answerer.Wait();
+        warning = answerer.GetText();
+        EXPECT_EQ(GetFocus(), f.GetItem(IDC_TEST_NUMBER));
+        Click(f, IDCANCEL);
+    };
+    EXPECT_EQ(form.DoModal(nullptr), IDCANCEL);
+    return warning;
 }
 
 } // namespace
@@ -56,11 +91,17 @@ TEST(DialogDataExchange, ControlsShowTheMembersAndOkReadsThemBack) {
     CTestForm form;
     std::string shownName, shownNumber;
     bool radioBShown = false, afterUntouched = false;
+    int comboShown = -1, linesShown = 0;
     form.act = [&](CTestForm& f) {
         shownName = f.GetItemText(IDC_TEST_NAME);
         shownNumber = f.GetItemText(IDC_TEST_NUMBER);
         radioBShown = SendMessageA(f.GetItem(IDC_TEST_RADIO_B), BM_GETCHECK, 0, 0) == BST_CHECKED;
         afterUntouched = SendMessageA(f.GetItem(IDC_TEST_AFTER), BM_GETCHECK, 0, 0) == BST_UNCHECKED;
+        comboShown = static_cast<int>(SendMessageA(f.GetItem(IDC_TEST_COMBO), CB_GETCURSEL, 0, 0));
+        linesShown = static_cast<int>(SendMessageA(f.GetItem(IDC_TEST_LIST), LB_GETCOUNT, 0, 0));
+        SendMessageA(f.GetItem(IDC_TEST_COMBO), CB_SETCURSEL, 2, 0);
+        SendMessageA(f.GetItem(IDC_TEST_LIST), LB_DELETESTRING, 0, 0);
+        SendMessageA(f.GetItem(IDC_TEST_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("라"));
         f.SetItemText(IDC_TEST_NAME, "김철수");
         f.SetItemText(IDC_TEST_NUMBER, " -17 ");
         SendMessageA(f.GetItem(IDC_TEST_CHECK), BM_SETCHECK, BST_UNCHECKED, 0);
@@ -77,39 +118,39 @@ TEST(DialogDataExchange, ControlsShowTheMembersAndOkReadsThemBack) {
     EXPECT_EQ(form.number, -17);
     EXPECT_EQ(form.checked, 0);
     EXPECT_EQ(form.choice, 2);
+    EXPECT_EQ(comboShown, 1);
+    EXPECT_EQ(linesShown, 2);
+    EXPECT_EQ(form.comboIndex, 2);
+    EXPECT_EQ(form.lines, (std::vector<std::string>{"나다", "라"}));
 }
 
-TEST(DialogDataExchange, ANumberThatDoesNotParseKeepsTheDialogOpen) {
-    CTestForm form;
-    int attempts = 0;
-    std::string warning;
-    form.act = [&](CTestForm& f) {
-        f.SetItemText(IDC_TEST_NUMBER, "12a");
-        CDialogAnswerer answerer("Tidemark", IDOK);
-        Click(f, IDOK); // the warning box runs its own loop until answered
-        answerer.Wait();
-        warning = answerer.GetText();
-        ++attempts;
-        EXPECT_EQ(GetFocus(), f.GetItem(IDC_TEST_NUMBER));
-        Click(f, IDCANCEL);
+TEST(DialogDataExchange, ANumberThatDoesNotValidateKeepsTheDialogOpenWithItsWarning) {
+    struct Case {
+        bool ranged;
+        const char* typed;
+        const char* warning;
+    } cases[] = {
+        {false, "12a", "정수를 입력하십시오."},
+        {false, "4294967296", "정수를 입력하십시오."},
+        {true, "", "정수를 입력하십시오."},
+        {true, "0", "1에서 1440 사이의 정수를 입력하십시오."},
+        {true, "1441", "1에서 1440 사이의 정수를 입력하십시오."},
     };
-    EXPECT_EQ(form.DoModal(nullptr), IDCANCEL);
-    EXPECT_EQ(attempts, 1);
-    EXPECT_EQ(warning, "정수를 입력하십시오.");
-    EXPECT_EQ(form.number, 42);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        CTestForm form;
+        form.ranged = c.ranged;
+        EXPECT_EQ(WarningForNumber(form, c.typed), c.warning);
+        EXPECT_EQ(form.number, 42);
+    }
 }
 
-TEST(DialogDataExchange, NumbersBeyondThirtyTwoBitsAreRefused) {
+TEST(DialogMessages, TimerAndDestroyReachTheDialog) {
     CTestForm form;
-    form.act = [&](CTestForm& f) {
-        f.SetItemText(IDC_TEST_NUMBER, "4294967296");
-        CDialogAnswerer answerer("Tidemark", IDOK);
-        Click(f, IDOK);
-        answerer.Wait();
-        Click(f, IDCANCEL);
-    };
-    form.DoModal(nullptr);
-    EXPECT_EQ(form.number, 42);
+    form.act = [](CTestForm& f) { SetTimer(f.GetHandle(), 7, 10, nullptr); };
+    EXPECT_EQ(form.DoModal(nullptr), IDABORT);
+    EXPECT_EQ(form.timerSeen, 7u);
+    EXPECT_TRUE(form.controlsAtDestroy);
 }
 
 TEST(UiThread, WorkFromAWorkerRunsOnTheUserInterfaceThreadInOrder) {
