@@ -25,4 +25,4 @@ endfunction()
 # dovecot (tests/peers/pop3-peer.sh): its users and messages, port in pop3.port.
 add_peer_fixture(pop3_peer pop3-peer.sh peers TIDEMARK_PEERS_DIR native_tests portable_tests windows_tests pop3_bench)
 # The aiosmtpd sink (tests/peers/smtp_sink.sh): its port and the messages it stored.
-add_peer_fixture(smtp_sink smtp_sink.sh smtp-sink TIDEMARK_SMTP_SINK_DIR native_tests portable_tests)
+add_peer_fixture(smtp_sink smtp_sink.sh smtp-sink TIDEMARK_SMTP_SINK_DIR native_tests portable_tests windows_tests)
