@@ -46,7 +46,9 @@ class CBackgroundJob {
     // Starts `work` on a worker thread. `done` runs on the user-interface
     // thread after the work has returned (or thrown), unless the job was
     // cancelled. False, with nothing started, when a job is still running or
-    // the thread cannot be created.
+    // the thread cannot be created. `work` keeps what it uses by value (a
+    // worker let go may outlive the owner) and looks at IsCancelled or the
+    // running flag often enough to stop within a second or so.
     bool Start(std::function<void(CJobControl&)> work, std::function<void()> done);
     // Asks the work to stop; `done` will not run and later reports are dropped.
     void Cancel();

@@ -47,6 +47,7 @@ LRESULT CPropertyPage::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case PSN_APPLY:
             if (!OnApply())
                 return PSNRET_INVALID_NOCHANGEPAGE;
+            // The sheet tells OK (lParam TRUE) from Apply.
             if (sheet)
                 sheet->PageApplied(*this, reinterpret_cast<PSHNOTIFY*>(header)->lParam != 0);
             return PSNRET_NOERROR;

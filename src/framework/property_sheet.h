@@ -8,6 +8,7 @@
 #include "framework/dialog.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 class CPropertySheet;
@@ -46,7 +47,6 @@ class CPropertyPage : public CDialog {
     friend class CPropertySheet;
 
     static INT_PTR CALLBACK StaticPageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT OnSheetNotify(const NMHDR& header);
 
     CPropertySheet* sheet = nullptr;
     bool modified = false;
@@ -74,7 +74,7 @@ class CPropertySheet : public CWindow {
     bool SetActiveIndex(int index);
 
   protected:
-    // The sheet's window and its start page exist.
+    // The sheet's window exists and is not shown yet (the place to make it topmost).
     virtual void OnInitSheet() {}
     // OK or Apply has applied every shown page; `closing` for OK. The place
     // for what follows every change of the values (saving, re-arming).
