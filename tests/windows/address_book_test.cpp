@@ -6,6 +6,7 @@
 #include "app/main_frame.h"
 #include "app/settings.h"
 #include "dialog_answerer.h"
+#include "framework/list_view.h"
 #include "postman/address_book_entry_dlg.h"
 #include "postman/postman_dlg.h"
 #include "postman/quick_mail_page.h"
@@ -48,23 +49,7 @@ class AddressBookTest : public testing::Test {
     HWND Item(int id) { return GetDlgItem(book.GetHandle(), id); }
     HWND List() { return Item(IDC_ADDRESS_LIST); }
     void Click(int id) { SendMessageA(Item(id), BM_CLICK, 0, 0); }
-    void Select(int row) {
-        LVITEMA item = {};
-        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        item.state = LVIS_SELECTED | LVIS_FOCUSED;
-        SendMessageA(List(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-        SendMessageA(List(), LVM_SETSELECTIONMARK, 0, row);
-    }
-    std::string Cell(int row, int column) {
-        char text[128] = "";
-        LVITEMA item = {};
-        item.iSubItem = column;
-        item.pszText = text;
-        item.cchTextMax = sizeof text;
-        SendMessageA(List(), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-        return text;
-    }
-    int RowCount() { return static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0)); }
+    CListView Rows() { return CListView(List()); }
 
     Settings settings;
     CTestHost host;
@@ -73,9 +58,9 @@ class AddressBookTest : public testing::Test {
 } // namespace
 
 TEST_F(AddressBookTest, ShowsTheBookAndCollectsWholeAddressesOnce) {
-    ASSERT_EQ(RowCount(), 2);
-    EXPECT_EQ(Cell(0, 0), "홍길동");
-    EXPECT_EQ(Cell(1, 1), "a@x.kr");
+    ASSERT_EQ(Rows().GetCount(), 2);
+    EXPECT_EQ(Rows().GetText(0, 0), "홍길동");
+    EXPECT_EQ(Rows().GetText(1, 1), "a@x.kr");
     EXPECT_EQ(WindowText(Item(IDC_RECIPIENTS)), "aa@x.kr");
 
     DoubleClickRow(List(), 1);
@@ -98,7 +83,7 @@ TEST_F(AddressBookTest, AddsTrimmedEntriesAndRefusesEmptyOnes) {
     EXPECT_EQ(settings.addressBook[2].displayName, "이영희");
     EXPECT_EQ(settings.addressBook[2].address, "a@x.kr") << "the book allows a second entry for an address";
     EXPECT_EQ(settings.AddressNumber, 3);
-    EXPECT_EQ(Cell(2, 0), "이영희");
+    EXPECT_EQ(Rows().GetText(2, 0), "이영희");
 
     // A blank name is refused with the input message; the dialog stays open
     // with the trimmed texts until it is cancelled.
@@ -131,7 +116,7 @@ TEST_F(AddressBookTest, DeletesAndEditsTheMarkedEntryOnly) {
     ASSERT_TRUE(noSelection.Wait());
     EXPECT_EQ(noSelection.GetText(), "주소를 먼저 선택 하십시요.");
 
-    Select(1);
+    Rows().SelectRow(1);
     CDialogAnswerer keep("Tidemark", IDNO);
     Click(IDC_ADDRESS_DELETE);
     ASSERT_TRUE(keep.Wait());
@@ -143,17 +128,17 @@ TEST_F(AddressBookTest, DeletesAndEditsTheMarkedEntryOnly) {
     ASSERT_TRUE(edit.Wait());
     EXPECT_NE(edit.GetText().find("김철수\nE-mail :\na@x.kr"), std::string::npos) << edit.GetText();
     EXPECT_EQ(settings.addressBook[1].address, "kim@x.kr");
-    EXPECT_EQ(Cell(1, 0), "김영수");
+    EXPECT_EQ(Rows().GetText(1, 0), "김영수");
 
     for (int row : {1, 0}) {
-        Select(row);
+        Rows().SelectRow(row);
         CDialogAnswerer remove("Tidemark", IDYES);
         Click(IDC_ADDRESS_DELETE);
         ASSERT_TRUE(remove.Wait());
     }
     EXPECT_TRUE(settings.addressBook.empty());
     EXPECT_EQ(settings.AddressNumber, 0);
-    EXPECT_EQ(RowCount(), 0);
+    EXPECT_EQ(Rows().GetCount(), 0);
 }
 
 TEST(AddressBookEntryPoint, AddsASenderUnlessTheBookHoldsItsAddress) {

@@ -20,11 +20,14 @@
 #include <sstream>
 
 namespace {
+// The folder of the sink's port and stored mails ("" without the fixture).
+std::string SinkDirectory() {
 #ifdef TIDEMARK_SMTP_SINK_DIR
-const std::string sinkDir = TIDEMARK_SMTP_SINK_DIR;
+    return TIDEMARK_SMTP_SINK_DIR;
 #else
-const std::string sinkDir;
+    return "";
 #endif
+}
 const char openCaption[] = "열기";
 const int fileNameFields[] = {1148, 1152}; // cmb13 and edt1 of the file dialogs
 
@@ -99,12 +102,12 @@ class QuickMailPageTest : public testing::Test {
     }
     // What the sink stored for a mail to `recipient`.
     std::string Stored(const std::string& recipient, const char* extension) {
-        return ReadBytes(sinkDir + "/" + recipient + extension);
+        return ReadBytes(SinkDirectory() + "/" + recipient + extension);
     }
     void UseSink() {
-        if (sinkDir.empty() || ReadBytes(sinkDir + "/port").empty())
+        if (SinkDirectory().empty() || ReadBytes(SinkDirectory() + "/port").empty())
             GTEST_SKIP() << "no SMTP sink running (ctest starts it)";
-        frame.GetSettings().SMTPPort = std::stoi(ReadBytes(sinkDir + "/port"));
+        frame.GetSettings().SMTPPort = std::stoi(ReadBytes(SinkDirectory() + "/port"));
     }
 
     CTestApplication application; // the program's message loop handling, for the keyboard
@@ -149,7 +152,7 @@ TEST_F(QuickMailPageTest, ARepliedMailWithSignatureAndKoreanAttachmentReachesThe
     Attach(report.Path());
     EXPECT_EQ(Text(IDC_ATTACHMENT_PATH), report.Path());
     EXPECT_TRUE(IsWindowEnabled(Item(IDC_ATTACHMENT_PATH)));
-    std::remove((sinkDir + "/sink-quick@example.com.eml").c_str());
+    std::remove((SinkDirectory() + "/sink-quick@example.com.eml").c_str());
 
     Click(IDC_SEND);
     // The click returns at once: the server's part runs on a worker.
