@@ -188,6 +188,7 @@ void CQuickMailPage::OnSendFinished(const DeliveryOutcome& outcome, const std::s
 }
 
 void CQuickMailPage::EnableControls(bool enable) {
+    controlsEnabled = enable;
     if (!enable)
         focusBeforeSend = GetFocus();
     for (int id : pageControls)
@@ -198,7 +199,7 @@ void CQuickMailPage::EnableControls(bool enable) {
 }
 
 void CQuickMailPage::UpdateAttachmentField() {
-    EnableWindow(GetItem(IDC_ATTACHMENT_PATH), !attachmentPath.empty() && !sendJob.IsRunning());
+    EnableWindow(GetItem(IDC_ATTACHMENT_PATH), controlsEnabled && !attachmentPath.empty());
 }
 
 void CQuickMailPage::OnAddressBook() {

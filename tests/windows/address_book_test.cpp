@@ -36,6 +36,17 @@ void DoubleClickRow(HWND list, int row) {
     PostMessageA(list, WM_LBUTTONUP, 0, point);
 }
 
+// The window with `caption`, once it exists and takes input (null after some seconds).
+HWND WaitForWindow(const char* caption) {
+    for (int tries = 0; tries < 300; ++tries) {
+        HWND window = FindWindowA(nullptr, caption);
+        if (window && IsWindowEnabled(window))
+            return window;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
 class AddressBookTest : public testing::Test {
   protected:
     AddressBookTest() : book(settings) {
@@ -92,11 +103,7 @@ TEST_F(AddressBookTest, AddsTrimmedEntriesAndRefusesEmptyOnes) {
     std::string stayedName, stayedEmail;
     std::thread user([&] {
         refusal.Wait();
-        HWND dialog = nullptr;
-        for (int tries = 0; !(dialog && IsWindowEnabled(dialog)) && tries < 300; ++tries) {
-            Sleep(50);
-            dialog = FindWindowA(nullptr, entryCaption);
-        }
+        HWND dialog = WaitForWindow(entryCaption);
         stayedName = WindowText(GetDlgItem(dialog, IDC_ENTRY_NAME));
         stayedEmail = WindowText(GetDlgItem(dialog, IDC_ENTRY_EMAIL));
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
@@ -173,11 +180,7 @@ TEST(AddressBookFromQuickMail, OkTakesTheRecipientsAndCancelKeepsTheBooksEdits) 
 
     auto run = [&](int button, bool addEntry) {
         std::thread user([&] {
-            HWND dialog = nullptr;
-            for (int tries = 0; !dialog && tries < 300; ++tries) {
-                Sleep(50);
-                dialog = FindWindowA(nullptr, "주소록");
-            }
+            HWND dialog = WaitForWindow("주소록");
             if (addEntry) {
                 CDialogAnswerer entry(entryCaption, IDOK, 15000, EntryFields("박영희", "park@x.kr"));
                 PostMessageA(dialog, WM_COMMAND, IDC_ADDRESS_ADD, 0);

@@ -219,6 +219,7 @@ TEST_F(QuickMailPageTest, RefusesWhatCannotBeSentAndKeepsTheFields) {
         EXPECT_EQ(Text(IDC_RECIPIENTS), c.recipients);
         EXPECT_EQ(Text(IDC_SUBJECT), "제목");
         EXPECT_EQ(Text(IDC_ATTACHMENT_PATH), path);
+        EXPECT_EQ(IsWindowEnabled(Item(IDC_ATTACHMENT_PATH)) != FALSE, c.attachMissingFile);
         EXPECT_EQ(Status(), "");
     }
     EXPECT_EQ(Stored("sink-refused@example.com", ".eml"), "") << "nothing was sent";
