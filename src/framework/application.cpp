@@ -1,6 +1,7 @@
 #include "framework/application.h"
 
 #include "framework/ui_thread.h"
+#include "framework/window.h"
 
 #include <algorithm>
 
@@ -53,7 +54,9 @@ void CApplication::RemoveModelessDialog(HWND dialog) {
                           modelessDialogs.end());
 }
 
-bool CApplication::IsDialogKey(MSG& message) {
+bool CApplication::PreTranslateMessage(MSG& message) {
+    if (CWindow::PreTranslateChain(message))
+        return true;
     for (HWND dialog : modelessDialogs)
         if (IsWindow(dialog) && IsDialogMessageA(dialog, &message))
             return true;
@@ -66,7 +69,7 @@ int CApplication::Run() {
     if (InitInstance()) {
         MSG message;
         while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-            if (IsDialogKey(message))
+            if (PreTranslateMessage(message))
                 continue;
             TranslateMessage(&message);
             DispatchMessageA(&message);

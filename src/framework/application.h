@@ -42,6 +42,11 @@ class CApplication {
     void AddModelessDialog(HWND dialog);
     void RemoveModelessDialog(HWND dialog);
 
+    // What the loop does with a message before dispatching it: the framework
+    // windows' PreTranslateMessage, then the modeless dialogs' keyboard
+    // handling. True when the message was consumed there.
+    bool PreTranslateMessage(MSG& message);
+
   protected:
     int exitCode = 0;
 
@@ -51,8 +56,6 @@ class CApplication {
     HWND mainWindow = nullptr;
     std::unique_ptr<CRegistryProfile> profile;
     std::vector<HWND> modelessDialogs;
-
-    bool IsDialogKey(MSG& message);
 };
 
 // A string resource of this module in the ANSI code page, or "".

@@ -120,6 +120,17 @@ LRESULT CWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     return result;
 }
 
+bool CWindow::PreTranslateChain(MSG& message) {
+    for (HWND window = message.hwnd; window; window = GetParent(window)) {
+        CWindow* object = FromHandle(window);
+        if (object && object->PreTranslateMessage(message))
+            return true;
+        if (!(GetWindowLongA(window, GWL_STYLE) & WS_CHILD))
+            break; // GetParent gives a pop-up's owner
+    }
+    return false;
+}
+
 LRESULT CALLBACK CWindow::StaticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     CWindow* self = FromHandle(window);
     if (!self && message == WM_NCCREATE) {

@@ -31,6 +31,11 @@ class CWindow {
     // The object behind a window made by this framework, or null.
     static CWindow* FromHandle(HWND window);
 
+    // Offers a message taken from the queue, before it is dispatched, to the
+    // framework windows from the one it is for up to its top-level window,
+    // each through PreTranslateMessage. True when one consumed it.
+    static bool PreTranslateChain(MSG& message);
+
     // The window procedure of every framework window class: binds the object
     // at WM_NCCREATE (from lpCreateParams) and dispatches to WindowProc.
     static LRESULT CALLBACK StaticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -49,6 +54,10 @@ class CWindow {
     virtual bool OnReflectedMessage(UINT /*message*/, LPARAM /*lParam*/, LRESULT& /*result*/) {
         return false;
     }
+    // A queued message for this window or one of its descendants, before it
+    // is dispatched (see PreTranslateChain). Return true to consume it; the
+    // message may also be changed for those that see it next.
+    virtual bool PreTranslateMessage(MSG& /*message*/) { return false; }
     // Just before Subclass binds this object to `window`; a control class may
     // adjust the window's style here.
     virtual void OnSubclassing(HWND /*window*/) {}

@@ -1,6 +1,7 @@
 #include "mail/mail_attachment.h"
 
 #include "mail/base64.h"
+#include "mail/mime_parameters.h"
 
 #include <cstdio>
 #include <memory>
@@ -30,6 +31,11 @@ std::string FileNameOf(const std::string& path) {
     size_t separator = path.find_last_of("\\/:");
     return separator == std::string::npos ? path : path.substr(separator + 1);
 }
+
+// Quoted, and encoded when raw 8-bit bytes would not survive mail readers.
+std::string NameParameterValue(const std::string& fileName) {
+    return QuotedString(HasNonAsciiBytes(fileName) ? EncodedWords(fileName) : fileName);
+}
 } // namespace
 
 bool MailAttachment::LoadFile(const std::string& path) {
@@ -58,6 +64,9 @@ bool MailAttachment::LoadFile(const std::string& path) {
     Base64Encode(content.data(), content.size(), &text[0], text.size(), length);
     text.resize(length);
     encoded.swap(text);
-    name = fileName = FileNameOf(path);
+    std::string baseName = FileNameOf(path);
+    name = fileName = NameParameterValue(baseName);
+    if (HasNonAsciiBytes(baseName))
+        fileName += "; " + ExtendedParameter("filename", baseName);
     return true;
 }

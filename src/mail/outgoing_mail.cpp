@@ -10,8 +10,6 @@
 namespace {
 const char blanks[] = " \t\r\n";
 
-std::string Trim(const std::string& text) { return TrimBytes(text, blanks); }
-
 // Header values are single lines: each run of CR and LF becomes one blank.
 std::string OneLine(const std::string& text) {
     std::string line;
@@ -103,25 +101,13 @@ std::string COutgoingMail::BuildBodyText() const {
     return EncodeQuotedPrintable(text);
 }
 
-bool COutgoingMail::AddRecipients(const std::string& text, RecipientKind kind) {
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find_first_of(",;", start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string entry = text.substr(start, end - start);
-        start = end + 1;
-
+bool COutgoingMail::AddRecipients(const std::string& text, RecipientKind kind, std::string* malformedEntry) {
+    for (const std::string& entry : SplitRecipientEntries(text)) {
         MailAddress recipient;
-        size_t open = entry.find('<');
-        if (open == std::string::npos) {
-            recipient.address = Trim(entry);
-        } else {
-            size_t close = entry.find('>');
-            if (close == std::string::npos || close < open)
-                return false;
-            recipient.displayName = Trim(entry.substr(0, open));
-            recipient.address = Trim(entry.substr(open + 1, close - open - 1));
+        if (!ParseMailAddress(entry, recipient)) {
+            if (malformedEntry)
+                *malformedEntry = TrimBytes(entry, blanks);
+            return false;
         }
         if (!recipient.address.empty())
             AddRecipient(recipient, kind);

@@ -42,9 +42,10 @@ class COutgoingMail {
 
     // Parses "Name <address>" or bare address entries separated by "," or
     // ";" into the list of kind. Empty entries are skipped. Returns false at
-    // the first entry with a "<" but no ">" after it; the entries before it
-    // stay in the list and the rest of the text is ignored.
-    bool AddRecipients(const std::string& text, RecipientKind kind);
+    // the first entry with a "<" but no ">" after it, which goes trimmed into
+    // malformedEntry when given; the entries before it stay in the list and
+    // the rest of the text is ignored.
+    bool AddRecipients(const std::string& text, RecipientKind kind, std::string* malformedEntry = nullptr);
     // Appends address to the list of kind; its index, or -1 for an unknown kind.
     int AddRecipient(const MailAddress& address, RecipientKind kind);
     // 0 for an unknown kind.

@@ -21,9 +21,21 @@ std::string DateWithZone(ZoneBias zone) {
 }
 } // namespace
 
-TEST(MailAddress, FormatsWithAndWithoutDisplayName) {
-    EXPECT_EQ((MailAddress{"홍길동", "hong@example.com"}.Format()), "홍길동 <hong@example.com>");
-    EXPECT_EQ((MailAddress{"", "hong@example.com"}.Format()), "hong@example.com");
+TEST(MailAddress, FormatsWithAndWithoutDisplayNameQuotingWhatWouldSplitIt) {
+    const struct {
+        const char* name;
+        const char* formatted;
+    } cases[] = {
+        {"홍길동", "홍길동 <h@x.kr>"},
+        {"", "h@x.kr"},
+        {"Hong, Gildong", "\"Hong, Gildong\" <h@x.kr>"},
+        {"Kim \"KJ\" Lee", "\"Kim \\\"KJ\\\" Lee\" <h@x.kr>"},
+        {"back\\slash", "\"back\\\\slash\" <h@x.kr>"},
+        {"\"홍, 길동\"", "\"홍, 길동\" <h@x.kr>"},
+        {"\"a\" b", "\"\\\"a\\\" b\" <h@x.kr>"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ((MailAddress{c.name, "h@x.kr"}.Format()), c.formatted) << c.name;
 }
 
 TEST(OutgoingMail, BuildsTheTextHeaderInItsOrder) {
@@ -120,7 +132,7 @@ TEST(OutgoingMail, LineBreaksCannotAddHeaderLines) {
     mail.subject = "Hi\r\n\r\nforged body\nX: y";
     mail.AddRecipient({"", "a@example.com\rCc: b@example.com"}, RecipientKind::To);
     std::string header = mail.BuildHeader();
-    EXPECT_NE(header.find("From: Eve Bcc: x@example.com <eve@example.com>\r\n"), std::string::npos);
+    EXPECT_NE(header.find("From: \"Eve Bcc: x@example.com\" <eve@example.com>\r\n"), std::string::npos);
     EXPECT_NE(header.find("Subject: Hi forged body X: y\r\n"), std::string::npos);
     EXPECT_NE(header.find("To: a@example.com Cc: b@example.com\r\n"), std::string::npos);
     EXPECT_EQ(header.find("\r\n\r\n"), header.size() - 4);
@@ -153,6 +165,40 @@ TEST(RecipientParsing, StopsAtAnUnmatchedBracketKeepingEarlierEntries) {
     EXPECT_FALSE(mail.AddRecipients("x> <y@example.com>, d@example.com", RecipientKind::To));
     ASSERT_EQ(mail.GetRecipientCount(RecipientKind::To), 1);
     EXPECT_EQ(mail.GetRecipient(0, RecipientKind::To).address, "a@example.com");
+}
+
+TEST(RecipientParsing, NamesTheMalformedEntry) {
+    COutgoingMail mail;
+    std::string malformed;
+    EXPECT_FALSE(mail.AddRecipients("a@example.com;  홍길동 <hong@example.com , c@x.kr", RecipientKind::To,
+                                    &malformed));
+    EXPECT_EQ(malformed, "홍길동 <hong@example.com");
+}
+
+TEST(RecipientText, ListsWholeAddressesWithoutRegardToCase) {
+    const struct {
+        const char* recipients;
+        const char* address;
+        bool listed;
+    } cases[] = {
+        {"aa@x.kr", "a@x.kr", false},
+        {"a@x.kr.com", "a@x.kr", false},
+        {"b@x.kr; A@X.KR", "a@x.kr", true},
+        {"홍길동 <a@x.kr>, b@x.kr", "a@x.kr", true},
+        {"", "a@x.kr", false},
+        {"Bad <a@x.kr", "a@x.kr", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ListsAddress(c.recipients, c.address), c.listed) << c.recipients;
+}
+
+TEST(RecipientText, AppendsAnAddressOnceWithASemicolonAndBlank) {
+    std::string recipients = "  ";
+    EXPECT_TRUE(AppendRecipient(recipients, "aa@x.kr"));
+    EXPECT_EQ(recipients, "aa@x.kr");
+    EXPECT_TRUE(AppendRecipient(recipients, "a@x.kr"));
+    EXPECT_FALSE(AppendRecipient(recipients, "A@x.kr"));
+    EXPECT_EQ(recipients, "aa@x.kr; a@x.kr");
 }
 
 TEST(RecipientLists, RejectUnknownKindsAndIndexes) {

@@ -6,13 +6,52 @@ Listens on a free port of 127.0.0.1 and writes that port to DIRECTORY/port.
 Each accepted message is stored under the name of its first recipient:
 NAME.envelope holds the sender and then every recipient, one per line;
 NAME.eml holds the message data exactly as received, dot-stuffing removed.
+What Python's email package reads from it goes into NAME.parsed: one line
+"From:", "To:" and "Reply-To:" each with the addresses as "name|address"
+joined by ", ", then "Attachment: FILENAME" for every part with a file
+name, all in code page 949; the decoded text of the first text part is
+NAME.body and the decoded bytes of attachment N (from 1) NAME.attachmentN.
 """
 import asyncio
+import email
+import email.policy
 import os
 import re
 import sys
 
 from aiosmtpd.smtp import SMTP
+
+
+def text_bytes(text):
+    """Header text as the bytes it came as: 8-bit bytes arrive as surrogates."""
+    return text.encode("cp949", "surrogateescape")
+
+
+def write_parsed(base, data):
+    message = email.message_from_bytes(data, policy=email.policy.default)
+    lines = []
+    for field in ("From", "To", "Reply-To"):
+        header = message[field]
+        addresses = header.addresses if header is not None else ()
+        lines.append(field.encode() + b": " + b", ".join(
+            text_bytes(a.display_name) + b"|" + text_bytes(a.addr_spec) for a in addresses))
+    body_written = False
+    attachments = 0
+    for part in message.walk():
+        if part.is_multipart():
+            continue
+        name = part.get_filename()
+        if name is not None:
+            attachments += 1
+            lines.append(b"Attachment: " + text_bytes(name))
+            with open("%s.attachment%d" % (base, attachments), "wb") as out:
+                out.write(part.get_payload(decode=True))
+        elif not body_written and part.get_content_maintype() == "text":
+            body_written = True
+            with open(base + ".body", "wb") as out:
+                out.write(part.get_payload(decode=True))
+    with open(base + ".parsed", "wb") as out:
+        out.write(b"".join(line + b"\n" for line in lines))
 
 
 class SinkHandler:
@@ -26,6 +65,11 @@ class SinkHandler:
             out.write("".join(line + "\n" for line in [envelope.mail_from] + envelope.rcpt_tos))
         with open(base + ".eml", "wb") as out:
             out.write(envelope.original_content)
+        try:
+            write_parsed(base, envelope.original_content)
+        except Exception as error:  # the test reading NAME.parsed reports it
+            with open(base + ".parsed", "w") as out:
+                out.write("Error: %r\n" % error)
         return "250 Message accepted"
 
 

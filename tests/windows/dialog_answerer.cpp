@@ -6,10 +6,11 @@
 
 namespace {
 
-BOOL CALLBACK CollectStatic(HWND child, LPARAM lParam) {
+BOOL CALLBACK CollectTexts(HWND child, LPARAM lParam) {
     char className[16] = "", text[1024] = "";
     GetClassNameA(child, className, sizeof className);
-    if (std::string(className) == "Static" && GetWindowTextA(child, text, sizeof text) > 0) {
+    bool textControl = std::string(className) == "Static" || std::string(className) == "Edit";
+    if (textControl && GetWindowTextA(child, text, sizeof text) > 0) {
         auto* out = reinterpret_cast<std::string*>(lParam);
         if (!out->empty())
             *out += "\n";
@@ -20,9 +21,10 @@ BOOL CALLBACK CollectStatic(HWND child, LPARAM lParam) {
 
 } // namespace
 
-CDialogAnswerer::CDialogAnswerer(std::string caption, int buttonId, DWORD milliseconds)
-    : caption(std::move(caption)), buttonId(buttonId), milliseconds(milliseconds),
-      watcher([this] { Watch(); }) {}
+CDialogAnswerer::CDialogAnswerer(std::string caption, int buttonId, DWORD milliseconds,
+                                 std::vector<DialogField> fields)
+    : caption(std::move(caption)), buttonId(buttonId), milliseconds(milliseconds), fields(std::move(fields)),
+      present(VisibleDialogs(this->caption)), watcher([this] { Watch(); }) {}
 
 CDialogAnswerer::~CDialogAnswerer() {
     if (watcher.joinable())
@@ -36,10 +38,13 @@ bool CDialogAnswerer::Wait() {
 }
 
 void CDialogAnswerer::Watch() {
-    HWND found = WaitForDialog(caption, milliseconds);
+    HWND found = WaitForDialog(caption, milliseconds, present);
     if (!found)
         return;
-    EnumChildWindows(found, CollectStatic, reinterpret_cast<LPARAM>(&text));
+    EnumChildWindows(found, CollectTexts, reinterpret_cast<LPARAM>(&text));
+    for (const DialogField& field : fields)
+        if (HWND control = GetDlgItem(found, field.id))
+            SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(field.text.c_str()));
     answered = true;
     PostMessageA(found, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(found, buttonId)));

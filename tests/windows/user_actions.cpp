@@ -4,14 +4,16 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace {
 
 struct DialogSearch {
     const std::string* caption;
-    HWND found;
+    std::vector<HWND> found;
 };
 
-BOOL CALLBACK FindDialog(HWND window, LPARAM lParam) {
+BOOL CALLBACK CollectDialogs(HWND window, LPARAM lParam) {
     auto* search = reinterpret_cast<DialogSearch*>(lParam);
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
@@ -19,17 +21,9 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM lParam) {
     GetClassNameA(window, className, sizeof className);
     GetWindowTextA(window, title, sizeof title);
     if (process == GetCurrentProcessId() && IsWindowVisible(window) && std::string(className) == "#32770" &&
-        *search->caption == title) {
-        search->found = window;
-        return FALSE;
-    }
+        *search->caption == title)
+        search->found.push_back(window);
     return TRUE;
-}
-
-HWND FindVisibleDialog(const std::string* caption) {
-    DialogSearch search = {caption, nullptr};
-    EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
 }
 
 LPARAM PointParameter(POINT point) {
@@ -67,9 +61,22 @@ bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds) {
     return true;
 }
 
-HWND WaitForDialog(const std::string& caption, DWORD milliseconds) {
+std::vector<HWND> VisibleDialogs(const std::string& caption) {
+    DialogSearch search = {&caption, {}};
+    EnumWindows(CollectDialogs, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForDialog(const std::string& caption, DWORD milliseconds, const std::vector<HWND>& ignored) {
     HWND found = nullptr;
-    WaitUntil([&] { return (found = FindVisibleDialog(&caption)) != nullptr; }, milliseconds);
+    WaitUntil(
+        [&] {
+            for (HWND dialog : VisibleDialogs(caption))
+                if (std::find(ignored.begin(), ignored.end(), dialog) == ignored.end())
+                    found = dialog;
+            return found != nullptr;
+        },
+        milliseconds);
     return found;
 }
 

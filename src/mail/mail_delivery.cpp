@@ -1,0 +1,30 @@
+#include "mail/mail_delivery.h"
+
+#include "mail/smtp_session.h"
+
+CMailDelivery::CMailDelivery(const std::string& host, int port, const std::string& attachmentPath)
+    : host(host), port(port), attachmentPath(attachmentPath) {}
+
+DeliveryOutcome CMailDelivery::Run(const std::function<void()>& connected) {
+    DeliveryOutcome outcome;
+    if (!attachmentPath.empty()) {
+        if (!attachment.LoadFile(attachmentPath)) {
+            outcome.result = DeliveryResult::AttachmentUnreadable;
+            return outcome;
+        }
+        mail.AddAttachment(&attachment);
+    }
+    CSmtpSession session;
+    if (!session.Open(host, port)) {
+        outcome.result = DeliveryResult::ConnectFailed;
+        return outcome;
+    }
+    connected();
+    if (!session.Transmit(mail)) {
+        outcome.result = DeliveryResult::TransmitFailed;
+        outcome.lastReply = session.GetLastReply();
+        return outcome; // the session says QUIT as it goes
+    }
+    session.Close();
+    return outcome;
+}

@@ -1,0 +1,41 @@
+// One mail handed to an SMTP server, the file to attach read first: the
+// network part of a quick-mail send. It touches no window, so it can run on
+// a worker thread while the user interface goes on.
+#pragma once
+
+#include "mail/mail_attachment.h"
+#include "mail/outgoing_mail.h"
+
+#include <functional>
+#include <string>
+
+enum class DeliveryResult { Sent, AttachmentUnreadable, ConnectFailed, TransmitFailed };
+
+struct DeliveryOutcome {
+    DeliveryResult result = DeliveryResult::Sent;
+    std::string lastReply; // the server's explanation of a failed transmission
+};
+
+class CMailDelivery {
+  public:
+    // `attachmentPath` empty: the mail goes without an attachment.
+    CMailDelivery(const std::string& host, int port, const std::string& attachmentPath);
+    CMailDelivery(const CMailDelivery&) = delete;
+    CMailDelivery& operator=(const CMailDelivery&) = delete;
+
+    // The mail to send; its sender, recipients, subject and body are the
+    // caller's, the attachment is added by Run.
+    COutgoingMail mail;
+
+    // Reads the attachment (nothing is sent when it can't be read), opens a
+    // session, calls `connected` once the server has accepted HELO,
+    // transmits the mail and closes the session with QUIT, also after a
+    // refusal. Runs once.
+    DeliveryOutcome Run(const std::function<void()>& connected);
+
+  private:
+    std::string host;
+    int port;
+    std::string attachmentPath;
+    MailAttachment attachment;
+};
