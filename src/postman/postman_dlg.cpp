@@ -92,8 +92,8 @@ void CPostmanDlg::CreatePages() {
     mailboxPage = std::make_unique<CMailboxPage>(mailbox, checker, smallFontScreen);
     mailboxPage->Create(tabCtrl.GetHandle());
     tabCtrl.AddTab(mailboxPage->GetHandle(), LoadResourceString(IDS_TAB_MAILBOX), 0);
-    quickMailPage = std::make_unique<CQuickMailPage>(
-        frame.GetSettings(), [this](const std::string& text) { SetStatusText(text); });
+    quickMailPage =
+        std::make_unique<CQuickMailPage>(settings, [this](const std::string& text) { SetStatusText(text); });
     quickMailPage->Create(tabCtrl.GetHandle());
     tabCtrl.AddTab(quickMailPage->GetHandle(), LoadResourceString(IDS_TAB_QUICK_MAIL), 1);
 }
