@@ -1,18 +1,22 @@
 #!/bin/bash
 # A real POP3 server for the tests: Debian's dovecot on a free loopback port.
 #
-#   pop3-peer.sh start ROOT   recreate ROOT from scratch, start dovecot there,
+#   pop3-peer.sh start ROOT [MESSAGES]
+#                             recreate ROOT from scratch, start dovecot there,
 #                             write the port to ROOT/pop3.port
 #   pop3-peer.sh stop ROOT    stop the dovecot of ROOT
 #
-# Users and messages. Every directory tests/peers/messages/USER/ is a mail
+# Users and messages. Every directory MESSAGES/USER/ (MESSAGES is
+# tests/peers/messages unless given) is a mail
 # user USER with the password "secret"; its *.eml files, in file-name order,
 # are that user's messages 1, 2, 3... Write them in UTF-8 with LF line ends:
-# they are converted to code page 949 (EUC-KR) and CR LF here. To add a
+# they are converted to code page 949 (EUC-KR) and CR LF here, except in a
+# directory that holds a file KEEP-BYTES: its messages are written in the
+# charsets their headers name and only get CR LF line ends. To add a
 # scenario, add a directory (one user per scenario, so that a test that
 # deletes disturbs no other). The converted copies, as the server holds them,
 # are also written to ROOT/messages/USER/NAME.eml for the tests to compare.
-# Generated here rather than kept in the tree:
+# Generated here rather than kept in the tree, for tests/peers/messages only:
 #   alice/10-attachment.eml  a message with a 5 MB base64 attachment
 #   bench/                   1000 messages of about 10 KB (the benchmark)
 #   empty/                   a user without messages
@@ -27,6 +31,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 command=${1:-}
 root=${2:-}
+messages=$(cd "${3:-$here/messages}" && pwd)
 if [ -z "$command" ] || [ -z "$root" ]; then
     echo "usage: $0 start|stop ROOT" >&2
     exit 2
@@ -52,14 +57,18 @@ stop_server() {
 # Builds ROOT/mail (maildirs), ROOT/messages (the copies for the tests) and
 # ROOT/passwd from tests/peers/messages and the generated messages.
 build_mailboxes() {
-    "$python" - "$here/messages" "$root" <<'PY'
+    "$python" - "$messages" "$root" "$here/messages" <<'PY'
 import base64, os, random, sys
-source, root = sys.argv[1], sys.argv[2]
+source, root, test_messages = sys.argv[1], sys.argv[2], sys.argv[3]
 messages = {}  # user -> {name: text}
+raw_users = set()  # users whose messages keep their bytes (read and written as Latin-1)
 for user in sorted(os.listdir(source)):
     folder = os.path.join(source, user)
     if os.path.isdir(folder):
-        messages[user] = {f[:-4]: open(os.path.join(folder, f), encoding="utf-8").read()
+        if os.path.exists(os.path.join(folder, "KEEP-BYTES")):
+            raw_users.add(user)
+        encoding = "latin-1" if user in raw_users else "utf-8"
+        messages[user] = {f[:-4]: open(os.path.join(folder, f), encoding=encoding).read()
                           for f in os.listdir(folder) if f.endswith(".eml")}
 
 # Dates relative to the day the server starts: "@TODAY@", "@YESTERDAY@" and
@@ -78,37 +87,38 @@ for mails in messages.values():
             text = text.replace(token, value)
         mails[name] = text
 
-# alice: a 5 MB attachment (base64 of 3.75 MB) in a multipart message.
-rng = random.Random(20260101)
-data = bytes(rng.getrandbits(8) for _ in range(1 << 16)) * 60
-messages.setdefault("alice", {})["10-attachment"] = (
-    "Received: from big.example.com by mail.tidemark.test; Sun, 1 Jan 2040 09:00:00 +0900\n"
-    "From: Big Sender <big@example.com>\n"
-    "To: alice@tidemark.test\n"
-    "Subject: Big attachment\n"
-    "Date: Sun, 1 Jan 2040 08:59:00 +0900\n"
-    "MIME-Version: 1.0\n"
-    "Content-Type: multipart/mixed; boundary=\"tidemark-boundary\"\n\n"
-    "--tidemark-boundary\n"
-    "Content-Type: text/plain; charset=us-ascii\n\n"
-    "The attachment follows.\n\n"
-    "--tidemark-boundary\n"
-    "Content-Type: application/octet-stream; name=\"big.bin\"\n"
-    "Content-Transfer-Encoding: base64\n"
-    "Content-Disposition: attachment; filename=\"big.bin\"\n\n"
-    + base64.encodebytes(data).decode() + "\n--tidemark-boundary--\n")
+if os.path.samefile(source, test_messages):
+    # alice: a 5 MB attachment (base64 of 3.75 MB) in a multipart message.
+    rng = random.Random(20260101)
+    data = bytes(rng.getrandbits(8) for _ in range(1 << 16)) * 60
+    messages.setdefault("alice", {})["10-attachment"] = (
+        "Received: from big.example.com by mail.tidemark.test; Sun, 1 Jan 2040 09:00:00 +0900\n"
+        "From: Big Sender <big@example.com>\n"
+        "To: alice@tidemark.test\n"
+        "Subject: Big attachment\n"
+        "Date: Sun, 1 Jan 2040 08:59:00 +0900\n"
+        "MIME-Version: 1.0\n"
+        "Content-Type: multipart/mixed; boundary=\"tidemark-boundary\"\n\n"
+        "--tidemark-boundary\n"
+        "Content-Type: text/plain; charset=us-ascii\n\n"
+        "The attachment follows.\n\n"
+        "--tidemark-boundary\n"
+        "Content-Type: application/octet-stream; name=\"big.bin\"\n"
+        "Content-Transfer-Encoding: base64\n"
+        "Content-Disposition: attachment; filename=\"big.bin\"\n\n"
+        + base64.encodebytes(data).decode() + "\n--tidemark-boundary--\n")
 
-# bench: 1000 messages of about 10 KB, one second apart.
-line = "The quick brown fox jumps over the lazy dog; 0123456789 abcdefghij.\n"
-body = line * (10000 // len(line))
-messages["bench"] = {
-    "%04d-bench" % i:
-        "Received: from bench.example.com by mail.tidemark.test; Mon, 6 May 2002 %02d:%02d:%02d +0900\n"
-        % (10 + i // 3600, i // 60 % 60, i % 60)
-        + "From: Bench %d <bench%d@example.com>\nTo: bench@tidemark.test\n" % (i, i)
-        + "Subject: Benchmark message %d\nDate: Mon, 6 May 2002 09:00:00 +0900\n\n" % i + body
-    for i in range(1000)}
-messages["empty"] = {}
+    # bench: 1000 messages of about 10 KB, one second apart.
+    line = "The quick brown fox jumps over the lazy dog; 0123456789 abcdefghij.\n"
+    body = line * (10000 // len(line))
+    messages["bench"] = {
+        "%04d-bench" % i:
+            "Received: from bench.example.com by mail.tidemark.test; Mon, 6 May 2002 %02d:%02d:%02d +0900\n"
+            % (10 + i // 3600, i // 60 % 60, i % 60)
+            + "From: Bench %d <bench%d@example.com>\nTo: bench@tidemark.test\n" % (i, i)
+            + "Subject: Benchmark message %d\nDate: Mon, 6 May 2002 09:00:00 +0900\n\n" % i + body
+        for i in range(1000)}
+    messages["empty"] = {}
 
 with open(os.path.join(root, "passwd"), "w") as passwd:
     for user, mails in sorted(messages.items()):
@@ -119,7 +129,8 @@ with open(os.path.join(root, "passwd"), "w") as passwd:
         copies = os.path.join(root, "messages", user)
         os.makedirs(copies)
         for number, name in enumerate(sorted(mails), 1001):
-            raw = mails[name].replace("\r\n", "\n").replace("\n", "\r\n").encode("cp949")
+            raw = mails[name].replace("\r\n", "\n").replace("\n", "\r\n").encode(
+                "latin-1" if user in raw_users else "cp949")
             with open(os.path.join(copies, name + ".eml"), "wb") as f:
                 f.write(raw)
             with open(os.path.join(maildir, "cur", "%d.%s:2,S" % (number, name)), "wb") as f:
