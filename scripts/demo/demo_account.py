@@ -4,6 +4,7 @@ first run: one POP3 account for the local demo mailbox and the SMTP setting
 of the local sink.
 
 Usage: demo_account.py POP3_PORT SMTP_PORT [PASSWORD]
+SMTP_PORT 0 leaves the outgoing server and the sender as they are.
 
 The password (default "secret", the demo mailbox's) is stored the way the
 program's settings store writes it: byte i (from 1) becomes (b - i) mod 256,
@@ -69,9 +70,12 @@ def demo_registry(pop3_port, smtp_port, password):
             dword_value("CheckAlgorithm", 2),  # every mail on the server
             dword_value("Notify", 8),  # the postman window
         ]),
-        ("SMTP", [string_value("SMTPAddress", b"127.0.0.1"), dword_value("SMTPPort", smtp_port)]),
-        ("Setting", [string_value("UserName", text("데모 사용자")), string_value("UserMail", b"demo@demo.test")]),
     ]
+    if smtp_port:
+        sections += [
+            ("SMTP", [string_value("SMTPAddress", b"127.0.0.1"), dword_value("SMTPPort", smtp_port)]),
+            ("Setting", [string_value("UserName", text("데모 사용자")), string_value("UserMail", b"demo@demo.test")]),
+        ]
     lines = [b"REGEDIT4", b""]
     for section, values in sections:
         lines.append(b"[%s\\%s]" % (KEY.encode(), section.encode()))

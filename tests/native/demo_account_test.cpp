@@ -15,9 +15,9 @@ namespace {
 
 const std::string programKey = "[HKEY_CURRENT_USER\\Software\\Harrowby\\Tidemark\\";
 
-std::string RunDemoAccountScript(const std::string& password) {
-    std::string command = "/usr/bin/python3 " TIDEMARK_SOURCE_DIR "/scripts/demo/demo_account.py 21110 21025 '" +
-                          password + "'";
+std::string RunDemoAccountScript(const std::string& password, const std::string& smtpPort = "21025") {
+    std::string command = "/usr/bin/python3 " TIDEMARK_SOURCE_DIR "/scripts/demo/demo_account.py 21110 " +
+                          smtpPort + " '" + password + "'";
     std::string output;
     if (FILE* pipe = popen(command.c_str(), "r")) {
         char buffer[4096];
@@ -80,6 +80,15 @@ TEST(DemoAccount, LoadsAsOnePostmanAccountForTheLocalMailboxAndSink) {
     EXPECT_EQ(settings.UserMail, "demo@demo.test");
 }
 
+TEST(DemoAccount, WithoutAnSmtpPortLeavesTheOutgoingServerAndSenderAlone) {
+    CMemoryProfile profile = ImportRegistryFile(RunDemoAccountScript("secret", "0"));
+    EXPECT_EQ(profile.GetInt("POP3", "ServerNumber", 0), 1);
+    EXPECT_FALSE(profile.Has("SMTP", "SMTPAddress"));
+    EXPECT_FALSE(profile.Has("SMTP", "SMTPPort"));
+    EXPECT_FALSE(profile.Has("Setting", "UserName"));
+    EXPECT_FALSE(profile.Has("Setting", "UserMail"));
+}
+
 TEST(DemoAccount, PasswordIsStoredAsTheSettingsStoreStoresIt) {
     // Plain scrambling, the escapes of REGEDIT4 ('#' and ']' at position 1
     // become '"' and '\'), and the hexadecimal form (0x01 at position 1
@@ -87,7 +96,8 @@ TEST(DemoAccount, PasswordIsStoredAsTheSettingsStoreStoresIt) {
     for (std::string password : {"secret", "abc", "#q", "]q", "\x01x", "비밀번호"}) {
         std::string file = RunDemoAccountScript(password);
         CMemoryProfile profile = ImportRegistryFile(file);
-        EXPECT_EQ(profile.GetString("POP3\\Server0", "Password", "?"), EncodeStoredPassword(password)) << password;
+        EXPECT_EQ(profile.GetString("POP3\\Server0", "Password", "?"), EncodeStoredPassword(password))
+            << password;
         Settings settings;
         LoadSettings(profile, settings);
         ASSERT_EQ(settings.servers.size(), 1u);

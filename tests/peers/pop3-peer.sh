@@ -1,9 +1,10 @@
 #!/bin/bash
 # A real POP3 server for the tests: Debian's dovecot on a free loopback port.
 #
-#   pop3-peer.sh start ROOT [MESSAGES]
-#                             recreate ROOT from scratch, start dovecot there,
-#                             write the port to ROOT/pop3.port
+#   pop3-peer.sh start ROOT [MESSAGES [PORT]]
+#                             recreate ROOT from scratch, start dovecot there
+#                             (on PORT, or on a free port), write the port to
+#                             ROOT/pop3.port
 #   pop3-peer.sh stop ROOT    stop the dovecot of ROOT
 #
 # Users and messages. Every directory MESSAGES/USER/ (MESSAGES is
@@ -32,6 +33,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 command=${1:-}
 root=${2:-}
 messages=$(cd "${3:-$here/messages}" && pwd)
+port=${4:-}
 if [ -z "$command" ] || [ -z "$root" ]; then
     echo "usage: $0 start|stop ROOT" >&2
     exit 2
@@ -144,8 +146,7 @@ start_server() {
     mkdir -p "$root/run" "$root/state" "$root/mail" "$root/messages"
     build_mailboxes
 
-    local port
-    port=$("$python" -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+    [ -n "$port" ] || port=$("$python" -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
     cat >"$root/dovecot.conf" <<EOF
 protocols = pop3
 listen = 127.0.0.1

@@ -1,7 +1,7 @@
 #!/bin/bash
 # Starts or stops the test SMTP sink (smtp_sink.py) that stores its messages
 # and its port in DIRECTORY.
-#   smtp_sink.sh start DIRECTORY
+#   smtp_sink.sh start DIRECTORY [PORT]   (a free port unless given)
 #   smtp_sink.sh stop DIRECTORY
 set -euo pipefail
 action=$1
@@ -15,7 +15,7 @@ start)
     stop_server
     rm -rf "$dir"
     mkdir -p "$dir"
-    start_server port /usr/bin/python3 "$here/smtp_sink.py" "$dir"
+    start_server port /usr/bin/python3 "$here/smtp_sink.py" "$dir" ${3:-}
     ;;
 stop)
     stop_server
