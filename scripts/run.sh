@@ -34,8 +34,6 @@ stop_everything() {
     "$peers/smtp_sink.sh" stop "$demo/sent" || true
     tidemark_stop_display
 }
-trap stop_everything EXIT
-trap 'exit 130' INT TERM
 
 port_in_use() {
     (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null
@@ -55,13 +53,6 @@ wait_for_port() {
 }
 
 start_demo_servers() {
-    local port
-    for port in $pop3_port $smtp_port; do
-        if port_in_use $port; then
-            echo "Port $port of 127.0.0.1 is in use (is another demo running?)" >&2
-            exit 1
-        fi
-    done
     mkdir -p "$demo"
     "$peers/pop3-peer.sh" start "$demo/pop3" "$root/scripts/demo/mail" $pop3_port >/dev/null
     "$peers/smtp_sink.sh" start "$demo/sent" $smtp_port
@@ -105,6 +96,17 @@ serve_display_to_browser() {
     viewers+=($!)
     wait_for_port "$web_port" websockify "$demo/websockify.log"
 }
+
+# Before anything is started, and before the cleanup is armed: the servers
+# in these folders may be those of another run of this script.
+for port in $pop3_port $smtp_port; do
+    if port_in_use $port; then
+        echo "Port $port of 127.0.0.1 is in use (is another demo running?)" >&2
+        exit 1
+    fi
+done
+trap stop_everything EXIT
+trap 'exit 130' INT TERM
 
 start_demo_servers
 web_port=
