@@ -21,7 +21,7 @@ target_link_libraries(tidemark_ui PUBLIC tidemark_portable ${WIN32_LIBS})
 # relative to res/.
 set(RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/res/tidemark.rc)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res -c 949")
-file(GLOB RESOURCE_PICTURES CONFIGURE_DEPENDS res/icons/*.ico res/bitmaps/*.bmp)
+file(GLOB RESOURCE_PICTURES CONFIGURE_DEPENDS res/icons/*.ico res/bitmaps/*.bmp res/*.manifest)
 set_source_files_properties(${RESOURCE_SCRIPT} PROPERTIES OBJECT_DEPENDS "${RESOURCE_PICTURES}")
 add_executable(tidemark WIN32 src/app/main.cpp ${RESOURCE_SCRIPT})
 target_link_libraries(tidemark PRIVATE tidemark_ui)
@@ -29,11 +29,41 @@ target_link_libraries(tidemark PRIVATE tidemark_ui)
 # New accounts default to the bell sound in the program's own folder.
 configure_file(${CMAKE_SOURCE_DIR}/res/tidebell.wav ${CMAKE_BINARY_DIR}/tidebell.wav COPYONLY)
 
+# The start-up benchmark (tests/bench/startup_bench.sh): the least tray
+# program, to compare with, and the probe that times and weighs both.
+add_executable(minimal_tray WIN32 tests/bench/minimal_tray.c)
+target_link_libraries(minimal_tray PRIVATE shell32)
+add_executable(startup_probe tests/bench/startup_probe.c)
+target_link_libraries(startup_probe PRIVATE psapi)
+
+# The per-user installer (NSIS) ships the stripped program and its bell.
+find_program(MAKENSIS makensis)
+if(MAKENSIS)
+    set(INSTALLER ${CMAKE_BINARY_DIR}/tidemark-setup.exe)
+    set(PROGRAM_DIR ${CMAKE_BINARY_DIR}/installer)
+    add_custom_command(OUTPUT ${INSTALLER}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${PROGRAM_DIR}
+        COMMAND ${CMAKE_STRIP} -o ${PROGRAM_DIR}/tidemark.exe $<TARGET_FILE:tidemark>
+        COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/res/tidebell.wav ${PROGRAM_DIR}/tidebell.wav
+        COMMAND ${MAKENSIS} -V2 -INPUTCHARSET UTF8 -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -DPROGRAM_DIR=${PROGRAM_DIR}
+                -DOUTFILE=${INSTALLER} ${CMAKE_SOURCE_DIR}/installer/tidemark.nsi
+        DEPENDS tidemark ${CMAKE_SOURCE_DIR}/installer/tidemark.nsi ${CMAKE_SOURCE_DIR}/res/tidebell.wav
+        COMMENT "Building the installer tidemark-setup.exe")
+    add_custom_target(installer ALL DEPENDS ${INSTALLER})
+    add_test(NAME installer_test COMMAND ${CMAKE_SOURCE_DIR}/tests/release/installer_test.sh ${CMAKE_BINARY_DIR})
+else()
+    message(WARNING "makensis not found (Debian package nsis): no installer is built")
+endif()
+
 file(GLOB WINDOWS_TEST_SOURCES CONFIGURE_DEPENDS tests/windows/*.cpp)
 add_executable(windows_tests ${WINDOWS_TEST_SOURCES} ${RESOURCE_SCRIPT} tests/windows/test_dialogs.rc)
-target_link_libraries(windows_tests PRIVATE tidemark_ui gtest)
+target_link_libraries(windows_tests PRIVATE tidemark_ui gtest version)
 target_compile_definitions(windows_tests PRIVATE TIDEMARK_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 add_test(NAME windows_tests COMMAND windows_tests)
+# The first run of scripts/run.sh, as a newcomer has it (tests/release).
+add_test(NAME first_run_test COMMAND ${CMAKE_SOURCE_DIR}/tests/release/first_run_test.sh)
+set_tests_properties(first_run_test PROPERTIES TIMEOUT 900)
+
 include(${CMAKE_SOURCE_DIR}/tests/peers/peer_fixtures.cmake)
 
 # Benchmarks that need windows; run under Wine by hand.

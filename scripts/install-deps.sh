@@ -2,7 +2,8 @@
 # Installs what building, running and testing Tidemark needs on Debian.
 # Idempotent: when everything is present it only checks and returns.
 # Wine's SChannel does its TLS with GnuTLS (libgnutls30); the TLS test
-# servers make their certificates with openssl.
+# servers make their certificates with openssl. nsis builds the installer;
+# x11vnc, novnc and websockify show the run script's desktop in a browser.
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,7 @@ packages=(
     wine64 xvfb xauth x11-utils xdotool imagemagick fonts-nanum locales
     dovecot-pop3d python3-aiosmtpd python3
     libgnutls30 openssl
+    nsis x11vnc novnc websockify
 )
 
 missing=()

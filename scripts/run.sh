@@ -1,11 +1,129 @@
 #!/bin/bash
 # Installs what is missing, builds tidemark.exe and starts it under Wine on a
-# desktop with a taskbar (Xvfb when there is no display).
+# desktop with a taskbar, beside a local demo:
+#  - a POP3 mailbox of sample mail (dovecot on 127.0.0.1:21110, user "demo",
+#    password "secret", the messages of scripts/demo/mail/demo);
+#  - an SMTP sink on 127.0.0.1:21025 that keeps what it receives in
+#    build/demo/sent until the next run.
+# When the Wine prefix has no account yet, one account for the demo mailbox
+# (and, when no outgoing server is set, the sink as outgoing server) is added;
+# existing accounts are left as they are.
+# With a display (DISPLAY set) the desktop opens there; without one it runs on
+# an Xvfb screen served to a web browser through x11vnc and noVNC on loopback,
+# and the address to open is printed. Ctrl-C stops everything started here.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh" windows
 source "$root/scripts/wine-env.sh"
-tidemark_enter_wine
+
+demo="$TIDEMARK_BUILD/demo"
+pop3_port=${TIDEMARK_DEMO_POP3_PORT:-21110} # other ports for the tests
+smtp_port=${TIDEMARK_DEMO_SMTP_PORT:-21025}
+peers="$root/tests/peers"
+viewers=() # x11vnc and websockify
+
+stop_everything() {
+    trap - EXIT INT TERM
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    if [ ${#viewers[@]} -gt 0 ]; then
+        kill "${viewers[@]}" 2>/dev/null || true
+        wait "${viewers[@]}" 2>/dev/null || true
+    fi
+    "$peers/pop3-peer.sh" stop "$demo/pop3" || true
+    "$peers/smtp_sink.sh" stop "$demo/sent" || true
+    tidemark_stop_display
+}
+
+port_in_use() {
+    (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null
+}
+
+free_port() {
+    /usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+
+wait_for_port() {
+    for _ in $(seq 100); do
+        port_in_use "$1" && return 0
+        sleep 0.1
+    done
+    echo "$2 did not start; see $3" >&2
+    return 1
+}
+
+start_demo_servers() {
+    mkdir -p "$demo"
+    "$peers/pop3-peer.sh" start "$demo/pop3" "$root/scripts/demo/mail" $pop3_port >/dev/null
+    "$peers/smtp_sink.sh" start "$demo/sent" $smtp_port
+}
+
+# The data of a value in the prefix's registry, or nothing.
+registry_value() {
+    "$WINE" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v name="$2" '$1 == name { print $3 }' || true
+}
+
+# The demo account goes only into a prefix without accounts; the sink becomes
+# the outgoing server only when none is set.
+seed_demo_account() {
+    local key='HKCU\Software\Harrowby\Tidemark'
+    local servers
+    servers=$(registry_value "$key\\POP3" ServerNumber)
+    if [ -n "$servers" ] && [ $((servers)) -ne 0 ]; then
+        echo "The Wine prefix has accounts of its own: no demo account added"
+        return 0
+    fi
+    local smtp=$smtp_port
+    [ -z "$(registry_value "$key\\SMTP" SMTPAddress)" ] || smtp=0
+    "$root/scripts/demo/demo_account.py" $pop3_port $smtp >"$demo/demo-account.reg"
+    "$WINE" regedit /S "$demo/demo-account.reg"
+    "$WINESERVER" -w
+    echo "Added the demo account \"데모 메일함\" (demo@127.0.0.1:$pop3_port)"
+}
+
+# Without a display: Xvfb, shown in a web browser by x11vnc and noVNC.
+serve_display_to_browser() {
+    tidemark_start_display
+    local vnc_port
+    vnc_port=$(free_port)
+    x11vnc -display "$DISPLAY" -localhost -rfbport "$vnc_port" -nopw -forever -shared -quiet \
+        >"$demo/x11vnc.log" 2>&1 &
+    viewers+=($!)
+    wait_for_port "$vnc_port" x11vnc "$demo/x11vnc.log"
+    web_port=6080
+    port_in_use $web_port && web_port=$(free_port)
+    websockify --web /usr/share/novnc "127.0.0.1:$web_port" "127.0.0.1:$vnc_port" >"$demo/websockify.log" 2>&1 &
+    viewers+=($!)
+    wait_for_port "$web_port" websockify "$demo/websockify.log"
+}
+
+# Before anything is started, and before the cleanup is armed: the servers
+# in these folders may be those of another run of this script.
+for port in $pop3_port $smtp_port; do
+    if port_in_use $port; then
+        echo "Port $port of 127.0.0.1 is in use (is another demo running?)" >&2
+        exit 1
+    fi
+done
+trap stop_everything EXIT
+trap 'exit 130' INT TERM
+
+start_demo_servers
+web_port=
+if [ -z "${DISPLAY:-}" ]; then
+    serve_display_to_browser
+fi
+tidemark_prepare_prefix
+seed_demo_account
+
+echo "Demo mailbox: POP3 127.0.0.1:$pop3_port, user demo, password secret"
+echo "Demo SMTP sink: 127.0.0.1:$smtp_port; the mail it receives is kept in $demo/sent"
 echo "Tidemark runs on display $DISPLAY (Wine prefix $WINEPREFIX)"
-"$WINE" explorer /desktop=Tidemark,1024x700 "$root/build/windows/tidemark.exe"
+if [ -n "$web_port" ]; then
+    echo "Open http://127.0.0.1:$web_port/vnc.html?autoconnect=1&resize=scale in a web browser to see it"
+    echo "(from another machine, forward the port first: ssh -L $web_port:127.0.0.1:$web_port THIS-HOST)"
+fi
+echo "Press Ctrl-C to stop."
+# In the background, so that Ctrl-C reaches the trap at once.
+"$WINE" explorer /desktop=Tidemark,1024x700 "$root/build/windows/tidemark.exe" &
+wait $!

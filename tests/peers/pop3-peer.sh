@@ -1,11 +1,14 @@
 #!/bin/bash
 # A real POP3 server for the tests: Debian's dovecot on a free loopback port.
 #
-#   pop3-peer.sh start ROOT   recreate ROOT from scratch, start dovecot there,
-#                             write the port to ROOT/pop3.port
+#   pop3-peer.sh start ROOT [MESSAGES [PORT]]
+#                             recreate ROOT from scratch, start dovecot there
+#                             (on PORT, or on a free port), write the port to
+#                             ROOT/pop3.port
 #   pop3-peer.sh stop ROOT    stop the dovecot of ROOT
 #
-# Users and messages. Every directory tests/peers/messages/USER/ is a mail
+# Users and messages. Every directory MESSAGES/USER/ (MESSAGES is
+# tests/peers/messages unless given) is a mail
 # user USER with the password "secret"; its *.eml files, in file-name order,
 # are that user's messages 1, 2, 3... Write them in UTF-8 with LF line ends:
 # they are converted to code page 949 (EUC-KR) and CR LF here, except in a
@@ -14,7 +17,7 @@
 # scenario, add a directory (one user per scenario, so that a test that
 # deletes disturbs no other). The converted copies, as the server holds them,
 # are also written to ROOT/messages/USER/NAME.eml for the tests to compare.
-# Generated here rather than kept in the tree:
+# Generated here rather than kept in the tree, for tests/peers/messages only:
 #   alice/10-attachment.eml  a message with a 5 MB base64 attachment
 #   bench/                   1000 messages of about 10 KB (the benchmark)
 #   empty/                   a user without messages
@@ -29,6 +32,8 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 command=${1:-}
 root=${2:-}
+messages=$(cd "${3:-$here/messages}" && pwd)
+port=${4:-}
 if [ -z "$command" ] || [ -z "$root" ]; then
     echo "usage: $0 start|stop ROOT" >&2
     exit 2
@@ -54,9 +59,9 @@ stop_server() {
 # Builds ROOT/mail (maildirs), ROOT/messages (the copies for the tests) and
 # ROOT/passwd from tests/peers/messages and the generated messages.
 build_mailboxes() {
-    "$python" - "$here/messages" "$root" <<'PY'
+    "$python" - "$messages" "$root" "$here/messages" <<'PY'
 import base64, os, random, sys
-source, root = sys.argv[1], sys.argv[2]
+source, root, test_messages = sys.argv[1], sys.argv[2], sys.argv[3]
 messages = {}  # user -> {name: text}
 raw_users = set()  # users whose messages keep their bytes (read and written as Latin-1)
 for user in sorted(os.listdir(source)):
@@ -84,37 +89,38 @@ for mails in messages.values():
             text = text.replace(token, value)
         mails[name] = text
 
-# alice: a 5 MB attachment (base64 of 3.75 MB) in a multipart message.
-rng = random.Random(20260101)
-data = bytes(rng.getrandbits(8) for _ in range(1 << 16)) * 60
-messages.setdefault("alice", {})["10-attachment"] = (
-    "Received: from big.example.com by mail.tidemark.test; Sun, 1 Jan 2040 09:00:00 +0900\n"
-    "From: Big Sender <big@example.com>\n"
-    "To: alice@tidemark.test\n"
-    "Subject: Big attachment\n"
-    "Date: Sun, 1 Jan 2040 08:59:00 +0900\n"
-    "MIME-Version: 1.0\n"
-    "Content-Type: multipart/mixed; boundary=\"tidemark-boundary\"\n\n"
-    "--tidemark-boundary\n"
-    "Content-Type: text/plain; charset=us-ascii\n\n"
-    "The attachment follows.\n\n"
-    "--tidemark-boundary\n"
-    "Content-Type: application/octet-stream; name=\"big.bin\"\n"
-    "Content-Transfer-Encoding: base64\n"
-    "Content-Disposition: attachment; filename=\"big.bin\"\n\n"
-    + base64.encodebytes(data).decode() + "\n--tidemark-boundary--\n")
+if os.path.samefile(source, test_messages):
+    # alice: a 5 MB attachment (base64 of 3.75 MB) in a multipart message.
+    rng = random.Random(20260101)
+    data = bytes(rng.getrandbits(8) for _ in range(1 << 16)) * 60
+    messages.setdefault("alice", {})["10-attachment"] = (
+        "Received: from big.example.com by mail.tidemark.test; Sun, 1 Jan 2040 09:00:00 +0900\n"
+        "From: Big Sender <big@example.com>\n"
+        "To: alice@tidemark.test\n"
+        "Subject: Big attachment\n"
+        "Date: Sun, 1 Jan 2040 08:59:00 +0900\n"
+        "MIME-Version: 1.0\n"
+        "Content-Type: multipart/mixed; boundary=\"tidemark-boundary\"\n\n"
+        "--tidemark-boundary\n"
+        "Content-Type: text/plain; charset=us-ascii\n\n"
+        "The attachment follows.\n\n"
+        "--tidemark-boundary\n"
+        "Content-Type: application/octet-stream; name=\"big.bin\"\n"
+        "Content-Transfer-Encoding: base64\n"
+        "Content-Disposition: attachment; filename=\"big.bin\"\n\n"
+        + base64.encodebytes(data).decode() + "\n--tidemark-boundary--\n")
 
-# bench: 1000 messages of about 10 KB, one second apart.
-line = "The quick brown fox jumps over the lazy dog; 0123456789 abcdefghij.\n"
-body = line * (10000 // len(line))
-messages["bench"] = {
-    "%04d-bench" % i:
-        "Received: from bench.example.com by mail.tidemark.test; Mon, 6 May 2002 %02d:%02d:%02d +0900\n"
-        % (10 + i // 3600, i // 60 % 60, i % 60)
-        + "From: Bench %d <bench%d@example.com>\nTo: bench@tidemark.test\n" % (i, i)
-        + "Subject: Benchmark message %d\nDate: Mon, 6 May 2002 09:00:00 +0900\n\n" % i + body
-    for i in range(1000)}
-messages["empty"] = {}
+    # bench: 1000 messages of about 10 KB, one second apart.
+    line = "The quick brown fox jumps over the lazy dog; 0123456789 abcdefghij.\n"
+    body = line * (10000 // len(line))
+    messages["bench"] = {
+        "%04d-bench" % i:
+            "Received: from bench.example.com by mail.tidemark.test; Mon, 6 May 2002 %02d:%02d:%02d +0900\n"
+            % (10 + i // 3600, i // 60 % 60, i % 60)
+            + "From: Bench %d <bench%d@example.com>\nTo: bench@tidemark.test\n" % (i, i)
+            + "Subject: Benchmark message %d\nDate: Mon, 6 May 2002 09:00:00 +0900\n\n" % i + body
+        for i in range(1000)}
+    messages["empty"] = {}
 
 with open(os.path.join(root, "passwd"), "w") as passwd:
     for user, mails in sorted(messages.items()):
@@ -140,8 +146,7 @@ start_server() {
     mkdir -p "$root/run" "$root/state" "$root/mail" "$root/messages"
     build_mailboxes
 
-    local port
-    port=$("$python" -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+    [ -n "$port" ] || port=$("$python" -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
     cat >"$root/dovecot.conf" <<EOF
 protocols = pop3
 listen = 127.0.0.1

@@ -2,7 +2,7 @@
 # Starts or stops a test server written in Python, which writes its port (and
 # whatever else it keeps) to DIRECTORY. The server is the script named like
 # the link this was called through: smtp_sink.sh runs smtp_sink.py.
-#   smtp_sink.sh start DIRECTORY
+#   smtp_sink.sh start DIRECTORY [PORT]   (a free port unless given)
 #   smtp_sink.sh stop DIRECTORY
 set -euo pipefail
 action=$1
@@ -17,7 +17,7 @@ start)
     stop_server
     rm -rf "$dir"
     mkdir -p "$dir"
-    start_server port /usr/bin/python3 "$here/$server.py" "$dir"
+    start_server port /usr/bin/python3 "$here/$server.py" "$dir" ${3:-}
     ;;
 stop)
     stop_server

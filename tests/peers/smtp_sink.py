@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """Loopback SMTP server for the tests (aiosmtpd).
 
-Usage: smtp_sink.py DIRECTORY
-Listens on a free port of 127.0.0.1 and writes that port to DIRECTORY/port.
+Usage: smtp_sink.py DIRECTORY [PORT]
+Listens on PORT (a free port unless given) of 127.0.0.1 and writes that port
+to DIRECTORY/port.
 Each accepted message is stored under the name of its first recipient:
 NAME.envelope holds the sender and then every recipient, one per line;
 NAME.eml holds the message data exactly as received, dot-stuffing removed.
@@ -73,10 +74,10 @@ class SinkHandler:
         return "250 Message accepted"
 
 
-async def serve(directory):
+async def serve(directory, port):
     loop = asyncio.get_running_loop()
     server = await loop.create_server(
-        lambda: SMTP(SinkHandler(directory), hostname="sink"), "127.0.0.1", 0)
+        lambda: SMTP(SinkHandler(directory), hostname="sink"), "127.0.0.1", port)
     port_file = os.path.join(directory, "port")
     with open(port_file + ".tmp", "w") as out:
         out.write("%d\n" % server.sockets[0].getsockname()[1])
@@ -85,4 +86,4 @@ async def serve(directory):
 
 
 if __name__ == "__main__":
-    asyncio.run(serve(sys.argv[1]))
+    asyncio.run(serve(sys.argv[1], int(sys.argv[2]) if len(sys.argv) > 2 else 0))
