@@ -113,9 +113,15 @@ class QuickMailPageTest : public testing::Test {
 // Keeps every text given to a window in the vector at `texts`.
 LRESULT CALLBACK RecordText(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                             DWORD_PTR texts) {
-    if (message == WM_SETTEXT)
-        reinterpret_cast<std::vector<std::string>*>(texts)->push_back(reinterpret_cast<const char*>(lParam));
-    return DefSubclassProc(window, message, wParam, lParam);
+    // Subclass procedures of common controls 6 see Unicode messages: read the
+    // text back as the program does, once the control has taken it.
+    LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+    if (message == WM_SETTEXT) {
+        char text[256] = "";
+        GetWindowTextA(window, text, sizeof text);
+        reinterpret_cast<std::vector<std::string>*>(texts)->push_back(text);
+    }
+    return result;
 }
 
 // Runs the thread's messages the way the program's loop does.
