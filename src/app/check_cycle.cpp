@@ -14,11 +14,6 @@ const char* const checkFailedText = "메일 체크 중에 오류가 발생했습
 const char* const trustHintText =
     " 받는 메일 서버의 등록 정보에서 \"인증서 확인\"으로 이 인증서를 신뢰할 수 있습니다.";
 
-bool IsCertificateFailure(TlsFailure failure) {
-    return failure == TlsFailure::CertificateExpired || failure == TlsFailure::CertificateName ||
-           failure == TlsFailure::CertificateUntrusted || failure == TlsFailure::CertificateRevoked;
-}
-
 CCalendarTime StartOfToday(CCalendarTime now) {
     LocalTimeFields today;
     if (!now.GetLocalFields(today))

@@ -78,6 +78,10 @@ std::unique_ptr<CTlsChannel> CreateTlsChannel(CByteStream& lower);
 // 만료되었습니다." and the like; empty for None.
 std::string TlsFailureText(TlsFailure failure, const std::string& host);
 
+// Whether the failure is the server certificate's (which the user may
+// choose to trust by its fingerprint).
+bool IsCertificateFailure(TlsFailure failure);
+
 // Whether two fingerprints name the same certificate: their hex digits
 // compared without regard to case, colons and blanks ignored. A fingerprint
 // without digits matches nothing.

@@ -137,11 +137,13 @@ TEST_F(Pop3Session, NoCredentialGoesOutUnlessTlsIsUp) {
         const std::string received = server.Received();
         EXPECT_EQ(received.find("secret"), std::string::npos);
         EXPECT_EQ(received.find("USER"), std::string::npos);
-        if (c.error)
+        if (c.error) {
             EXPECT_EQ(session.GetErrorText(), c.error);
+        }
 #ifndef _WIN32
-        else
+        else {
             EXPECT_EQ(session.GetErrorText(), "TLS를 지원하지 않습니다.");
+        }
 #endif
     }
 }

@@ -397,11 +397,13 @@ TEST(SmtpLogin, NothingButEhloAndStarttlsGoesOutBeforeTls) {
         const std::string received = peer.Received();
         EXPECT_EQ(received.rfind(Hello("EHLO") + "STARTTLS\r\n", 0), 0u);
         EXPECT_EQ(received.find("AUTH"), std::string::npos);
-        if (c.lastReply)
+        if (c.lastReply) {
             EXPECT_EQ(session.GetLastReply(), c.lastReply);
+        }
 #ifndef _WIN32
-        else
+        else {
             EXPECT_EQ(session.GetLastReply(), "TLS를 지원하지 않습니다.");
+        }
 #endif
     }
 }
