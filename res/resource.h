@@ -149,6 +149,8 @@
 #define IDC_RUN_CLIENT 1062
 #define IDC_DOWNLOAD 1063
 #define IDC_CHECK_ALGORITHM 1085
+#define IDC_SERVER_SECURITY 1140
+#define IDC_CHECK_CERTIFICATE 1141
 // Outgoing-mail page
 #define IDC_SMTP_ADDRESS 1012
 #define IDC_SMTP_PORT 1069
@@ -156,6 +158,10 @@
 #define IDC_USER_MAIL 1071
 #define IDC_SIGN_YN 1117
 #define IDC_SIGN 1118
+#define IDC_SMTP_SECURITY 1142
+#define IDC_SMTP_AUTH_YN 1143
+#define IDC_SMTP_ID 1144
+#define IDC_SMTP_PASSWORD 1145
 // Spam page and its address dialog
 #define IDC_SPAM_LIST 1006
 #define IDC_SPAM_YN 1007

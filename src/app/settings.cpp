@@ -55,6 +55,10 @@ template <typename Visit> void VisitGeneralValues(Visit&& visit) {
     visit(Int{smtp, "SMTPPort", &Settings::SMTPPort, 25});
     visit(Int{smtp, "SignYN", &Settings::SignYN, 0});
     visit(Text{smtp, "Sign", &Settings::Sign});
+    visit(Int{smtp, "SMTPSecurity", &Settings::SMTPSecurity, 0});
+    visit(Int{smtp, "SMTPAuthYN", &Settings::SMTPAuthYN, 0});
+    visit(Text{smtp, "SMTPID", &Settings::SMTPID});
+    visit(Text{smtp, "SMTPPassword", &Settings::SMTPPassword});
     visit(Text{setting, "UserName", &Settings::UserName});
     visit(Text{setting, "UserMail", &Settings::UserMail});
     visit(Int{setting, "DefaultItem", &Settings::DefaultItem, 2});
@@ -86,11 +90,13 @@ template <typename Visit> void VisitServerValues(Visit&& visit) {
     visit(Int{nullptr, "MailClient", &ServerEntry::MailClient, 0});
     visit(Text{nullptr, "MailClientFile", &ServerEntry::MailClientFile});
     visit(Text{nullptr, "LastMailDate", &ServerEntry::LastMailDate});
+    visit(Int{nullptr, "Security", &ServerEntry::Security, 0});
+    visit(Text{nullptr, "TrustedCertificate", &ServerEntry::TrustedCertificate});
 }
 
 // Passwords, and nothing else, pass through the scrambling.
 bool IsPassword(const char* name) {
-    return std::string(name) == "Password";
+    return std::string(name) == "Password" || std::string(name) == "SMTPPassword";
 }
 
 template <typename Record> class CRecordLoader {

@@ -42,6 +42,10 @@ struct ServerEntry {
     int MailClient = 0; // 1 msimn, 2 outlook, 3 netscape, other: MailClientFile
     std::string MailClientFile;
     std::string LastMailDate; // display date of the newest mail counted as new
+    int Security = 0;         // ConnectionSecurity: 0 plain, 1 TLS on connect, 2 STLS
+    // SHA-256 of a server certificate the user chose to trust although
+    // Windows does not (64 hex digits); empty: none.
+    std::string TrustedCertificate;
 };
 
 struct Settings {
@@ -65,6 +69,10 @@ struct Settings {
     std::string UserMail;
     int SignYN = 0;
     std::string Sign;
+    int SMTPSecurity = 0; // ConnectionSecurity: 0 plain, 1 TLS on connect, 2 STARTTLS
+    int SMTPAuthYN = 0;   // 1: AUTH with SMTPID and SMTPPassword
+    std::string SMTPID;
+    std::string SMTPPassword; // plain in memory, scrambled in the registry
     int AddressNumber = 0;
     std::vector<MailAddress> addressBook;
     int SpamMailNumber = 0;

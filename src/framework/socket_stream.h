@@ -26,6 +26,9 @@ class CByteStream {
     // Waits up to ms for Read (or Write) to have something to do: 1 ready,
     // 0 not within ms, -1 on an error.
     virtual int Wait(bool forWriting, int ms) = 0;
+    // Says goodbye at this level before the connection closes (a layer's
+    // own closing message), best effort and without waiting.
+    virtual void Shutdown() {}
 };
 
 // A non-blocking IPv4 TCP socket. The socket library must have been started

@@ -4,25 +4,42 @@
 
 bool CSocketTransport::Create() {
     Close();
+    UseLayer(nullptr);
     failure = Failure::None;
     return socket.Create();
 }
 
 void CSocketTransport::Close() {
-    layer.reset();
+    if (connected && layer)
+        layer->Shutdown();
     socket.Close();
     connected = false;
 }
 
 void CSocketTransport::UseLayer(std::unique_ptr<CByteStream> newLayer) {
     layer = std::move(newLayer);
+    tlsChannel = nullptr;
 }
 
 bool CSocketTransport::Fail(Failure reason) {
     failure = reason;
-    if (reason != Failure::TimedOut)
+    if (reason != Failure::TimedOut) {
+        connected = false; // a broken connection gets no goodbye
         Close();
+    }
     return false;
+}
+
+bool CSocketTransport::StartTls(const std::string& host, const std::string& trustedFingerprint) {
+    if (!connected)
+        return Fail(failure == Failure::None ? Failure::NoConnection : failure);
+    std::unique_ptr<CTlsChannel> channel = CreateTlsChannel(socket);
+    const CTlsChannel* made = channel.get();
+    const bool secured = channel->Handshake(host, trustedFingerprint, timeouts.receiveMs, stopFlag);
+    // A refused channel carries nothing, but keeps why it was refused.
+    UseLayer(std::move(channel));
+    tlsChannel = made;
+    return secured || Fail(StopRequested() ? Failure::Stopped : Failure::Tls);
 }
 
 bool CSocketTransport::WaitReady(bool forWriting, int limitMs, Clock::time_point until) {

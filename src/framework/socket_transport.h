@@ -6,12 +6,13 @@
 // open (the caller may still say goodbye, or close it); any other failure
 // closes it.
 //
-// The bytes go through a CByteStream: the socket, or a layer (such as TLS)
-// built on it and put in place with UseLayer. The protocol code above sees
-// only Send and Receive.
+// The bytes go through a CByteStream: the socket, or a layer built on it
+// and put in place with UseLayer, such as the TLS channel StartTls puts
+// there. The protocol code above sees only Send and Receive.
 #pragma once
 
 #include "framework/socket_stream.h"
+#include "framework/tls_channel.h"
 
 #include <atomic>
 #include <chrono>
@@ -28,6 +29,7 @@ class CSocketTransport {
         Error,        // a socket error
         TimedOut,     // silence beyond the time-out, or a reply past its deadline
         Stopped,      // the stop flag was cleared
+        Tls,          // TLS could not be started (GetTlsChannel tells why)
     };
 
     // The longest wait of each kind, in milliseconds.
@@ -67,6 +69,8 @@ class CSocketTransport {
     size_t Receive(char* buffer, size_t size);
 
     Failure GetFailure() const { return failure; }
+    // Closes the connection; a layer of a connection still in good order
+    // says goodbye first.
     void Close();
 
     void SetTimeouts(const Timeouts& limits) { timeouts = limits; }
@@ -77,8 +81,20 @@ class CSocketTransport {
 
     // The socket, for a layer to be built on.
     CByteStream& GetSocketStream() { return socket; }
-    // Sends and receives through layer from now on, until Create or Close.
+    // Sends and receives through layer from now on. The layer is kept until
+    // the next Create (or UseLayer), so that what it knows outlives a
+    // failure; Close lets it say goodbye first.
     void UseLayer(std::unique_ptr<CByteStream> layer);
+
+    // Puts TLS beneath the protocol on the connected socket: negotiates
+    // with host (CTlsChannel::Handshake: certificate, trusted fingerprint)
+    // within the receive time-out and the stop flag. False, with the
+    // connection closed, when it cannot: a session that asked for TLS never
+    // goes on in plain.
+    bool StartTls(const std::string& host, const std::string& trustedFingerprint);
+    // The channel of the last StartTls, also a refused one, until Create;
+    // null before.
+    const CTlsChannel* GetTlsChannel() const { return tlsChannel; }
 
   private:
     using Clock = std::chrono::steady_clock;
@@ -92,6 +108,7 @@ class CSocketTransport {
 
     CSocketStream socket;
     std::unique_ptr<CByteStream> layer;
+    const CTlsChannel* tlsChannel = nullptr; // the layer, when StartTls made it
     bool connected = false;
     Failure failure = Failure::None;
     Timeouts timeouts;

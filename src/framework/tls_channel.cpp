@@ -42,6 +42,11 @@ std::string TlsFailureText(TlsFailure failure, const std::string& host) {
     return std::string();
 }
 
+bool IsCertificateFailure(TlsFailure failure) {
+    return failure == TlsFailure::CertificateExpired || failure == TlsFailure::CertificateName ||
+           failure == TlsFailure::CertificateUntrusted || failure == TlsFailure::CertificateRevoked;
+}
+
 bool SameFingerprint(const std::string& one, const std::string& other) {
     const std::string digits = FingerprintDigits(one);
     return !digits.empty() && digits == FingerprintDigits(other);

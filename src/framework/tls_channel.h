@@ -1,18 +1,19 @@
 // TLS over a connected byte stream, through the platform's own TLS
 // (SChannel on Windows; builds without one refuse every handshake).
 //
-// A channel is made over the transport right after connecting (TLS on
-// connect) or once the plain dialogue has agreed to start TLS (STLS,
-// STARTTLS); anything the plain dialogue read beyond that reply must be
-// thrown away, not handed to the channel. After a successful Handshake the
-// channel is the stream the session talks through; the transport must
-// outlive it and is not closed by it. A channel that failed, or whose
-// session broke down, carries nothing more. One thread uses a channel at a
-// time.
+// A channel is a layer of the timed transport (socket_transport.h): made
+// over the socket's stream right after connecting (TLS on connect) or once
+// the plain dialogue has agreed to start TLS (STLS, STARTTLS); anything the
+// plain dialogue read beyond that reply must be thrown away, not handed to
+// the channel. Handshake blocks (bounded); after it succeeded the channel is
+// a non-blocking CByteStream like the socket beneath it, and the socket must
+// outlive it. A channel that failed, or whose session broke down, carries
+// nothing more. One thread uses a channel at a time.
 #pragma once
 
-#include "framework/blocking_stream.h"
+#include "framework/socket_stream.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -31,22 +32,26 @@ enum class TlsFailure {
     Stream,               // the established session broke down
 };
 
-class CTlsChannel : public CBlockingStream {
+class CTlsChannel : public CByteStream {
   public:
     // Negotiates TLS 1.2 or later with host: its name goes to the server
     // (SNI) and the certificate must be valid for it, chaining to a root the
     // user trusts. A certificate that fails this check is still accepted
     // when its SHA-256 fingerprint equals trustedFingerprint (see
     // SameFingerprint; empty trusts nothing). Bounded as a whole by
-    // timeoutMs (negative: without end). False with GetFailure and
+    // timeoutMs, and ends within a quarter of a second once *stopFlag (when
+    // given) becomes 0, as a time-out. False with GetFailure and
     // GetErrorText set; the fingerprint is known from the moment the server
     // showed its certificate, also when the check refused it. Once per
     // channel.
-    virtual bool Handshake(const std::string& host, const std::string& trustedFingerprint, int timeoutMs) = 0;
+    virtual bool Handshake(const std::string& host, const std::string& trustedFingerprint, int timeoutMs,
+                           const std::atomic<int>* stopFlag = nullptr) = 0;
 
-    // Tells the server that we are done (close_notify), best effort, and
-    // ends the session; the transport stays open for the caller to close.
-    virtual void Close() = 0;
+    // CByteStream. Read hands out decrypted data; Write takes plain data
+    // into one record and sends what the stream beneath takes now, the rest
+    // with the next Write or Wait; Wait is ready for reading when Read has
+    // data or an end to report. Shutdown tells the server that we are done
+    // (close_notify) and ends the session; the socket stays open.
 
     TlsFailure GetFailure() const { return failure; }
     const std::string& GetErrorText() const { return errorText; }
@@ -66,12 +71,16 @@ class CTlsChannel : public CBlockingStream {
     std::string errorText;
 };
 
-// A channel over transport, which must be connected.
-std::unique_ptr<CTlsChannel> CreateTlsChannel(CBlockingStream& transport);
+// A channel over lower, a connected stream.
+std::unique_ptr<CTlsChannel> CreateTlsChannel(CByteStream& lower);
 
 // The user's words for a failure with host: "<host> 서버의 인증서가
 // 만료되었습니다." and the like; empty for None.
 std::string TlsFailureText(TlsFailure failure, const std::string& host);
+
+// Whether the failure is the server certificate's (which the user may
+// choose to trust by its fingerprint).
+bool IsCertificateFailure(TlsFailure failure);
 
 // Whether two fingerprints name the same certificate: their hex digits
 // compared without regard to case, colons and blanks ignored. A fingerprint

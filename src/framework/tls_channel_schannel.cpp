@@ -1,5 +1,5 @@
 // TLS through SChannel (SSPI): the handshake, record encryption and the
-// shutdown run in SChannel; the bytes travel over the transport given.
+// shutdown run in SChannel; the bytes travel over the stream beneath.
 #include "framework/tls_channel.h"
 
 #include "framework/server_certificate.h"
@@ -31,37 +31,41 @@ std::string StatusCode(SECURITY_STATUS status) {
     return text;
 }
 
-// The time left of a wait that may be without end.
+// The time left of a handshake, and the stop flag that may end it early.
 class CDeadline {
   public:
-    explicit CDeadline(int timeoutMs)
-        : endless(timeoutMs < 0),
-          end(std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs)) {}
-    // -1 without end, else the milliseconds left (0 once passed).
-    int RemainingMs() const {
-        if (endless)
-            return -1;
+    CDeadline(int timeoutMs, const std::atomic<int>* stopFlag)
+        : end(std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs)), stopFlag(stopFlag) {}
+    // The milliseconds to wait next: at most a quarter of a second, so that
+    // a stop is seen; 0 once passed or stopped.
+    int NextSliceMs() const {
+        if (stopFlag && stopFlag->load() == 0)
+            return 0;
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now())
                 .count();
-        return left > 0 ? static_cast<int>(left) : 0;
+        return left > 0 ? static_cast<int>(std::min<long long>(left, 250)) : 0;
     }
 
   private:
-    bool endless;
     std::chrono::steady_clock::time_point end;
+    const std::atomic<int>* stopFlag;
 };
+
+// How long a renegotiation (new keys asked for while reading) may take.
+constexpr int renegotiationTimeoutMs = 10000;
 
 class CSchannelChannel final : public CTlsChannel {
   public:
-    explicit CSchannelChannel(CBlockingStream& transport) : transport(transport) {}
+    explicit CSchannelChannel(CByteStream& lower) : lower(lower) {}
     ~CSchannelChannel() override;
 
-    bool Handshake(const std::string& host, const std::string& trustedFingerprint, int timeoutMs) override;
-    bool Send(const char* data, size_t length) override;
-    int Receive(char* buffer, size_t size, int timeoutMs) override;
-    bool TimedOut() const override { return timedOut; }
-    void Close() override;
+    bool Handshake(const std::string& host, const std::string& trustedFingerprint, int timeoutMs,
+                   const std::atomic<int>* stopFlag) override;
+    int Read(char* buffer, size_t size) override;
+    int Write(const char* data, size_t length) override;
+    int Wait(bool forWriting, int ms) override;
+    void Shutdown() override;
 
   private:
     bool AcquireCredentials();
@@ -75,17 +79,28 @@ class CSchannelChannel final : public CTlsChannel {
     // Decrypts the first record of `incoming` into `plain`: 1 done (also
     // for a record without data), 0 when the record is not complete yet,
     // -1 on failure.
-    int DecryptRecord(const CDeadline& deadline);
-    // Appends what the transport receives within the deadline to
-    // `incoming`: the count, 0 when the peer closed, -1 on error or time-out.
+    int DecryptRecord();
+    // Decrypts what has arrived and takes what the stream beneath has now,
+    // without waiting: true when Read has something to report (data, the
+    // end, a failure).
+    bool Pump();
+    bool HasNews() const { return plainStart < plain.size() || peerClosed || !established; }
+    // Handshake waits: the stream beneath ready within the deadline.
+    bool WaitLower(bool forWriting, const CDeadline& deadline);
+    // Appends what arrives within the deadline to `incoming`: the count, 0
+    // when the peer closed, -1 on error or time-out.
     int ReceiveMore(const CDeadline& deadline);
-    // Sends a token SChannel allocated and frees it.
-    bool SendToken(SecBuffer& token);
+    // Queues a token SChannel allocated, frees it, and sends the queue
+    // within the deadline.
+    bool SendToken(SecBuffer& token, const CDeadline& deadline);
+    // Writes what `outgoing` holds as far as the stream takes it now:
+    // false on an error.
+    bool Flush();
     // Ends an established session that broke down; false.
     bool Break(SECURITY_STATUS status = SEC_E_OK);
     void FreeContext();
 
-    CBlockingStream& transport;
+    CByteStream& lower;
     std::string host;
     CredHandle credentials = {};
     CtxtHandle context = {};
@@ -99,6 +114,7 @@ class CSchannelChannel final : public CTlsChannel {
     std::string incoming;  // received, not yet decrypted
     std::string plain;     // decrypted, not yet handed out
     size_t plainStart = 0; // the first byte of plain not handed out
+    std::string outgoing;  // encrypted, not yet taken by the stream beneath
 };
 
 CSchannelChannel::~CSchannelChannel() {
@@ -146,33 +162,64 @@ bool CSchannelChannel::AcquireCredentials() {
     return haveCredentials || Fail(TlsFailure::Handshake, host, StatusCode(status));
 }
 
-bool CSchannelChannel::SendToken(SecBuffer& token) {
-    if (!token.pvBuffer)
-        return true;
-    const bool sent =
-        token.cbBuffer == 0 || transport.Send(static_cast<const char*>(token.pvBuffer), token.cbBuffer);
-    FreeContextBuffer(token.pvBuffer);
-    token.pvBuffer = nullptr;
-    return sent;
+bool CSchannelChannel::WaitLower(bool forWriting, const CDeadline& deadline) {
+    for (;;) {
+        const int sliceMs = deadline.NextSliceMs();
+        if (sliceMs == 0)
+            return false;
+        const int ready = lower.Wait(forWriting, sliceMs);
+        if (ready != 0)
+            return ready > 0;
+    }
+}
+
+bool CSchannelChannel::Flush() {
+    while (!outgoing.empty()) {
+        const int n = lower.Write(outgoing.data(), outgoing.size());
+        if (n == wouldBlock)
+            return true;
+        if (n < 0)
+            return false;
+        outgoing.erase(0, static_cast<size_t>(n));
+    }
+    return true;
+}
+
+bool CSchannelChannel::SendToken(SecBuffer& token, const CDeadline& deadline) {
+    if (token.pvBuffer) {
+        outgoing.append(static_cast<const char*>(token.pvBuffer), token.cbBuffer);
+        FreeContextBuffer(token.pvBuffer);
+        token.pvBuffer = nullptr;
+    }
+    while (Flush() && !outgoing.empty())
+        if (!WaitLower(true, deadline))
+            return false;
+    return outgoing.empty();
 }
 
 int CSchannelChannel::ReceiveMore(const CDeadline& deadline) {
     char buffer[receiveChunk];
-    const int n = transport.Receive(buffer, sizeof buffer, deadline.RemainingMs());
-    if (n > 0)
-        incoming.append(buffer, static_cast<size_t>(n));
-    timedOut = n < 0 && transport.TimedOut();
-    return n;
+    for (;;) {
+        const int n = lower.Read(buffer, sizeof buffer);
+        if (n > 0)
+            incoming.append(buffer, static_cast<size_t>(n));
+        if (n != wouldBlock)
+            return n;
+        if (!WaitLower(false, deadline)) {
+            timedOut = true;
+            return -1;
+        }
+    }
 }
 
 bool CSchannelChannel::Handshake(const std::string& serverHost, const std::string& trustedFingerprint,
-                                 int timeoutMs) {
+                                 int timeoutMs, const std::atomic<int>* stopFlag) {
     host = serverHost;
     if (haveCredentials) // one handshake per channel
         return Fail(TlsFailure::Handshake, host);
     if (!AcquireCredentials())
         return false;
-    const CDeadline deadline(timeoutMs);
+    const CDeadline deadline(timeoutMs, stopFlag);
 
     // The first call makes the ClientHello; the target name is the SNI.
     SecBuffer hello = {0, SECBUFFER_TOKEN, nullptr};
@@ -184,7 +231,7 @@ bool CSchannelChannel::Handshake(const std::string& serverHost, const std::strin
     if (status != SEC_I_CONTINUE_NEEDED)
         return Fail(TlsFailure::Handshake, host, StatusCode(status));
     haveContext = true;
-    if (!SendToken(hello))
+    if (!SendToken(hello, deadline))
         return Fail(TlsFailure::Closed, host);
     if (!ContinueHandshake(deadline, true) || !CheckProtocol() || !CheckCertificate(trustedFingerprint) ||
         !QuerySizes()) {
@@ -216,7 +263,7 @@ bool CSchannelChannel::ContinueHandshake(const CDeadline& deadline, bool receive
             continue;
         // A token goes out also with a failure: it is the alert that tells
         // the server why.
-        const bool sent = SendToken(out[0]);
+        const bool sent = SendToken(out[0], deadline);
         if (status == SEC_I_INCOMPLETE_CREDENTIALS && !(requestFlags & ISC_REQ_USE_SUPPLIED_CREDS)) {
             // The server asked for a client certificate: go on without one,
             // with the same input.
@@ -227,7 +274,7 @@ bool CSchannelChannel::ContinueHandshake(const CDeadline& deadline, bool receive
         if (status != SEC_E_OK && status != SEC_I_CONTINUE_NEEDED)
             return Fail(TlsFailure::Handshake, host, StatusCode(status));
         if (!sent)
-            return Fail(TlsFailure::Closed, host);
+            return Fail(timedOut ? TlsFailure::TimedOut : TlsFailure::Closed, host);
         if (in[1].BufferType == SECBUFFER_EXTRA)
             incoming.erase(0, incoming.size() - in[1].cbBuffer);
         else
@@ -266,30 +313,35 @@ bool CSchannelChannel::CheckCertificate(const std::string& trustedFingerprint) {
            Fail(verdict, host);
 }
 
-bool CSchannelChannel::Send(const char* data, size_t length) {
-    if (!established)
-        return false;
-    std::vector<char> record(sizes.cbHeader + sizes.cbMaximumMessage + sizes.cbTrailer);
-    while (length > 0) {
-        const ULONG chunk = static_cast<ULONG>(std::min<size_t>(length, sizes.cbMaximumMessage));
-        std::memcpy(&record[sizes.cbHeader], data, chunk);
-        SecBuffer buffers[4] = {{sizes.cbHeader, SECBUFFER_STREAM_HEADER, &record[0]},
-                                {chunk, SECBUFFER_DATA, &record[sizes.cbHeader]},
-                                {sizes.cbTrailer, SECBUFFER_STREAM_TRAILER, &record[sizes.cbHeader + chunk]},
-                                {0, SECBUFFER_EMPTY, nullptr}};
-        SecBufferDesc desc = {SECBUFFER_VERSION, 4, buffers};
-        const SECURITY_STATUS status = EncryptMessage(&context, 0, &desc, 0);
-        if (status != SEC_E_OK)
-            return Break(status);
-        if (!transport.Send(&record[0], buffers[0].cbBuffer + buffers[1].cbBuffer + buffers[2].cbBuffer))
-            return Break();
-        data += chunk;
-        length -= chunk;
+int CSchannelChannel::Write(const char* data, size_t length) {
+    if (!established || !Flush()) {
+        Break();
+        return -1;
     }
-    return true;
+    if (!outgoing.empty())
+        return wouldBlock; // one record at a time
+    std::vector<char> record(sizes.cbHeader + sizes.cbMaximumMessage + sizes.cbTrailer);
+    const ULONG chunk = static_cast<ULONG>(std::min<size_t>(length, sizes.cbMaximumMessage));
+    std::memcpy(&record[sizes.cbHeader], data, chunk);
+    SecBuffer buffers[4] = {{sizes.cbHeader, SECBUFFER_STREAM_HEADER, &record[0]},
+                            {chunk, SECBUFFER_DATA, &record[sizes.cbHeader]},
+                            {sizes.cbTrailer, SECBUFFER_STREAM_TRAILER, &record[sizes.cbHeader + chunk]},
+                            {0, SECBUFFER_EMPTY, nullptr}};
+    SecBufferDesc desc = {SECBUFFER_VERSION, 4, buffers};
+    const SECURITY_STATUS status = EncryptMessage(&context, 0, &desc, 0);
+    if (status != SEC_E_OK) {
+        Break(status);
+        return -1;
+    }
+    outgoing.assign(&record[0], buffers[0].cbBuffer + buffers[1].cbBuffer + buffers[2].cbBuffer);
+    if (!Flush()) {
+        Break();
+        return -1;
+    }
+    return static_cast<int>(chunk);
 }
 
-int CSchannelChannel::DecryptRecord(const CDeadline& deadline) {
+int CSchannelChannel::DecryptRecord() {
     SecBuffer buffers[4] = {{static_cast<ULONG>(incoming.size()), SECBUFFER_DATA, &incoming[0]},
                             {0, SECBUFFER_EMPTY, nullptr},
                             {0, SECBUFFER_EMPTY, nullptr},
@@ -323,36 +375,40 @@ int CSchannelChannel::DecryptRecord(const CDeadline& deadline) {
     // The server wants new keys (TLS 1.2 renegotiation, TLS 1.3 key update
     // or session ticket): SChannel takes what follows the record as a
     // handshake token.
-    if (status == SEC_I_RENEGOTIATE && !ContinueHandshake(deadline, false)) {
+    if (status == SEC_I_RENEGOTIATE &&
+        !ContinueHandshake(CDeadline(renegotiationTimeoutMs, nullptr), false)) {
         FreeContext();
         return -1;
     }
     return 1;
 }
 
-int CSchannelChannel::Receive(char* buffer, size_t size, int timeoutMs) {
-    timedOut = false;
-    if (!established || size == 0)
-        return -1;
-    const CDeadline deadline(timeoutMs);
-    while (plainStart == plain.size()) {
+bool CSchannelChannel::Pump() {
+    char buffer[receiveChunk];
+    while (!HasNews()) {
+        const int decrypted = incoming.empty() ? 0 : DecryptRecord();
+        if (decrypted != 0)
+            continue; // a record, or a failure that ended the session
+        const int n = lower.Read(buffer, sizeof buffer);
+        if (n == wouldBlock)
+            return false;
+        if (n > 0)
+            incoming.append(buffer, static_cast<size_t>(n));
+        else if (n == 0)
+            peerClosed = true; // closed without close_notify
+        else
+            Break();
+    }
+    return true;
+}
+
+int CSchannelChannel::Read(char* buffer, size_t size) {
+    if (!Pump())
+        return wouldBlock;
+    if (plainStart == plain.size()) {
         plain.clear();
         plainStart = 0;
-        if (peerClosed)
-            return 0;
-        const int decrypted = incoming.empty() ? 0 : DecryptRecord(deadline);
-        if (decrypted < 0)
-            return -1;
-        if (decrypted > 0)
-            continue;
-        const int n = ReceiveMore(deadline);
-        if (n == 0)
-            peerClosed = true; // closed without close_notify
-        else if (n < 0) {
-            if (!timedOut)
-                Break();
-            return -1;
-        }
+        return peerClosed && established ? 0 : -1;
     }
     const size_t count = std::min(size, plain.size() - plainStart);
     std::memcpy(buffer, plain.data() + plainStart, count);
@@ -360,8 +416,29 @@ int CSchannelChannel::Receive(char* buffer, size_t size, int timeoutMs) {
     return static_cast<int>(count);
 }
 
-void CSchannelChannel::Close() {
-    if (established) {
+int CSchannelChannel::Wait(bool forWriting, int ms) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        if (established && !Flush())
+            Break();
+        if (!established)
+            return 1; // Read and Write report the failure
+        if (forWriting ? outgoing.empty() : Pump())
+            return 1;
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now())
+                .count();
+        if (left <= 0)
+            return 0;
+        // Encrypted bytes still queued go out before a reply can come.
+        const int ready = lower.Wait(forWriting || !outgoing.empty(), static_cast<int>(left));
+        if (ready <= 0)
+            return ready;
+    }
+}
+
+void CSchannelChannel::Shutdown() {
+    if (established && Flush() && outgoing.empty()) {
         DWORD type = SCHANNEL_SHUTDOWN;
         SecBuffer control = {sizeof type, SECBUFFER_TOKEN, &type};
         SecBufferDesc controlDesc = {SECBUFFER_VERSION, 1, &control};
@@ -371,13 +448,17 @@ void CSchannelChannel::Close() {
         if (ApplyControlToken(&context, &controlDesc) == SEC_E_OK)
             InitializeSecurityContextA(&credentials, &context, const_cast<char*>(host.c_str()), requestFlags,
                                        0, 0, nullptr, 0, nullptr, &outDesc, &attributes, nullptr);
-        SendToken(out[0]);
+        if (out[0].pvBuffer) {
+            outgoing.assign(static_cast<const char*>(out[0].pvBuffer), out[0].cbBuffer);
+            FreeContextBuffer(out[0].pvBuffer);
+            Flush();
+        }
     }
     FreeContext();
 }
 
 } // namespace
 
-std::unique_ptr<CTlsChannel> CreateTlsChannel(CBlockingStream& transport) {
-    return std::make_unique<CSchannelChannel>(transport);
+std::unique_ptr<CTlsChannel> CreateTlsChannel(CByteStream& lower) {
+    return std::make_unique<CSchannelChannel>(lower);
 }

@@ -6,17 +6,16 @@ namespace {
 
 class CUnsupportedTlsChannel final : public CTlsChannel {
   public:
-    bool Handshake(const std::string& host, const std::string&, int) override {
+    bool Handshake(const std::string& host, const std::string&, int, const std::atomic<int>*) override {
         return Fail(TlsFailure::Unsupported, host);
     }
-    bool Send(const char*, size_t) override { return false; }
-    int Receive(char*, size_t, int) override { return -1; }
-    bool TimedOut() const override { return false; }
-    void Close() override {}
+    int Read(char*, size_t) override { return -1; }
+    int Write(const char*, size_t) override { return -1; }
+    int Wait(bool, int) override { return 1; }
 };
 
 } // namespace
 
-std::unique_ptr<CTlsChannel> CreateTlsChannel(CBlockingStream&) {
+std::unique_ptr<CTlsChannel> CreateTlsChannel(CByteStream&) {
     return std::make_unique<CUnsupportedTlsChannel>();
 }

@@ -18,6 +18,7 @@ const char* const tooLargeText = "메일이 너무 커서 받을 수 없습니�
 const char* const tempFileText = "임시 파일 생성 에러!";
 const char* const stoppedText = "메일 체크를 중지했습니다.";
 const char* const badCredentialText = "사용자 ID 또는 패스워드에 쓸 수 없는 문자가 있습니다.";
+const char* const stlsRefusedText = "POP3 서버가 보안 연결(STLS)을 거부했습니다.";
 
 // A user id or password that would end its command line early and let the
 // rest pass as another command.
@@ -75,12 +76,32 @@ void CPop3Session::SetTimeout(int milliseconds) {
     transport.SetTimeouts({milliseconds, milliseconds, milliseconds});
 }
 
-bool CPop3Session::Login(const std::string& host, const std::string& user, const std::string& password,
-                         int port) {
-    if (CanEndALine(user) || CanEndALine(password)) {
-        errorText = badCredentialText;
-        return false;
-    }
+void CPop3Session::SetSecurity(ConnectionSecurity mode, const std::string& fingerprint) {
+    security = mode;
+    trustedFingerprint = fingerprint;
+}
+
+TlsFailure CPop3Session::GetTlsFailure() const {
+    const CTlsChannel* channel = transport.GetTlsChannel();
+    return channel ? channel->GetFailure() : TlsFailure::None;
+}
+
+std::string CPop3Session::GetCertificateFingerprint() const {
+    const CTlsChannel* channel = transport.GetTlsChannel();
+    return channel ? channel->GetCertificateFingerprint() : std::string();
+}
+
+bool CPop3Session::StartTls(const std::string& host) {
+    if (transport.StartTls(host, trustedFingerprint))
+        return true;
+    const CTlsChannel* channel = transport.GetTlsChannel();
+    DropConnection(transport.GetFailure() == CSocketTransport::Failure::Tls && channel
+                       ? channel->GetErrorText().c_str()
+                       : TransportFailureText());
+    return false;
+}
+
+bool CPop3Session::Connect(const std::string& host, int port) {
     bool connected = false;
     if (socketCreated) {
         for (int attempt = 0; attempt < retryCount && !connected; ++attempt) {
@@ -99,10 +120,33 @@ bool CPop3Session::Login(const std::string& host, const std::string& user, const
         return false;
     }
     pending.clear();
+    if (security == ConnectionSecurity::TlsOnConnect && !StartTls(host))
+        return false;
     ReadStatusLine(ReplyKind::Greeting); // a "-ERR" greeting only leaves its text
     if (!IsConnected())
         return false; // no greeting: closed, or nothing within the time-out
-    return SendCommand("USER " + user + "\r\n") && ReadStatusLine(ReplyKind::User) &&
+    if (security != ConnectionSecurity::StartTls)
+        return true;
+    if (!SendCommand("STLS\r\n"))
+        return false;
+    if (!ReadStatusLine(ReplyKind::Stls)) {
+        if (IsConnected())
+            DropConnection(stlsRefusedText); // never on in plain
+        return false;
+    }
+    // Whatever came with the "+OK" was not protected: it must not pass as
+    // an answer in TLS.
+    pending.clear();
+    return StartTls(host);
+}
+
+bool CPop3Session::Login(const std::string& host, const std::string& user, const std::string& password,
+                         int port) {
+    if (CanEndALine(user) || CanEndALine(password)) {
+        errorText = badCredentialText;
+        return false;
+    }
+    return Connect(host, port) && SendCommand("USER " + user + "\r\n") && ReadStatusLine(ReplyKind::User) &&
            SendCommand("PASS " + password + "\r\n") && ReadStatusLine(ReplyKind::Pass);
 }
 
@@ -165,6 +209,8 @@ const char* CPop3Session::RefusalText(ReplyKind kind) {
     switch (kind) {
     case ReplyKind::Greeting:
         return "연결 확인을 실패했습니다.";
+    case ReplyKind::Stls:
+        return stlsRefusedText;
     case ReplyKind::User:
         return "사용자 ID가 없습니다.";
     case ReplyKind::Pass:

@@ -13,6 +13,8 @@
 //
 // Error texts:
 //   "POP3 서버에 연결할 수 없습니다."            no connection after the tries
+//   "POP3 서버가 보안 연결(STLS)을 거부했습니다."  "-ERR" to STLS
+//   the TLS channel's text (TlsFailureText)      TLS asked for could not start
 //   "연결 확인을 실패했습니다."                  "-ERR" greeting (login goes on)
 //   "사용자 ID가 없습니다."                      "-ERR" to USER
 //   "사용자 패스워드가 잘못 입력되었습니다."     "-ERR" to PASS
@@ -37,6 +39,7 @@
 
 #include "framework/calendar_time.h"
 #include "framework/socket_transport.h"
+#include "mail/connection_security.h"
 #include "mail/mail_header.h"
 
 #include <atomic>
@@ -68,10 +71,19 @@ class CPop3Session {
     CPop3Session(const CPop3Session&) = delete;
     CPop3Session& operator=(const CPop3Session&) = delete;
 
-    // Connects (up to retryCount tries), reads the greeting and sends
-    // "USER %s" and "PASS %s". A "-ERR" greeting only leaves its text; the
-    // login succeeds when USER and PASS are answered "+OK". A user id or
-    // password holding CR, LF or NUL is refused before anything is sent.
+    // How Connect protects the connection, and the SHA-256 fingerprint of
+    // a certificate the user trusts although Windows does not (empty: none).
+    // Plain unless set.
+    void SetSecurity(ConnectionSecurity mode, const std::string& trustedFingerprint);
+    // Connects (up to retryCount tries) and reads the greeting; with TLS on
+    // connect, TLS comes first; with STLS, "STLS" follows the greeting and
+    // TLS its "+OK". When TLS was asked for and does not start, nothing
+    // more is sent and the connection is closed. A "-ERR" greeting only
+    // leaves its text.
+    bool Connect(const std::string& host, int port);
+    // Connect, then "USER %s" and "PASS %s": true when both are answered
+    // "+OK". A user id or password holding CR, LF or NUL is refused before
+    // anything is sent.
     bool Login(const std::string& host, const std::string& user, const std::string& password, int port);
     // "STAT ": true when the reply is "+OK" with a count after its first
     // blank or tab; the count is capped at maxMessageCount. Otherwise false,
@@ -97,6 +109,11 @@ class CPop3Session {
     // 중지했습니다."). Null: never stopped.
     void SetStopFlag(const std::atomic<int>* running) { transport.SetStopFlag(running); }
 
+    // After Connect or Login failed for TLS: why (None otherwise), and the
+    // server certificate's fingerprint when it showed one.
+    TlsFailure GetTlsFailure() const;
+    std::string GetCertificateFingerprint() const;
+
     int GetMessageCount() const { return messageCount; }
     std::string GetTo() const { return header.to; }
     std::string GetCc() const { return header.cc; }
@@ -121,7 +138,7 @@ class CPop3Session {
     void SetMessageLimit(std::uint64_t bytes) { messageLimit = bytes; }
 
   private:
-    enum class ReplyKind { Greeting, User, Pass, Quit, Dele, Stat, Top, Retr };
+    enum class ReplyKind { Greeting, Stls, User, Pass, Quit, Dele, Stat, Top, Retr };
     enum class Transfer {
         Failed,           // the reply was refused, cut short or not stored
         HeaderIncomplete, // read and stored, but the header lacks a field
@@ -137,6 +154,8 @@ class CPop3Session {
     // One chunk into buffer: from what an earlier read left over, else
     // from the socket; 0 when the connection has failed.
     size_t ReceiveChunk();
+    // TLS beneath the conversation, or the connection closed with the reason.
+    bool StartTls(const std::string& host);
     // Ends a conversation that cannot go on, with the reason.
     void DropConnection(const char* reason);
     // The reason for a failure of the transport.
@@ -144,6 +163,8 @@ class CPop3Session {
 
     CSocketTransport transport;
     bool socketCreated = false;
+    ConnectionSecurity security = ConnectionSecurity::None;
+    std::string trustedFingerprint;
     std::vector<char> buffer = std::vector<char>(replyBufferSize); // one receive
     std::string pending;                                           // bytes received beyond the last reply
     std::string errorText;

@@ -1,6 +1,10 @@
 #include "mail/smtp_session.h"
 
+#include "mail/ascii_text.h"
+#include "mail/base64.h"
+
 #include <cstring>
+#include <sstream>
 #include <string_view>
 
 namespace {
@@ -8,6 +12,7 @@ const char textPartOpener[] = "\r\n--#BOUNDARY#\r\nContent-Type: text/plain; cha
                               "Content-Transfer-Encoding: quoted-printable\r\n\r\n";
 const char closingDelimiter[] = "\r\n--#BOUNDARY#--";
 const char endOfData[] = "\r\n.\r\n";
+const char noMechanismText[] = "SMTP 서버가 지원하는 인증 방식(PLAIN, LOGIN)이 없습니다.";
 
 std::string AttachmentOpener(const MailAttachment& attachment) {
     return "\r\n\r\n--#BOUNDARY#\r\nContent-Type: application/octet-stream; name=" + attachment.name +
@@ -20,6 +25,35 @@ std::string LocalHostName() {
     if (gethostname(name, sizeof name - 1) != 0 || name[0] == '\0')
         return "localhost";
     return name;
+}
+
+// Base64 of text on one line, as AUTH takes it.
+std::string AuthText(const std::string& text) {
+    std::vector<char> buffer(Base64EncodedSize(text.size()));
+    size_t length = 0;
+    Base64Encode(reinterpret_cast<const unsigned char*>(text.data()), text.size(), buffer.data(),
+                 buffer.size(), length);
+    std::string encoded;
+    for (size_t i = 0; i < length; ++i)
+        if (buffer[i] != '\r' && buffer[i] != '\n')
+            encoded += buffer[i];
+    return encoded;
+}
+
+// Whether the EHLO reply offers the AUTH mechanism ("250-AUTH LOGIN PLAIN",
+// or the older "250-AUTH=LOGIN").
+bool OffersMechanism(const std::string& ehloReply, const std::string& mechanism) {
+    std::istringstream lines(ehloReply);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.size() < 9 || !StartsWithNoCase(line.substr(4), "AUTH") ||
+            (line[8] != ' ' && line[8] != '='))
+            continue;
+        std::istringstream words(AsciiUpper(line.substr(9)));
+        for (std::string word; words >> word;)
+            if (TrimBytes(word, "\r") == mechanism)
+                return true;
+    }
+    return false;
 }
 
 // A complete reply at the start of the received text: any continuation lines
@@ -67,6 +101,16 @@ CSmtpSession::~CSmtpSession() {
         Close();
 }
 
+void CSmtpSession::SetSecurity(ConnectionSecurity mode, const std::string& fingerprint) {
+    security = mode;
+    trustedFingerprint = fingerprint;
+}
+
+void CSmtpSession::SetLogin(const std::string& user, const std::string& password) {
+    loginUser = user;
+    loginPassword = password;
+}
+
 bool CSmtpSession::Open(const std::string& host, int port) {
     transport.SetTimeouts({connectTimeoutMs, sendTimeoutMs, static_cast<int>(timeoutMs)});
     if (!transport.Create() || !transport.Connect(host, port)) {
@@ -74,7 +118,7 @@ bool CSmtpSession::Open(const std::string& host, int port) {
         return false;
     }
     connected = 1;
-    if (!ExpectReply(220) || !transport.Send("HELO " + LocalHostName() + "\r\n") || !ExpectReply(250)) {
+    if ((security == ConnectionSecurity::TlsOnConnect && !StartTls(host)) || !Greet(host)) {
         // The answer to QUIT must not hide why the session could not open.
         std::string reason = lastReply;
         Close();
@@ -82,6 +126,51 @@ bool CSmtpSession::Open(const std::string& host, int port) {
         return false;
     }
     return true;
+}
+
+bool CSmtpSession::Greet(const std::string& host) {
+    if (!ExpectReply(220))
+        return false;
+    if (security == ConnectionSecurity::None && loginUser.empty())
+        return transport.Send("HELO " + LocalHostName() + "\r\n") && ExpectReply(250);
+    if (!Ehlo())
+        return false;
+    if (security == ConnectionSecurity::StartTls) {
+        if (!transport.Send("STARTTLS\r\n") || !ExpectReply(220))
+            return false;
+        // Whatever came with the 220 was not protected.
+        pendingInput.clear();
+        if (!StartTls(host) || !Ehlo())
+            return false;
+    }
+    // With TLS asked for it is up by now; without, the user chose plain.
+    return loginUser.empty() || Authenticate();
+}
+
+bool CSmtpSession::Ehlo() {
+    return transport.Send("EHLO " + LocalHostName() + "\r\n") && ExpectReply(250);
+}
+
+bool CSmtpSession::StartTls(const std::string& host) {
+    if (transport.StartTls(host, trustedFingerprint))
+        return true;
+    const CTlsChannel* channel = transport.GetTlsChannel();
+    lastReply = channel && transport.GetFailure() == CSocketTransport::Failure::Tls ? channel->GetErrorText()
+                                                                                    : std::string();
+    return false;
+}
+
+bool CSmtpSession::Authenticate() {
+    if (OffersMechanism(replyText, "PLAIN"))
+        return transport.Send("AUTH PLAIN " +
+                              AuthText(std::string(1, '\0') + loginUser + '\0' + loginPassword) + "\r\n") &&
+               ExpectReply(235);
+    if (OffersMechanism(replyText, "LOGIN"))
+        return transport.Send("AUTH LOGIN\r\n") && ExpectReply(334) &&
+               transport.Send(AuthText(loginUser) + "\r\n") && ExpectReply(334) &&
+               transport.Send(AuthText(loginPassword) + "\r\n") && ExpectReply(235);
+    lastReply = noMechanismText;
+    return false;
 }
 
 bool CSmtpSession::Transmit(const COutgoingMail& message) {
@@ -171,6 +260,7 @@ bool CSmtpSession::ReceiveUntil(char* buffer, size_t bufferSize, const char* ter
     }
 
     pendingInput.assign(text + reply.consumed, held - reply.consumed);
+    replyText.assign(text, reply.textLength);
     std::string_view lastLine(text + reply.lastLineStart, reply.textLength - reply.lastLineStart);
     // A malformed reply keeps the previous code but never counts as expected.
     if (!ParseReplyCode(lastLine, lastReplyCode) || lastReplyCode != expectedCode) {

@@ -1,5 +1,8 @@
-// The client side of plain SMTP (RFC 5321 without extensions): HELO, one
-// message, QUIT. Every step blocks, but never for long: connecting and
+// The client side of SMTP (RFC 5321): HELO, one message, QUIT. Asked for,
+// the connection is protected by TLS from the first byte or after STARTTLS
+// (RFC 3207), and the session logs in with AUTH PLAIN or LOGIN (RFC 4954)
+// after EHLO; without either it speaks plain SMTP without extensions, as it
+// always did. Every step blocks, but never for long: connecting and
 // sending give up after connectTimeoutMs and sendTimeoutMs, a reply after
 // timeoutMs of silence or replyDeadlineMs in all, and any wait ends early
 // once the stop flag is cleared.
@@ -8,12 +11,15 @@
 // server's text that explains it: the refusing reply (its lines joined by CR
 // LF, without the final line break), or what arrived before a time-out or a
 // closed connection; or, for a sender or recipient address with a line break
-// in it, a note that the address was refused unsent. A failed socket write
-// leaves it as it was.
+// in it, a note that the address was refused unsent; for TLS that did not
+// start, the channel's text naming the host and the reason; for a login
+// the session would not attempt, why. A failed socket write leaves it as it
+// was.
 #pragma once
 
-#include "mail/outgoing_mail.h"
 #include "framework/socket_transport.h"
+#include "mail/connection_security.h"
+#include "mail/outgoing_mail.h"
 
 #include <atomic>
 #include <memory>
@@ -27,9 +33,21 @@ class CSmtpSession {
     // Closes the session (QUIT) when it is still connected.
     virtual ~CSmtpSession();
 
+    // Before Open: how to protect the connection, and the SHA-256
+    // fingerprint of a certificate the user trusts although Windows does
+    // not (empty: none). Plain unless set.
+    void SetSecurity(ConnectionSecurity mode, const std::string& trustedFingerprint);
+    // Before Open: log in as user with password (empty user: no login).
+    // Over plain SMTP only when the security chosen is None; with TLS asked
+    // for, the password goes nowhere before TLS is up.
+    void SetLogin(const std::string& user, const std::string& password);
+
     // Connects to host (dotted IPv4 address or name) and port, awaits the 220
-    // greeting and says HELO with the local host name. After a failure once
-    // connected it sends QUIT itself; the session is then closed.
+    // greeting and says HELO with the local host name; with TLS or a login
+    // asked for, EHLO, then STARTTLS (TLS and EHLO again) and AUTH as set.
+    // TLS asked for that does not start ends the session: nothing more is
+    // sent in plain. After a failure once connected it sends QUIT itself
+    // where it still can; the session is then closed.
     bool Open(const std::string& host, int port);
     // MAIL FROM with the sender's bare address, RCPT TO for every To, Cc and
     // Bcc recipient in this order, DATA, the header block, the body and the
@@ -75,5 +93,15 @@ class CSmtpSession {
     // Sends a command that carries an address; refuses an address that could
     // end the command line early.
     bool SendAddressCommand(const char* prefix, const std::string& address);
+    // The greeting and the hello of Open, as the security and login ask.
+    bool Greet(const std::string& host);
+    bool Ehlo();
+    bool StartTls(const std::string& host);
+    bool Authenticate();
     std::string pendingInput; // bytes received after the last reply
+    std::string replyText;    // the last reply read, without its final line break
+    ConnectionSecurity security = ConnectionSecurity::None;
+    std::string trustedFingerprint;
+    std::string loginUser;
+    std::string loginPassword;
 };

@@ -24,6 +24,15 @@ void SetPortSpinRange(const CWindow& dialog, int spinId) {
     SendMessageA(dialog.GetItem(spinId), UDM_SETRANGE32, lowestPort, highestPort);
 }
 
+void SuggestUsualPort(const CWindow& dialog, int securityId, int portId, int (*usualPort)(ConnectionSecurity),
+                      std::initializer_list<int> usualPorts) {
+    const int chosen = static_cast<int>(SendMessageA(dialog.GetItem(securityId), CB_GETCURSEL, 0, 0));
+    BOOL isNumber = FALSE;
+    const int port = static_cast<int>(GetDlgItemInt(dialog.GetHandle(), portId, &isNumber, FALSE));
+    if (isNumber && std::find(usualPorts.begin(), usualPorts.end(), port) != usualPorts.end())
+        SetDlgItemInt(dialog.GetHandle(), portId, static_cast<UINT>(usualPort(SecurityOf(chosen))), FALSE);
+}
+
 std::string HostNameProblem(const std::string& host, const std::string& fieldName) {
     if (host.empty())
         return fieldName + "를 입력 하시기 바랍니다.";

@@ -5,7 +5,9 @@
 #pragma once
 
 #include "framework/window.h"
+#include "mail/connection_security.h"
 
+#include <initializer_list>
 #include <string>
 
 class CDataExchange;
@@ -15,6 +17,12 @@ class CDataExchange;
 void ExchangePort(CDataExchange& dx, int id, int& port);
 // The arrows of up-down control `spinId` run over the same 1..65535.
 void SetPortSpinRange(const CWindow& dialog, int spinId);
+
+// After the security chosen in combo box `securityId` changed: the port
+// edit `portId` shows the new security's usual port while it shows one of
+// the protocol's usual ports (usualPorts); a port the user typed stays.
+void SuggestUsualPort(const CWindow& dialog, int securityId, int portId, int (*usualPort)(ConnectionSecurity),
+                      std::initializer_list<int> usualPorts);
 
 // Why `host` cannot name a server (empty, or blanks inside), in a message
 // that names the field by `fieldName`; empty when the host is usable. The

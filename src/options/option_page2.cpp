@@ -1,10 +1,23 @@
 #include "options/option_page2.h"
 
 #include "framework/data_exchange.h"
+#include "framework/message_box.h"
 #include "mail/ascii_text.h"
+#include "mail/connection_security.h"
 #include "options/option_fields.h"
 #include "options/preset_hosts.h"
 #include "resource.h"
+
+namespace {
+
+// In the order of ConnectionSecurity.
+const char* const securityTexts[] = {
+    "사용 안 함",
+    "TLS 연결 (포트 465)",
+    "STARTTLS (포트 587)",
+};
+
+} // namespace
 
 COptionPage2::COptionPage2(COptionRecord& record) : COptionPage(IDD_OPTION_OUTGOING, record) {}
 
@@ -14,6 +27,10 @@ void COptionPage2::DoDataExchange(CDataExchange& dx) {
     dx.Text(IDC_USER_MAIL, userMail);
     dx.Check(IDC_SIGN_YN, signYN);
     dx.Text(IDC_SIGN, sign);
+    dx.ComboIndex(IDC_SMTP_SECURITY, smtpSecurity);
+    dx.Check(IDC_SMTP_AUTH_YN, smtpAuthYN);
+    dx.Text(IDC_SMTP_ID, smtpID);
+    dx.Text(IDC_SMTP_PASSWORD, smtpPassword);
     ExchangePort(dx, IDC_SMTP_PORT, smtpPort);
 }
 
@@ -28,6 +45,13 @@ bool COptionPage2::OnInitDialog() {
     signYN = settings.SignYN;
     EnableWindow(GetItem(IDC_SIGN), signYN == 1);
     sign = settings.Sign;
+    for (const char* text : securityTexts)
+        SendMessageA(GetItem(IDC_SMTP_SECURITY), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    smtpSecurity = static_cast<int>(SecurityOf(settings.SMTPSecurity));
+    smtpAuthYN = settings.SMTPAuthYN == 1 ? BST_CHECKED : BST_UNCHECKED;
+    smtpID = settings.SMTPID;
+    smtpPassword = settings.SMTPPassword;
+    EnableLogin();
     FillControls();
     return true;
 }
@@ -37,6 +61,8 @@ bool COptionPage2::OnCommand(int id, int code, HWND) {
     case IDC_SMTP_PORT:
     case IDC_USER_NAME:
     case IDC_USER_MAIL:
+    case IDC_SMTP_ID:
+    case IDC_SMTP_PASSWORD:
         if (code != EN_CHANGE)
             return false;
         MarkModified();
@@ -52,6 +78,19 @@ bool COptionPage2::OnCommand(int id, int code, HWND) {
             return false;
         UpdateData(true);
         EnableWindow(GetItem(IDC_SIGN), signYN == BST_CHECKED);
+        MarkModified();
+        return true;
+    case IDC_SMTP_SECURITY:
+        if (code != CBN_SELCHANGE)
+            return false;
+        SuggestUsualPort(*this, IDC_SMTP_SECURITY, IDC_SMTP_PORT, UsualSmtpPort, {25, 465, 587});
+        MarkModified();
+        return true;
+    case IDC_SMTP_AUTH_YN:
+        if (code != BN_CLICKED)
+            return false;
+        smtpAuthYN = IsDlgButtonChecked(handle, IDC_SMTP_AUTH_YN);
+        EnableLogin();
         MarkModified();
         return true;
     case IDC_SIGN:
@@ -80,7 +119,34 @@ bool COptionPage2::OnKillActive() {
         dx.Fail(IDC_SMTP_ADDRESS, problem);
         return false;
     }
-    return true;
+    return ConfirmLogin();
+}
+
+void COptionPage2::EnableLogin() {
+    for (int id : {IDC_SMTP_ID, IDC_SMTP_PASSWORD})
+        EnableWindow(GetItem(id), smtpAuthYN == BST_CHECKED);
+}
+
+bool COptionPage2::ConfirmLogin() {
+    if (smtpAuthYN != BST_CHECKED)
+        return true;
+    smtpID = TrimWhiteSpace(smtpID);
+    FillControls();
+    if (smtpID.empty()) {
+        CDataExchange dx(*this, true);
+        dx.Fail(IDC_SMTP_ID, "메일 서버에 로그인할 사용자 아이디를 입력 하시기 바랍니다.");
+        return false;
+    }
+    // A password in plain is the user's explicit choice, asked once.
+    const Settings& settings = record.Current();
+    const bool plainBefore =
+        settings.SMTPAuthYN == 1 && SecurityOf(settings.SMTPSecurity) == ConnectionSecurity::None;
+    if (SecurityOf(smtpSecurity) != ConnectionSecurity::None || plainBefore)
+        return true;
+    return ShowMessage(handle,
+                       "보안 연결 없이 로그인하면 패스워드가 암호화되지 않은 채로 전송됩니다. "
+                       "그래도 보안 연결 없이 로그인하시겠습니까?",
+                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 bool COptionPage2::OnApply() {
@@ -91,5 +157,9 @@ bool COptionPage2::OnApply() {
     settings.UserMail = userMail;
     settings.SignYN = signYN;
     settings.Sign = sign;
+    settings.SMTPSecurity = smtpSecurity;
+    settings.SMTPAuthYN = smtpAuthYN == BST_CHECKED ? 1 : 0;
+    settings.SMTPID = smtpID;
+    settings.SMTPPassword = smtpPassword;
     return COptionPage::OnApply();
 }

@@ -1,5 +1,7 @@
 // "보내는 메일": the outgoing (SMTP) server and port, the sender's name and
-// address for quick mail, and the signature put into a new mail's body.
+// address for quick mail, the signature put into a new mail's body, and how
+// the connection is protected and whether the sender logs in. A login over
+// a plain connection is kept only after the user confirmed it.
 #pragma once
 
 #include "options/option_page.h"
@@ -18,10 +20,19 @@ class COptionPage2 : public COptionPage {
     void DoDataExchange(CDataExchange& dx) override;
 
   private:
+    void EnableLogin();
+    // Whether the login can be kept: an id given, and a plain login
+    // confirmed once.
+    bool ConfirmLogin();
+
     std::string smtpAddress;
     int smtpPort = 0;
     std::string userName;
     std::string userMail;
     int signYN = 0;
     std::string sign;
+    int smtpSecurity = 0;
+    int smtpAuthYN = 0;
+    std::string smtpID;
+    std::string smtpPassword;
 };

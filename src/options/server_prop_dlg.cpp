@@ -5,6 +5,7 @@
 #include "framework/file_dialog.h"
 #include "framework/message_box.h"
 #include "mail/ascii_text.h"
+#include "mail/pop3_session.h"
 #include "options/option_fields.h"
 #include "options/preset_hosts.h"
 #include "resource.h"
@@ -26,6 +27,24 @@ const char* const checkAlgorithmTexts[] = {
 };
 
 const int newServerPort = 110;
+
+// In the order of ConnectionSecurity.
+const char* const securityTexts[] = {
+    "사용 안 함",
+    "TLS 연결 (포트 995)",
+    "STLS (포트 110)",
+};
+
+// How long the certificate check waits for the server.
+const int certificateCheckTimeoutMs = 15000;
+
+// 64 hex digits in pairs, as certificate viewers show them.
+std::string SpacedFingerprint(const std::string& digits) {
+    std::string spaced;
+    for (size_t i = 0; i < digits.size(); i += 2)
+        spaced += (i == 0 ? "" : i % 32 == 0 ? "\r\n" : " ") + digits.substr(i, 2);
+    return spaced;
+}
 
 } // namespace
 
@@ -62,6 +81,7 @@ void CServerPropDlg::DoDataExchange(CDataExchange& dx) {
         dx.Check(notifyBoxes[i].id, notifyChecks[i]);
     dx.Radio(IDC_CLIENT_OUTLOOK_EXPRESS, clientChoice);
     dx.ComboIndex(IDC_CHECK_ALGORITHM, methodIndex);
+    dx.ComboIndex(IDC_SERVER_SECURITY, securityIndex);
     // Last: a port that does not validate leaves the values above exchanged.
     ExchangePort(dx, IDC_SERVER_PORT, server.Port);
 }
@@ -78,6 +98,9 @@ bool CServerPropDlg::OnInitDialog() {
     SetPortSpinRange(*this, IDC_PORT_SPIN);
     for (const char* text : checkAlgorithmTexts)
         SendMessageA(GetItem(IDC_CHECK_ALGORITHM), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    for (const char* text : securityTexts)
+        SendMessageA(GetItem(IDC_SERVER_SECURITY), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    securityIndex = static_cast<int>(SecurityOf(server.Security));
     for (size_t i = 0; i < std::size(notifyBoxes); ++i)
         notifyChecks[i] = (server.Notify & notifyBoxes[i].bit) ? BST_CHECKED : BST_UNCHECKED;
     clientChoice = ClientChoiceOf(server.MailClient);
@@ -121,7 +144,52 @@ void CServerPropDlg::Browse(const char* filter, std::string& path) {
     UpdateData(false);
 }
 
+void CServerPropDlg::CheckCertificate() {
+    if (!UpdateData(true))
+        return;
+    server.Address = TrimWhiteSpace(server.Address);
+    const ConnectionSecurity security = SecurityOf(securityIndex);
+    std::string problem = HostNameProblem(server.Address, "메일 서버 주소");
+    if (problem.empty() && security == ConnectionSecurity::None)
+        problem = "보안 연결을 사용하는 서버만 인증서를 확인할 수 있습니다.";
+    if (!problem.empty()) {
+        ShowMessage(handle, problem, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    CPop3Session session;
+    session.SetTimeout(certificateCheckTimeoutMs);
+    session.SetSecurity(security, server.TrustedCertificate);
+    const bool connected = session.Connect(server.Address, server.Port);
+    if (connected)
+        session.Quit();
+    SetCursor(previous);
+    const std::string fingerprint = session.GetCertificateFingerprint();
+    if (connected) {
+        ShowMessage(handle, SameFingerprint(server.TrustedCertificate, fingerprint)
+                                ? server.Address + " 서버의 인증서는 신뢰하도록 등록된 인증서입니다."
+                                : server.Address + " 서버의 인증서가 올바릅니다.");
+        return;
+    }
+    if (!IsCertificateFailure(session.GetTlsFailure()) || fingerprint.empty()) {
+        ShowMessage(handle, session.GetErrorText(), MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    std::string question = session.GetErrorText() + "\r\n\r\n";
+    if (!server.TrustedCertificate.empty())
+        question += "전에 신뢰하도록 등록한 인증서와 다른 인증서입니다.\r\n\r\n";
+    question += "인증서의 SHA-256 지문:\r\n" + SpacedFingerprint(fingerprint) +
+                "\r\n\r\n지문이 서버 관리자가 알려 준 것과 같을 때만 신뢰하십시오. "
+                "이 인증서를 신뢰하시겠습니까? (인증서가 바뀌면 다시 묻습니다.)";
+    if (ShowMessage(handle, question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES)
+        server.TrustedCertificate = fingerprint;
+}
+
 bool CServerPropDlg::OnCommand(int id, int code, HWND) {
+    if (id == IDC_SERVER_SECURITY && code == CBN_SELCHANGE) {
+        SuggestUsualPort(*this, IDC_SERVER_SECURITY, IDC_SERVER_PORT, UsualPop3Port, {110, 995});
+        return true;
+    }
     if (code != BN_CLICKED)
         return false;
     switch (id) {
@@ -165,6 +233,9 @@ bool CServerPropDlg::OnCommand(int id, int code, HWND) {
     case IDC_DOWNLOAD:
         OpenWithShell(downloadPage);
         return true;
+    case IDC_CHECK_CERTIFICATE:
+        CheckCertificate();
+        return true;
     }
     return false;
 }
@@ -205,5 +276,6 @@ void CServerPropDlg::OnOK() {
         if (IsTicked(box.bit))
             server.Notify |= box.bit;
     server.MailClient = MailClientOf(clientChoice);
+    server.Security = securityIndex;
     EndDialog(IDOK);
 }

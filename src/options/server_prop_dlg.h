@@ -1,8 +1,10 @@
 // "메일 서버 등록 정보": creates or edits one POP3 account. The caller fills
 // `server` (and `editIndex`), runs the dialog and, after OK, reads back the
-// eleven values the dialog edits: `Name`, `Address`, `ID`, `Password`,
-// `Port`, `CheckAlgorithm`, `Notify`, `WaveFile`, `AviFile`, `MailClient`
-// and `MailClientFile`. OK validates first and keeps the dialog open with a
+// values the dialog edits: `Name`, `Address`, `ID`, `Password`, `Port`,
+// `CheckAlgorithm`, `Notify`, `WaveFile`, `AviFile`, `MailClient`,
+// `MailClientFile`, `Security` and `TrustedCertificate`. "인증서 확인"
+// connects to the server as set and, when Windows refuses its certificate,
+// offers to trust it by its SHA-256 fingerprint. OK validates first and keeps the dialog open with a
 // message while a value is unusable; the dialog never touches `Settings`.
 #pragma once
 
@@ -37,11 +39,13 @@ class CServerPropDlg : public CDialog {
     // The message for the first unusable value, or "".
     std::string ValidationProblem() const;
     void Browse(const char* filter, std::string& path);
+    void CheckCertificate();
 
     // Exchanged with the check boxes, in the order of `notifyBoxes`.
     int notifyChecks[5] = {};
     int clientChoice = -1;
-    int methodIndex = -1; // the selected reception method
+    int methodIndex = -1;   // the selected reception method
+    int securityIndex = -1; // the selected ConnectionSecurity
 };
 
 // The program's own folder, ending in a backslash, and "tidebell.wav".

@@ -112,3 +112,38 @@ TEST_F(Pop3Session, RefusedQuitKeepsTheConnectionOpen) {
     EXPECT_TRUE(session->Stat());
     EXPECT_EQ(session->GetMessageCount(), 2);
 }
+
+TEST_F(Pop3Session, NoCredentialGoesOutUnlessTlsIsUp) {
+    const struct {
+        ConnectionSecurity security;
+        std::vector<PeerStep> script;
+        const char* error; // null: the platform's TLS failure
+    } cases[] = {
+        {ConnectionSecurity::StartTls,
+         {Greeting(), Reply("-ERR not here\r\n")},
+         "POP3 서버가 보안 연결(STLS)을 거부했습니다."},
+        {ConnectionSecurity::StartTls,
+         {Greeting(), Reply("+OK begin TLS\r\n+OK injected\r\n"), Hangup()},
+         nullptr},
+        {ConnectionSecurity::TlsOnConnect, {Greeting(), Hangup()}, nullptr},
+    };
+    for (const auto& c : cases) {
+        CScriptedPeer server(c.script);
+        CPop3Session session;
+        session.SetTimeout(5000);
+        session.SetSecurity(c.security, "");
+        EXPECT_FALSE(session.Login("127.0.0.1", "alice", "secret", server.Port()));
+        EXPECT_FALSE(session.IsConnected());
+        const std::string received = server.Received();
+        EXPECT_EQ(received.find("secret"), std::string::npos);
+        EXPECT_EQ(received.find("USER"), std::string::npos);
+        if (c.error) {
+            EXPECT_EQ(session.GetErrorText(), c.error);
+        }
+#ifndef _WIN32
+        else {
+            EXPECT_EQ(session.GetErrorText(), "TLS를 지원하지 않습니다.");
+        }
+#endif
+    }
+}

@@ -150,8 +150,37 @@ TEST(SettingsSave, WritesEveryValueUnderItsSectionAndName) {
     EXPECT_EQ(profile.GetString("Address\\Address0", "Name", "?"), "김철수");
     EXPECT_EQ(profile.GetString("Address\\Address0", "Email", "?"), "kim@example.com");
     EXPECT_EQ(profile.GetString("SpamMail", "Email0", "?"), "ad@example.com");
-    // 19 general values, 13 per server, count + 2 per address, 3 + 1 per spam address
-    EXPECT_EQ(profile.writes, 19 + 13 + 1 + 2 + 3 + 1);
+    // 23 general values, 15 per server, count + 2 per address, 3 + 1 per spam address
+    EXPECT_EQ(profile.writes, 23 + 15 + 1 + 2 + 3 + 1);
+}
+
+TEST(SettingsSecurity, OldDataLoadsPlainAndTheNewValuesKeepTheirNames) {
+    CMemoryProfile profile;
+    profile.WriteInt("POP3", "ServerNumber", 1);
+    profile.WriteString("POP3\\Server0", "Address", "pop.example.com");
+    Settings s = Load(profile);
+    EXPECT_EQ(s.servers[0].Security, 0);
+    EXPECT_EQ(s.servers[0].TrustedCertificate, "");
+    EXPECT_EQ(s.SMTPSecurity, 0);
+    EXPECT_EQ(s.SMTPAuthYN, 0);
+    EXPECT_EQ(s.SMTPID, "");
+    EXPECT_EQ(s.SMTPPassword, "");
+
+    s.servers[0].Security = 2;
+    s.servers[0].TrustedCertificate = "0A1B";
+    s.SMTPSecurity = 1;
+    s.SMTPAuthYN = 1;
+    s.SMTPID = "me@example.com";
+    s.SMTPPassword = "비밀";
+    SaveSettings(profile, s);
+    EXPECT_EQ(profile.GetInt("POP3\\Server0", "Security", -1), 2);
+    EXPECT_EQ(profile.GetString("POP3\\Server0", "TrustedCertificate", "?"), "0A1B");
+    EXPECT_EQ(profile.GetInt("SMTP", "SMTPSecurity", -1), 1);
+    EXPECT_EQ(profile.GetInt("SMTP", "SMTPAuthYN", -1), 1);
+    EXPECT_EQ(profile.GetString("SMTP", "SMTPID", "?"), "me@example.com");
+    EXPECT_EQ(profile.GetString("SMTP", "SMTPPassword", "?"), EncodeStoredPassword("비밀"));
+    EXPECT_NE(profile.GetString("SMTP", "SMTPPassword", "?"), "비밀");
+    EXPECT_EQ(Load(profile).SMTPPassword, "비밀");
 }
 
 TEST(SettingsSave, ShrunkListLeavesTheStaleTailUntouched) {

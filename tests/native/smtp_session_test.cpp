@@ -21,11 +21,15 @@ class CQuickSession : public CSmtpSession {
     int GetLastReplyCode() const { return lastReplyCode; }
 };
 
-std::string Helo() {
+// "HELO name" or "EHLO name" with the local host name, CR LF.
+std::string Hello(const char* verb = "HELO") {
     char name[100] = {};
     if (gethostname(name, sizeof name - 1) != 0 || name[0] == '\0')
-        return "HELO localhost\r\n";
-    return std::string("HELO ") + name + "\r\n";
+        return std::string(verb) + " localhost\r\n";
+    return std::string(verb) + " " + name + "\r\n";
+}
+std::string Helo() {
+    return Hello();
 }
 
 long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
@@ -329,4 +333,81 @@ TEST(SmtpSession, StopEndsTheWaitForAReply) {
     EXPECT_FALSE(session.Open("127.0.0.1", peer.Port()));
     stopper.join();
     EXPECT_LT(MillisecondsSince(start), 2000);
+}
+
+TEST(SmtpLogin, AuthenticatesAfterEhloWithTheMechanismOffered) {
+    const struct {
+        const char* ehloReply;
+        std::vector<std::string> replies; // after EHLO
+        bool opened;
+        std::string sent;      // after EHLO
+        std::string lastReply; // after Open
+    } cases[] = {
+        {"250-sink\r\n250 AUTH LOGIN PLAIN\r\n",
+         {"235 ok\r\n", "221 bye\r\n"},
+         true,
+         "AUTH PLAIN AGFsaWNlAHNlY3JldA==\r\nQUIT\r\n",
+         ""},
+        {"250-sink\r\n250-AUTH=LOGIN\r\n250 8BITMIME\r\n",
+         {"334 VXNlcm5hbWU6\r\n", "334 UGFzc3dvcmQ6\r\n", "235 ok\r\n", "221 bye\r\n"},
+         true,
+         "AUTH LOGIN\r\nYWxpY2U=\r\nc2VjcmV0\r\nQUIT\r\n",
+         ""},
+        {"250-sink\r\n250 AUTH PLAIN\r\n",
+         {"535 5.7.8 no\r\n", "221 bye\r\n"},
+         false,
+         "AUTH PLAIN AGFsaWNlAHNlY3JldA==\r\nQUIT\r\n",
+         "535 5.7.8 no"},
+        {"250 sink\r\n",
+         {"221 bye\r\n"},
+         false,
+         "QUIT\r\n",
+         "SMTP 서버가 지원하는 인증 방식(PLAIN, LOGIN)이 없습니다."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ehloReply);
+        std::vector<PeerStep> script{Say("220 hi\r\n"), Reply(c.ehloReply)};
+        for (const std::string& reply : c.replies)
+            script.push_back(Reply(reply));
+        CScriptedPeer peer(script);
+        CQuickSession session;
+        session.SetLogin("alice", "secret"); // plain, as the user chose
+        EXPECT_EQ(session.Open("127.0.0.1", peer.Port()), c.opened);
+        EXPECT_EQ(session.GetLastReply(), c.lastReply);
+        EXPECT_EQ(session.Close(), c.opened);
+        EXPECT_EQ(peer.Received(), Hello("EHLO") + c.sent);
+    }
+}
+
+TEST(SmtpLogin, NothingButEhloAndStarttlsGoesOutBeforeTls) {
+    // Refused: the session ends, never falling back to plain. Accepted: the
+    // peer has no TLS, so the handshake fails.
+    const struct {
+        std::vector<PeerStep> script;
+        const char* lastReply;
+    } cases[] = {
+        {{Say("220 hi\r\n"), Reply("250-sink\r\n250 STARTTLS\r\n"), Reply("454 not now\r\n"),
+          Reply("221 bye\r\n")},
+         "454 not now"},
+        {{Say("220 hi\r\n"), Reply("250-sink\r\n250 STARTTLS\r\n"), Reply("220 go ahead\r\n"), Hangup()},
+         nullptr},
+    };
+    for (const auto& c : cases) {
+        CScriptedPeer peer(c.script);
+        CQuickSession session;
+        session.SetSecurity(ConnectionSecurity::StartTls, "");
+        session.SetLogin("alice", "secret");
+        EXPECT_FALSE(session.Open("127.0.0.1", peer.Port()));
+        const std::string received = peer.Received();
+        EXPECT_EQ(received.rfind(Hello("EHLO") + "STARTTLS\r\n", 0), 0u);
+        EXPECT_EQ(received.find("AUTH"), std::string::npos);
+        if (c.lastReply) {
+            EXPECT_EQ(session.GetLastReply(), c.lastReply);
+        }
+#ifndef _WIN32
+        else {
+            EXPECT_EQ(session.GetLastReply(), "TLS를 지원하지 않습니다.");
+        }
+#endif
+    }
 }

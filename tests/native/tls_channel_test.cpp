@@ -16,11 +16,11 @@ TEST(TlsFingerprint, DigitsDecideWhateverTheSpelling) {
 
 #ifndef _WIN32
 // A stream that must never be used: without TLS nothing goes out.
-class CUntouchedStream : public CBlockingStream {
+class CUntouchedStream : public CByteStream {
   public:
-    bool Send(const char*, size_t) override { return used = true, false; }
-    int Receive(char*, size_t, int) override { return used = true, -1; }
-    bool TimedOut() const override { return false; }
+    int Read(char*, size_t) override { return used = true, -1; }
+    int Write(const char*, size_t) override { return used = true, -1; }
+    int Wait(bool, int) override { return used = true, -1; }
     bool used = false;
 };
 
@@ -30,7 +30,7 @@ TEST(TlsChannelWithoutPlatformTls, RefusesEveryHandshakeAndSendsNothing) {
     EXPECT_FALSE(channel->Handshake("pop.example.com", std::string(), 1000));
     EXPECT_EQ(channel->GetFailure(), TlsFailure::Unsupported);
     EXPECT_EQ(channel->GetErrorText(), "TLS를 지원하지 않습니다.");
-    EXPECT_FALSE(channel->Send("x", 1));
+    EXPECT_EQ(channel->Write("x", 1), -1);
     EXPECT_FALSE(transport.used);
 }
 #endif

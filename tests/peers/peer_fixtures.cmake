@@ -22,9 +22,12 @@ function(add_peer_fixture fixture script folder definition)
     endforeach()
 endfunction()
 
-# dovecot (tests/peers/pop3-peer.sh): its users and messages, port in pop3.port.
+# dovecot (tests/peers/pop3-peer.sh): its users and messages, ports in
+# pop3.port (plain), pop3s.port and pop3-stls.port (TLS only). Every server
+# that speaks TLS uses the certificates of tests/peers/test_certificates.sh.
 add_peer_fixture(pop3_peer pop3-peer.sh peers TIDEMARK_PEERS_DIR native_tests portable_tests windows_tests pop3_bench)
-# The aiosmtpd sink (tests/peers/smtp_sink.sh): its port and the messages it stored.
+# The aiosmtpd sink (tests/peers/smtp_sink.sh): its ports (plain, STARTTLS,
+# TLS) and the messages it stored.
 add_peer_fixture(smtp_sink smtp_sink.sh smtp-sink TIDEMARK_SMTP_SINK_DIR native_tests portable_tests windows_tests)
 # The TLS servers and their certificates (tests/peers/tls_peer.sh): ports in ports, certificates in certs/.
 # Only the Windows tests have TLS to try on them.

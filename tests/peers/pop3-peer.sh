@@ -7,6 +7,11 @@
 #                             ROOT/pop3.port
 #   pop3-peer.sh stop ROOT    stop the dovecot of ROOT
 #
+# A second dovecot serves the same users over TLS only (ssl = required),
+# with the "good" certificate of test_certificates.sh (in ROOT/../test-certs):
+# TLS from the first byte on the port in ROOT/pop3s.port, and STLS before
+# any login on the port in ROOT/pop3-stls.port. Its files are in ROOT/secure.
+#
 # Users and messages. Every directory MESSAGES/USER/ (MESSAGES is
 # tests/peers/messages unless given) is a mail
 # user USER with the password "secret"; its *.eml files, in file-name order,
@@ -33,7 +38,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 command=${1:-}
 root=${2:-}
 messages=$(cd "${3:-$here/messages}" && pwd)
-port=${4:-}
+requested_port=${4:-}
 if [ -z "$command" ] || [ -z "$root" ]; then
     echo "usage: $0 start|stop ROOT" >&2
     exit 2
@@ -42,8 +47,11 @@ mkdir -p "$root"
 root=$(cd "$root" && pwd)
 python=/usr/bin/python3
 
-stop_server() {
-    local pidfile="$root/run/master.pid"
+source "$here/test_certificates.sh"
+
+# stop_dovecot BASE: the dovecot whose base_dir is BASE/run.
+stop_dovecot() {
+    local pidfile="$1/run/master.pid"
     [ -f "$pidfile" ] || return 0
     local pid
     pid=$(cat "$pidfile")
@@ -54,6 +62,74 @@ stop_server() {
         done
     fi
     rm -f "$pidfile"
+}
+
+stop_server() {
+    stop_dovecot "$root"
+    stop_dovecot "$root/secure"
+}
+
+free_port() {
+    "$python" -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+
+# start_dovecot BASE PORT SSL-SETTINGS LISTENERS: a dovecot with its files in
+# BASE, serving the mail of ROOT; waits until PORT answers.
+start_dovecot() {
+    local base=$1 port=$2 ssl=$3 listeners=$4
+    mkdir -p "$base/run" "$base/state"
+    cat >"$base/dovecot.conf" <<EOF
+protocols = pop3
+listen = 127.0.0.1
+base_dir = $base/run
+state_dir = $base/state
+log_path = $base/dovecot.log
+$ssl
+auth_mechanisms = plain
+auth_failure_delay = 0 secs
+mail_fsync = never
+default_internal_user = dovecot
+default_internal_group = dovecot
+default_login_user = dovenull
+first_valid_uid = 1
+passdb {
+  driver = passwd-file
+  args = scheme=PLAIN username_format=%u $root/passwd
+}
+userdb {
+  driver = static
+  args = uid=dovecot gid=dovecot home=$root/mail/%u
+}
+mail_location = maildir:~/Maildir
+service pop3-login {
+  chroot =
+$listeners
+}
+service anvil {
+  chroot =
+}
+service imap-login {
+  chroot =
+}
+EOF
+    # The daemon must not keep the caller's output open (ctest waits for it).
+    dovecot -c "$base/dovecot.conf" </dev/null >"$base/dovecot.out" 2>&1
+    for _ in $(seq 100); do
+        if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
+            return 0
+        fi
+        sleep 0.1
+    done
+    echo "dovecot did not start; see $base/dovecot.log" >&2
+    cat "$base/dovecot.log" >&2 || true
+    return 1
+}
+
+# listener NAME PORT [ssl]: a pop3-login listener on 127.0.0.1.
+listener() {
+    printf '  inet_listener %s {\n    address = 127.0.0.1\n    port = %s\n%s  }\n' "$1" "$2" \
+        "${3:+    ssl = yes
+}"
 }
 
 # Builds ROOT/mail (maildirs), ROOT/messages (the copies for the tests) and
@@ -146,60 +222,26 @@ start_server() {
     mkdir -p "$root/run" "$root/state" "$root/mail" "$root/messages"
     build_mailboxes
 
-    [ -n "$port" ] || port=$("$python" -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-    cat >"$root/dovecot.conf" <<EOF
-protocols = pop3
-listen = 127.0.0.1
-base_dir = $root/run
-state_dir = $root/state
-log_path = $root/dovecot.log
-ssl = no
-disable_plaintext_auth = no
-auth_mechanisms = plain
-auth_failure_delay = 0 secs
-mail_fsync = never
-default_internal_user = dovecot
-default_internal_group = dovecot
-default_login_user = dovenull
-first_valid_uid = 1
-passdb {
-  driver = passwd-file
-  args = scheme=PLAIN username_format=%u $root/passwd
-}
-userdb {
-  driver = static
-  args = uid=dovecot gid=dovecot home=$root/mail/%u
-}
-mail_location = maildir:~/Maildir
-service pop3-login {
-  chroot =
-  inet_listener pop3 {
-    address = 127.0.0.1
-    port = $port
-  }
-}
-service anvil {
-  chroot =
-}
-service imap-login {
-  chroot =
-}
-EOF
     chown -R dovecot:dovecot "$root/mail"
     chmod 755 "$root"
-    # The daemon must not keep the caller's output open (ctest waits for it).
-    dovecot -c "$root/dovecot.conf" </dev/null >"$root/dovecot.out" 2>&1
-    for _ in $(seq 100); do
-        if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
-            echo "$port" >"$root/pop3.port"
-            echo "dovecot listens on 127.0.0.1:$port (root $root)"
-            return 0
-        fi
-        sleep 0.1
-    done
-    echo "dovecot did not start; see $root/dovecot.log" >&2
-    cat "$root/dovecot.log" >&2 || true
-    return 1
+    local port stls_port tls_port certs
+    port=${requested_port:-$(free_port)}
+    start_dovecot "$root" "$port" "ssl = no
+disable_plaintext_auth = no" "$(listener pop3 "$port")"
+    echo "$port" >"$root/pop3.port"
+    echo "dovecot listens on 127.0.0.1:$port (root $root)"
+
+    certs=$(dirname "$root")/test-certs
+    ensure_certificates "$certs"
+    stls_port=$(free_port)
+    tls_port=$(free_port)
+    start_dovecot "$root/secure" "$stls_port" "ssl = required
+ssl_cert = <$certs/good.pem
+ssl_key = <$certs/good.key" "$(listener pop3 "$stls_port")
+$(listener pop3s "$tls_port" ssl)"
+    echo "$stls_port" >"$root/pop3-stls.port"
+    echo "$tls_port" >"$root/pop3s.port"
+    echo "dovecot serves TLS on 127.0.0.1:$tls_port and STLS on 127.0.0.1:$stls_port"
 }
 
 case "$command" in

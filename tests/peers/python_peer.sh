@@ -1,7 +1,9 @@
 #!/bin/bash
 # Starts or stops a test server written in Python, which writes its port (and
 # whatever else it keeps) to DIRECTORY. The server is the script named like
-# the link this was called through: smtp_sink.sh runs smtp_sink.py.
+# the link this was called through: smtp_sink.sh runs smtp_sink.py. Its
+# second argument is the folder of the build tree's test certificates
+# (test_certificates.sh), for the servers that speak TLS.
 #   smtp_sink.sh start DIRECTORY [PORT]   (a free port unless given)
 #   smtp_sink.sh stop DIRECTORY
 set -euo pipefail
@@ -11,13 +13,16 @@ here=$(cd "$(dirname "$0")" && pwd)
 server=$(basename "$0" .sh)
 
 source "$here/detached_server.sh"
+source "$here/test_certificates.sh"
 
 case "$action" in
 start)
     stop_server
     rm -rf "$dir"
     mkdir -p "$dir"
-    start_server port /usr/bin/python3 "$here/$server.py" "$dir" ${3:-}
+    certs=$(dirname "$dir")/test-certs
+    ensure_certificates "$certs"
+    start_server port /usr/bin/python3 "$here/$server.py" "$dir" "$certs" ${3:-}
     ;;
 stop)
     stop_server

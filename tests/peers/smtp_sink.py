@@ -1,9 +1,13 @@
 #!/usr/bin/python3
 """Loopback SMTP server for the tests (aiosmtpd).
 
-Usage: smtp_sink.py DIRECTORY [PORT]
-Listens on PORT (a free port unless given) of 127.0.0.1 and writes that port
-to DIRECTORY/port.
+Usage: smtp_sink.py DIRECTORY CERTIFICATES [PORT]
+Listens on 127.0.0.1 and writes its ports to DIRECTORY:
+  port            plain SMTP on PORT (a free port unless given), no login;
+  starttls.port   STARTTLS required before anything else, then AUTH;
+  tls.port        TLS from the first byte, then AUTH.
+The TLS servers use the "good" certificate in CERTIFICATES and accept AUTH
+PLAIN and LOGIN for the user "alice" with the password "secret" only.
 Each accepted message is stored under the name of its first recipient:
 NAME.envelope holds the sender and then every recipient, one per line;
 NAME.eml holds the message data exactly as received, dot-stuffing removed.
@@ -18,9 +22,10 @@ import email
 import email.policy
 import os
 import re
+import ssl
 import sys
 
-from aiosmtpd.smtp import SMTP
+from aiosmtpd.smtp import SMTP, AuthResult
 
 
 def text_bytes(text):
@@ -74,16 +79,36 @@ class SinkHandler:
         return "250 Message accepted"
 
 
-async def serve(directory, port):
-    loop = asyncio.get_running_loop()
-    server = await loop.create_server(
-        lambda: SMTP(SinkHandler(directory), hostname="sink"), "127.0.0.1", port)
-    port_file = os.path.join(directory, "port")
-    with open(port_file + ".tmp", "w") as out:
+def authenticate(server, session, envelope, mechanism, auth_data):
+    good = auth_data.login == b"alice" and auth_data.password == b"secret"
+    # Not handled here: aiosmtpd answers a refusal with its 535.
+    return AuthResult(success=good, handled=False)
+
+
+async def listen(loop, directory, name, factory, context=None, port=0):
+    server = await loop.create_server(factory, "127.0.0.1", port, ssl=context)
+    path = os.path.join(directory, name)
+    with open(path + ".tmp", "w") as out:
         out.write("%d\n" % server.sockets[0].getsockname()[1])
-    os.replace(port_file + ".tmp", port_file)
+    os.replace(path + ".tmp", path)
+    return server
+
+
+async def serve(directory, certificates, port):
+    loop = asyncio.get_running_loop()
+    handler = SinkHandler(directory)
+    context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+    context.load_cert_chain(os.path.join(certificates, "good.pem"), os.path.join(certificates, "good.key"))
+    await listen(loop, directory, "starttls.port",
+                 lambda: SMTP(handler, hostname="sink", tls_context=context, require_starttls=True,
+                              authenticator=authenticate, auth_require_tls=True))
+    await listen(loop, directory, "tls.port",
+                 lambda: SMTP(handler, hostname="sink", authenticator=authenticate, auth_require_tls=False),
+                 context)
+    # Last: its port tells the starting script that all are up.
+    server = await listen(loop, directory, "port", lambda: SMTP(handler, hostname="sink"), port=port)
     await server.serve_forever()
 
 
 if __name__ == "__main__":
-    asyncio.run(serve(sys.argv[1], int(sys.argv[2]) if len(sys.argv) > 2 else 0))
+    asyncio.run(serve(sys.argv[1], sys.argv[2], int(sys.argv[3]) if len(sys.argv) > 3 else 0))

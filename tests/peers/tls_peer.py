@@ -11,6 +11,8 @@ expired, self-signed, self-signed-renewed): after the handshake the server
 says "+OK ready for NAME" with the name the client asked for (SNI), or
 "+OK ready" without one, then answers each line:
   "SEND n"  n bytes of the letters a-z repeated, then CR LF;
+  "USER x", "PASS x"  "+OK", and "STAT " "+OK 0 0": enough of a POP3
+            login for a client to tell that the session works;
   "FORGE"   a record that is not what it claims (a data record with
             nothing valid in it), straight onto the connection;
   "QUIT"    "+OK bye", then closes the TLS session (close_notify) and,
@@ -81,6 +83,10 @@ def converse(connection, greeting, upgrade):
             count = int(line[5:])
             pattern = bytes(range(ord("a"), ord("z") + 1))
             connection.sendall((pattern * (count // 26 + 1))[:count] + b"\r\n")
+        elif line.startswith((b"USER ", b"PASS ")):
+            connection.sendall(b"+OK\r\n")
+        elif line == b"STAT ":
+            connection.sendall(b"+OK 0 0\r\n")
         elif line == b"FORGE" and isinstance(connection, ssl.SSLSocket):
             socket.socket.sendall(connection, b"\x17\x03\x03\x00\x20" + bytes(32))
         elif line == b"STLS" and upgrade is not None:

@@ -5,13 +5,13 @@
 #include <windows.h>
 
 #include <chrono>
-#include <memory>
 
 namespace {
 
 constexpr int handshakeTimeoutMs = 10000;
 
-// A channel on a fresh connection to one of the test servers.
+// A transport on a fresh connection to one of the test servers, and the
+// TLS channel its StartTls put beneath it.
 class TlsChannelTest : public testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -20,22 +20,28 @@ class TlsChannelTest : public testing::Test {
 
     void Connect(const std::string& server) {
         ASSERT_GT(TlsPeerPort(server), 0) << "no TLS test server " << server;
-        connection = std::make_unique<CLoopbackConnection>(TlsPeerPort(server));
-        ASSERT_TRUE(connection->IsConnected());
-        channel = CreateTlsChannel(*connection);
+        ASSERT_TRUE(transport.Create());
+        SetReceiveTimeout(lineTimeoutMs);
+        ASSERT_TRUE(transport.Connect("127.0.0.1", TlsPeerPort(server)));
     }
+    void SetReceiveTimeout(int ms) { transport.SetTimeouts({lineTimeoutMs, lineTimeoutMs, ms}); }
     bool Handshake(const std::string& host = "localhost", const std::string& trusted = std::string(),
                    int timeoutMs = handshakeTimeoutMs) {
-        return channel->Handshake(host, trusted, timeoutMs);
+        SetReceiveTimeout(timeoutMs);
+        const bool secured = transport.StartTls(host, trusted);
+        SetReceiveTimeout(lineTimeoutMs);
+        channel = transport.GetTlsChannel();
+        return secured;
     }
     // One line out and its echo back over the channel.
     void ExpectEcho(const std::string& text) {
-        ASSERT_TRUE(SendLine(*channel, text));
-        EXPECT_EQ(ReadLine(*channel), text);
+        ASSERT_TRUE(SendLine(transport, text));
+        EXPECT_EQ(ReadLine(transport), text);
     }
 
-    std::unique_ptr<CLoopbackConnection> connection;
-    std::unique_ptr<CTlsChannel> channel;
+    static constexpr int lineTimeoutMs = 5000;
+    CSocketTransport transport;
+    const CTlsChannel* channel = nullptr;
 };
 
 TEST_F(TlsChannelTest, GoodCertificateCarriesLinesBothWaysAcrossRecords) {
@@ -44,24 +50,31 @@ TEST_F(TlsChannelTest, GoodCertificateCarriesLinesBothWaysAcrossRecords) {
     EXPECT_EQ(channel->GetFailure(), TlsFailure::None);
     EXPECT_TRUE(SameFingerprint(channel->GetCertificateFingerprint(), TlsPeerFingerprint("good")));
     EXPECT_EQ(channel->GetCertificateFingerprint().size(), 64u);
-    EXPECT_EQ(ReadLine(*channel), "+OK ready for localhost");
-    ExpectEcho("USER alice");
+    EXPECT_EQ(ReadLine(transport), "+OK ready for localhost");
+    ExpectEcho("HELLO alice");
     // Longer than one record each way.
     ExpectEcho(std::string(40000, 'x'));
-    ASSERT_TRUE(SendLine(*channel, "SEND 100000"));
+    ASSERT_TRUE(SendLine(transport, "SEND 100000"));
     std::string expected;
     while (expected.size() < 100000)
         expected += static_cast<char>('a' + expected.size() % 26);
-    EXPECT_EQ(ReadLine(*channel), expected);
+    EXPECT_EQ(ReadLine(transport), expected);
 
     // The server's close_notify ends the stream.
-    ASSERT_TRUE(SendLine(*channel, "QUIT"));
-    EXPECT_EQ(ReadLine(*channel), "+OK bye");
+    ASSERT_TRUE(SendLine(transport, "QUIT"));
+    EXPECT_EQ(ReadLine(transport), "+OK bye");
     char rest;
-    EXPECT_EQ(channel->Receive(&rest, 1, 5000), 0);
-    // Ours goes back.
+    EXPECT_EQ(transport.Receive(&rest, 1), 0u);
+    EXPECT_EQ(transport.GetFailure(), CSocketTransport::Failure::Closed);
+
+    // Closing after the goodbye sends ours.
+    Connect("good");
+    ASSERT_TRUE(Handshake()) << channel->GetErrorText();
+    EXPECT_EQ(ReadLine(transport), "+OK ready for localhost");
+    ASSERT_TRUE(SendLine(transport, "QUIT"));
+    EXPECT_EQ(ReadLine(transport), "+OK bye");
     const int cleanCloses = TlsPeerCleanCloses();
-    channel->Close();
+    transport.Close();
     const auto start = std::chrono::steady_clock::now();
     while (TlsPeerCleanCloses() == cleanCloses &&
            std::chrono::steady_clock::now() - start < std::chrono::seconds(5))
@@ -72,32 +85,33 @@ TEST_F(TlsChannelTest, GoodCertificateCarriesLinesBothWaysAcrossRecords) {
 TEST_F(TlsChannelTest, QuietServerTimesOutTheReceiveAndTheChannelGoesOn) {
     Connect("good");
     ASSERT_TRUE(Handshake()) << channel->GetErrorText();
-    EXPECT_EQ(ReadLine(*channel), "+OK ready for localhost");
+    EXPECT_EQ(ReadLine(transport), "+OK ready for localhost");
+    SetReceiveTimeout(300);
     char byte;
-    EXPECT_EQ(channel->Receive(&byte, 1, 300), -1);
-    EXPECT_TRUE(channel->TimedOut());
-    ExpectEcho("STAT");
-    EXPECT_FALSE(channel->TimedOut());
+    EXPECT_EQ(transport.Receive(&byte, 1), 0u);
+    EXPECT_EQ(transport.GetFailure(), CSocketTransport::Failure::TimedOut);
+    SetReceiveTimeout(lineTimeoutMs);
+    ExpectEcho("NOOP");
 }
 
 TEST_F(TlsChannelTest, ForgedRecordEndsTheSession) {
     Connect("good");
     ASSERT_TRUE(Handshake()) << channel->GetErrorText();
-    EXPECT_EQ(ReadLine(*channel), "+OK ready for localhost");
-    ASSERT_TRUE(SendLine(*channel, "FORGE"));
+    EXPECT_EQ(ReadLine(transport), "+OK ready for localhost");
+    ASSERT_TRUE(SendLine(transport, "FORGE"));
     char byte;
-    EXPECT_EQ(channel->Receive(&byte, 1, 5000), -1);
-    EXPECT_FALSE(channel->TimedOut());
+    EXPECT_EQ(transport.Receive(&byte, 1), 0u);
+    EXPECT_EQ(transport.GetFailure(), CSocketTransport::Failure::Error);
     EXPECT_EQ(channel->GetFailure(), TlsFailure::Stream);
     EXPECT_EQ(channel->GetErrorText().rfind("localhost 서버와의 보안 연결(TLS)에 오류가 발생했습니다.", 0),
               0u);
-    EXPECT_FALSE(SendLine(*channel, "NOOP"));
+    EXPECT_FALSE(SendLine(transport, "NOOP"));
 }
 
 TEST_F(TlsChannelTest, ServerAskingForAClientCertificateIsServedWithoutOne) {
     Connect("asks-certificate");
     ASSERT_TRUE(Handshake()) << channel->GetErrorText();
-    EXPECT_EQ(ReadLine(*channel), "+OK ready for localhost");
+    EXPECT_EQ(ReadLine(transport), "+OK ready for localhost");
     ExpectEcho("NOOP");
 }
 
@@ -123,8 +137,8 @@ TEST_F(TlsChannelTest, CertificatesWindowsRefusesFailWithTheirReason) {
         EXPECT_EQ(channel->GetFailure(), c.failure);
         EXPECT_EQ(channel->GetErrorText(), c.text);
         EXPECT_TRUE(SameFingerprint(channel->GetCertificateFingerprint(), TlsPeerFingerprint(c.server)));
-        char byte;
-        EXPECT_EQ(channel->Receive(&byte, 1, 0), -1) << "a refused channel carries nothing";
+        EXPECT_EQ(transport.GetFailure(), CSocketTransport::Failure::Tls);
+        EXPECT_FALSE(SendLine(transport, "USER alice")) << "a refused channel carries nothing";
     }
 }
 
@@ -133,7 +147,7 @@ TEST_F(TlsChannelTest, TrustedFingerprintAdmitsThatCertificateOnly) {
     const std::string trusted = TlsPeerFingerprint("self-signed");
     Connect("self-signed");
     ASSERT_TRUE(Handshake("localhost", trusted)) << channel->GetErrorText();
-    EXPECT_EQ(ReadLine(*channel), "+OK ready for localhost");
+    EXPECT_EQ(ReadLine(transport), "+OK ready for localhost");
     ExpectEcho("RETR 1");
 
     // The server's certificate changed: the old trust does not cover it.
@@ -162,21 +176,21 @@ TEST_F(TlsChannelTest, HandshakesThatCannotCompleteFailWithinTheTimeOut) {
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
         EXPECT_EQ(channel->GetFailure(), c.failure);
         EXPECT_EQ(channel->GetErrorText(), c.text);
-        EXPECT_FALSE(SendLine(*channel, "USER alice"));
+        EXPECT_FALSE(SendLine(transport, "USER alice"));
     }
 }
 
 TEST_F(TlsChannelTest, PlainConnectionUpgradesAfterStls) {
     Connect("plain");
-    EXPECT_EQ(ReadLine(*connection), "+OK plain ready");
-    ASSERT_TRUE(SendLine(*connection, "CAPA"));
-    EXPECT_EQ(ReadLine(*connection), "CAPA");
-    ASSERT_TRUE(SendLine(*connection, "STLS"));
-    EXPECT_EQ(ReadLine(*connection), "+OK begin TLS");
+    EXPECT_EQ(ReadLine(transport), "+OK plain ready");
+    ASSERT_TRUE(SendLine(transport, "CAPA"));
+    EXPECT_EQ(ReadLine(transport), "CAPA");
+    ASSERT_TRUE(SendLine(transport, "STLS"));
+    EXPECT_EQ(ReadLine(transport), "+OK begin TLS");
     ASSERT_TRUE(Handshake()) << channel->GetErrorText();
-    ExpectEcho("USER alice");
-    ASSERT_TRUE(SendLine(*channel, "QUIT"));
-    EXPECT_EQ(ReadLine(*channel), "+OK bye");
+    ExpectEcho("HELLO alice");
+    ASSERT_TRUE(SendLine(transport, "QUIT"));
+    EXPECT_EQ(ReadLine(transport), "+OK bye");
 }
 
 } // namespace

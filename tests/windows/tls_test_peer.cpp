@@ -53,54 +53,15 @@ bool TrustTlsPeerAuthority() {
     return added;
 }
 
-CLoopbackConnection::CLoopbackConnection(int port) : handle(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP)) {
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<u_short>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    connected = handle != INVALID_SOCKET &&
-                connect(handle, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+bool SendLine(CSocketTransport& transport, const std::string& text) {
+    return transport.Send(text + "\r\n");
 }
 
-CLoopbackConnection::~CLoopbackConnection() {
-    if (handle != INVALID_SOCKET)
-        closesocket(handle);
-}
-
-bool CLoopbackConnection::Send(const char* data, size_t length) {
-    while (length > 0) {
-        const int sent = send(handle, data, static_cast<int>(length), 0);
-        if (sent <= 0)
-            return false;
-        data += sent;
-        length -= static_cast<size_t>(sent);
-    }
-    return true;
-}
-
-int CLoopbackConnection::Receive(char* buffer, size_t size, int timeoutMs) {
-    fd_set readable;
-    FD_ZERO(&readable);
-    FD_SET(handle, &readable);
-    timeval limit = {timeoutMs / 1000, (timeoutMs % 1000) * 1000};
-    const int ready = select(0, &readable, nullptr, nullptr, timeoutMs < 0 ? nullptr : &limit);
-    timedOut = ready == 0;
-    if (ready <= 0)
-        return -1;
-    const int n = recv(handle, buffer, static_cast<int>(size), 0);
-    return n < 0 ? -1 : n;
-}
-
-bool SendLine(CBlockingStream& stream, const std::string& text) {
-    const std::string line = text + "\r\n";
-    return stream.Send(line.data(), line.size());
-}
-
-std::string ReadLine(CBlockingStream& stream, int timeoutMs) {
+std::string ReadLine(CSocketTransport& transport) {
     std::string line;
     char c;
     while (line.size() < 2 || line.compare(line.size() - 2, 2, "\r\n") != 0) {
-        if (stream.Receive(&c, 1, timeoutMs) != 1)
+        if (transport.Receive(&c, 1) != 1)
             return line;
         line += c;
     }

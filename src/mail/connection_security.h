@@ -1,0 +1,26 @@
+// How a mail session protects its connection. The numbers are what the
+// settings store ("Security", "SMTPSecurity").
+#pragma once
+
+enum class ConnectionSecurity {
+    None = 0,         // plain, as mail was sent and fetched before TLS
+    TlsOnConnect = 1, // TLS from the first byte (POP3 995, SMTP 465)
+    StartTls = 2,     // plain greeting, then STLS (POP3) or STARTTLS (SMTP)
+};
+
+// A stored number as a security; a number that names none is plain.
+inline ConnectionSecurity SecurityOf(int stored) {
+    return stored == 1   ? ConnectionSecurity::TlsOnConnect
+           : stored == 2 ? ConnectionSecurity::StartTls
+                         : ConnectionSecurity::None;
+}
+
+// The port a server usually serves in each security; for POP3 and for SMTP.
+inline int UsualPop3Port(ConnectionSecurity security) {
+    return security == ConnectionSecurity::TlsOnConnect ? 995 : 110;
+}
+inline int UsualSmtpPort(ConnectionSecurity security) {
+    return security == ConnectionSecurity::TlsOnConnect ? 465
+           : security == ConnectionSecurity::StartTls   ? 587
+                                                        : 25;
+}
