@@ -1,6 +1,8 @@
 #include "options/option_page4.h"
 
+#include "app/startup_entry.h"
 #include "framework/data_exchange.h"
+#include "framework/message_box.h"
 #include "framework/file_dialog.h"
 #include "options/option_fields.h"
 #include "resource.h"
@@ -16,6 +18,7 @@ COptionPage4::COptionPage4(COptionRecord& record) : COptionPage(IDD_OPTION_OTHER
 
 void COptionPage4::DoDataExchange(CDataExchange& dx) {
     dx.Check(IDC_START_CHECK, startCheck);
+    dx.Check(IDC_START_WITH_WINDOWS, startWithWindows);
     dx.Check(IDC_UPGRADE_CHECK, upgradeCheck);
     dx.Radio(IDC_DEFAULT_CHECK, defaultItemChoice);
     dx.Radio(IDC_VIEW_IN_WINDOW, viewChoice);
@@ -32,6 +35,7 @@ bool COptionPage4::OnInitDialog() {
                         : settings.DefaultItem == postmanPosition ? 1
                                                                   : -1;
     startCheck = settings.StartCheck;
+    startWithWindows = IsStartedWithWindows() ? 1 : 0;
     upgradeCheck = settings.UpgradeCheck;
     viewChoice = settings.ViewButton != 0 ? viewInClientChoice : 0;
     clientChoice = ClientChoiceOf(settings.MailClient);
@@ -70,6 +74,7 @@ bool COptionPage4::OnCommand(int id, int code, HWND) {
         return false;
     switch (id) {
     case IDC_START_CHECK:
+    case IDC_START_WITH_WINDOWS:
     case IDC_UPGRADE_CHECK:
     case IDC_DEFAULT_CHECK:
     case IDC_DEFAULT_POSTMAN:
@@ -116,5 +121,7 @@ bool COptionPage4::OnApply() {
     settings.IconInit = iconInit;
     settings.PasswordYN = passwordYN;
     settings.Password = password; // exactly as typed
+    if ((startWithWindows == 1) != IsStartedWithWindows() && !SetStartWithWindows(startWithWindows == 1))
+        ShowMessage(handle, "Windows 시작 프로그램 목록을 바꾸지 못했습니다.", MB_OK | MB_ICONWARNING);
     return COptionPage::OnApply();
 }

@@ -1,7 +1,8 @@
 // "기타 환경": start-up behaviour, the command a double click on the tray
 // icon runs, what the postman window's view button does, the mail client
 // it runs (separate from each account's own client), the icon reset on
-// launching a client, and the program password.
+// launching a client, the program password, and whether the program
+// starts with Windows (the Run key, not a setting of its own).
 #pragma once
 
 #include "options/option_page.h"
@@ -25,6 +26,7 @@ class COptionPage4 : public COptionPage {
     void BrowseClient();
 
     int startCheck = 0;
+    int startWithWindows = 0;
     int upgradeCheck = 0;
     int defaultItemChoice = -1; // radio index: "지금 메일 체크", "우체부 아저씨 보기"
     int viewChoice = 0;         // radio index: view window, mail client

@@ -1,4 +1,5 @@
 #include "app/main_frame.h"
+#include "app/startup_entry.h"
 #include "dialog_answerer.h"
 #include "framework/registry_profile.h"
 #include "option_sheet_driver.h"
@@ -279,4 +280,20 @@ TEST_F(OptionSheetTest, UnusablePortsAndHostNamesAreRefusedNamingTheField) {
     EXPECT_EQ(smtpMessage, "보내는 메일 서버 주소에는 빈칸이 들어갈 수 없습니다.");
     EXPECT_TRUE(Stored().servers.empty());
     EXPECT_EQ(Stored().SMTPAddress, "smtp.example.com");
+}
+
+TEST_F(OptionSheetTest, TheStartWithWindowsBoxFollowsAndEditsTheRunEntry) {
+    ASSERT_TRUE(SetStartWithWindows(false));
+    StartProgram();
+    for (bool start : {true, false}) {
+        UseOptions([&](HWND sheet) {
+            ASSERT_TRUE(sheet);
+            ShowPage(sheet, 3);
+            HWND page = CurrentPage(sheet);
+            EXPECT_EQ(IsTicked(page, IDC_START_WITH_WINDOWS), !start);
+            Click(page, IDC_START_WITH_WINDOWS);
+            Click(sheet, IDOK);
+        });
+        EXPECT_EQ(IsStartedWithWindows(), start);
+    }
 }
