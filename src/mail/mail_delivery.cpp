@@ -5,7 +5,14 @@
 CMailDelivery::CMailDelivery(const std::string& host, int port, const std::string& attachmentPath)
     : host(host), port(port), attachmentPath(attachmentPath) {}
 
-DeliveryOutcome CMailDelivery::Run(const std::function<void()>& connected) {
+void CMailDelivery::UseSecurity(ConnectionSecurity mode, const std::string& loginUser,
+                                const std::string& loginPassword) {
+    security = mode;
+    user = loginUser;
+    password = loginPassword;
+}
+
+DeliveryOutcome CMailDelivery::Run(const std::function<void()>& connected, const std::atomic<int>* running) {
     DeliveryOutcome outcome;
     if (!attachmentPath.empty()) {
         if (!attachment.LoadFile(attachmentPath)) {
@@ -15,6 +22,9 @@ DeliveryOutcome CMailDelivery::Run(const std::function<void()>& connected) {
         mail.AddAttachment(&attachment);
     }
     CSmtpSession session;
+    session.SetSecurity(security, "");
+    session.SetLogin(user, password);
+    session.SetStopFlag(running);
     if (!session.Open(host, port)) {
         outcome.result = DeliveryResult::ConnectFailed;
         return outcome;

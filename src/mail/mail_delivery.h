@@ -3,9 +3,11 @@
 // a worker thread while the user interface goes on.
 #pragma once
 
+#include "mail/connection_security.h"
 #include "mail/mail_attachment.h"
 #include "mail/outgoing_mail.h"
 
+#include <atomic>
 #include <functional>
 #include <string>
 
@@ -23,6 +25,10 @@ class CMailDelivery {
     CMailDelivery(const CMailDelivery&) = delete;
     CMailDelivery& operator=(const CMailDelivery&) = delete;
 
+    // How the session reaches the server: TLS as chosen, and a login when
+    // `user` is not empty. Plain and without a login unless set.
+    void UseSecurity(ConnectionSecurity mode, const std::string& user, const std::string& password);
+
     // The mail to send; its sender, recipients, subject and body are the
     // caller's, the attachment is added by Run.
     COutgoingMail mail;
@@ -30,12 +36,16 @@ class CMailDelivery {
     // Reads the attachment (nothing is sent when it can't be read), opens a
     // session, calls `connected` once the server has accepted HELO,
     // transmits the mail and closes the session with QUIT, also after a
-    // refusal. Runs once.
-    DeliveryOutcome Run(const std::function<void()>& connected);
+    // refusal. Runs once. A wait for the server ends early once `*running`
+    // is 0 (a cancelled send).
+    DeliveryOutcome Run(const std::function<void()>& connected, const std::atomic<int>* running = nullptr);
 
   private:
     std::string host;
     int port;
     std::string attachmentPath;
+    ConnectionSecurity security = ConnectionSecurity::None;
+    std::string user;
+    std::string password;
     MailAttachment attachment;
 };

@@ -127,6 +127,8 @@ void CQuickMailPage::OnSend() {
     }
     std::string path = TrimWhiteSpace(attachmentPath);
     auto delivery = std::make_shared<CMailDelivery>(settings.SMTPAddress, settings.SMTPPort, path);
+    delivery->UseSecurity(SecurityOf(settings.SMTPSecurity), settings.SMTPAuthYN == 1 ? settings.SMTPID : "",
+                          settings.SMTPPassword);
     COutgoingMail& mail = delivery->mail;
     std::string malformed;
     if (!mail.AddRecipients(recipients, RecipientKind::To, &malformed)) {
@@ -153,7 +155,8 @@ void CQuickMailPage::OnSend() {
     std::string host = settings.SMTPAddress;
     bool started = sendJob.Start(
         [this, delivery, outcome](CJobControl& control) {
-            *outcome = delivery->Run([&] { control.Report([this] { showStatus("메일을 보내는 중..."); }); });
+            *outcome = delivery->Run([&] { control.Report([this] { showStatus("메일을 보내는 중..."); }); },
+                                     control.RunningFlag());
         },
         [this, outcome, host, path] { OnSendFinished(*outcome, host, path); });
     if (!started) {

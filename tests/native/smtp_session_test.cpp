@@ -1,4 +1,5 @@
 #include "mail/smtp_session.h"
+#include "mail/mail_delivery.h"
 
 #include "fixed_clock.h"
 #include "scripted_peer.h"
@@ -410,4 +411,17 @@ TEST(SmtpLogin, NothingButEhloAndStarttlsGoesOutBeforeTls) {
         }
 #endif
     }
+}
+
+TEST(SmtpLogin, ADeliveryLogsInAsItWasSetUp) {
+    CScriptedPeer peer({Say("220 hi\r\n"), Reply("250-sink\r\n250 AUTH PLAIN\r\n"), Reply("235 ok\r\n"),
+                        Reply("250 ok\r\n"), Reply("250 ok\r\n"), Reply("354 go\r\n"), AwaitData(),
+                        Say("250 queued\r\n"), Reply("221 bye\r\n")});
+    CMailDelivery delivery("127.0.0.1", peer.Port(), "");
+    delivery.UseSecurity(ConnectionSecurity::None, "alice", "secret");
+    delivery.mail.from = {"", "alice@example.com"};
+    ASSERT_TRUE(delivery.mail.AddRecipients("bob@example.com", RecipientKind::To));
+    delivery.mail.SetBody("hello");
+    EXPECT_EQ(delivery.Run([] {}).result, DeliveryResult::Sent);
+    EXPECT_EQ(peer.Received().find(Hello("EHLO") + "AUTH PLAIN AGFsaWNlAHNlY3JldA==\r\nMAIL FROM:"), 0u);
 }
