@@ -62,28 +62,6 @@ TEST_F(CheckCycleTest, AnAccountSetUpInTheOptionsWindowIsChecked) {
     EXPECT_EQ(Cell(1, 1), "lee@example.com");
 }
 
-TEST_F(CheckCycleTest, AnAccountSetUpInTheOptionsWindowIsChecked) {
-    StartProgram();
-    UseOptionSheet(frame->GetHandle(), [&](HWND sheet) {
-        ASSERT_TRUE(sheet);
-        Click(CurrentPage(sheet), IDC_ADD_SERVER);
-        HWND dialog = WaitForDialog(serverDialogCaption);
-        ASSERT_TRUE(dialog);
-        TypeServer(dialog, {"회사", "127.0.0.1", "checka", "secret", std::to_string(Pop3Port())});
-        SendMessageA(GetDlgItem(dialog, IDC_CHECK_ALGORITHM), CB_SETCURSEL, CheckAllMail, 0);
-        Click(dialog, IDC_NOTIFY_WAVE);
-        Click(dialog, IDC_NOTIFY_POSTMAN);
-        Click(dialog, IDOK);
-        ASSERT_TRUE(WaitUntilClosed(dialog));
-        Click(sheet, IDOK);
-    });
-    RunCheck();
-    ASSERT_EQ(Rows(), 2);
-    EXPECT_EQ(Cell(0, 0), "회사");
-    EXPECT_EQ(Cell(0, 2), "첫 번째 편지");
-    EXPECT_EQ(Cell(1, 1), "lee@example.com");
-}
-
 TEST_F(CheckCycleTest, TodaysMailAndMailSinceTheStartFollowTheirCutOffs) {
     AddAccount("오늘", "dated", CheckTodayOnly);
     AddAccount("실행 이후", "dated", CheckSinceProgramStart);
