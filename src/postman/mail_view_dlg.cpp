@@ -2,6 +2,8 @@
 
 #include "resource.h"
 
+#include <algorithm>
+
 namespace {
 
 bool IsErrorRow(const MailHeader& mail) {
@@ -100,7 +102,11 @@ void CMailViewDlg::OnCancel() {
 
 void CMailViewDlg::Layout(int width, int height) {
     MoveWindow(GetItem(IDC_VIEW_FRAME), 5, 2, width - 10, height - 40, TRUE);
-    const int top = smallFontScreen ? 102 : 126;
+    // The body starts below the subject field even where the dialog font
+    // is larger than these pixel places were drawn for.
+    RECT resourcePlace = {8, 67, 0, 0};
+    MapDialogRect(handle, &resourcePlace);
+    const int top = std::max(smallFontScreen ? 102 : 126, static_cast<int>(resourcePlace.top));
     MoveWindow(browser.GetHandle(), 14, top, width - 28, height - top - 46, TRUE);
     int x = 5;
     for (int id : buttonIds) {
