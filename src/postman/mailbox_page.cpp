@@ -1,6 +1,7 @@
 #include "postman/mailbox_page.h"
 
 #include "framework/application.h"
+#include "framework/list_view.h"
 #include "mail/mail_date.h"
 #include "resource.h"
 
@@ -27,8 +28,10 @@ const ListColumn listColumns[] = {
 
 } // namespace
 
-CMailboxPage::CMailboxPage(CMailboxModel& mailbox, CMailCheckControl& checker, bool smallFontScreen)
-    : CTabPage(IDD_MAILBOX_PAGE), mailbox(mailbox), checker(checker), smallFontScreen(smallFontScreen) {}
+CMailboxPage::CMailboxPage(CMailboxModel& mailbox, CMailCheckControl& checker, Settings& settings,
+                           bool smallFontScreen)
+    : CTabPage(IDD_MAILBOX_PAGE), mailbox(mailbox), checker(checker), settings(settings),
+      smallFontScreen(smallFontScreen), viewer(mailbox, settings, smallFontScreen) {}
 
 HWND CMailboxPage::List() const {
     return GetItem(IDC_MAIL_LIST);
@@ -49,6 +52,7 @@ bool CMailboxPage::OnInitDialog() {
     SetToolTip(viewButton, IDS_VIEW_MAIL, true);
     SetToolTip(deleteButton, IDS_DELETE_MAIL, true);
     UpdateCheckButton();
+    viewer.Create(nullptr); // no owner: it stays up when the postman window hides
     return CTabPage::OnInitDialog();
 }
 
@@ -95,6 +99,8 @@ LRESULT CMailboxPage::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         DestroyWindow(toolTips);
         toolTips = nullptr;
     }
+    if (message == WM_DESTROY && viewer.IsCreated())
+        DestroyWindow(viewer.GetHandle());
     return CTabPage::WindowProc(message, wParam, lParam);
 }
 
@@ -104,8 +110,62 @@ bool CMailboxPage::OnCommand(int id, int code, HWND) {
         if (code == BN_CLICKED)
             checker.StartMailCheck();
         return true;
+    case IDC_VIEW_BUTTON:
+        // A set ViewButton runs the mail client instead (not offered yet).
+        if (code == BN_CLICKED && settings.ViewButton == 0)
+            ViewSelectedMail();
+        return true;
+    case ID_MAIL_VIEW:
+        ViewSelectedMail();
+        return true;
     }
     return false;
+}
+
+bool CMailboxPage::OnNotify(NMHDR* header, LRESULT&) {
+    if (header->idFrom != IDC_MAIL_LIST)
+        return false;
+    if (header->code == NM_DBLCLK) {
+        ViewSelectedMail();
+        return true;
+    }
+    if (header->code == NM_RCLICK) {
+        POINT cursor;
+        GetCursorPos(&cursor);
+        ShowListMenu(cursor);
+        return true;
+    }
+    return false;
+}
+
+void CMailboxPage::ShowListMenu(POINT screen) {
+    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAILBOX_MENU));
+    if (!menu)
+        return;
+    TrackPopupMenu(GetSubMenu(menu, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, handle,
+                   nullptr);
+    DestroyMenu(menu);
+}
+
+void CMailboxPage::ViewSelectedMail() {
+    CListView list(List());
+    int row = list.GetSelectionMark();
+    if (row < 0) {
+        if (list.GetCount() == 0)
+            return;
+        row = 0;
+        list.SelectRow(row);
+    }
+    const std::vector<MailHeader>& mails = mailbox.GetArrivedMails();
+    if (row >= static_cast<int>(mails.size()) || mails[row].senderName == errorRowSender)
+        return;
+    ShowWindow(viewer.GetHandle(), SW_SHOW);
+    SetForegroundWindow(viewer.GetHandle());
+    viewer.ViewMail(row);
+}
+
+void CMailboxPage::HideViewer() {
+    ShowWindow(viewer.GetHandle(), SW_HIDE);
 }
 
 void CMailboxPage::AddRow(const std::string& serverName, const std::string& sender,

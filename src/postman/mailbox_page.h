@@ -9,7 +9,9 @@
 #pragma once
 
 #include "app/mailbox_model.h"
+#include "app/settings.h"
 #include "framework/calendar_time.h"
+#include "postman/mail_view_dlg.h"
 #include "postman/tab_page.h"
 #include "widgets/icon_button.h"
 
@@ -17,9 +19,11 @@
 
 class CMailboxPage : public CTabPage {
   public:
-    // Shows `mailbox`; the check button goes to `checker`.
-    // `smallFontScreen` (see IsSmallFontScreen) chooses the column widths.
-    CMailboxPage(CMailboxModel& mailbox, CMailCheckControl& checker, bool smallFontScreen);
+    // Shows `mailbox`; the check button goes to `checker`; the accounts and
+    // the view button's role come from `settings`. `smallFontScreen` (see
+    // IsSmallFontScreen) chooses the column widths and the viewer's layout.
+    CMailboxPage(CMailboxModel& mailbox, CMailCheckControl& checker, Settings& settings,
+                 bool smallFontScreen);
 
     // Inserts a row at `row` with the account name, sender and subject,
     // moving later rows down (an index outside 0..GetRowCount() is brought
@@ -39,6 +43,11 @@ class CMailboxPage : public CTabPage {
     // "도착한 메일 : " and the model's `listedMailCount` as "%3d".
     void ShowArrivedCount();
 
+    // The mail view window, made hidden with the page.
+    CMailViewDlg& GetViewer() { return viewer; }
+    // Hides the mail view window (a check starts or ends).
+    void HideViewer();
+
   protected:
     bool OnInitDialog() override;
     bool OnCommand(int id, int code, HWND control) override;
@@ -50,10 +59,17 @@ class CMailboxPage : public CTabPage {
     // Registers `button` with the tool tips (`add`), or replaces its text.
     void SetToolTip(const CIconButton& button, UINT textId, bool add);
     HWND List() const;
+    // Opens the selected mail (row 0 when none is) in the viewer.
+    void ViewSelectedMail();
+    // The list's pop-up menu at `screen`.
+    void ShowListMenu(POINT screen);
+    bool OnNotify(NMHDR* header, LRESULT& result) override;
 
     CMailboxModel& mailbox;
     CMailCheckControl& checker;
+    Settings& settings;
     const bool smallFontScreen;
+    CMailViewDlg viewer;
     CIconButton checkButton;
     CIconButton viewButton;
     CIconButton deleteButton;

@@ -89,7 +89,7 @@ void CPostmanDlg::CreatePages() {
                                      tabImageWidth, 1, tabImageMask, IMAGE_BITMAP, 0);
     tabCtrl.SetImageList(tabImages);
 
-    mailboxPage = std::make_unique<CMailboxPage>(mailbox, checker, smallFontScreen);
+    mailboxPage = std::make_unique<CMailboxPage>(mailbox, checker, settings, smallFontScreen);
     mailboxPage->Create(tabCtrl.GetHandle());
     tabCtrl.AddTab(mailboxPage->GetHandle(), LoadResourceString(IDS_TAB_MAILBOX), 0);
     quickMailPage =
