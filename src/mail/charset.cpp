@@ -102,16 +102,6 @@ const CharsetName* FindCharset(const std::string& name) {
     return nullptr;
 }
 
-void AppendCodePoint(char32_t c, std::u16string& out) {
-    if (c < 0x10000) {
-        out += static_cast<char16_t>(c);
-    } else {
-        c -= 0x10000;
-        out += static_cast<char16_t>(0xD800 + (c >> 10));
-        out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    }
-}
-
 // The length of the well-formed UTF-8 sequence at bytes[at], 0 when there is
 // none; its value in `c`.
 size_t Utf8Sequence(const std::string& bytes, size_t at, char32_t& c) {
@@ -372,6 +362,18 @@ std::u16string Cp949ToUtf16(const std::string& text) {
     std::u16string out;
     DecodeCharset("cp949", text, out);
     return out;
+}
+
+void AppendCodePoint(char32_t c, std::u16string& out) {
+    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+        c = 0xFFFD;
+    if (c < 0x10000) {
+        out += static_cast<char16_t>(c);
+    } else {
+        c -= 0x10000;
+        out += static_cast<char16_t>(0xD800 + (c >> 10));
+        out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    }
 }
 
 bool IsValidUtf8(const std::string& bytes) {

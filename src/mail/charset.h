@@ -29,6 +29,10 @@ std::string Utf16ToCp949(const std::u16string& text);
 // U+FFFD).
 std::u16string Cp949ToUtf16(const std::string& text);
 
+// Appends one code point as UTF-16: a surrogate pair above U+FFFF, U+FFFD
+// for lone surrogates and values above U+10FFFF.
+void AppendCodePoint(char32_t codePoint, std::u16string& out);
+
 // Whether bytes are well-formed UTF-8 (no overlong forms, surrogates or
 // values above U+10FFFF). Plain ASCII is well-formed.
 bool IsValidUtf8(const std::string& bytes);

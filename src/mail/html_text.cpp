@@ -1,5 +1,7 @@
 #include "mail/html_text.h"
 
+#include "mail/charset.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -32,18 +34,6 @@ char16_t Lower(char16_t c) {
 bool IsNameCharacter(char16_t c) {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-' ||
            c == u'_' || c == u':';
-}
-
-void AppendCodePoint(unsigned long c, std::u16string& out) {
-    if (c == 0 || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-        c = 0xFFFD;
-    if (c < 0x10000) {
-        out += static_cast<char16_t>(c);
-    } else {
-        c -= 0x10000;
-        out += static_cast<char16_t>(0xD800 + (c >> 10));
-        out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    }
 }
 
 // Finds `what` (lower-case ASCII) in text from `from`, ignoring ASCII case.
@@ -298,7 +288,7 @@ std::u16string DecodeHtmlEntities(const std::u16string& text) {
                                                 0x110000);
             }
             if (digits) {
-                AppendCodePoint(value, out);
+                AppendCodePoint(value == 0 ? 0xFFFD : static_cast<char32_t>(value), out);
                 decoded = true;
             }
         } else {
