@@ -5,6 +5,7 @@
 #include "mail/pop3_reply.h"
 
 #include <cstring>
+#include <set>
 #include <utility>
 
 namespace {
@@ -97,6 +98,7 @@ bool CPop3Session::ListUniqueIds(std::vector<std::string>& ids) {
     if (tooLong)
         return false;
     ids.resize(messageCount);
+    std::set<std::string> distinct;
     size_t start = 0, listed = 0;
     while (start < listing.size()) {
         const size_t lf = listing.find('\n', start);
@@ -104,7 +106,7 @@ bool CPop3Session::ListUniqueIds(std::vector<std::string>& ids) {
         int number = 0;
         std::string id;
         if (!ParseUniqueIdLine(listing.substr(start, end - start), number, id) || number < 1 ||
-            number > messageCount || !ids[number - 1].empty()) {
+            number > messageCount || !ids[number - 1].empty() || !distinct.insert(id).second) {
             ids.clear();
             return false;
         }

@@ -86,7 +86,7 @@ class CPop3Session {
     bool Retrieve(int number);
     // "UIDL": the unique id of every message, ids[n - 1] for message n.
     // False, with ids empty, when refused or when the listing does not give
-    // each message from 1 to the count exactly one id (ParseUniqueIdLine).
+    // each message from 1 to the count one id of its own (ParseUniqueIdLine).
     bool ListUniqueIds(std::vector<std::string>& ids);
     // "UIDL %d": the unique id of one message; false when refused or malformed.
     bool GetUniqueId(int number, std::string& id);
