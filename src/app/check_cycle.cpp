@@ -1,6 +1,7 @@
 #include "app/check_cycle.h"
 
 #include "mail/mail_date.h"
+#include "mail/mail_store.h"
 #include "mail/pop3_session.h"
 
 #include <algorithm>
@@ -25,10 +26,12 @@ CCalendarTime StartOfToday(CCalendarTime now) {
 class CAccountCheck {
   public:
     CAccountCheck(CCheckHost& host, std::atomic<int>& checkRunning, int index, const CheckAccount& account,
-                  const CheckFilter& filter, CAnnouncedMails& announced)
+                  const CheckFilter& filter, CAnnouncedMails& announced, CRetrievedMails& retrieved)
         : host(host), checkRunning(checkRunning), index(index), account(account), filter(filter),
-          announced(announced),
-          accountKey(CAnnouncedMails::AccountKey(account.entry.Address, account.entry.ID)) {
+          announced(announced), retrieved(retrieved),
+          accountKey(CAnnouncedMails::AccountKey(account.entry.Address, account.entry.ID)),
+          mailboxKey(
+              CRetrievedMails::MailboxKey(account.entry.Address, account.entry.Port, account.entry.ID)) {
         session.SetStopFlag(&checkRunning);
         session.SetTimeout(host.GetServerTimeoutMs());
     }
@@ -43,6 +46,10 @@ class CAccountCheck {
     bool Open();
     void StartMark();
     void Walk(CCalendarTime programStartTime);
+    // The unique ids of the messages, when the server lists them.
+    void ListIds();
+    // A message an earlier check retrieved whose fields still stand, or null.
+    const CRetrievedMails::Mail* KnownMail(int number) const;
     Fetched Fetch(int number);
     // Spam is skipped, or deleted on the server first.
     bool IsSpam(int number);
@@ -57,8 +64,11 @@ class CAccountCheck {
     const CheckAccount& account;
     const CheckFilter& filter;
     CAnnouncedMails& announced;
+    CRetrievedMails& retrieved;
     const std::string accountKey;
+    const std::string mailboxKey;
     CPop3Session session;
+    std::vector<std::string> ids; // ids[n - 1] of message n; empty without UIDL
     int listedCount = 0;
     int newCount = 0;
     bool walkComplete = false;
@@ -111,8 +121,31 @@ void CAccountCheck::StartMark() {
     newestTime = markTime;
 }
 
+void CAccountCheck::ListIds() {
+    if (session.GetMessageCount() > 0)
+        session.ListUniqueIds(ids);
+    retrieved.Retain(mailboxKey, ids);
+}
+
+const CRetrievedMails::Mail* CAccountCheck::KnownMail(int number) const {
+    if (static_cast<size_t>(number) > ids.size())
+        return nullptr;
+    const CRetrievedMails::Mail* known = retrieved.Find(mailboxKey, ids[number - 1]);
+    // Without a date of its own a message takes the time of the one before.
+    if (!known || (known->fields.dateText.empty() && known->previousTime != session.GetMailTime()))
+        return nullptr;
+    return IsStoreFilePresent(known->fields.storeFile) ? known : nullptr;
+}
+
 CAccountCheck::Fetched CAccountCheck::Fetch(int number) {
-    bool retrieved = session.Retrieve(number);
+    if (const CRetrievedMails::Mail* known = KnownMail(number)) {
+        session.UseKnownHeader(number, known->fields);
+        return checkRunning ? Fetched::Mail : Fetched::Ended;
+    }
+    const CCalendarTime previousTime = session.GetMailTime();
+    const bool fetched = session.Retrieve(number);
+    if (static_cast<size_t>(number) <= ids.size() && session.GetHeaderNumber() == number)
+        retrieved.Remember(mailboxKey, ids[number - 1], {session.GetHeaderFields(), previousTime});
     if (!checkRunning)
         return Fetched::Ended;
     if (!session.IsConnected()) {
@@ -121,7 +154,7 @@ CAccountCheck::Fetched CAccountCheck::Fetch(int number) {
     }
     // A failed transfer may leave the fields of the message before; only a
     // header read from this very message may be listed.
-    if (!retrieved && session.GetHeaderNumber() != number)
+    if (!fetched && session.GetHeaderNumber() != number)
         return Fetched::Nothing;
     return Fetched::Mail;
 }
@@ -180,6 +213,7 @@ void CAccountCheck::Walk(CCalendarTime programStartTime) {
     case CheckSinceProgramStart: {
         // Newest first; each older mail goes in front of the newer ones, so the
         // account's rows end up in ascending message order.
+        ListIds();
         int insertRow = host.GetRowCount();
         CCalendarTime cutOff =
             account.entry.CheckAlgorithm == CheckTodayOnly ? StartOfToday(checkTime) : programStartTime;
@@ -198,6 +232,7 @@ void CAccountCheck::Walk(CCalendarTime programStartTime) {
         break;
     }
     case CheckAllMail:
+        ListIds();
         for (int n = 1; n <= count; ++n) {
             Fetched fetched = Fetch(n);
             if (fetched == Fetched::Ended)
@@ -247,7 +282,7 @@ int IsSpamSender(const std::vector<std::string>& spamAddresses, const std::strin
 }
 
 void RunMailCheck(CCheckHost& host, std::atomic<int>& checkRunning, CCalendarTime programStartTime,
-                  CAnnouncedMails& announced) {
+                  CAnnouncedMails& announced, CRetrievedMails& retrieved) {
     host.BeginCheck();
     int newMailCount = 0;
     int notifyResult = 0;
@@ -259,7 +294,7 @@ void RunMailCheck(CCheckHost& host, std::atomic<int>& checkRunning, CCalendarTim
             if (account.entry.CheckYN != 1)
                 continue;
             CheckFilter filter = host.GetFilter();
-            newMailCount += CAccountCheck(host, checkRunning, index, account, filter, announced)
+            newMailCount += CAccountCheck(host, checkRunning, index, account, filter, announced, retrieved)
                                 .Run(programStartTime, notifyResult);
         }
     } catch (const std::bad_alloc&) {

@@ -88,5 +88,11 @@ constexpr int futureDateToleranceSeconds = 5 * 60;
 // `announced`, and moves the mark only to the check's time; a stored mark
 // beyond it is brought back (and stored) the same way. A mail whose date
 // cannot be read is listed, is never new and does not end the walk.
+//
+// Where the server lists unique ids (UIDL), a message that a check of this
+// run retrieved already (same mailbox, same id, its store file still there)
+// is not fetched again: `retrieved` gives its fields, and what is listed,
+// counted and stored stays as a fetch would have made it. Without UIDL
+// every message is fetched.
 void RunMailCheck(CCheckHost& host, std::atomic<int>& checkRunning, CCalendarTime programStartTime,
-                  CAnnouncedMails& announced);
+                  CAnnouncedMails& announced, CRetrievedMails& retrieved);

@@ -25,6 +25,34 @@ void CAnnouncedMails::Update(const std::string& account, const std::set<std::str
         accounts.erase(account);
 }
 
+std::string CRetrievedMails::MailboxKey(const std::string& host, int port, const std::string& user) {
+    return host + "\n" + std::to_string(port) + "\n" + user;
+}
+
+const CRetrievedMails::Mail* CRetrievedMails::Find(const std::string& mailbox, const std::string& id) const {
+    auto box = mailboxes.find(mailbox);
+    if (box == mailboxes.end())
+        return nullptr;
+    auto found = box->second.find(id);
+    return found == box->second.end() ? nullptr : &found->second;
+}
+
+void CRetrievedMails::Remember(const std::string& mailbox, const std::string& id, const Mail& mail) {
+    mailboxes[mailbox][id] = mail;
+}
+
+void CRetrievedMails::Retain(const std::string& mailbox, const std::vector<std::string>& listed) {
+    auto box = mailboxes.find(mailbox);
+    if (box == mailboxes.end())
+        return;
+    const std::set<std::string> kept(listed.begin(), listed.end());
+    std::map<std::string, Mail>& mails = box->second;
+    for (auto at = mails.begin(); at != mails.end();)
+        at = kept.count(at->first) ? std::next(at) : mails.erase(at);
+    if (mails.empty())
+        mailboxes.erase(box);
+}
+
 int CMailboxModel::InsertMail(const MailHeader& mail, int row) {
     int at = std::clamp(row, 0, static_cast<int>(arrivedMails.size()));
     arrivedMails.insert(arrivedMails.begin() + at, mail);

@@ -7,8 +7,9 @@
 // The check's worker thread may outlive the frame, so the model is shared
 // with it. The mails and the listed count belong to the user-interface
 // thread (the worker changes them only through its host, which runs there);
-// `checkRunning` and the worker flag are shared by both threads; the record
-// of announced future-dated mails belongs to whichever worker runs.
+// `checkRunning` and the worker flag are shared by both threads; the records
+// of announced future-dated mails and of retrieved messages belong to
+// whichever worker runs.
 #pragma once
 
 #include "framework/calendar_time.h"
@@ -39,6 +40,33 @@ class CAnnouncedMails {
 
   private:
     std::map<std::string, std::set<std::string>> accounts;
+};
+
+// The messages the checks of this run retrieved, per mailbox (host, port and
+// user) and unique id (UIDL): the header fields the fetch gave, so that a
+// later check meeting the same message takes them instead of fetching it
+// again. Kept in memory only; a mailbox keeps only the ids its server still
+// lists.
+class CRetrievedMails {
+  public:
+    struct Mail {
+        HeaderFields fields;
+        // The mail time the session held before the fetch: a message without
+        // a date of its own keeps it (and is stored under it), so its fields
+        // stand only when the message comes after one of that time again.
+        CCalendarTime previousTime;
+    };
+
+    static std::string MailboxKey(const std::string& host, int port, const std::string& user);
+
+    // The mail remembered under id, or null.
+    const Mail* Find(const std::string& mailbox, const std::string& id) const;
+    void Remember(const std::string& mailbox, const std::string& id, const Mail& mail);
+    // Forgets the mailbox's messages whose ids are not in `listed`.
+    void Retain(const std::string& mailbox, const std::vector<std::string>& listed);
+
+  private:
+    std::map<std::string, std::map<std::string, Mail>> mailboxes;
 };
 
 class CMailboxModel {
@@ -80,6 +108,7 @@ class CMailboxModel {
     // reads it after every transfer and its session's waits watch it.
     std::atomic<int> checkRunning{0};
     CAnnouncedMails announcedMails;
+    CRetrievedMails retrievedMails;
 
   private:
     std::vector<MailHeader> arrivedMails;

@@ -154,7 +154,8 @@ void CMainFrame::StartMailCheck() {
     bool started = StartWorker([link = checkLink] {
         CFrameCheckHost host(link);
         CMailboxModel& model = link->mailbox;
-        RunMailCheck(host, model.checkRunning, model.GetProgramStartTime(), model.announcedMails);
+        RunMailCheck(host, model.checkRunning, model.GetProgramStartTime(), model.announcedMails,
+                     model.retrievedMails);
         model.EndCheck();
     });
     if (!started) {

@@ -4,11 +4,9 @@
 #include "mail/encoded_words.h"
 #include "mail/mail_date.h"
 
-#include <cstdio>
 #include <algorithm>
 #include <cstring>
 #include <utility>
-#include <vector>
 
 const char* const errorRowSender = "[에러]";
 
@@ -34,53 +32,15 @@ class CHeaderKey {
     std::string spellings[3];
 };
 
-// Reads a file line by line (LF ends a line; the CR before it stays in the
-// line for the trimming to remove). A line longer than the limit is cut
-// there, before a double-byte character rather than inside it, and the rest
-// is skipped unread into memory.
-class CLineReader {
-  public:
-    explicit CLineReader(std::FILE* file) : file(file), block(1 << 14) {}
-    // False at the end of the file with nothing read.
-    bool ReadLine(std::string& line, size_t limit) {
-        line.clear();
-        bool any = false;
-        for (;;) {
-            if (position == filled) {
-                filled = std::fread(block.data(), 1, block.size(), file);
-                position = 0;
-                if (filled == 0)
-                    return any;
-            }
-            any = true;
-            const char* start = block.data() + position;
-            const void* lf = std::memchr(start, '\n', filled - position);
-            const size_t length = lf ? static_cast<const char*>(lf) - start : filled - position;
-            if (line.size() < limit)
-                line.append(start, std::min(length, limit - line.size()));
-            position += lf ? length + 1 : length;
-            if (lf)
-                break;
-        }
-        if (line.size() == limit)
-            DropSplitCharacter(line);
-        return true;
-    }
-
-  private:
-    // Code page 949: a byte from 0x81 up leads a two-byte character.
-    static void DropSplitCharacter(std::string& line) {
-        size_t i = 0;
-        while (i < line.size())
-            i += static_cast<unsigned char>(line[i]) >= 0x81 ? 2 : 1;
-        if (i > line.size())
-            line.pop_back();
-    }
-
-    std::FILE* file;
-    std::vector<char> block;
-    size_t position = 0, filled = 0;
-};
+// Code page 949: a byte from 0x81 up leads a two-byte character. A line cut
+// at the limit loses a character split there.
+void DropSplitCharacter(std::string& line) {
+    size_t i = 0;
+    while (i < line.size())
+        i += static_cast<unsigned char>(line[i]) >= 0x81 ? 2 : 1;
+    if (i > line.size())
+        line.pop_back();
+}
 
 } // namespace
 
@@ -111,65 +71,80 @@ void SplitSender(const std::string& text, std::string& name, std::string& addres
     name = TrimBytes(name, lineBlanks, TrimEnds::Right);
 }
 
-bool ParseHeaders(const std::string& path, FetchedPart part, HeaderFields& fields, std::string& errorText,
-                  FetchedFile after) {
-    static const CHeaderKey toKey("To: "), ccKey("Cc: "), fromKey("From: "), subjectKey("Subject: "),
-        dateKey("Date: "), receivedKey("Received: ");
-
+CHeaderReader::CHeaderReader(HeaderFields& fields, std::string& errorText)
+    : fields(fields), errorText(errorText) {
     HeaderFields emptied; // every string empty; the time stays until a date converts
     emptied.mailTime = fields.mailTime;
     fields = std::move(emptied);
-    bool dateConverted = false, inReceived = false;
+}
 
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        errorText = "임시 파일을 열 수 없습니다!";
-        return false;
+void CHeaderReader::Feed(const char* bytes, size_t length) {
+    size_t i = 0;
+    while (i < length && !ended) {
+        const char* start = bytes + i;
+        const void* lf = std::memchr(start, '\n', length - i);
+        const size_t run = lf ? static_cast<size_t>(static_cast<const char*>(lf) - start) : length - i;
+        if (line.size() < maxHeaderLineBytes)
+            line.append(start, std::min(run, maxHeaderLineBytes - line.size()));
+        lineStarted = true;
+        i += run;
+        if (!lf)
+            break;
+        ++i;
+        TakeLine();
     }
-    CLineReader reader(file);
-    std::string line;
-    for (;;) {
-        reader.ReadLine(line, maxHeaderLineBytes); // at the end of the file the line is empty
-        line = TrimBytes(line, lineBlanks);
-        if (line.find('\r') != std::string::npos)
-            line.pop_back();
-        if (line.find('\n') != std::string::npos)
-            line.pop_back();
-        line = TrimBytes(line, lineBlanks);
-        if (line.empty())
-            break; // the empty line that ends the header
+}
 
-        if (toKey.StartsLine(line) && fields.to.empty()) {
-            fields.to = DecodeHeaderText(line.substr(toKey.Length()));
-        } else if (ccKey.StartsLine(line) && fields.cc.empty()) {
-            fields.cc = DecodeHeaderText(line.substr(ccKey.Length()));
-        } else if (fromKey.StartsLine(line) && fields.senderAddress.empty()) {
-            SplitSender(DecodeHeaderText(line.substr(fromKey.Length())), fields.senderName,
-                        fields.senderAddress);
-        } else if (subjectKey.StartsLine(line) && fields.subject.empty()) {
-            fields.subject = DecodeHeaderText(line.substr(subjectKey.Length()));
-        } else if (fields.dateText.empty()) {
-            // A date candidate: the Date line, or a Received header (all its
-            // continuation lines) until one names a month.
-            const int month = FindMonth(line);
-            if (!(dateKey.StartsLine(line) && month != -1)) {
-                if (!receivedKey.StartsLine(line) && !inReceived)
-                    continue;
-                inReceived = true;
-                if (month == -1)
-                    continue;
-            }
-            // month - 3 is the start of a two-digit day ("24 Jul 2001").
-            const std::string date =
-                TrimBytes(line.substr(month >= 3 ? month - 3 : 0), lineBlanks, TrimEnds::Left);
-            dateConverted = ConvertDate(date, fields.mailTime, fields.dateText);
-            if (!dateConverted)
-                errorText = "날짜 변환 에러입니다!";
-            inReceived = false;
+void CHeaderReader::Finish() {
+    if (!ended && lineStarted)
+        TakeLine();
+    ended = true; // the end of the message ends the header
+}
+
+void CHeaderReader::TakeLine() {
+    static const CHeaderKey toKey("To: "), ccKey("Cc: "), fromKey("From: "), subjectKey("Subject: "),
+        dateKey("Date: "), receivedKey("Received: ");
+
+    lineStarted = false;
+    if (line.size() == maxHeaderLineBytes)
+        DropSplitCharacter(line);
+    std::string text = TrimBytes(line, lineBlanks);
+    line.clear();
+    if (text.find('\r') != std::string::npos)
+        text.pop_back();
+    if (text.find('\n') != std::string::npos)
+        text.pop_back();
+    text = TrimBytes(text, lineBlanks);
+    if (text.empty()) {
+        ended = true; // the empty line that ends the header
+        return;
+    }
+
+    if (toKey.StartsLine(text) && fields.to.empty()) {
+        fields.to = DecodeHeaderText(text.substr(toKey.Length()));
+    } else if (ccKey.StartsLine(text) && fields.cc.empty()) {
+        fields.cc = DecodeHeaderText(text.substr(ccKey.Length()));
+    } else if (fromKey.StartsLine(text) && fields.senderAddress.empty()) {
+        SplitSender(DecodeHeaderText(text.substr(fromKey.Length())), fields.senderName, fields.senderAddress);
+    } else if (subjectKey.StartsLine(text) && fields.subject.empty()) {
+        fields.subject = DecodeHeaderText(text.substr(subjectKey.Length()));
+    } else if (fields.dateText.empty()) {
+        // A date candidate: the Date line, or a Received header (all its
+        // continuation lines) until one names a month.
+        const int month = FindMonth(text);
+        if (!(dateKey.StartsLine(text) && month != -1)) {
+            if (!receivedKey.StartsLine(text) && !inReceived)
+                return;
+            inReceived = true;
+            if (month == -1)
+                return;
         }
+        // month - 3 is the start of a two-digit day ("24 Jul 2001").
+        const std::string date =
+            TrimBytes(text.substr(month >= 3 ? month - 3 : 0), lineBlanks, TrimEnds::Left);
+        dateConverted = ConvertDate(date, fields.mailTime, fields.dateText);
+        if (!dateConverted)
+            errorText = "날짜 변환 에러입니다!";
+        inReceived = false;
     }
-    std::fclose(file);
-
-    fields.storeFile = StoreFetchedMail(path, fields.mailTime, part, after);
-    return !fields.to.empty() && !fields.senderAddress.empty() && !fields.dateText.empty() && dateConverted;
 }

@@ -1,11 +1,9 @@
-// Header extraction: after every fetch the header block of the fetched file
-// gives the recipient, copy, sender, subject and date of the message, and the
-// file is copied into the .eml store. MailHeader is the record of one listed
-// mail that the check cycle and the mailbox share.
+// Header extraction: the header block of every fetched message gives the
+// recipient, copy, sender, subject and date of the message. MailHeader is the
+// record of one listed mail that the check cycle and the mailbox share.
 #pragma once
 
 #include "framework/calendar_time.h"
-#include "mail/mail_store.h"
 
 #include <string>
 
@@ -53,18 +51,43 @@ struct HeaderFields {
 // Trailing white space is trimmed from the name.
 void SplitSender(const std::string& text, std::string& name, std::string& address);
 
-// Reads the header block of the fetched file at path, one physical line at a
-// time (at most maxHeaderLineBytes of each) until the first empty line (or
-// the end of the file), and fills fields:
-// the first "To: ", "Cc: ", "From: " and "Subject: " lines (each key as
-// written, in lower or in upper case, the blank included) and the date of the
-// topmost Received header that names a month, else of the Date line. Then
-// copies the file into the store (StoreFetchedMail, which may consume the
-// file) and sets storeFile.
+// Reads the header block of a message as its bytes arrive, one physical line
+// at a time (at most maxHeaderLineBytes of each; LF ends a line) until the
+// first line that is empty once trimmed of blanks, tabs, CR and LF, or the
+// end of the message, and fills fields: the first "To: ", "Cc: ", "From: "
+// and "Subject: " lines (each key as written, in lower or in upper case, the
+// blank included) and the date of the topmost Received header that names a
+// month, else of the Date line.
 // The strings are emptied first; mailTime changes only when a date line is
-// converted. Returns true when to, senderAddress and dateText are set and the
-// date converted. Failures set errorText: "임시 파일을 열 수 없습니다!" when
-// the file cannot be opened (fields empty, nothing stored) and "날짜 변환
-// 에러입니다!" when a date does not convert.
-bool ParseHeaders(const std::string& path, FetchedPart part, HeaderFields& fields, std::string& errorText,
-                  FetchedFile after = FetchedFile::Keep);
+// converted. A date that does not convert sets errorText to "날짜 변환
+// 에러입니다!".
+class CHeaderReader {
+  public:
+    CHeaderReader(HeaderFields& fields, std::string& errorText);
+
+    // Reads the next bytes of the message; those after the header go unread.
+    void Feed(const char* bytes, size_t length);
+    // The message has ended: its last line counts even without an LF.
+    void Finish();
+
+    bool IsHeaderEnded() const { return ended; }
+    // The mail's time can change no more: a date converted or the header ended.
+    bool IsTimeSettled() const { return ended || !fields.dateText.empty(); }
+    // The header gave to, senderAddress and a date that converted.
+    bool IsComplete() const {
+        return !fields.to.empty() && !fields.senderAddress.empty() && !fields.dateText.empty() &&
+               dateConverted;
+    }
+
+  private:
+    // Examines one line (without its LF).
+    void TakeLine();
+
+    HeaderFields& fields;
+    std::string& errorText;
+    std::string line;         // the line read so far, cut at maxHeaderLineBytes
+    bool lineStarted = false; // bytes of a line have come since the last LF
+    bool dateConverted = false;
+    bool inReceived = false;
+    bool ended = false;
+};

@@ -16,6 +16,7 @@
 #include <windows.h>
 #else
 #include <dirent.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -125,62 +126,40 @@ bool IsStoreFileName(const char* name) {
 }
 #endif
 
-// A key of the header block (the bytes before the first empty line, or the
-// whole file less a final CR LF): a header-only fetch and the whole message
-// share it, so only files with the same key can hold the same message.
+// The header key of a stored file.
 std::uint64_t HeaderKey(std::FILE* file) {
-    static const char blankLine[] = "\r\n\r\n";
-    std::uint64_t hash = 14695981039346656037ull; // FNV-1a
-    auto add = [&hash](char c) { hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull; };
+    CHeaderBlockHash key;
     std::rewind(file);
     std::vector<char> block(1 << 16);
-    int held = 0; // bytes of a possible blank line, not yet hashed
     size_t n;
-    while ((n = std::fread(block.data(), 1, block.size(), file)) > 0) {
-        for (size_t i = 0; i < n; ++i) {
-            const char c = block[i];
-            if (c == blankLine[held]) {
-                if (++held == 4)
-                    return hash;
-                continue;
-            }
-            for (int k = 0; k < held; ++k)
-                add(blankLine[k]);
-            held = c == '\r' ? 1 : 0;
-            if (!held)
-                add(c);
-        }
-    }
-    if (held != 2) // a final CR LF is left out
-        for (int k = 0; k < held; ++k)
-            add(blankLine[k]);
-    return hash;
+    while ((n = std::fread(block.data(), 1, block.size(), file)) > 0)
+        key.Add(block.data(), n);
+    return key.Value();
 }
 
-// Creates path only when no file has that name; false when one has, or
-// when the file cannot be made.
-bool CreateNew(const std::string& path, bool& taken) {
+// Creates path, open for writing and reading back, only when no file has
+// that name; null when one has (`taken`) or when the file cannot be made.
+std::FILE* CreateNew(const std::string& path, bool& taken) {
 #ifdef _WIN32
-    const int fd = _open(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, 0600);
+    const int fd = _open(path.c_str(), _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY, 0600);
+#else
+    const int fd = open(path.c_str(), O_CREAT | O_EXCL | O_RDWR, 0600);
+#endif
     taken = fd < 0 && errno == EEXIST;
-    if (fd >= 0)
+    if (fd < 0)
+        return nullptr;
+#ifdef _WIN32
+    std::FILE* file = _fdopen(fd, "w+b");
+    if (!file)
         _close(fd);
 #else
-    const int fd = open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY, 0600);
-    taken = fd < 0 && errno == EEXIST;
-    if (fd >= 0)
+    std::FILE* file = fdopen(fd, "w+b");
+    if (!file)
         close(fd);
 #endif
-    return fd >= 0;
-}
-
-// Moves source onto target, an empty file this store has just claimed.
-bool MoveOver(const std::string& source, const std::string& target) {
-#ifdef _WIN32
-    return MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-#else
-    return std::rename(source.c_str(), target.c_str()) == 0;
-#endif
+    if (!file)
+        std::remove(path.c_str());
+    return file;
 }
 
 // The store files of one name and its suffixed names (TM20010724100509.eml,
@@ -189,19 +168,24 @@ struct CNameFamily {
     std::unordered_multimap<std::uint64_t, std::string> byHeader;
     int nextSuffix = 0;
 
-    // Claims the first free name from nextSuffix on by creating it empty, so
-    // that no existing file is ever written over; "" when none can be made.
-    std::string ClaimFreeName(const std::string& basePath) {
+    // Claims the first free name from nextSuffix on by creating it, so that
+    // no existing file is ever written over; null when none can be made.
+    std::FILE* ClaimFreeName(const std::string& basePath, std::string& path, int& suffix) {
         for (;; ++nextSuffix) {
-            const std::string path = SuffixedName(basePath, nextSuffix);
+            path = SuffixedName(basePath, nextSuffix);
             bool taken = false;
-            if (CreateNew(path, taken)) {
-                ++nextSuffix;
-                return path;
+            if (std::FILE* file = CreateNew(path, taken)) {
+                suffix = nextSuffix++;
+                return file;
             }
             if (!taken)
-                return std::string();
+                return nullptr;
         }
+    }
+    // A claimed name whose file went is free again, if no later one was claimed.
+    void Release(int suffix) {
+        if (nextSuffix == suffix + 1)
+            nextSuffix = suffix;
     }
 };
 
@@ -253,54 +237,105 @@ std::string MakeStoreFileName(CCalendarTime mailTime) {
     return name;
 }
 
-std::string StoreFetchedMail(const std::string& source, CCalendarTime mailTime, FetchedPart part,
-                             FetchedFile after) {
-    const std::string dir = TemporaryDirectory();
-    const std::string name = MakeStoreFileName(mailTime);
-    File fetched(source, "rb");
-    if (!fetched.f)
-        return dir + name;
+void CHeaderBlockHash::Add(const char* bytes, size_t length) {
+    static const char blankLine[] = "\r\n\r\n";
+    for (size_t i = 0; i < length && !ended; ++i) {
+        const char c = bytes[i];
+        if (c == blankLine[held]) {
+            ended = ++held == 4;
+            continue;
+        }
+        for (int k = 0; k < held; ++k)
+            Mix(blankLine[k]);
+        held = c == '\r' ? 1 : 0;
+        if (!held)
+            Mix(c);
+    }
+}
 
-    // Only files of this name whose header is the fetch's can hold this
-    // message; a free name is claimed before anything is written into it.
+std::uint64_t CHeaderBlockHash::Value() const {
+    if (ended || held == 2) // a final CR LF is left out
+        return hash;
+    CHeaderBlockHash rest = *this;
+    for (int k = 0; k < held; ++k)
+        rest.Mix("\r\n\r"[k]);
+    return rest.hash;
+}
+
+CStoreWriter::~CStoreWriter() {
+    Discard();
+}
+
+bool CStoreWriter::Open(CCalendarTime mailTime, FetchedPart fetchedPart) {
+    Discard();
+    part = fetchedPart;
+    headerKey = CHeaderBlockHash();
+    basePath = TemporaryDirectory() + MakeStoreFileName(mailTime);
     std::lock_guard<std::mutex> hold(storeLock);
-    CNameFamily& family = FamilyOf(dir + name);
-    const std::uint64_t key = HeaderKey(fetched.f);
-    std::string path;
-    bool write = true;
-    for (auto [at, end] = family.byHeader.equal_range(key); at != end && path.empty(); ++at) {
-        const Relation relation = Compare(fetched.f, at->second);
+    file = FamilyOf(basePath).ClaimFreeName(basePath, path, suffix);
+    failed = !file;
+    return !failed;
+}
+
+bool CStoreWriter::Write(const char* bytes, size_t length) {
+    if (!file || failed)
+        return false;
+    headerKey.Add(bytes, length);
+    failed = length > 0 && std::fwrite(bytes, 1, length, file) != length;
+    return !failed;
+}
+
+std::string CStoreWriter::Finish() {
+    if (!file || failed || std::fflush(file) != 0) {
+        Discard();
+        return std::string();
+    }
+    // Only files of this name whose header is this message's can hold it.
+    std::lock_guard<std::mutex> hold(storeLock);
+    CNameFamily& family = FamilyOf(basePath);
+    const std::uint64_t key = headerKey.Value();
+    std::string kept;
+    for (auto [at, end] = family.byHeader.equal_range(key); at != end && kept.empty(); ++at) {
+        if (at->second == path)
+            continue;
+        const Relation relation = Compare(file, at->second);
         if (relation == Relation::FetchExtends) { // a header-only copy of this message, now whole
-            path = at->second;
+            CopyInto(file, at->second);
+            kept = at->second;
         } else if (relation == Relation::Equal ||
                    (relation == Relation::StoredExtends && part == FetchedPart::HeaderOnly)) {
-            path = at->second; // stored already (whole, when this fetch is the header)
-            write = false;
+            kept = at->second; // stored already (whole, when this fetch is the header)
         }
     }
-    if (path.empty()) {
-        path = family.ClaimFreeName(dir + name);
-        if (path.empty())
-            return dir + name; // the directory takes no file: nothing to keep it in
+    const bool closed = std::fclose(file) == 0;
+    file = nullptr;
+    if (kept.empty() && closed) {
         family.byHeader.emplace(key, path);
-        if (after == FetchedFile::Consume) {
-            // The claimed empty file is ours to replace.
-            std::fclose(fetched.f);
-            fetched.f = nullptr;
-            if (MoveOver(source, path))
-                return path;
-            fetched.f = std::fopen(source.c_str(), "rb");
-        }
+        return path;
     }
-    if (write && fetched.f)
-        CopyInto(fetched.f, path);
-    if (after == FetchedFile::Consume) {
-        if (fetched.f)
-            std::fclose(fetched.f);
-        fetched.f = nullptr;
-        std::remove(source.c_str());
-    }
-    return path;
+    std::remove(path.c_str());
+    family.Release(suffix);
+    return kept;
+}
+
+void CStoreWriter::Discard() {
+    if (!file)
+        return;
+    std::fclose(file);
+    file = nullptr;
+    std::remove(path.c_str());
+    std::lock_guard<std::mutex> hold(storeLock);
+    FamilyOf(basePath).Release(suffix);
+}
+
+bool IsStoreFilePresent(const std::string& path) {
+#ifdef _WIN32
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+#else
+    struct stat status;
+    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+#endif
 }
 
 int DeleteStoreFiles() {

@@ -132,3 +132,23 @@ CMultiLineReply::State CMultiLineReply::Feed(const char* chunk, size_t length, s
     used = i;
     return GetState();
 }
+
+bool ParseUniqueIdLine(const std::string& line, int& number, std::string& id) {
+    const size_t start = line.find_first_not_of(' ');
+    if (start == std::string::npos)
+        return false;
+    const size_t digitsEnd = line.find_first_not_of("0123456789", start);
+    if (digitsEnd == start || digitsEnd == std::string::npos || digitsEnd - start > 9)
+        return false;
+    number = DecimalValue(line.substr(start, digitsEnd - start));
+    size_t at = line.find_first_not_of(' ', digitsEnd);
+    if (at == digitsEnd || at == std::string::npos)
+        return false;
+    size_t end = at;
+    while (end < line.size() && line[end] > ' ' && line[end] < 0x7f)
+        ++end;
+    if (end == at || end - at > maxUniqueIdBytes || line.find_first_not_of(" \r\n", end) != std::string::npos)
+        return false;
+    id = line.substr(at, end - at);
+    return true;
+}

@@ -46,3 +46,12 @@ class CMultiLineReply {
     int matched = 2;        // bytes of CR LF "." CR LF matched and held back
     int unsentHeld = 2;     // leading held bytes that were never text (the status line's CR LF)
 };
+
+// The longest unique id taken from a UIDL reply (RFC 1939 allows 70 bytes).
+constexpr size_t maxUniqueIdBytes = 256;
+
+// One line of a UIDL listing, or a one-message UIDL reply after its "+OK":
+// the message number, blanks, and the unique id (1 to maxUniqueIdBytes bytes
+// from 0x21 to 0x7E), then nothing but blanks and the line end. False for any
+// other shape.
+bool ParseUniqueIdLine(const std::string& line, int& number, std::string& id);

@@ -1,11 +1,11 @@
 #include "mail/pop3_session.h"
 
 #include "mail/ascii_text.h"
-#include "mail/mail_store.h"
+#include "mail/fetched_mail.h"
 #include "mail/pop3_reply.h"
 
-#include <cstdio>
 #include <cstring>
+#include <set>
 #include <utility>
 
 namespace {
@@ -15,7 +15,7 @@ const char* const timedOutText = "POP3 서버가 응답하지 않습니다.";
 const char* const closedText = "POP3 서버가 연결을 끊었습니다.";
 const char* const readErrorText = "소켓으로 부터 읽는 중 에러가 발생했습니다.";
 const char* const tooLargeText = "메일이 너무 커서 받을 수 없습니다.";
-const char* const tempFileText = "임시 파일 생성 에러!";
+const char* const storeFileText = "임시 파일 생성 에러!";
 const char* const stoppedText = "메일 체크를 중지했습니다.";
 const char* const badCredentialText = "사용자 ID 또는 패스워드에 쓸 수 없는 문자가 있습니다.";
 const char* const stlsRefusedText = "POP3 서버가 보안 연결(STLS)을 거부했습니다.";
@@ -26,42 +26,6 @@ bool CanEndALine(const std::string& text) {
     static const std::string lineEnds("\r\n\0", 3);
     return text.find_first_of(lineEnds) != std::string::npos;
 }
-
-// The message text of a reply, written to mail.tmp. When the file cannot be
-// created or written, the reply is still read to its end (so that the
-// conversation stays in step) and only Finish reports the failure.
-class CReplyFile {
-  public:
-    explicit CReplyFile(std::string path) : path(std::move(path)) {}
-    ~CReplyFile() {
-        if (file)
-            std::fclose(file); // an unfinished reply's file stays where it is
-    }
-    CReplyFile(const CReplyFile&) = delete;
-    CReplyFile& operator=(const CReplyFile&) = delete;
-
-    // Creates the file at the first call (an empty message gives an empty file).
-    void Write(const std::string& text) {
-        if (!file && !failed) {
-            file = std::fopen(path.c_str(), "wb");
-            failed = !file;
-        }
-        if (file && !text.empty() && std::fwrite(text.data(), 1, text.size(), file) != text.size())
-            failed = true;
-    }
-    // Closes the file; false when anything could not be written.
-    bool Finish() {
-        if (file && std::fclose(file) != 0)
-            failed = true;
-        file = nullptr;
-        return !failed;
-    }
-
-  private:
-    const std::string path;
-    std::FILE* file = nullptr;
-    bool failed = false;
-};
 
 } // namespace
 
@@ -163,6 +127,52 @@ bool CPop3Session::Retrieve(int number) {
     return Fetch(ReplyKind::Retr, number, "RETR " + std::to_string(number) + "\r\n");
 }
 
+bool CPop3Session::ListUniqueIds(std::vector<std::string>& ids) {
+    ids.clear();
+    // A listing line is short: one far longer than the ids allow is not read into memory.
+    const size_t lineLimit = maxUniqueIdBytes + 16;
+    std::string listing;
+    bool tooLong = false;
+    if (!SendCommand("UIDL\r\n") || !ReadMultiLine(ReplyKind::Uidl, [&](const std::string& text) {
+            tooLong = tooLong || listing.size() + text.size() > lineLimit * (messageCount + 1);
+            if (!tooLong)
+                listing += text;
+        }))
+        return false;
+    if (tooLong)
+        return false;
+    ids.resize(messageCount);
+    std::set<std::string> distinct;
+    size_t start = 0, listed = 0;
+    while (start < listing.size()) {
+        const size_t lf = listing.find('\n', start);
+        const size_t end = lf == std::string::npos ? listing.size() : lf + 1;
+        int number = 0;
+        std::string id;
+        if (!ParseUniqueIdLine(listing.substr(start, end - start), number, id) || number < 1 ||
+            number > messageCount || !ids[number - 1].empty() || !distinct.insert(id).second) {
+            ids.clear();
+            return false;
+        }
+        ids[number - 1] = id;
+        ++listed;
+        start = end;
+    }
+    if (listed != ids.size()) {
+        ids.clear();
+        return false;
+    }
+    return true;
+}
+
+bool CPop3Session::GetUniqueId(int number, std::string& id) {
+    std::string line;
+    if (!SendCommand("UIDL " + std::to_string(number) + "\r\n") || !ReadStatusLine(ReplyKind::Uidl, &line))
+        return false;
+    int listed = 0;
+    return ParseUniqueIdLine(line.substr(3), listed, id) && listed == number;
+}
+
 bool CPop3Session::Delete(int number) {
     return SendCommand("DELE " + std::to_string(number) + "\r\n") && ReadStatusLine(ReplyKind::Dele);
 }
@@ -225,6 +235,8 @@ const char* CPop3Session::RefusalText(ReplyKind kind) {
         return "TOP 명령어 실행중에 에러가 발생했습니다.";
     case ReplyKind::Retr:
         return "RETR 명령어 실행중에 에러가 발생했습니다.";
+    case ReplyKind::Uidl:
+        return "UIDL 명령어 실행중에 에러가 발생했습니다.";
     }
     return "";
 }
@@ -261,7 +273,7 @@ void CPop3Session::DropConnection(const char* reason) {
     pending.clear();
 }
 
-bool CPop3Session::ReadStatusLine(ReplyKind kind) {
+bool CPop3Session::ReadStatusLine(ReplyKind kind, std::string* lineRead) {
     // The reply line up to its LF, however it is split; a line longer than
     // the buffer is cut there.
     transport.BeginReply(replyDeadlineMs);
@@ -301,12 +313,12 @@ bool CPop3Session::ReadStatusLine(ReplyKind kind) {
         const int count = DecimalValue(line.substr(digits, 12));
         messageCount = count < maxMessageCount ? count : maxMessageCount;
     }
+    if (lineRead)
+        lineRead->swap(line);
     return true;
 }
 
-CPop3Session::Transfer CPop3Session::ReadMessage(ReplyKind kind) {
-    const std::string path = TemporaryDirectory() + tempFileName;
-    CReplyFile file(path);
+bool CPop3Session::ReadMultiLine(ReplyKind kind, const std::function<void(const std::string&)>& take) {
     CMultiLineReply reply;
     std::string text;
     std::uint64_t total = 0;
@@ -315,34 +327,39 @@ CPop3Session::Transfer CPop3Session::ReadMessage(ReplyKind kind) {
     for (;;) {
         const size_t n = ReceiveChunk();
         if (n == 0)
-            return Transfer::Failed;
+            return false;
         size_t used = 0;
         const CMultiLineReply::State state = reply.Feed(buffer.data(), n, text, used);
         // The bytes after this reply come before anything still pending.
         pending.insert(0, buffer.data() + used, n - used);
         if (state == CMultiLineReply::State::Refused) {
             errorText = RefusalText(kind);
-            return Transfer::Failed;
+            return false;
         }
         total += used; // the status line counts too: a reply must end some time
         if (total > messageLimit) {
             DropConnection(tooLargeText);
-            return Transfer::Failed;
+            return false;
         }
-        if (reply.IsMessage())
-            file.Write(text);
+        if (reply.IsMessage() && !text.empty())
+            take(text);
         text.clear();
         if (state == CMultiLineReply::State::Complete)
-            break;
+            return true;
     }
-    if (!file.Finish()) {
-        errorText = tempFileText;
+}
+
+CPop3Session::Transfer CPop3Session::ReadMessage(ReplyKind kind) {
+    CFetchedMail mail(kind == ReplyKind::Top ? FetchedPart::HeaderOnly : FetchedPart::Whole, header.mailTime);
+    if (!ReadMultiLine(kind, [&mail](const std::string& text) { mail.Write(text.data(), text.size()); }))
+        return Transfer::Failed;
+    if (!mail.Finish()) {
+        errorText = storeFileText;
         return Transfer::Failed;
     }
+    header = mail.GetFields();
     headerNumber = fetchNumber;
-    // The store takes mail.tmp over: moved there, or deleted.
-    return ParseHeaders(path, kind == ReplyKind::Top ? FetchedPart::HeaderOnly : FetchedPart::Whole, header,
-                        errorText, FetchedFile::Consume)
-               ? Transfer::Complete
-               : Transfer::HeaderIncomplete;
+    if (!mail.GetDateError().empty())
+        errorText = mail.GetDateError();
+    return mail.IsComplete() ? Transfer::Complete : Transfer::HeaderIncomplete;
 }

@@ -22,6 +22,7 @@
 //   "DELE 명령어 실행중에 에러가 발생했습니다."  "-ERR" to DELE
 //   "TOP 명령어 실행중에 에러가 발생했습니다."   "-ERR" to TOP
 //   "RETR 명령어 실행중에 에러가 발생했습니다."  "-ERR" to RETR
+//   "UIDL 명령어 실행중에 에러가 발생했습니다."  "-ERR" to UIDL
 //   "POP3 서버 연결을 실패했습니다."             "-ERR" to QUIT
 //   "POP3 서버가 응답하지 않습니다."             no answer within the time-out or deadline
 //   "POP3 서버가 연결을 끊었습니다."             closed while a reply was awaited
@@ -30,8 +31,8 @@
 //                                                CR, LF or NUL in the user id or password
 //   "소켓으로 부터 읽는 중 에러가 발생했습니다." socket error in a message
 //   "메일이 너무 커서 받을 수 없습니다."         reply longer than the limit (128 MB)
-//   "임시 파일 생성 에러!"                       "mail.tmp" not writable
-//   plus the texts of ParseHeaders.
+//   "임시 파일 생성 에러!"                       the store file not writable
+//   plus the text of a date that does not convert (CHeaderReader).
 // After a time-out, a close or a socket error, a stop, or a message over the
 // limit, the connection is closed (IsConnected turns false): the
 // conversation cannot go on and every later operation fails.
@@ -44,6 +45,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -58,7 +60,6 @@ class CPop3Session {
     // keeps, few enough that a walk over the messages ends.
     static constexpr int maxMessageCount = 100000;
     static constexpr std::uint64_t defaultMessageLimit = 128u << 20;
-    static constexpr const char* tempFileName = "mail.tmp";
 
     // What the caller shows in a topmost box when HasSocket() is false.
     static constexpr const char* socketErrorText = "소켓을 생성 할 수 없습니다!";
@@ -95,6 +96,12 @@ class CPop3Session {
     // complete (To, From with an address, a converted date).
     bool Top(int number, int lines);
     bool Retrieve(int number);
+    // "UIDL": the unique id of every message, ids[n - 1] for message n.
+    // False, with ids empty, when refused or when the listing does not give
+    // each message from 1 to the count one id of its own (ParseUniqueIdLine).
+    bool ListUniqueIds(std::vector<std::string>& ids);
+    // "UIDL %d": the unique id of one message; false when refused or malformed.
+    bool GetUniqueId(int number, std::string& id);
     bool Delete(int number);
     // "QUIT ": closes the connection unless the server refused.
     bool Quit();
@@ -128,6 +135,13 @@ class CPop3Session {
     // TOP or RETR of it was read and its header extracted, even if the header
     // was incomplete; 0 before that. A transfer that failed earlier leaves it.
     int GetHeaderNumber() const { return headerNumber; }
+    const HeaderFields& GetHeaderFields() const { return header; }
+    // Describes message `number` by the fields an earlier fetch of it gave
+    // (its store file still there), as if it had just been retrieved.
+    void UseKnownHeader(int number, const HeaderFields& fields) {
+        header = fields;
+        headerNumber = number;
+    }
 
     // The longest silence of the server (connecting, sending, each read).
     void SetTimeout(int milliseconds);
@@ -138,7 +152,7 @@ class CPop3Session {
     void SetMessageLimit(std::uint64_t bytes) { messageLimit = bytes; }
 
   private:
-    enum class ReplyKind { Greeting, Stls, User, Pass, Quit, Dele, Stat, Top, Retr };
+    enum class ReplyKind { Greeting, Stls, User, Pass, Quit, Dele, Stat, Top, Retr, Uidl };
     enum class Transfer {
         Failed,           // the reply was refused, cut short or not stored
         HeaderIncomplete, // read and stored, but the header lacks a field
@@ -148,7 +162,10 @@ class CPop3Session {
     // The error text of a "-ERR" answer to a command of this kind.
     static const char* RefusalText(ReplyKind kind);
     bool SendCommand(const std::string& line);
-    bool ReadStatusLine(ReplyKind kind);
+    // Reads a one-line reply; true for "+OK". `line` gets the line read.
+    bool ReadStatusLine(ReplyKind kind, std::string* line = nullptr);
+    // Reads a multi-line reply to its end, handing its text on as it comes.
+    bool ReadMultiLine(ReplyKind kind, const std::function<void(const std::string&)>& take);
     Transfer ReadMessage(ReplyKind kind);
     bool Fetch(ReplyKind kind, int number, const std::string& command);
     // One chunk into buffer: from what an earlier read left over, else

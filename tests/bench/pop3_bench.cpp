@@ -1,72 +1,180 @@
-// Fetch benchmark: logs into the test server's "bench" mailbox (1000 messages
-// of about 10 KB, see tests/peers/pop3-peer.sh) and retrieves every message
-// through CPop3Session, as a check does: reply read, header extraction and
-// the copy into the .eml store. Prints messages per second and the client's
-// own CPU time. Not a test: run it by hand with the server started, e.g.
+// Check benchmark: runs the mail check (all mail, method 2) on the test
+// server's "bench" mailbox (1000 messages of about 10 KB, see
+// tests/peers/pop3-peer.sh) twice, as a first check of the run and as a
+// repeat check of the unchanged mailbox, through a relay that counts the
+// bytes both ways. Prints the time and the bytes of each. The store lies in
+// $TMPDIR (else /tmp). Not a test: tests/bench/fetch_bench.sh runs it beside
+// curl, or by hand with the server started:
 //   tests/peers/pop3-peer.sh start build/native/peers
 //   build/native/pop3_bench [rounds]
 //   tests/peers/pop3-peer.sh stop build/native/peers
+#include "app/check_cycle.h"
+#include "framework/socket_platform.h"
 #include "mail/mail_store.h"
-#include "mail/pop3_session.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
-
-#include <sys/resource.h>
-#include <unistd.h>
+#include <thread>
 
 namespace {
 
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
+// Relays one connection at a time between the client and the server,
+// counting the bytes that pass either way.
+class CCountingRelay {
+  public:
+    explicit CCountingRelay(int serverPort) : serverPort(serverPort) {
+        listener = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof(address);
+        bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+        listen(listener, 1);
+        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+        port = ntohs(address.sin_port);
+        worker = std::thread([this] { Serve(); });
+    }
+    ~CCountingRelay() {
+        shutdown(listener, SHUT_RDWR);
+        close(listener);
+        worker.join();
+    }
+    int Port() const { return port; }
+    // Bytes relayed since the last call.
+    long long TakeBytes() { return bytes.exchange(0); }
+
+  private:
+    void Serve() {
+        for (;;) {
+            const int client = accept(listener, nullptr, nullptr);
+            if (client < 0)
+                return;
+            const int server = socket(AF_INET, SOCK_STREAM, 0);
+            sockaddr_in address{};
+            address.sin_family = AF_INET;
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            address.sin_port = htons(static_cast<unsigned short>(serverPort));
+            if (connect(server, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0)
+                Relay(client, server);
+            close(server);
+            close(client);
+        }
+    }
+    void Relay(int client, int server) {
+        pollfd ends[2] = {{client, POLLIN, 0}, {server, POLLIN, 0}};
+        char block[65536];
+        for (;;) {
+            if (poll(ends, 2, -1) <= 0)
+                return;
+            for (int i = 0; i < 2; ++i) {
+                if (!(ends[i].revents & (POLLIN | POLLHUP | POLLERR)))
+                    continue;
+                const ssize_t n = recv(ends[i].fd, block, sizeof(block), 0);
+                if (n <= 0 || send(ends[1 - i].fd, block, static_cast<size_t>(n), MSG_NOSIGNAL) != n)
+                    return;
+                bytes += n;
+            }
+        }
+    }
+
+    int serverPort;
+    int listener = -1;
+    int port = 0;
+    std::atomic<long long> bytes{0};
+    std::thread worker;
+};
+
+// A host that only counts what the check lists.
+class CCountingHost : public CCheckHost {
+  public:
+    explicit CCountingHost(int port) {
+        account.entry.Name = "bench";
+        account.entry.Address = "127.0.0.1";
+        account.entry.ID = "bench";
+        account.entry.Password = "secret";
+        account.entry.Port = port;
+        account.entry.CheckAlgorithm = CheckAllMail;
+    }
+    int listed = 0;
+    int errors = 0;
+
+    void BeginCheck() override { listed = errors = 0; }
+    void ShowSocketFailure() override { ++errors; }
+    bool GetAccount(int index, CheckAccount& copy) override {
+        copy = account;
+        return index == 0;
+    }
+    CheckFilter GetFilter() override { return {}; }
+    void ShowStatus(const std::string&) override {}
+    int GetRowCount() override { return listed; }
+    void ListMail(const MailHeader&, const std::string&, int) override { ++listed; }
+    void ListError(int, const std::string&, const std::string& text) override {
+        std::fprintf(stderr, "error row: %s\n", text.c_str());
+        ++errors;
+    }
+    void ClearMails() override {}
+    void AddListedCount(int) override {}
+    void ResetListedCount() override {}
+    void StoreLastMailDate(int, const CheckAccount&, const std::string& date) override {
+        account.entry.LastMailDate = date;
+    }
+    int NotifyNewMail(int, const ServerEntry&) override { return 0; }
+    void ShowOutcome(int, int) override {}
+    void FinishCheck() override {}
+
+  private:
+    CheckAccount account;
+};
 
 } // namespace
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 3;
-    int port = 0;
-    std::ifstream(std::string(TIDEMARK_PEERS_DIR) + "/pop3.port") >> port;
-    if (port == 0) {
+    int serverPort = 0;
+    std::ifstream(std::string(TIDEMARK_PEERS_DIR) + "/pop3.port") >> serverPort;
+    if (serverPort == 0) {
         std::fprintf(stderr, "no server: start one with tests/peers/pop3-peer.sh start %s\n",
                      TIDEMARK_PEERS_DIR);
         return 1;
     }
-    char dir[] = "/tmp/tidemark-bench-XXXXXX";
-    if (!mkdtemp(dir))
+    const char* tmp = std::getenv("TMPDIR");
+    std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/tidemark-bench-XXXXXX";
+    if (!mkdtemp(dir.data()))
         return 1;
     SetTemporaryDirectory(dir);
     StartSocketLibrary();
+    CCountingRelay relay(serverPort);
 
+    int failures = 0;
     for (int round = 1; round <= rounds; ++round) {
-        CPop3Session session;
-        if (!session.Login("127.0.0.1", "bench", "secret", port) || !session.Stat()) {
-            std::fprintf(stderr, "login failed: %s\n", session.GetErrorText().c_str());
-            rmdir(dir);
-            return 1;
+        CAnnouncedMails announced;
+        CRetrievedMails retrieved; // a new run: nothing known yet
+        CCountingHost host(relay.Port());
+        for (const char* check : {"first", "repeat"}) {
+            std::atomic<int> running{1};
+            relay.TakeBytes();
+            const auto start = std::chrono::steady_clock::now();
+            RunMailCheck(host, running, CCalendarTime::Now(), announced, retrieved);
+            const double seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            const long long bytes = relay.TakeBytes();
+            std::printf("round %d %s check: %d mails listed in %.3f s, %lld bytes\n", round, check,
+                        host.listed, seconds, bytes);
+            failures += host.errors + (host.listed == 1000 ? 0 : 1);
         }
-        const int count = session.GetMessageCount();
-        const double cpuStart = CpuSeconds();
-        const auto wallStart = std::chrono::steady_clock::now();
-        int fetched = 0;
-        for (int n = 1; n <= count; ++n)
-            fetched += session.Retrieve(n) ? 1 : 0;
-        const double wall =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
-        const double cpu = CpuSeconds() - cpuStart;
-        session.Quit();
-        std::printf("round %d: %d of %d messages in %.3f s (%.0f messages/s), client CPU %.3f s (%.0f "
-                    "messages per CPU second)\n",
-                    round, fetched, count, wall, count / wall, cpu, count / cpu);
-        DeleteStoreFiles();
+        std::printf("deleted %d store files\n", DeleteStoreFiles());
     }
     StopSocketLibrary();
-    rmdir(dir);
-    return 0;
+    rmdir(dir.c_str());
+    return failures == 0 ? 0 : 1;
 }

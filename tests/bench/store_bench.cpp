@@ -7,7 +7,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include <unistd.h>
@@ -18,11 +17,9 @@ double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-void Write(const std::string& path, int number) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << "From: sender" << number << "@example.com\r\nTo: you@example.com\r\nSubject: mail " << number
-        << "\r\n\r\n"
-        << std::string(4000, 'x') << "\r\nend";
+std::string Mail(int number) {
+    return "From: sender" + std::to_string(number) + "@example.com\r\nTo: you@example.com\r\nSubject: mail " +
+           std::to_string(number) + "\r\n\r\n" + std::string(4000, 'x') + "\r\nend";
 }
 
 } // namespace
@@ -33,12 +30,14 @@ int main(int argc, char** argv) {
     if (!mkdtemp(dir))
         return 1;
     SetTemporaryDirectory(dir);
-    const std::string fetched = std::string(dir) + "/mail.tmp";
     for (int pass = 1; pass <= 2; ++pass) {
         const auto start = std::chrono::steady_clock::now();
         for (int i = 0; i < count; ++i) {
-            Write(fetched, i);
-            StoreFetchedMail(fetched, CCalendarTime::Invalid(), FetchedPart::Whole, FetchedFile::Consume);
+            const std::string mail = Mail(i);
+            CStoreWriter writer;
+            if (!writer.Open(CCalendarTime::Invalid(), FetchedPart::Whole) ||
+                !writer.Write(mail.data(), mail.size()) || writer.Finish().empty())
+                return 1;
         }
         std::printf("pass %d: %d undated mails kept in %.2f s\n", pass, count, Seconds(start));
     }

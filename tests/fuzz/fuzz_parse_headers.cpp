@@ -1,4 +1,4 @@
-// libFuzzer driver: ParseHeaders over arbitrary files.
+// libFuzzer driver: the header extraction and the store over arbitrary messages.
 #include "fuzz_targets.h"
 
 #include <cstdlib>

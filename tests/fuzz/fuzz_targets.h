@@ -9,11 +9,11 @@
 #include "mail/encoded_words.h"
 #include "mail/html_text.h"
 #include "mail/mail_date.h"
-#include "mail/mail_header.h"
-#include "mail/mail_store.h"
+#include "mail/fetched_mail.h"
 #include "mail/message_view.h"
 #include "mail/pop3_reply.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -25,33 +25,50 @@ inline std::string Bytes(const std::uint8_t* data, size_t size) {
     return std::string(reinterpret_cast<const char*>(data), size);
 }
 
-// The header extraction over a file of these bytes, in the store directory
-// `dir` (emptied of store files first): the copy must equal the file.
-inline bool ParseHeadersTarget(const std::uint8_t* data, size_t size, const std::string& dir) {
-    SetTemporaryDirectory(dir);
-    DeleteStoreFiles();
-    const std::string path = dir + "mail.tmp";
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
-    HeaderFields fields;
-    std::string errorText;
-    const FetchedPart part = size > 0 && (data[0] & 1) ? FetchedPart::HeaderOnly : FetchedPart::Whole;
-    const bool complete = ParseHeaders(path, part, fields, errorText, FetchedFile::Consume);
-    if (complete && (fields.to.empty() || fields.senderAddress.empty() || fields.dateText.empty()))
-        return false;
+inline std::string ReadStored(const std::string& path) {
     std::string stored;
-    if (std::FILE* copy = std::fopen(fields.storeFile.c_str(), "rb")) {
+    if (std::FILE* copy = std::fopen(path.c_str(), "rb")) {
         char block[4096];
         size_t n;
         while ((n = std::fread(block, 1, sizeof(block), copy)) > 0)
             stored.append(block, n);
         std::fclose(copy);
     }
-    std::remove(path.c_str());
-    return stored == Bytes(data, size);
+    return stored;
+}
+
+// The header extraction and the store over a message of these bytes, in the
+// store directory `dir` (emptied of store files first): the stored file
+// must equal the bytes, and neither the fields nor the file may depend on
+// how the bytes arrive (whole, or in pieces whose sizes the bytes choose).
+inline bool ParseHeadersTarget(const std::uint8_t* data, size_t size, const std::string& dir) {
+    SetTemporaryDirectory(dir);
+    DeleteStoreFiles();
+    const std::string bytes = Bytes(data, size);
+    const FetchedPart part = size > 0 && (data[0] & 1) ? FetchedPart::HeaderOnly : FetchedPart::Whole;
+    CFetchedMail whole(part, CCalendarTime());
+    whole.Write(bytes.data(), bytes.size());
+    if (!whole.Finish())
+        return false;
+    const HeaderFields& f = whole.GetFields();
+    if (whole.IsComplete() && (f.to.empty() || f.senderAddress.empty() || f.dateText.empty()))
+        return false;
+    if (ReadStored(f.storeFile) != bytes)
+        return false;
+
+    CFetchedMail pieces(part, CCalendarTime());
+    for (size_t at = 0; at < size;) {
+        const size_t n = std::min<size_t>(1 + data[at] % 61, size - at);
+        pieces.Write(bytes.data() + at, n);
+        at += n;
+    }
+    if (!pieces.Finish())
+        return false;
+    const HeaderFields& g = pieces.GetFields();
+    return g.to == f.to && g.cc == f.cc && g.senderName == f.senderName &&
+           g.senderAddress == f.senderAddress && g.subject == f.subject && g.dateText == f.dateText &&
+           g.mailTime == f.mailTime && g.storeFile == f.storeFile &&
+           pieces.IsComplete() == whole.IsComplete();
 }
 
 inline bool DecodeHeaderTextTarget(const std::uint8_t* data, size_t size) {

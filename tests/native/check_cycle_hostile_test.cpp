@@ -127,7 +127,7 @@ TEST_F(CheckCycleHostile, AStopBeforeTheWorkerStartsIsKept) {
     CScriptedPeer server(LogInAndStat(0));
     host.accounts = {Account("fake", server.Port())};
     checkRunning = 0; // stopped before the worker got to run
-    RunMailCheck(host, checkRunning, CCalendarTime::Now(), announced);
+    RunMailCheck(host, checkRunning, CCalendarTime::Now(), announced, retrieved);
     EXPECT_EQ(host.events, (std::vector<std::string>{"begin", "clear", "finish"}));
     EXPECT_EQ(checkRunning, 0);
 }

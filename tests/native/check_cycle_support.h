@@ -96,9 +96,14 @@ inline std::string Message(const std::string& from, const std::string& subject, 
 // 7 December 2026, 10:00:00 UTC: the clock of the checks of dated mail.
 inline constexpr std::int64_t checkClock = 1796637600;
 
+// Login and STAT of a server that lists no unique ids: with messages,
+// "UIDL" is refused.
 inline std::vector<PeerStep> LogInAndStat(int count) {
-    return {Greeting(), Reply("+OK\r\n"), Reply("+OK\r\n"),
-            Reply("+OK " + std::to_string(count) + " 100\r\n")};
+    std::vector<PeerStep> steps = {Greeting(), Reply("+OK\r\n"), Reply("+OK\r\n"),
+                                   Reply("+OK " + std::to_string(count) + " 100\r\n")};
+    if (count > 0)
+        steps.push_back(Reply("-ERR unknown command\r\n"));
+    return steps;
 }
 
 class CheckCycle : public ::testing::Test {
@@ -106,7 +111,7 @@ class CheckCycle : public ::testing::Test {
     // A check as the frame starts it: `checkRunning` set first.
     void Run(CRecordingHost& recording) {
         checkRunning = 1;
-        RunMailCheck(recording, checkRunning, CCalendarTime::Now(), announced);
+        RunMailCheck(recording, checkRunning, CCalendarTime::Now(), announced, retrieved);
     }
     void Run() { Run(host); }
 
@@ -126,4 +131,5 @@ class CheckCycle : public ::testing::Test {
     CRecordingHost host;
     std::atomic<int> checkRunning{0};
     CAnnouncedMails announced;
+    CRetrievedMails retrieved;
 };

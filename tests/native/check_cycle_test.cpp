@@ -40,9 +40,8 @@ TEST_F(CheckCycle, AMessageTheServerRefusesIsSkippedNotListedTwice) {
 }
 
 TEST_F(CheckCycle, AnUnknownMethodLogsInListsNothingAndLogsOut) {
-    std::vector<PeerStep> script = LogInAndStat(3);
-    script.push_back(Reply("+OK bye\r\n"));
-    CScriptedPeer server(script);
+    CScriptedPeer server(
+        {Greeting(), Reply("+OK\r\n"), Reply("+OK\r\n"), Reply("+OK 3 100\r\n"), Reply("+OK bye\r\n")});
     host.accounts = {Account("fake", server.Port(), "user", 7)};
     Run();
 

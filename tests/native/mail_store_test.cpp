@@ -15,17 +15,16 @@ const std::string whole = header + "\r\n\r\nbody line\r\nlast line";
 
 class Store : public ::testing::Test {
   protected:
-    std::string Keep(const std::string& bytes, FetchedPart part = FetchedPart::Whole) {
-        WriteFileBytes(fetched, bytes);
-        return StoreFetchedMail(fetched, july24, part);
+    // Writes bytes into the store as one fetched message of the date given.
+    std::string Keep(const std::string& bytes, FetchedPart part = FetchedPart::Whole,
+                     CCalendarTime time = july24) {
+        CStoreWriter writer;
+        EXPECT_TRUE(writer.Open(time, part));
+        writer.Write(bytes.data(), bytes.size());
+        return writer.Finish();
     }
-    std::vector<std::string> StoreFiles() {
-        std::vector<std::string> names = ListFiles(store.Path());
-        names.erase(std::remove(names.begin(), names.end(), "mail.tmp"), names.end());
-        return names;
-    }
+    std::vector<std::string> StoreFiles() { return ListFiles(store.Path()); }
     CScratchStore store;
-    std::string fetched = store.Path() + "mail.tmp";
 };
 
 } // namespace
@@ -147,41 +146,30 @@ TEST_F(Store, LargeFilesCompareAcrossBlocks) {
     // A header-only copy whose end falls exactly on a block boundary.
     std::string head(65536 - 2, 'h');
     std::string longer = head + "\r\n\r\n" + std::string(70000, 'b');
-    CCalendarTime t = july24;
-    WriteFileBytes(fetched, longer);
-    const std::string stored =
-        StoreFetchedMail(fetched, CCalendarTime(t.GetSeconds() + 1), FetchedPart::Whole);
-    WriteFileBytes(fetched, head);
-    EXPECT_EQ(StoreFetchedMail(fetched, CCalendarTime(t.GetSeconds() + 1), FetchedPart::HeaderOnly), stored);
+    const CCalendarTime later(july24.GetSeconds() + 1);
+    const std::string stored = Keep(longer, FetchedPart::Whole, later);
+    EXPECT_EQ(Keep(head, FetchedPart::HeaderOnly, later), stored);
 }
 
-TEST_F(Store, KeptSourceStaysWhereItIs) {
-    Keep(whole);
-    EXPECT_EQ(ReadFileBytes(fetched), whole);
+// A message cut short leaves nothing, and its name goes to the next one.
+TEST_F(Store, AnUnfinishedMessageLeavesNoFileAndFreesItsName) {
+    {
+        CStoreWriter cut;
+        ASSERT_TRUE(cut.Open(july24, FetchedPart::Whole));
+        cut.Write(header.data(), header.size());
+        EXPECT_EQ(StoreFiles(), std::vector<std::string>{"TM20010724100509.eml"});
+    }
+    EXPECT_TRUE(StoreFiles().empty());
+    EXPECT_EQ(Keep(whole), store.Path() + "TM20010724100509.eml");
 }
 
-TEST_F(Store, ConsumedSourceIsMovedToAFreeName) {
-    WriteFileBytes(fetched, whole);
-    const std::string path = StoreFetchedMail(fetched, july24, FetchedPart::Whole, FetchedFile::Consume);
-    EXPECT_EQ(path, store.Path() + "TM20010724100509.eml");
-    EXPECT_EQ(ReadFileBytes(path), whole);
-    EXPECT_FALSE(FileExists(fetched));
-}
-
-TEST_F(Store, ConsumedSourceIsDeletedWhenTheMessageIsStoredAlready) {
-    const std::string stored = Keep(whole);
-    WriteFileBytes(fetched, header);
-    EXPECT_EQ(StoreFetchedMail(fetched, july24, FetchedPart::HeaderOnly, FetchedFile::Consume), stored);
-    EXPECT_FALSE(FileExists(fetched));
-    EXPECT_EQ(ReadFileBytes(stored), whole);
-}
-
-TEST_F(Store, ConsumedWholeMessageReplacesItsHeaderOnlyCopy) {
-    const std::string stored = Keep(header, FetchedPart::HeaderOnly);
-    WriteFileBytes(fetched, whole);
-    EXPECT_EQ(StoreFetchedMail(fetched, july24, FetchedPart::Whole, FetchedFile::Consume), stored);
-    EXPECT_EQ(ReadFileBytes(stored), whole);
-    EXPECT_FALSE(FileExists(fetched));
+TEST_F(Store, ADirectoryThatTakesNoFileStoresNothing) {
+    SetTemporaryDirectory(store.Path() + "missing");
+    CStoreWriter writer;
+    EXPECT_FALSE(writer.Open(july24, FetchedPart::Whole));
+    EXPECT_FALSE(writer.Write(whole.data(), whole.size()));
+    EXPECT_EQ(writer.Finish(), "");
+    SetTemporaryDirectory(store.Path());
 }
 
 TEST_F(Store, DeleteRemovesEveryStoreFileAndNothingElse) {

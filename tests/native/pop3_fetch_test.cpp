@@ -127,20 +127,23 @@ TEST_F(Pop3Session, EnormousMessageArrivesWhole) {
     EXPECT_TRUE(session->Stat());
 }
 
-TEST_F(Pop3Session, TemporaryFileIsInTheTemporaryDirectoryNotTheCurrentOne) {
+// The message goes straight into its store file as it arrives: no scratch
+// file, and nothing in the current directory.
+TEST_F(Pop3Session, AMessageIsWrittenStraightIntoItsStoreFile) {
     const std::string reply = RetrReply(sampleMessage);
-    std::atomic<bool> inStore{false}, inCurrent{true};
+    std::vector<std::string> whileArriving;
+    std::atomic<bool> inCurrent{true};
     PeerStep step = ChunkedReply({reply.substr(0, reply.size() / 2), reply.substr(reply.size() / 2)}, 200);
-    const std::string tmp = store.Path() + "mail.tmp";
     step.afterFirstChunk = [&] {
-        inStore = FileExists(tmp);
-        inCurrent = FileExists("mail.tmp");
+        whileArriving = ListFiles(store.Path());
+        inCurrent = FileExists("mail.tmp") || FileExists("TM20010724100509.eml");
     };
     CScriptedPeer server(WithLogin({step}));
     auto session = Connect(server);
     ASSERT_TRUE(session->Retrieve(1));
-    EXPECT_TRUE(inStore);
+    EXPECT_EQ(whileArriving, std::vector<std::string>{"TM20010724100509.eml"});
     EXPECT_FALSE(inCurrent);
+    EXPECT_EQ(ListFiles(store.Path()), std::vector<std::string>{"TM20010724100509.eml"});
 }
 
 #ifndef _WIN32

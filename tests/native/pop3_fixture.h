@@ -2,6 +2,7 @@
 // fixture with its own store that logs a session into a scripted peer.
 #pragma once
 
+#include "mail/mail_store.h"
 #include "mail/pop3_session.h"
 
 #include "scripted_peer.h"

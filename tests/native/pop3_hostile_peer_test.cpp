@@ -182,7 +182,7 @@ TEST_F(Pop3Session, ServerClosingInAMessageIsAnError) {
     EXPECT_FALSE(session->Retrieve(1));
     EXPECT_EQ(session->GetErrorText(), "POP3 서버가 연결을 끊었습니다.");
     EXPECT_EQ(session->GetStoreFile(), "");
-    EXPECT_TRUE(FileExists(store.Path() + "mail.tmp")); // the partial file stays
+    EXPECT_TRUE(ListFiles(store.Path()).empty()); // nothing of the partial message stays
 }
 
 TEST_F(Pop3Session, MessageOverTheLimitIsRefused) {

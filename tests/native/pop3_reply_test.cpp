@@ -172,3 +172,38 @@ TEST(MultiLineReply, LargeTextPassesUnchanged) {
     EXPECT_EQ(out.state, CMultiLineReply::State::Complete);
     EXPECT_TRUE(out.text == text);
 }
+
+TEST(UniqueIdLine, TakesNumberAndIdOfPrintableBytesOnly) {
+    const struct {
+        const char* line;
+        bool valid;
+        int number;
+        const char* id;
+    } cases[] = {
+        {"1 whqtswO00WBw418f9t5JxYwZ\r\n", true, 1, "whqtswO00WBw418f9t5JxYwZ"},
+        {" 12  a+b/c=~!\r\n", true, 12, "a+b/c=~!"},
+        {"3 id   \r\n", true, 3, "id"},
+        {"3 id", true, 3, "id"},
+        {"3\r\n", false, 0, ""},
+        {"3 \r\n", false, 0, ""},
+        {"x1 id\r\n", false, 0, ""},
+        {"1id\r\n", false, 0, ""},
+        {"1 id more\r\n", false, 0, ""},
+        {"1 id\tx\r\n", false, 0, ""},
+        {"1 \xB0\xA1\r\n", false, 0, ""},
+        {"9999999999 id\r\n", false, 0, ""},
+    };
+    for (const auto& c : cases) {
+        int number = 0;
+        std::string id;
+        EXPECT_EQ(ParseUniqueIdLine(c.line, number, id), c.valid) << c.line;
+        if (c.valid) {
+            EXPECT_EQ(number, c.number) << c.line;
+            EXPECT_EQ(id, c.id) << c.line;
+        }
+    }
+    int number = 0;
+    std::string id;
+    EXPECT_TRUE(ParseUniqueIdLine("1 " + std::string(maxUniqueIdBytes, 'x'), number, id));
+    EXPECT_FALSE(ParseUniqueIdLine("1 " + std::string(maxUniqueIdBytes + 1, 'x'), number, id));
+}

@@ -70,7 +70,8 @@ std::vector<PeerStep> GreetAndAnswer(const std::vector<std::string>& repliesAfte
     return script;
 }
 
-CScriptedPeer::CScriptedPeer(std::vector<PeerStep> steps) : script(std::move(steps)) {
+CScriptedPeer::CScriptedPeer(std::vector<PeerStep> steps, int listenPort)
+    : script(std::move(steps)), port(listenPort) {
     listener = ListenOnLoopback(port);
     if (listener == INVALID_SOCKET) {
         ADD_FAILURE() << "scripted peer cannot listen";

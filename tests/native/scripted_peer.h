@@ -44,7 +44,9 @@ std::vector<PeerStep> GreetAndAnswer(const std::vector<std::string>& repliesAfte
 
 class CScriptedPeer {
   public:
-    explicit CScriptedPeer(std::vector<PeerStep> script);
+    // Listens on `port`, or on a free port when it is 0: an earlier peer's
+    // port makes the client meet the same server again.
+    explicit CScriptedPeer(std::vector<PeerStep> script, int port = 0);
     ~CScriptedPeer();
     CScriptedPeer(const CScriptedPeer&) = delete;
     CScriptedPeer& operator=(const CScriptedPeer&) = delete;

@@ -110,6 +110,12 @@ SocketHandle ListenOnLoopback(int& port) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<unsigned short>(port));
+#ifndef _WIN32
+    int reuse = 1; // a port given again may still have a closing connection
+    if (listener != INVALID_SOCKET)
+        setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof(reuse));
+#endif
     SocketLength length = sizeof(address);
     if (listener == INVALID_SOCKET ||
         bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||

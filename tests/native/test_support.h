@@ -46,8 +46,9 @@ std::string PeerMessage(const std::string& user, const std::string& name);
 // line's CR LF goes (it belongs to the terminator).
 std::string ExpectedStoreBytes(const std::string& message);
 
-// Loopback servers of the tests. ListenOnLoopback listens on a free port
-// of 127.0.0.1 and sets `port`; INVALID_SOCKET when it cannot.
+// Loopback servers of the tests. ListenOnLoopback listens on `port` of
+// 127.0.0.1, or on a free one when it is 0, and sets `port`; INVALID_SOCKET
+// when it cannot.
 SocketHandle ListenOnLoopback(int& port);
 // 1 readable, 0 not within ms, -1 error.
 int WaitReadable(SocketHandle s, int ms);
