@@ -146,9 +146,11 @@ CUserThread::CUserThread(std::function<void()> act, std::vector<std::string> lef
           // Windows are enumerated topmost first: a nested dialog before its owner.
           for (int tries = 0; tries < 50; ++tries) {
               HWND left = nullptr;
-              for (const std::string& caption : captions)
-                  if (!left)
-                      left = FindVisibleDialog(&caption);
+              for (const std::string& caption : captions) {
+                  std::vector<HWND> open = VisibleDialogs(caption);
+                  if (!left && !open.empty())
+                      left = open.front();
+              }
               if (!left)
                   break;
               PostMessageA(left, WM_COMMAND, IDCANCEL, 0);
