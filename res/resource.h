@@ -36,6 +36,15 @@
 #define IDC_ARRIVED_COUNT 1044
 #define IDC_LAST_CHECK 1045
 
+// The mailbox list's pop-up menu
+#define IDR_MAIL_MENU 185
+#define ID_MAIL_VIEW 32774
+#define ID_MAIL_DELETE 32775
+#define ID_MAIL_REPLY 32776
+#define ID_MAIL_SPAM 32777
+#define ID_MAIL_CLIENT 32778
+#define ID_MAIL_ADDRESS 32780
+
 // Icons
 #define IDI_TIDEMARK 128
 #define IDI_ABOUT 132
