@@ -36,15 +36,6 @@
 #define IDC_ARRIVED_COUNT 1044
 #define IDC_LAST_CHECK 1045
 
-// The mailbox list's pop-up menu
-#define IDR_MAIL_MENU 185
-#define ID_MAIL_VIEW 32774
-#define ID_MAIL_DELETE 32775
-#define ID_MAIL_REPLY 32776
-#define ID_MAIL_SPAM 32777
-#define ID_MAIL_CLIENT 32778
-#define ID_MAIL_ADDRESS 32780
-
 // Icons
 #define IDI_TIDEMARK 128
 #define IDI_ABOUT 132
@@ -186,3 +177,22 @@
 #define IDC_PASSWORD_YN 1114
 #define IDC_PROGRAM_PASSWORD 1119
 #define IDC_PASSWORD_INPUT 1120
+
+// The mail view window and the mailbox page's pop-up menu.
+#define IDR_MAILBOX_MENU 185
+#define IDD_MAIL_VIEW 186
+#define IDC_VIEW_SENDER 1006
+#define IDC_VIEW_DATE 1011
+#define IDC_VIEW_SUBJECT 1067
+#define IDC_VIEW_ACCOUNT 1079
+#define IDC_VIEW_FRAME 1122
+#define IDC_VIEW_CLOSE 1133
+#define ID_MAIL_VIEW 32774
+#define ID_MAIL_DELETE 32775
+#define ID_MAIL_REPLY 32776
+#define ID_MAIL_ADD_SPAM 32777
+#define ID_MAIL_CLIENT 32778
+#define ID_MAIL_ADD_ADDRESS 32780
+#define ID_VIEW_PREVIOUS 32777
+#define ID_VIEW_NEXT 32778
+#define ID_VIEW_REPLY 32776

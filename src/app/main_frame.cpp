@@ -170,6 +170,7 @@ void CMainFrame::OnCheckBegins() {
     GetMailbox().ResetListedCount();
     CMailboxPage& page = postmanWindow->GetMailboxPage();
     page.UpdateCheckButton();
+    page.HideViewer();
     page.ClearRows();
     GetMailbox().ClearMails();
     trayIcon.SetTrayTooltip("Tidemark - 메일 체크 중...");
@@ -190,6 +191,7 @@ void CMainFrame::OnCheckOutcome(int newMailCount, int notifyResult) {
 
 void CMainFrame::OnCheckFinished() {
     postmanWindow->GetMailboxPage().UpdateCheckButton();
+    postmanWindow->GetMailboxPage().HideViewer();
     ArmCheckTimer();
 }
 

@@ -26,6 +26,15 @@ char16_t CRichDocument::Last(size_t back) const {
     return 0;
 }
 
+char16_t CRichDocument::CharacterAt(size_t at) const {
+    for (const TextRun& run : runs) {
+        if (at < run.text.size())
+            return run.text[at];
+        at -= run.text.size();
+    }
+    return 0;
+}
+
 void CRichDocument::EndLine() {
     if (length > 0 && Last(0) != u'\n')
         Append(u"\n");

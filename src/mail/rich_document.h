@@ -44,6 +44,8 @@ class CRichDocument {
     bool IsFull() const { return length >= capacity; }
     // The character `back` places before the end (0 when there is none).
     char16_t Last(size_t back = 0) const;
+    // The character at `at` (< Length()).
+    char16_t CharacterAt(size_t at) const;
     // The whole text without formatting.
     std::u16string PlainText() const;
 

@@ -43,7 +43,8 @@ bool IsKeyMessage(UINT message) {
 CMailboxPage::CMailboxPage(CMailboxModel& mailbox, CMailCheckControl& checker, CMailboxPageHost& host,
                            bool smallFontScreen)
     : CTabPage(IDD_MAILBOX_PAGE), mailbox(mailbox), checker(checker), host(host),
-      smallFontScreen(smallFontScreen) {}
+      settings(host.GetSettings()), smallFontScreen(smallFontScreen),
+      viewer(mailbox, settings, smallFontScreen) {}
 
 HWND CMailboxPage::List() const {
     return GetItem(IDC_MAIL_LIST);
@@ -65,6 +66,10 @@ bool CMailboxPage::OnInitDialog() {
     SetToolTip(viewButton, IDS_VIEW_MAIL, true);
     SetToolTip(deleteButton, IDS_DELETE_MAIL, true);
     UpdateCheckButton();
+    viewer.Create(nullptr); // no owner: it stays up when the postman window hides
+    viewer.SetReplyAction([this](const std::string& address, const std::string& subject) {
+        host.StartReply(address, subject);
+    });
     return CTabPage::OnInitDialog();
 }
 
@@ -111,6 +116,8 @@ LRESULT CMailboxPage::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         DestroyWindow(toolTips);
         toolTips = nullptr;
     }
+    if (message == WM_DESTROY && viewer.IsCreated())
+        DestroyWindow(viewer.GetHandle());
     return CTabPage::WindowProc(message, wParam, lParam);
 }
 
@@ -127,7 +134,9 @@ bool CMailboxPage::OnCommand(int id, int code, HWND) {
         checker.StartMailCheck();
         return true;
     case IDC_VIEW_BUTTON:
-        if (host.GetSettings().ViewButton != 0)
+        if (settings.ViewButton == 0)
+            ViewSelectedMail();
+        else
             OnMailClientButton();
         return true;
     case IDC_DELETE_BUTTON:
@@ -140,20 +149,30 @@ bool CMailboxPage::OnCommand(int id, int code, HWND) {
     case ID_MAIL_CLIENT:
         OnAccountMailClient();
         return true;
-    case ID_MAIL_SPAM:
+    case ID_MAIL_ADD_SPAM:
         OnAddToSpam();
         return true;
-    case ID_MAIL_ADDRESS:
+    case ID_MAIL_ADD_ADDRESS:
         OnAddToAddressBook();
+        return true;
+    case ID_MAIL_VIEW:
+        ViewSelectedMail();
         return true;
     }
     return false;
 }
 
-bool CMailboxPage::OnNotify(NMHDR* header, LRESULT& result) {
-    if (header->idFrom == IDC_MAIL_LIST && header->code == NM_RCLICK) {
-        ShowMailMenu();
-        result = 0;
+bool CMailboxPage::OnNotify(NMHDR* header, LRESULT&) {
+    if (header->idFrom != IDC_MAIL_LIST)
+        return false;
+    if (header->code == NM_DBLCLK) {
+        ViewSelectedMail();
+        return true;
+    }
+    if (header->code == NM_RCLICK) {
+        POINT cursor;
+        GetCursorPos(&cursor);
+        ShowListMenu(cursor);
         return true;
     }
     return false;
@@ -163,14 +182,11 @@ bool CMailboxPage::PreTranslateMessage(MSG& message) {
     return IsKeyMessage(message.message) && (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE);
 }
 
-void CMailboxPage::ShowMailMenu() {
-    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAIL_MENU));
+void CMailboxPage::ShowListMenu(POINT screen) {
+    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAILBOX_MENU));
     if (!menu)
         return;
-    POINT cursor;
-    GetCursorPos(&cursor);
-    // The chosen command comes to OnCommand like a button's.
-    TrackPopupMenu(GetSubMenu(menu, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, handle,
+    TrackPopupMenu(GetSubMenu(menu, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, handle,
                    nullptr);
     DestroyMenu(menu);
 }
@@ -199,7 +215,6 @@ void CMailboxPage::OnAddToSpam() {
     if (ShowMessage(handle, "E-mail : " + address + "\n\n 이 주소를 스팸 메일에 추가 하시겠습니까?",
                     MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
         return;
-    Settings& settings = host.GetSettings();
     std::vector<std::string>& spam = settings.spamAddresses;
     if (std::find(spam.begin(), spam.end(), address) == spam.end())
         spam.push_back(address);
@@ -209,13 +224,12 @@ void CMailboxPage::OnAddToSpam() {
 void CMailboxPage::OnAddToAddressBook() {
     if (const MailHeader* mail = SelectedMail(true)) {
         MailHeader copy = *mail; // the entry dialog's modal loop may let a check clear the list
-        AddToAddressBook(handle, host.GetSettings(), copy.senderName, copy.senderAddress);
+        AddToAddressBook(handle, settings, copy.senderName, copy.senderAddress);
     }
 }
 
 void CMailboxPage::OnAccountMailClient() {
     const MailHeader* mail = SelectedMail(false);
-    const Settings& settings = host.GetSettings();
     if (!mail || mail->serverIndex < 0 || mail->serverIndex >= static_cast<int>(settings.servers.size()))
         return;
     const ServerEntry& account = settings.servers[mail->serverIndex];
@@ -224,8 +238,8 @@ void CMailboxPage::OnAccountMailClient() {
 }
 
 void CMailboxPage::OnMailClientButton() {
+    HideViewer();
     host.HideWindow();
-    const Settings& settings = host.GetSettings();
     LaunchMailClient(settings.MailClient, settings.MailClientFile);
     checker.OnMailClientStarted();
 }
@@ -239,8 +253,8 @@ void CMailboxPage::OnDelete() {
         ShowMessage(handle, "메일 체크 중에는 삭제 할 수 없습니다.", MB_OK | MB_ICONEXCLAMATION);
         return;
     }
+    HideViewer();
     host.SetStatusText("메일 삭제 중...");
-    const Settings& settings = host.GetSettings();
     const std::vector<MailHeader>& mails = mailbox.GetArrivedMails();
     auto deletions = std::make_shared<std::vector<Deletion>>();
     for (int row : list.GetSelectedRows()) {
@@ -308,6 +322,27 @@ void CMailboxPage::EnableControls(bool enable) {
         EnableWindow(GetItem(id), enable);
     if (enable && focusBeforeDelete && IsChild(handle, focusBeforeDelete))
         SetFocus(focusBeforeDelete);
+}
+
+void CMailboxPage::ViewSelectedMail() {
+    CListView list(List());
+    int row = list.GetSelectionMark();
+    if (row < 0) {
+        if (list.GetCount() == 0)
+            return;
+        row = 0;
+        list.SelectRow(row);
+    }
+    const std::vector<MailHeader>& mails = mailbox.GetArrivedMails();
+    if (row >= static_cast<int>(mails.size()) || mails[row].senderName == errorRowSender)
+        return;
+    ShowWindow(viewer.GetHandle(), SW_SHOW);
+    SetForegroundWindow(viewer.GetHandle());
+    viewer.ViewMail(row);
+}
+
+void CMailboxPage::HideViewer() {
+    ShowWindow(viewer.GetHandle(), SW_HIDE);
 }
 
 void CMailboxPage::AddRow(const std::string& serverName, const std::string& sender,

@@ -18,6 +18,7 @@
 #include "framework/background_job.h"
 #include "framework/calendar_time.h"
 #include "framework/list_view.h"
+#include "postman/mail_view_dlg.h"
 #include "postman/tab_page.h"
 #include "widgets/icon_button.h"
 
@@ -44,8 +45,9 @@ class CMailboxPageHost {
 class CMailboxPage : public CTabPage {
   public:
     // Shows `mailbox`; the check button goes to `checker`, the commands
-    // reach `host`. `smallFontScreen` (see IsSmallFontScreen) chooses the
-    // column widths.
+    // reach `host`, whose settings give the accounts and the view button's
+    // role. `smallFontScreen` (see IsSmallFontScreen) chooses the column
+    // widths and the viewer's layout.
     CMailboxPage(CMailboxModel& mailbox, CMailCheckControl& checker, CMailboxPageHost& host,
                  bool smallFontScreen);
 
@@ -70,6 +72,11 @@ class CMailboxPage : public CTabPage {
     // From the start of a delete until its last answer has been shown.
     bool IsDeleting() const { return deleteJob.IsRunning(); }
 
+    // The mail view window, made hidden with the page.
+    CMailViewDlg& GetViewer() { return viewer; }
+    // Hides the mail view window (a check starts or ends).
+    void HideViewer();
+
   protected:
     bool OnInitDialog() override;
     bool OnCommand(int id, int code, HWND control) override;
@@ -90,7 +97,6 @@ class CMailboxPage : public CTabPage {
 
     // The mail of the selection mark, or null; `listedOnly` leaves out error rows.
     const MailHeader* SelectedMail(bool listedOnly) const;
-    void ShowMailMenu();
     void OnReply();
     void OnDelete();
     // Runs on the worker: each mail asked about and deleted in turn;
@@ -110,12 +116,18 @@ class CMailboxPage : public CTabPage {
     // Registers `button` with the tool tips (`add`), or replaces its text.
     void SetToolTip(const CIconButton& button, UINT textId, bool add);
     HWND List() const;
+    // Opens the selected mail (row 0 when none is) in the viewer.
+    void ViewSelectedMail();
+    // The list's pop-up menu at `screen`.
+    void ShowListMenu(POINT screen);
 
     CMailboxModel& mailbox;
     CMailCheckControl& checker;
     CMailboxPageHost& host;
+    Settings& settings;
     const bool smallFontScreen;
     CListView list;
+    CMailViewDlg viewer;
     CIconButton checkButton;
     CIconButton viewButton;
     CIconButton deleteButton;

@@ -1,10 +1,10 @@
 #include "widgets/web_browser2.h"
 
+#include "framework/file_dialog.h"
 #include "framework/message_box.h"
 #include "mail/ascii_text.h"
 #include "mail/charset.h"
 
-#include <commdlg.h>
 #include <richedit.h>
 #include <shellapi.h>
 
@@ -15,6 +15,8 @@ namespace {
 
 constexpr UINT saveCommand = 1;
 constexpr UINT copyCommand = 2;
+// Posted to the control itself: the next part of a long mail is due.
+constexpr UINT showMoreMessage = WM_APP + 1;
 
 // The whole file, or false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
@@ -38,13 +40,20 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
     return ok;
 }
 
-// RTF of the document: one group per run, text outside ASCII as \u.
-std::string ToRtf(const CRichDocument& document) {
+// RTF of characters [from, to) of the document: one group per run, text
+// outside ASCII as \u.
+std::string ToRtf(const CRichDocument& document, size_t from, size_t to) {
     std::string rtf = "{\\rtf1\\ansi\\ansicpg949\\uc1\\deff0{\\fonttbl{\\f0\\fnil\\fcharset129 Gulim;}"
                       "{\\f1\\fmodern\\fcharset129 GulimChe;}}{\\colortbl ;\\red0\\green0\\blue204;"
                       "\\red110\\green110\\blue110;}\\f0\\fs18 ";
-    rtf.reserve(rtf.size() + document.Length() * 2);
+    rtf.reserve(rtf.size() + (to - from) * 2);
+    size_t runStart = 0;
     for (const TextRun& run : document.Runs()) {
+        const size_t runEnd = runStart + run.text.size();
+        const size_t first = std::max(from, runStart), last = std::min(to, runEnd);
+        runStart = runEnd;
+        if (first >= last)
+            continue;
         std::string controls;
         if (run.style & StyleBold)
             controls += "\\b";
@@ -62,7 +71,8 @@ std::string ToRtf(const CRichDocument& document) {
             controls += "\\cf2";
         // A blank ends the control words; with none it would be text.
         rtf += '{' + controls + (controls.empty() ? "" : " ");
-        for (const char16_t c : run.text) {
+        for (size_t i = first - (runEnd - run.text.size()); i < last - (runEnd - run.text.size()); ++i) {
+            const char16_t c = run.text[i];
             if (c == u'\n') {
                 rtf += "\\par\n";
             } else if (c == u'\t') {
@@ -105,25 +115,49 @@ std::string SuggestedFileName(const std::u16string& name) {
     return file.substr(0, MAX_PATH - 1);
 }
 
-} // namespace
-
-bool CWebBrowser2::Create(HWND parent, const RECT& rect, int id) {
+HWND CreateRichEdit(HWND parent, const RECT& rect, int id, LONG style) {
     static const HMODULE library = LoadLibraryA("msftedit.dll");
     if (!library)
-        return false;
-    HWND window = CreateWindowExW(WS_EX_CLIENTEDGE, MSFTEDIT_CLASS, L"",
-                                  WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE |
-                                      ES_READONLY | ES_AUTOVSCROLL | ES_NOHIDESEL,
-                                  rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
+        return nullptr;
+    HWND window = CreateWindowExW(WS_EX_CLIENTEDGE, MSFTEDIT_CLASS, L"", static_cast<DWORD>(style), rect.left,
+                                  rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                   GetModuleHandleA(nullptr), nullptr);
     if (!window)
-        return false;
+        return nullptr;
     // The text limit counts characters; a long mail needs more than the
     // default 32K.
     SendMessageW(window, EM_EXLIMITTEXT, 0, 64 << 20);
+    // Nothing to undo in a read-only view.
+    SendMessageW(window, EM_SETUNDOLIMIT, 0, 0);
     SendMessageW(window, EM_SETBKGNDCOLOR, FALSE, static_cast<LPARAM>(GetSysColor(COLOR_WINDOW)));
-    return Subclass(window);
+    return window;
+}
+
+} // namespace
+
+bool CWebBrowser2::Create(HWND parent, const RECT& rect, int id) {
+    HWND window = CreateRichEdit(parent, rect, id,
+                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE |
+                                     ES_READONLY | ES_AUTOVSCROLL | ES_NOHIDESEL);
+    return window && Subclass(window);
+}
+
+void CWebBrowser2::Renew() {
+    HWND old = handle;
+    HWND parent = GetParent(old);
+    RECT rect;
+    GetWindowRect(old, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    HWND fresh = CreateRichEdit(parent, rect, GetDlgCtrlID(old), GetWindowLongW(old, GWL_STYLE));
+    if (!fresh)
+        return;
+    SetWindowPos(fresh, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    const bool focused = GetFocus() == old;
+    DestroyWindow(old); // ends the binding
+    Subclass(fresh);
+    if (focused)
+        SetFocus(fresh);
 }
 
 void CWebBrowser2::Navigate(const std::string& url) {
@@ -150,16 +184,43 @@ void CWebBrowser2::Show(CRichDocument document) {
             links.push_back(LinkRange{at, at + run.text.size(), &run});
         at += run.text.size();
     }
-    const std::string rtf = ToRtf(shown);
+    // The rich edit takes far longer to empty itself of a long mail than to
+    // start afresh.
+    if (GetWindowTextLengthW(handle) > 0)
+        Renew();
+    shownLength = 0;
+    ShowMore();
+    SendMessageW(handle, EM_SETSEL, 0, 0);
+}
+
+void CWebBrowser2::ShowMore() {
+    // The rich edit lays out text slowly (under Wine about 6 ms per 1000
+    // characters), so a long mail goes in by parts: the first is on screen
+    // at once, the others follow through the message queue, and the window
+    // answers the user in between.
+    constexpr size_t partCharacters = 8192;
+    size_t end = std::min(shown.Length(), shownLength + partCharacters);
+    if (end < shown.Length() && shown.CharacterAt(end) >= 0xDC00 && shown.CharacterAt(end) < 0xE000)
+        ++end; // a surrogate pair stays whole
+    const std::string rtf = ToRtf(shown, shownLength, end);
     StreamSource source{&rtf, 0};
     EDITSTREAM stream = {};
     stream.dwCookie = reinterpret_cast<DWORD_PTR>(&source);
     stream.pfnCallback = ReadStream;
+    CHARRANGE selection = {};
+    POINT scroll = {};
+    SendMessageW(handle, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    SendMessageW(handle, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
     SendMessageW(handle, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(handle, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
-    SendMessageW(handle, EM_SETSEL, 0, 0);
+    SendMessageW(handle, EM_SETSEL, -1, -1);
+    SendMessageW(handle, EM_STREAMIN, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
+    SendMessageW(handle, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    SendMessageW(handle, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
     SendMessageW(handle, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(handle, nullptr, TRUE);
+    shownLength = end;
+    if (shownLength < shown.Length())
+        PostMessageW(handle, showMoreMessage, 0, 0);
 }
 
 bool CWebBrowser2::SaveAttachment(size_t index, const std::string& path) const {
@@ -200,22 +261,10 @@ const TextRun* CWebBrowser2::LinkAt(size_t at) const {
 }
 
 void CWebBrowser2::SaveWithDialog(int index) {
-    char file[MAX_PATH] = {};
-    const std::string suggested = SuggestedFileName(attachments[index].name);
-    std::memcpy(file, suggested.c_str(), suggested.size() + 1);
-    OPENFILENAMEA dialog = {};
-    dialog.lStructSize = sizeof(dialog);
-    dialog.hwndOwner = GetParent(handle);
-    dialog.lpstrFile = file;
-    dialog.nMaxFile = MAX_PATH;
-    dialog.lpstrFilter = "모든 파일 (*.*)\0*.*\0";
-    dialog.lpstrTitle = "첨부 파일 저장";
-    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetSaveFileNameA(&dialog))
-        return;
-    if (!SaveAttachment(static_cast<size_t>(index), file))
-        ShowMessage(GetParent(handle), "첨부 파일을 저장하지 못했습니다:\n" + std::string(file),
-                    MB_OK | MB_ICONSTOP);
+    const std::string file = ChooseFileToSave(GetParent(handle), "모든 파일 (*.*)|*.*||",
+                                              SuggestedFileName(attachments[index].name));
+    if (!file.empty() && !SaveAttachment(static_cast<size_t>(index), file))
+        ShowMessage(GetParent(handle), "첨부 파일을 저장하지 못했습니다:\n" + file, MB_OK | MB_ICONSTOP);
 }
 
 void CWebBrowser2::ShowContextMenu(POINT screen) {
@@ -238,6 +287,10 @@ void CWebBrowser2::ShowContextMenu(POINT screen) {
 LRESULT CWebBrowser2::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     const POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     switch (message) {
+    case showMoreMessage:
+        if (shownLength < shown.Length())
+            ShowMore();
+        return 0;
     case WM_LBUTTONDBLCLK: {
         const int index = AttachmentAt(CharacterAt(point));
         if (index >= 0) {

@@ -29,6 +29,10 @@ class CWebBrowser2 : public CWindow {
     // that says so.
     void Navigate(const std::string& url);
 
+    // Whether the whole message is in the control: a long one goes in by
+    // parts, the later ones through the message queue.
+    bool IsComplete() const { return shownLength == shown.Length(); }
+
     // The attachments listed under the shown message.
     const std::vector<ListedAttachment>& Attachments() const { return attachments; }
     // Writes attachment `index` (decoded) to `path`; false on failure.
@@ -46,8 +50,12 @@ class CWebBrowser2 : public CWindow {
     // Asks where to save attachment `index` and saves it.
     void SaveWithDialog(int index);
     void ShowContextMenu(POINT screen);
+    // Puts a new, empty control in the place of this one.
+    void Renew();
     // Replaces the content by the document.
     void Show(CRichDocument document);
+    // Appends the next part of the document to the control.
+    void ShowMore();
 
     std::unique_ptr<CMimeMessage> message;
     std::vector<ListedAttachment> attachments;
@@ -56,5 +64,6 @@ class CWebBrowser2 : public CWindow {
         const TextRun* run;
     };
     CRichDocument shown;
+    size_t shownLength = 0; // characters of `shown` in the control
     std::vector<LinkRange> links;
 };

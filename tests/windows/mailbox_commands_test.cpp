@@ -178,12 +178,12 @@ TEST_F(MailboxCommandsTest, AddToSpamAsksAndAddsAnAddressOnce) {
     ListMail("", "로그인 실패", true);
     Select({0});
     const std::string question = "E-mail : spam@example.com\n\n 이 주소를 스팸 메일에 추가 하시겠습니까?";
-    EXPECT_EQ(Run(ID_MAIL_SPAM, {{IDCANCEL, ""}}), std::vector<std::string>{question});
+    EXPECT_EQ(Run(ID_MAIL_ADD_SPAM, {{IDCANCEL, ""}}), std::vector<std::string>{question});
     EXPECT_TRUE(frame->GetSettings().spamAddresses.empty());
     for (int time = 0; time < 2; ++time)
-        EXPECT_EQ(Run(ID_MAIL_SPAM, {{IDOK, ""}}), std::vector<std::string>{question});
+        EXPECT_EQ(Run(ID_MAIL_ADD_SPAM, {{IDOK, ""}}), std::vector<std::string>{question});
     Select({1}); // an error row: no question, nothing added
-    PostMessageA(Page().GetHandle(), WM_COMMAND, ID_MAIL_SPAM, 0);
+    PostMessageA(Page().GetHandle(), WM_COMMAND, ID_MAIL_ADD_SPAM, 0);
     PumpMessages();
     EXPECT_EQ(VisibleDialogs("Tidemark"), std::vector<HWND>{frame->GetPostmanWindow().GetHandle()});
     EXPECT_EQ(frame->GetSettings().spamAddresses, std::vector<std::string>{"spam@example.com"});

@@ -87,3 +87,27 @@ TEST_F(WebBrowser2Test, MissingFileShowsOneClearLine) {
     EXPECT_EQ(ControlText(browser.GetHandle()), Cp949ToUtf16("메일 파일을 읽을 수 없습니다: " + mailPath));
     EXPECT_TRUE(browser.Attachments().empty());
 }
+
+TEST_F(WebBrowser2Test, LongMailArrivesWholeInPartsAndReplacesTheLastOne) {
+    // Long enough for several parts; the emoji's surrogate pairs fall on
+    // every kind of boundary.
+    std::string lines;
+    std::u16string expected;
+    for (int i = 0; expected.size() < 40000; ++i) {
+        lines += u8"줄 " + std::to_string(i) + u8" 😀\r\n";
+        const std::string number = std::to_string(i);
+        expected += u"줄 " + std::u16string(number.begin(), number.end()) + u" 😀\r";
+    }
+    const std::string mail =
+        "Subject: x\r\nMIME-Version: 1.0\r\nContent-Type: text/plain; charset=utf-8\r\n\r\n" + lines;
+    for (int time = 0; time < 2; ++time) {
+        WriteBytes(mailPath, mail);
+        browser.Navigate("file://" + mailPath);
+        EXPECT_FALSE(browser.IsComplete());
+        ASSERT_TRUE(PumpMessagesUntil([&] { return browser.IsComplete(); }, 20000));
+        EXPECT_EQ(GetDlgItem(host.GetHandle(), 1121), browser.GetHandle());
+        const std::u16string text = ControlText(browser.GetHandle());
+        EXPECT_NE(text.find(expected), std::u16string::npos);
+        EXPECT_EQ(text.find(u"줄 0 "), text.rfind(u"줄 0 ")); // the first mail is gone
+    }
+}

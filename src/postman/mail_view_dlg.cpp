@@ -1,0 +1,125 @@
+#include "postman/mail_view_dlg.h"
+
+#include "resource.h"
+
+namespace {
+
+bool IsErrorRow(const MailHeader& mail) {
+    return mail.senderName == errorRowSender;
+}
+
+// The button row under the body: previous, next, reply, close.
+const int buttonIds[] = {ID_VIEW_PREVIOUS, ID_VIEW_NEXT, ID_VIEW_REPLY, IDC_VIEW_CLOSE};
+constexpr int buttonWidth = 65, buttonHeight = 26, buttonPitch = 70;
+
+} // namespace
+
+CMailViewDlg::CMailViewDlg(const CMailboxModel& mailbox, const Settings& settings, bool smallFontScreen)
+    : CDialog(IDD_MAIL_VIEW), mailbox(mailbox), settings(settings), smallFontScreen(smallFontScreen) {}
+
+bool CMailViewDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    largeIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VIEW_HOT));
+    SendMessageA(handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon));
+    browser.Create(handle, RECT{0, 0, 10, 10});
+    RECT client;
+    GetClientRect(handle, &client);
+    Layout(client.right, client.bottom);
+    return true;
+}
+
+void CMailViewDlg::SetReplyAction(ReplyAction action) {
+    replyAction = std::move(action);
+    EnableWindow(GetItem(ID_VIEW_REPLY), replyAction != nullptr);
+}
+
+void CMailViewDlg::ViewMail(int row) {
+    const std::vector<MailHeader>& mails = mailbox.GetArrivedMails();
+    if (row < 0 || row >= static_cast<int>(mails.size()) || IsErrorRow(mails[row]))
+        return;
+    const MailHeader& mail = mails[row];
+    index = row;
+    senderName = mail.senderName;
+    senderAddress = mail.senderAddress;
+    dateText = mail.dateText;
+    subject = mail.subject;
+    storeFile = mail.storeFile;
+    ShowMail();
+}
+
+void CMailViewDlg::ShowMail() {
+    const std::vector<MailHeader>& mails = mailbox.GetArrivedMails();
+    const int server = index < static_cast<int>(mails.size()) ? mails[index].serverIndex : -1;
+    SetItemText(IDC_VIEW_ACCOUNT, server >= 0 && server < static_cast<int>(settings.servers.size())
+                                      ? settings.servers[server].Name
+                                      : std::string());
+    senderText = senderName.empty() ? senderAddress : senderName + " <" + senderAddress + ">";
+    browser.Navigate("file://" + storeFile);
+    SetItemText(IDC_VIEW_SENDER, senderText);
+    SetItemText(IDC_VIEW_DATE, dateText);
+    SetItemText(IDC_VIEW_SUBJECT, subject);
+}
+
+void CMailViewDlg::StepMail(int step) {
+    const std::vector<MailHeader>& mails = mailbox.GetArrivedMails();
+    for (int row = index + step; row >= 0 && row < static_cast<int>(mails.size()); row += step) {
+        if (!IsErrorRow(mails[row])) {
+            ViewMail(row);
+            return;
+        }
+    }
+}
+
+bool CMailViewDlg::OnCommand(int id, int code, HWND) {
+    if (code != BN_CLICKED)
+        return false;
+    switch (id) {
+    case ID_VIEW_PREVIOUS:
+        StepMail(-1);
+        return true;
+    case ID_VIEW_NEXT:
+        StepMail(1);
+        return true;
+    case ID_VIEW_REPLY:
+        if (replyAction) {
+            replyAction(senderAddress, subject);
+            ShowWindow(handle, SW_HIDE);
+        }
+        return true;
+    case IDC_VIEW_CLOSE:
+        ShowWindow(handle, SW_HIDE);
+        return true;
+    }
+    return false;
+}
+
+void CMailViewDlg::OnCancel() {
+    // Esc and the caption's close button hide the window; it is never destroyed here.
+    ShowWindow(handle, SW_HIDE);
+}
+
+void CMailViewDlg::Layout(int width, int height) {
+    MoveWindow(GetItem(IDC_VIEW_FRAME), 5, 2, width - 10, height - 40, TRUE);
+    const int top = smallFontScreen ? 102 : 126;
+    MoveWindow(browser.GetHandle(), 14, top, width - 28, height - top - 46, TRUE);
+    int x = 5;
+    for (int id : buttonIds) {
+        MoveWindow(GetItem(id), x, height - 33, buttonWidth, buttonHeight, TRUE);
+        x += buttonPitch;
+    }
+}
+
+LRESULT CMailViewDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SIZE:
+        if (wParam != SIZE_MINIMIZED)
+            Layout(LOWORD(lParam), HIWORD(lParam));
+        break;
+    case WM_GETMINMAXINFO: {
+        MINMAXINFO* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+        limits->ptMinTrackSize = smallFontScreen ? POINT{460, 306} : POINT{524, 382};
+        return 0;
+    }
+    }
+    return CDialog::WindowProc(message, wParam, lParam);
+}
