@@ -325,7 +325,6 @@ void CMailboxPage::EnableControls(bool enable) {
 }
 
 void CMailboxPage::ViewSelectedMail() {
-    CListView list(List());
     int row = list.GetSelectionMark();
     if (row < 0) {
         if (list.GetCount() == 0)

@@ -74,7 +74,7 @@ class CMailboxPage : public CTabPage {
 
     // The mail view window, made hidden with the page.
     CMailViewDlg& GetViewer() { return viewer; }
-    // Hides the mail view window (a check starts or ends).
+    // Hides the mail view window (a check starts or ends, a delete begins).
     void HideViewer();
 
   protected:
