@@ -117,11 +117,15 @@ class CMailboxModel {
     const CCalendarTime programStartTime;
 };
 
-// The check as windows may start or stop it.
+// The check as windows may start or stop it, and the new-mail state it
+// leaves in the tray.
 class CMailCheckControl {
   public:
     // Starts a check, or asks the running one to stop.
     virtual void StartMailCheck() = 0;
+    // A mail client was started for the user to read the mail: with the
+    // IconInit setting on, the tray no longer announces new mail.
+    virtual void OnMailClientStarted() = 0;
 
   protected:
     ~CMailCheckControl() = default;

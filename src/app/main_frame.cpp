@@ -147,8 +147,10 @@ void CMainFrame::StartMailCheck() {
         mailbox.RequestStop();
         return;
     }
-    if (shutDown || !mailbox.BeginCheck())
-        return; // a stopped check is still finishing its account
+    // A stopped check may still be finishing its account; a delete's
+    // conversation must end before a check's begins.
+    if (shutDown || postmanWindow->GetMailboxPage().IsDeleting() || !mailbox.BeginCheck())
+        return;
     if (settings.MailCheckPause == 1)
         settings.MailCheckPause = 0; // a manual check ends a pause
     bool started = StartWorker([link = checkLink] {
@@ -210,6 +212,11 @@ void CMainFrame::ShowPostmanWindow() {
     // With a program password set, the password prompt decides here whether
     // the window is shown.
     postmanWindow->ShowNormal();
+}
+
+void CMainFrame::OnMailClientStarted() {
+    if (settings.IconInit == 1)
+        ShowNoNewMailState();
 }
 
 void CMainFrame::SetTrayState(int iconId, const std::string& tooltip) {

@@ -36,8 +36,10 @@ class CMainFrame : public CFrameWindow, public CMailCheckControl {
     // running check never writes into an account that took another's place.
     unsigned GetAccountListVersion() const { return accountListVersion; }
 
-    // Starts a check, or asks the running one to stop.
+    // Starts a check, or asks the running one to stop. No check starts
+    // while the mailbox page deletes mail on a server.
     void StartMailCheck() override;
+    void OnMailClientStarted() override;
     // True from the start of a check until its worker has ended.
     bool IsCheckActive() const { return checkLink->mailbox.IsCheckActive(); }
     // Timer 0 at Duration minutes, unless automatic checking is paused or a

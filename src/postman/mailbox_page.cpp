@@ -1,14 +1,18 @@
 #include "postman/mailbox_page.h"
 
+#include "app/mail_client.h"
+#include "app/mail_deletion.h"
 #include "framework/application.h"
-#include "framework/list_view.h"
+#include "framework/message_box.h"
 #include "mail/mail_date.h"
+#include "postman/address_book_entry_dlg.h"
 #include "resource.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -26,18 +30,28 @@ const ListColumn listColumns[] = {
     {IDS_COLUMN_SUBJECT, 148, 190},
 };
 
+const int pageControls[] = {IDC_CHECK_BUTTON, IDC_VIEW_BUTTON, IDC_DELETE_BUTTON, IDC_MAIL_LIST};
+
+const char deleteFailedText[] = "메일 삭제를 실패했습니다.";
+
+bool IsKeyMessage(UINT message) {
+    return message >= WM_KEYFIRST && message <= WM_KEYLAST;
+}
+
 } // namespace
 
-CMailboxPage::CMailboxPage(CMailboxModel& mailbox, CMailCheckControl& checker, Settings& settings,
+CMailboxPage::CMailboxPage(CMailboxModel& mailbox, CMailCheckControl& checker, CMailboxPageHost& host,
                            bool smallFontScreen)
-    : CTabPage(IDD_MAILBOX_PAGE), mailbox(mailbox), checker(checker), settings(settings),
-      smallFontScreen(smallFontScreen), viewer(mailbox, settings, smallFontScreen) {}
+    : CTabPage(IDD_MAILBOX_PAGE), mailbox(mailbox), checker(checker), host(host),
+      settings(host.GetSettings()), smallFontScreen(smallFontScreen),
+      viewer(mailbox, settings, smallFontScreen) {}
 
 HWND CMailboxPage::List() const {
     return GetItem(IDC_MAIL_LIST);
 }
 
 bool CMailboxPage::OnInitDialog() {
+    list.Attach(List());
     InsertColumns();
     SendMessageA(List(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
 
@@ -53,6 +67,9 @@ bool CMailboxPage::OnInitDialog() {
     SetToolTip(deleteButton, IDS_DELETE_MAIL, true);
     UpdateCheckButton();
     viewer.Create(nullptr); // no owner: it stays up when the postman window hides
+    viewer.SetReplyAction([this](const std::string& address, const std::string& subject) {
+        host.StartReply(address, subject);
+    });
     return CTabPage::OnInitDialog();
 }
 
@@ -104,16 +121,39 @@ LRESULT CMailboxPage::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return CTabPage::WindowProc(message, wParam, lParam);
 }
 
+void CMailboxPage::OnDestroy() {
+    deleteJob.Cancel();
+}
+
 bool CMailboxPage::OnCommand(int id, int code, HWND) {
+    // Buttons say BN_CLICKED (0), menus 0 as well.
+    if (code != BN_CLICKED)
+        return false;
     switch (id) {
     case IDC_CHECK_BUTTON:
-        if (code == BN_CLICKED)
-            checker.StartMailCheck();
+        checker.StartMailCheck();
         return true;
     case IDC_VIEW_BUTTON:
-        // A set ViewButton runs the mail client instead (not offered yet).
-        if (code == BN_CLICKED && settings.ViewButton == 0)
+        if (settings.ViewButton == 0)
             ViewSelectedMail();
+        else
+            OnMailClientButton();
+        return true;
+    case IDC_DELETE_BUTTON:
+    case ID_MAIL_DELETE:
+        OnDelete();
+        return true;
+    case ID_MAIL_REPLY:
+        OnReply();
+        return true;
+    case ID_MAIL_CLIENT:
+        OnAccountMailClient();
+        return true;
+    case ID_MAIL_ADD_SPAM:
+        OnAddToSpam();
+        return true;
+    case ID_MAIL_ADD_ADDRESS:
+        OnAddToAddressBook();
         return true;
     case ID_MAIL_VIEW:
         ViewSelectedMail();
@@ -138,6 +178,10 @@ bool CMailboxPage::OnNotify(NMHDR* header, LRESULT&) {
     return false;
 }
 
+bool CMailboxPage::PreTranslateMessage(MSG& message) {
+    return IsKeyMessage(message.message) && (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE);
+}
+
 void CMailboxPage::ShowListMenu(POINT screen) {
     HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAILBOX_MENU));
     if (!menu)
@@ -147,8 +191,140 @@ void CMailboxPage::ShowListMenu(POINT screen) {
     DestroyMenu(menu);
 }
 
+const MailHeader* CMailboxPage::SelectedMail(bool listedOnly) const {
+    int row = list.GetSelectionMark();
+    const std::vector<MailHeader>& mails = mailbox.GetArrivedMails();
+    if (row < 0 || row >= static_cast<int>(mails.size()))
+        return nullptr;
+    const MailHeader& mail = mails[row];
+    if (listedOnly && mail.senderName == errorRowSender)
+        return nullptr;
+    return &mail;
+}
+
+void CMailboxPage::OnReply() {
+    if (const MailHeader* mail = SelectedMail(true))
+        host.StartReply(mail->senderAddress, mail->subject);
+}
+
+void CMailboxPage::OnAddToSpam() {
+    const MailHeader* mail = SelectedMail(true);
+    if (!mail || mail->senderAddress.empty())
+        return;
+    std::string address = mail->senderAddress;
+    if (ShowMessage(handle, "E-mail : " + address + "\n\n 이 주소를 스팸 메일에 추가 하시겠습니까?",
+                    MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
+        return;
+    std::vector<std::string>& spam = settings.spamAddresses;
+    if (std::find(spam.begin(), spam.end(), address) == spam.end())
+        spam.push_back(address);
+    settings.SpamMailNumber = static_cast<int>(spam.size());
+}
+
+void CMailboxPage::OnAddToAddressBook() {
+    if (const MailHeader* mail = SelectedMail(true)) {
+        MailHeader copy = *mail; // the entry dialog's modal loop may let a check clear the list
+        AddToAddressBook(handle, settings, copy.senderName, copy.senderAddress);
+    }
+}
+
+void CMailboxPage::OnAccountMailClient() {
+    const MailHeader* mail = SelectedMail(false);
+    if (!mail || mail->serverIndex < 0 || mail->serverIndex >= static_cast<int>(settings.servers.size()))
+        return;
+    const ServerEntry& account = settings.servers[mail->serverIndex];
+    LaunchMailClient(account.MailClient, account.MailClientFile, handle);
+    checker.OnMailClientStarted();
+}
+
+void CMailboxPage::OnMailClientButton() {
+    HideViewer();
+    host.HideWindow();
+    LaunchMailClient(settings.MailClient, settings.MailClientFile);
+    checker.OnMailClientStarted();
+}
+
+void CMailboxPage::OnDelete() {
+    if (deleteJob.IsRunning())
+        return;
+    // Also while a stopped check finishes its account: both would use the
+    // one scratch file of the fetches.
+    if (mailbox.IsCheckActive()) {
+        ShowMessage(handle, "메일 체크 중에는 삭제 할 수 없습니다.", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    HideViewer();
+    host.SetStatusText("메일 삭제 중...");
+    const std::vector<MailHeader>& mails = mailbox.GetArrivedMails();
+    auto deletions = std::make_shared<std::vector<Deletion>>();
+    for (int row : list.GetSelectedRows()) {
+        if (row >= static_cast<int>(mails.size()) || mails[row].senderName == errorRowSender)
+            continue;
+        const MailHeader& mail = mails[row];
+        bool known = mail.serverIndex >= 0 && mail.serverIndex < static_cast<int>(settings.servers.size());
+        deletions->push_back({row, mail, known, known ? settings.servers[mail.serverIndex] : ServerEntry()});
+    }
+    auto removed = std::make_shared<std::vector<int>>();
+    bool started = !deletions->empty() && deleteJob.Start(
+                                              [this, deletions, removed](CJobControl& control) {
+                                                  *removed = DeleteOnServers(*deletions, control);
+                                              },
+                                              [this, removed] { OnDeleteFinished(*removed); });
+    if (!started) {
+        if (!deletions->empty())
+            ShowMessage(handle, deleteFailedText, MB_OK | MB_ICONEXCLAMATION);
+        OnDeleteFinished({});
+        return;
+    }
+    EnableControls(false);
+}
+
+std::vector<int> CMailboxPage::DeleteOnServers(const std::vector<Deletion>& deletions, CJobControl& control) {
+    std::vector<int> removed;
+    for (const Deletion& deletion : deletions) {
+        if (control.IsCancelled())
+            break;
+        DeletionResult result = DeletionResult::Failed;
+        if (deletion.accountKnown) {
+            std::string question = DeletionQuestion(deletion.account.Name, deletion.mail);
+            auto confirm = [&] {
+                bool yes = false;
+                control.Report(
+                    [&] { yes = ShowMessage(handle, question, MB_YESNO | MB_ICONQUESTION) == IDYES; });
+                return yes;
+            };
+            result = DeleteMailOnServer(deletion.account, deletion.mail, confirm, control.RunningFlag());
+        }
+        if (result == DeletionResult::Deleted || result == DeletionResult::NotOnServer)
+            removed.push_back(deletion.row);
+        else if (result == DeletionResult::Failed)
+            control.Report([this] { ShowMessage(handle, deleteFailedText, MB_OK | MB_ICONEXCLAMATION); });
+    }
+    return removed;
+}
+
+void CMailboxPage::OnDeleteFinished(const std::vector<int>& removedRows) {
+    EnableControls(true);
+    for (auto row = removedRows.rbegin(); row != removedRows.rend(); ++row) {
+        // No check ran meanwhile, so the rows are where they were.
+        mailbox.RemoveMail(*row);
+        if (list.DeleteRow(*row))
+            --rowCount;
+    }
+    ShowArrivedCount();
+    host.SetStatusText("");
+}
+
+void CMailboxPage::EnableControls(bool enable) {
+    if (!enable)
+        focusBeforeDelete = GetFocus();
+    for (int id : pageControls)
+        EnableWindow(GetItem(id), enable);
+    if (enable && focusBeforeDelete && IsChild(handle, focusBeforeDelete))
+        SetFocus(focusBeforeDelete);
+}
+
 void CMailboxPage::ViewSelectedMail() {
-    CListView list(List());
     int row = list.GetSelectionMark();
     if (row < 0) {
         if (list.GetCount() == 0)

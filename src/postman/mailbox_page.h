@@ -6,23 +6,49 @@
 // mailbox model's `arrivedMails`, and the rows keep the order in which the
 // check inserted them (the list is never sorted). Every method runs on the
 // user-interface thread; the check's worker reaches them through its host.
+//
+// The commands act on the list's selection mark (the row last selected),
+// Delete on every selected row; all but the mail-client ones ignore error
+// rows. Delete talks to the servers on a worker thread: meanwhile the page's
+// controls are disabled, the status line says so and no check starts.
 #pragma once
 
 #include "app/mailbox_model.h"
 #include "app/settings.h"
+#include "framework/background_job.h"
 #include "framework/calendar_time.h"
+#include "framework/list_view.h"
 #include "postman/mail_view_dlg.h"
 #include "postman/tab_page.h"
 #include "widgets/icon_button.h"
 
 #include <string>
+#include <vector>
+
+// What the page's commands reach beyond it: the settings and the postman
+// window around it.
+class CMailboxPageHost {
+  public:
+    virtual Settings& GetSettings() = 0;
+    // The postman window's status line; "" clears it.
+    virtual void SetStatusText(const std::string& text) = 0;
+    // Starts an answer to `recipient` about `subject` on the quick-mail tab
+    // and switches to that tab.
+    virtual void StartReply(const std::string& recipient, const std::string& subject) = 0;
+    // Hides the postman window.
+    virtual void HideWindow() = 0;
+
+  protected:
+    ~CMailboxPageHost() = default;
+};
 
 class CMailboxPage : public CTabPage {
   public:
-    // Shows `mailbox`; the check button goes to `checker`; the accounts and
-    // the view button's role come from `settings`. `smallFontScreen` (see
-    // IsSmallFontScreen) chooses the column widths and the viewer's layout.
-    CMailboxPage(CMailboxModel& mailbox, CMailCheckControl& checker, Settings& settings,
+    // Shows `mailbox`; the check button goes to `checker`, the commands
+    // reach `host`, whose settings give the accounts and the view button's
+    // role. `smallFontScreen` (see IsSmallFontScreen) chooses the column
+    // widths and the viewer's layout.
+    CMailboxPage(CMailboxModel& mailbox, CMailCheckControl& checker, CMailboxPageHost& host,
                  bool smallFontScreen);
 
     // Inserts a row at `row` with the account name, sender and subject,
@@ -43,17 +69,48 @@ class CMailboxPage : public CTabPage {
     // "도착한 메일 : " and the model's `listedMailCount` as "%3d".
     void ShowArrivedCount();
 
+    // From the start of a delete until its last answer has been shown.
+    bool IsDeleting() const { return deleteJob.IsRunning(); }
+
     // The mail view window, made hidden with the page.
     CMailViewDlg& GetViewer() { return viewer; }
-    // Hides the mail view window (a check starts or ends).
+    // Hides the mail view window (a check starts or ends, a delete begins).
     void HideViewer();
 
   protected:
     bool OnInitDialog() override;
     bool OnCommand(int id, int code, HWND control) override;
+    bool OnNotify(NMHDR* header, LRESULT& result) override;
+    // Enter and Esc go no further than the page.
+    bool PreTranslateMessage(MSG& message) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnDestroy() override;
 
   private:
+    // One selected mail on its way to deletion.
+    struct Deletion {
+        int row;
+        MailHeader mail;
+        bool accountKnown;
+        ServerEntry account;
+    };
+
+    // The mail of the selection mark, or null; `listedOnly` leaves out error rows.
+    const MailHeader* SelectedMail(bool listedOnly) const;
+    void OnReply();
+    void OnDelete();
+    // Runs on the worker: each mail asked about and deleted in turn;
+    // returns the rows to remove, in ascending order.
+    std::vector<int> DeleteOnServers(const std::vector<Deletion>& deletions, CJobControl& control);
+    void OnDeleteFinished(const std::vector<int>& removedRows);
+    void OnAddToSpam();
+    void OnAddToAddressBook();
+    // The selected row's account's mail client (error rows too).
+    void OnAccountMailClient();
+    // Button 1008 when the ViewButton setting gives it to the mail client.
+    void OnMailClientButton();
+    void EnableControls(bool enable);
+
     void InsertColumns();
     void CreateToolTips();
     // Registers `button` with the tool tips (`add`), or replaces its text.
@@ -63,16 +120,19 @@ class CMailboxPage : public CTabPage {
     void ViewSelectedMail();
     // The list's pop-up menu at `screen`.
     void ShowListMenu(POINT screen);
-    bool OnNotify(NMHDR* header, LRESULT& result) override;
 
     CMailboxModel& mailbox;
     CMailCheckControl& checker;
+    CMailboxPageHost& host;
     Settings& settings;
     const bool smallFontScreen;
+    CListView list;
     CMailViewDlg viewer;
     CIconButton checkButton;
     CIconButton viewButton;
     CIconButton deleteButton;
     int rowCount = 0;
     HWND toolTips = nullptr;
+    HWND focusBeforeDelete = nullptr;
+    CBackgroundJob deleteJob; // last: a running delete is cancelled before the rest goes
 };

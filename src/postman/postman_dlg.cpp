@@ -89,7 +89,7 @@ void CPostmanDlg::CreatePages() {
                                      tabImageWidth, 1, tabImageMask, IMAGE_BITMAP, 0);
     tabCtrl.SetImageList(tabImages);
 
-    mailboxPage = std::make_unique<CMailboxPage>(mailbox, checker, settings, smallFontScreen);
+    mailboxPage = std::make_unique<CMailboxPage>(mailbox, checker, *this, smallFontScreen);
     mailboxPage->Create(tabCtrl.GetHandle());
     tabCtrl.AddTab(mailboxPage->GetHandle(), LoadResourceString(IDS_TAB_MAILBOX), 0);
     quickMailPage =
@@ -110,7 +110,7 @@ bool CPostmanDlg::OnCommand(int id, int code, HWND) {
         ToggleAlwaysOnTop();
         return true;
     case IDC_HIDE:
-        Hide();
+        HideWindow();
         return true;
     }
     return false;
@@ -152,8 +152,12 @@ void CPostmanDlg::SetAlwaysOnTop(int state) {
         DeleteObject(previous);
 }
 
-void CPostmanDlg::Hide() {
-    // Minimised first, so the window visibly goes away before it disappears.
+void CPostmanDlg::StartReply(const std::string& recipient, const std::string& subject) {
+    quickMailPage->SetReply(recipient, subject);
+    tabCtrl.SelectTab(1);
+}
+
+void CPostmanDlg::HideWindow() {
     ShowWindow(handle, SW_MINIMIZE);
     ShowWindow(handle, SW_HIDE);
 }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "framework/dialog.h"
+#include "postman/mailbox_page.h"
 #include "postman/page_tab_ctrl.h"
 #include "postman/screen_font.h"
 
@@ -19,11 +20,10 @@
 
 class CMailboxModel;
 class CMailCheckControl;
-class CMailboxPage;
 class CQuickMailPage;
 struct Settings;
 
-class CPostmanDlg : public CDialog {
+class CPostmanDlg : public CDialog, public CMailboxPageHost {
   public:
     // Creates the window at once: modeless, with no owner, hidden. The
     // mailbox page shows `mailbox` and starts checks through `checker`; the
@@ -36,7 +36,11 @@ class CPostmanDlg : public CDialog {
     // Shows the window in its normal state and makes it the active window.
     void ShowNormal();
     // The status line at the top (control 1078).
-    void SetStatusText(const std::string& text);
+    void SetStatusText(const std::string& text) override;
+    Settings& GetSettings() override { return settings; }
+    void StartReply(const std::string& recipient, const std::string& subject) override;
+    // Minimised, then hidden: the window visibly goes away.
+    void HideWindow() override;
 
     CPageTabCtrl& GetTabCtrl() { return tabCtrl; }
     CMailboxPage& GetMailboxPage() { return *mailboxPage; }
@@ -56,7 +60,6 @@ class CPostmanDlg : public CDialog {
     void ToggleAlwaysOnTop();
     // Topmost or not, with the toggle's check state and picture to match.
     void SetAlwaysOnTop(int state);
-    void Hide();
     void FocusCurrentPage();
     void OnPaint();
     void DrawPictureStrip(HDC dc) const;

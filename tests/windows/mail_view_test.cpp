@@ -2,6 +2,7 @@
 // dovecot of tests/peers, stepping past error rows, the header fields.
 #include "check_cycle_fixture.h"
 #include "framework/list_view.h"
+#include "postman/quick_mail_page.h"
 #include "resource.h"
 #include "window_test_support.h"
 
@@ -109,10 +110,18 @@ TEST_F(MailViewTest, PreviousAndNextStepOverErrorRowsAndStopAtTheEnds) {
     Step(ID_VIEW_PREVIOUS);
     EXPECT_EQ(Viewer().GetIndex(), 0);
 
-    // An error row does not open; the reply button waits for its command.
+    // An error row does not open.
     ViewRow(3);
     EXPECT_EQ(Viewer().GetIndex(), 0);
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(Viewer().GetHandle(), ID_VIEW_REPLY)));
     Step(IDC_VIEW_CLOSE);
     EXPECT_FALSE(IsWindowVisible(Viewer().GetHandle()));
+
+    // Reply answers the shown mail on the quick-mail tab and dismisses the window.
+    ViewRow(2);
+    Step(ID_VIEW_REPLY);
+    EXPECT_FALSE(IsWindowVisible(Viewer().GetHandle()));
+    EXPECT_EQ(frame->GetPostmanWindow().GetTabCtrl().GetCurrentTab(), 1);
+    HWND quick = frame->GetPostmanWindow().GetQuickMailPage().GetHandle();
+    EXPECT_EQ(WindowText(GetDlgItem(quick, IDC_RECIPIENTS)), "cs@example.com");
+    EXPECT_EQ(WindowText(GetDlgItem(quick, IDC_SUBJECT)), "Re: 셋째");
 }

@@ -104,7 +104,7 @@ TEST_F(MailboxPageTest, ColumnsHaveTheirTitlesAndSmallFontWidths) {
 
 TEST_F(MailboxPageTest, LargeFontScreensGetWiderColumns) {
     CTestHost host;
-    CMailboxPage page(frame.GetMailbox(), frame, frame.GetSettings(), false);
+    CMailboxPage page(frame.GetMailbox(), frame, frame.GetPostmanWindow(), false);
     ASSERT_TRUE(page.Create(host.GetHandle()));
     std::vector<Column> columns = Columns(GetDlgItem(page.GetHandle(), IDC_MAIL_LIST));
     ASSERT_EQ(columns.size(), 3u);

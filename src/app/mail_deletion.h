@@ -1,0 +1,30 @@
+// Deleting one listed mail on its POP3 server. The mail is found again by
+// its header (message numbers change between sessions): from the highest
+// message number down, the first message whose sender address, date and
+// subject equal the listed mail's. The user confirms before it is deleted.
+// Talks only to the server; the question is put through a callback, so this
+// runs on a worker thread.
+#pragma once
+
+#include "app/settings.h"
+#include "mail/mail_header.h"
+
+#include <atomic>
+#include <functional>
+#include <string>
+
+enum class DeletionResult {
+    Deleted,     // found, confirmed and deleted
+    NotOnServer, // no longer on the server: the listed row may go
+    Declined,    // the user kept it
+    Failed,      // no login, a lost connection, or DELE or QUIT refused
+};
+
+// The question put to the user before `mail` of `accountName` is deleted.
+std::string DeletionQuestion(const std::string& accountName, const MailHeader& mail);
+
+// Logs into `account`, looks for `mail`, asks `confirm` (true: delete) and
+// logs out; the deletion takes effect only when QUIT is accepted. A stop
+// (*running becoming 0) ends the conversation as Failed.
+DeletionResult DeleteMailOnServer(const ServerEntry& account, const MailHeader& mail,
+                                  const std::function<bool()>& confirm, const std::atomic<int>* running);
