@@ -22,6 +22,7 @@ DeletionResult DeleteMailOnServer(const ServerEntry& account, const MailHeader& 
                                   const std::function<bool()>& confirm, const std::atomic<int>* running) {
     CPop3Session session;
     session.SetStopFlag(running);
+    session.SetSecurity(SecurityOf(account.Security), account.TrustedCertificate);
     if (!session.Login(account.Address, account.ID, account.Password, account.Port))
         return DeletionResult::Failed;
     // Without a count nothing is known of the mailbox: the row stays.
