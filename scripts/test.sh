@@ -18,6 +18,8 @@ for tree in native windows; do
     # Wine sees the Unix root as drive Z:.
     out="$reports/$tree/"
     [ "$tree" = windows ] && out="Z:$out"
+    # ctest leaves the list of an earlier run's failures in place when all pass.
+    rm -f "$root/build/$tree/Testing/Temporary/LastTestsFailed.log"
     (cd "$root/build/$tree" && GTEST_OUTPUT="xml:$out" ctest --output-on-failure --timeout 1500 "$@") || status=1
 done
 
