@@ -16,7 +16,8 @@
 std::vector<HWND> VisibleDialogs(const std::string& caption);
 // A visible dialog of this process with `caption` other than the `ignored`
 // ones, once it exists, or null after `milliseconds`.
-HWND WaitForDialog(const std::string& caption, DWORD milliseconds = 10000, const std::vector<HWND>& ignored = {});
+HWND WaitForDialog(const std::string& caption, DWORD milliseconds = 10000,
+                   const std::vector<HWND>& ignored = {});
 // True once `done` holds, checked every few milliseconds up to `milliseconds`.
 bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds = 5000);
 // True once `window` is gone or hidden.
