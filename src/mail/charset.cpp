@@ -2,6 +2,7 @@
 
 #include "mail/ascii_text.h"
 
+#include <algorithm>
 #include <cstring>
 
 #ifdef _WIN32
@@ -247,6 +248,33 @@ std::string EncodeCp949(const std::u16string& text) {
 
 #else
 
+// Runs `bytes` through `handle`. Where the source holds a sequence it cannot
+// read or the target lacks a character, `substitute(at, left, out)` appends a
+// stand-in and tells how many input bytes to pass over.
+template <typename Substitute>
+std::string ConvertAll(iconv_t handle, std::string bytes, Substitute substitute) {
+    std::string out;
+    char* in = &bytes[0];
+    size_t inLeft = bytes.size();
+    char buffer[8192];
+    while (inLeft > 0) {
+        char* outAt = buffer;
+        size_t outLeft = sizeof(buffer);
+        const size_t result = iconv(handle, &in, &inLeft, &outAt, &outLeft);
+        out.append(buffer, static_cast<size_t>(outAt - buffer));
+        if (result == static_cast<size_t>(-1) && errno != E2BIG) {
+            const size_t skip = std::min(substitute(in, inLeft, out), inLeft);
+            in += skip, inLeft -= skip;
+            iconv(handle, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    return out;
+}
+
+char16_t UnitAt(const char* at) {
+    return static_cast<char16_t>(static_cast<unsigned char>(at[0]) | static_cast<unsigned char>(at[1]) << 8);
+}
+
 struct Converter {
     iconv_t handle = reinterpret_cast<iconv_t>(-1);
     explicit Converter(const std::string& name) {
@@ -261,59 +289,36 @@ struct Converter {
     Converter& operator=(const Converter&) = delete;
     bool IsOpen() const { return handle != reinterpret_cast<iconv_t>(-1); }
     void Decode(const std::string& bytes, std::u16string& out) const {
-        char* in = const_cast<char*>(bytes.data());
-        size_t inLeft = bytes.size();
-        char buffer[8192];
-        while (inLeft > 0) {
-            char* outAt = buffer;
-            size_t outLeft = sizeof(buffer);
-            const size_t result = iconv(handle, &in, &inLeft, &outAt, &outLeft);
-            for (const char* p = buffer; p + 1 < outAt; p += 2)
-                out += static_cast<char16_t>(static_cast<unsigned char>(p[0]) |
-                                             static_cast<unsigned char>(p[1]) << 8);
-            if (result == static_cast<size_t>(-1) && errno != E2BIG) {
-                // An invalid or truncated sequence: one replacement, and on
-                // from the next byte.
-                out += replacementCharacter;
-                ++in, --inLeft;
-                iconv(handle, nullptr, nullptr, nullptr, nullptr);
-            }
-        }
+        // An invalid or truncated sequence: one replacement, and on from the
+        // next byte.
+        const std::string units = ConvertAll(handle, bytes, [](const char*, size_t, std::string& converted) {
+            converted += static_cast<char>(replacementCharacter & 0xFF);
+            converted += static_cast<char>(replacementCharacter >> 8);
+            return size_t{1};
+        });
+        for (size_t k = 0; k + 1 < units.size(); k += 2)
+            out += UnitAt(&units[k]);
     }
 };
 
 std::string EncodeCp949(const std::u16string& text) {
     iconv_t handle = iconv_open("CP949", "UTF-16LE");
-    std::string out;
     if (handle == reinterpret_cast<iconv_t>(-1))
-        return out;
+        return std::string();
     std::string units;
     units.reserve(text.size() * 2);
     for (const char16_t c : text) {
         units += static_cast<char>(c & 0xFF);
         units += static_cast<char>(c >> 8);
     }
-    char* in = &units[0];
-    size_t inLeft = units.size();
-    char buffer[8192];
-    while (inLeft > 0) {
-        char* outAt = buffer;
-        size_t outLeft = sizeof(buffer);
-        const size_t result = iconv(handle, &in, &inLeft, &outAt, &outLeft);
-        out.append(buffer, static_cast<size_t>(outAt - buffer));
-        if (result == static_cast<size_t>(-1) && errno != E2BIG) {
-            // A character code page 949 lacks: skip it whole (both halves of
-            // a surrogate pair).
-            const char16_t c = static_cast<char16_t>(static_cast<unsigned char>(in[0]) |
-                                                     static_cast<unsigned char>(in[1]) << 8);
-            const bool pair = c >= 0xD800 && c <= 0xDBFF && inLeft >= 4 &&
-                              (static_cast<unsigned char>(in[3]) & 0xFC) == 0xDC;
-            const size_t skip = std::min<size_t>(pair ? 4 : 2, inLeft);
-            out += '?';
-            in += skip, inLeft -= skip;
-            iconv(handle, nullptr, nullptr, nullptr, nullptr);
-        }
-    }
+    // A character code page 949 lacks: "?" for it whole (both halves of a
+    // surrogate pair).
+    std::string out = ConvertAll(handle, units, [](const char* at, size_t left, std::string& converted) {
+        const char16_t c = UnitAt(at);
+        const bool pair = c >= 0xD800 && c <= 0xDBFF && left >= 4 && (UnitAt(at + 2) & 0xFC00) == 0xDC00;
+        converted += '?';
+        return size_t{pair ? 4u : 2u};
+    });
     iconv_close(handle);
     return out;
 }
