@@ -9,13 +9,12 @@
 #
 # curl fetches pop3://127.0.0.1:PORT/[1-1000]: one connection, one "RETR n"
 # per message (curl --trace-ascii shows the commands). The store goes to
-# $BENCH_STORE (default build/bench/store): on this machine's /tmp every new
-# file costs about 2 ms, which would measure that directory, not the program.
+# $BENCH_STORE (default the temporary-files folder, as in the program).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 rounds=${1:-5}
 build=$root/build/bench
-store=${BENCH_STORE:-$build/store}
+store=${BENCH_STORE:-${TMPDIR:-/tmp}}
 
 cmake -S "$root" -B "$build" -DTIDEMARK_SANITIZE=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" --target pop3_bench -j"$(nproc)" >/dev/null
