@@ -283,3 +283,24 @@ std::string DecodeStoredPassword(const std::string& stored) {
     std::string scrambled;
     return UnscramblePassword(DecodeHexForm(stored, scrambled) ? scrambled : stored);
 }
+
+void TakeCheckMarks(const std::vector<ServerEntry>& live, std::vector<ServerEntry>& edited) {
+    for (ServerEntry& account : edited) {
+        auto same = std::find_if(live.begin(), live.end(), [&](const ServerEntry& other) {
+            return other.Address == account.Address && other.Port == account.Port && other.ID == account.ID;
+        });
+        if (same != live.end())
+            account.LastMailDate = same->LastMailDate;
+    }
+}
+
+void KeepAddedMeanwhile(const std::vector<std::string>& before, const std::vector<std::string>& live,
+                        std::vector<std::string>& edited) {
+    auto holds = [](const std::vector<std::string>& list, const std::string& entry) {
+        return std::find(list.begin(), list.end(), entry) != list.end();
+    };
+    for (const std::string& entry : live) {
+        if (!holds(before, entry) && !holds(edited, entry))
+            edited.push_back(entry);
+    }
+}

@@ -109,5 +109,15 @@ std::string UnscramblePassword(const std::string& scrambled);
 std::string EncodeStoredPassword(const std::string& plain);
 std::string DecodeStoredPassword(const std::string& stored);
 
+// Edits made on a copy of the settings meet values the program changed
+// meanwhile: a check's marks and spam senders added from the mailbox.
+// Each account of `edited` takes the mark of the account in `live` that
+// reads the same mailbox (host, port and user), where there is one.
+void TakeCheckMarks(const std::vector<ServerEntry>& live, std::vector<ServerEntry>& edited);
+// Appends to `edited` the entries of `live` that were not in `before` and
+// that `edited` lacks; an entry removed in `edited` stays removed.
+void KeepAddedMeanwhile(const std::vector<std::string>& before, const std::vector<std::string>& live,
+                        std::vector<std::string>& edited);
+
 // "POP3\Server%d"
 std::string ServerSection(int index);

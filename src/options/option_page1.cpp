@@ -133,6 +133,7 @@ bool COptionPage1::OnApply() {
     settings.servers = workingServers;
     for (int row = 0; row < static_cast<int>(settings.servers.size()); ++row)
         settings.servers[row].CheckYN = serverList.IsChecked(row) ? 1 : 0;
+    TakeCheckMarks(record.Current().servers, settings.servers); // a check may have run meanwhile
     settings.ServerNumber = static_cast<int>(settings.servers.size());
     return COptionPage::OnApply();
 }

@@ -24,6 +24,7 @@ bool COptionPage3::OnInitDialog() {
     ignoreSpam = settings.SpamMailMethod == 0 ? BST_CHECKED : BST_UNCHECKED;
     deleteSpam = settings.SpamMailMethod == 1 ? BST_CHECKED : BST_UNCHECKED;
     workingSpamList = settings.spamAddresses;
+    spamListSeen = workingSpamList;
     FillControls();
     ApplyEnablingRule();
     return true;
@@ -89,6 +90,10 @@ bool COptionPage3::OnApply() {
         settings.SpamMailMethod = 0;
     else if (deleteSpam == BST_CHECKED)
         settings.SpamMailMethod = 1;
+    // Senders added from the mailbox while the page was open stay filtered.
+    KeepAddedMeanwhile(spamListSeen, record.Current().spamAddresses, workingSpamList);
+    spamListSeen = workingSpamList;
+    FillControls();
     settings.spamAddresses = workingSpamList;
     settings.SpamMailNumber = static_cast<int>(workingSpamList.size());
     return COptionPage::OnApply();

@@ -27,6 +27,7 @@ class COptionPage3 : public COptionPage {
     HWND List() const;
 
     std::vector<std::string> workingSpamList;
+    std::vector<std::string> spamListSeen; // the program's list as the page last took it
     int filterOn = 0;
     int ignoreSpam = 0;
     int deleteSpam = 0;

@@ -3,8 +3,9 @@
 // spam filter and other settings. The pages take their values from the
 // settings as the sheet opens; OK and Apply write what the shown pages hold
 // into a fresh copy of the settings of that moment and hand it on whole, so
-// values that changed meanwhile elsewhere (a check's mark, a spam address
-// added from the mailbox) are kept for the pages that do not own them.
+// values that changed meanwhile elsewhere are kept: a check's marks (the
+// accounts page takes them over by mailbox) and spam senders added from the
+// mailbox (the spam page adds them to its list).
 #pragma once
 
 #include "options/option_page.h"

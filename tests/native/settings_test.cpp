@@ -337,3 +337,36 @@ TEST(PasswordStorage, SurvivesASaveAndLoadThroughStringValues) {
     EXPECT_EQ(r.Password, s.Password);
     EXPECT_EQ(r.servers[0].Password, e.Password);
 }
+
+TEST(SettingsMerge, EditedAccountsTakeTheMarksOfTheirMailboxes) {
+    auto account = [](const char* host, int port, const char* id, const char* mark) {
+        ServerEntry entry;
+        entry.Address = host;
+        entry.Port = port;
+        entry.ID = id;
+        entry.LastMailDate = mark;
+        return entry;
+    };
+    const std::vector<ServerEntry> live = {account("pop.a.kr", 110, "kim", "2026/12/07 10:00"),
+                                           account("pop.b.kr", 995, "lee", "2026/12/07 11:00")};
+    // Reordered, one renamed, one pointing at another user, one new.
+    std::vector<ServerEntry> edited = {account("pop.b.kr", 995, "lee", "2026/12/01 09:00"),
+                                       account("pop.a.kr", 110, "park", "2026/12/01 09:00"),
+                                       account("pop.a.kr", 110, "kim", ""),
+                                       account("pop.c.kr", 110, "kim", "")};
+    edited[0].Name = "renamed";
+    TakeCheckMarks(live, edited);
+    EXPECT_EQ(edited[0].LastMailDate, "2026/12/07 11:00");
+    EXPECT_EQ(edited[0].Name, "renamed");
+    EXPECT_EQ(edited[1].LastMailDate, "2026/12/01 09:00");
+    EXPECT_EQ(edited[2].LastMailDate, "2026/12/07 10:00");
+    EXPECT_EQ(edited[3].LastMailDate, "");
+}
+
+TEST(SettingsMerge, EntriesAddedElsewhereSurviveAndRemovalsStay) {
+    const std::vector<std::string> before = {"a@x.kr", "b@x.kr"};
+    const std::vector<std::string> live = {"a@x.kr", "b@x.kr", "new@x.kr", "both@x.kr"};
+    std::vector<std::string> edited = {"b@x.kr", "both@x.kr", "typed@x.kr"}; // a@x.kr removed
+    KeepAddedMeanwhile(before, live, edited);
+    EXPECT_EQ(edited, (std::vector<std::string>{"b@x.kr", "both@x.kr", "typed@x.kr", "new@x.kr"}));
+}

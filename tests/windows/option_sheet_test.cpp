@@ -2,6 +2,7 @@
 #include "app/startup_entry.h"
 #include "dialog_answerer.h"
 #include "framework/registry_profile.h"
+#include "framework/ui_thread.h"
 #include "option_sheet_driver.h"
 #include "options/server_prop_dlg.h"
 #include "postman/postman_dlg.h"
@@ -96,12 +97,19 @@ TEST_F(OptionSheetTest, AServerAddedWithTheDefaultsIsCheckedWithPort110AndTheBel
     EXPECT_EQ(profile.GetString("POP3\\Server0", "Address", ""), "pop.naver.com");
 }
 
-TEST_F(OptionSheetTest, EditingAServerKeepsItsMarkAndItsCheckBox) {
+TEST_F(OptionSheetTest, EditingAServerKeepsItsMarkItsCheckBoxAndWhatTheProgramChangedMeanwhile) {
     StoreServer(0, "work", "2026년 12월 1일 오후 3:05:09");
     profile.WriteInt("POP3\\Server0", "CheckYN", 0);
     StartProgram();
     UseOptions([&](HWND sheet) {
         ASSERT_TRUE(sheet);
+        ShowPage(sheet, 2); // the spam page, so that it writes its list too
+        ShowPage(sheet, 0);
+        // A check ends and a sender is marked as spam from the mailbox.
+        CUiThread::Run([&] {
+            frame->GetSettings().servers[0].LastMailDate = "2026년 12월 7일 오전 9:00:00";
+            frame->GetSettings().spamAddresses.push_back("junk@spam.example");
+        });
         DoubleClickRow(ServerList(sheet), 0);
         HWND dialog = WaitForDialog(serverDialogCaption);
         ASSERT_TRUE(dialog);
@@ -114,8 +122,9 @@ TEST_F(OptionSheetTest, EditingAServerKeepsItsMarkAndItsCheckBox) {
     });
     ASSERT_EQ(Stored().servers.size(), 1u);
     EXPECT_EQ(Stored().servers[0].Name, "회사");
-    EXPECT_EQ(Stored().servers[0].LastMailDate, "2026년 12월 1일 오후 3:05:09");
+    EXPECT_EQ(Stored().servers[0].LastMailDate, "2026년 12월 7일 오전 9:00:00");
     EXPECT_EQ(Stored().servers[0].CheckYN, 0);
+    EXPECT_EQ(Stored().spamAddresses, std::vector<std::string>{"junk@spam.example"});
 }
 
 TEST_F(OptionSheetTest, DeletingTheFirstOfThreeServersKeepsRowsAndEntriesAligned) {
