@@ -153,12 +153,17 @@ void CQuickMailPage::OnSend() {
     auto outcome = std::make_shared<DeliveryOutcome>();
     outcome->result = DeliveryResult::TransmitFailed;
     std::string host = settings.SMTPAddress;
+    // A reply started while the mail goes out replaces the fields: they are
+    // cleared after the send only while they still hold the sent mail.
+    auto sentFields = std::make_shared<std::vector<std::string>>(Fields());
     bool started = sendJob.Start(
         [this, delivery, outcome](CJobControl& control) {
             *outcome = delivery->Run([&] { control.Report([this] { showStatus("메일을 보내는 중..."); }); },
                                      control.RunningFlag());
         },
-        [this, outcome, host, path] { OnSendFinished(*outcome, host, path); });
+        [this, outcome, host, path, sentFields] {
+            OnSendFinished(*outcome, host, path, *sentFields == Fields());
+        });
     if (!started) {
         Tell("SMTP 서버(" + host + ")에 연결할 수 없습니다.");
         return;
@@ -169,13 +174,14 @@ void CQuickMailPage::OnSend() {
 }
 
 void CQuickMailPage::OnSendFinished(const DeliveryOutcome& outcome, const std::string& host,
-                                    const std::string& path) {
+                                    const std::string& path, bool fieldsUnchanged) {
     EnableControls(true);
     switch (outcome.result) {
     case DeliveryResult::Sent:
         Tell("E-mail 전송이 완료 되었습니다.");
         showStatus("");
-        OnClearAll();
+        if (fieldsUnchanged)
+            OnClearAll();
         return;
     case DeliveryResult::AttachmentUnreadable:
         Tell("첨부 파일을 읽을 수 없습니다:\n\n" + path);
@@ -188,6 +194,10 @@ void CQuickMailPage::OnSendFinished(const DeliveryOutcome& outcome, const std::s
         break;
     }
     showStatus("");
+}
+
+std::vector<std::string> CQuickMailPage::Fields() const {
+    return {recipients, subject, body, attachmentPath};
 }
 
 void CQuickMailPage::EnableControls(bool enable) {

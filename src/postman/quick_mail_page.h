@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 struct DeliveryOutcome;
 struct Settings;
@@ -45,7 +46,10 @@ class CQuickMailPage : public CTabPage {
 
   private:
     void OnSend();
-    void OnSendFinished(const DeliveryOutcome& outcome, const std::string& host, const std::string& path);
+    void OnSendFinished(const DeliveryOutcome& outcome, const std::string& host, const std::string& path,
+                        bool fieldsUnchanged);
+    // Recipients, subject, body and attachment path, as the fields hold them.
+    std::vector<std::string> Fields() const;
     void OnAddressBook();
     void OnAttach();
     void OnClearAll();

@@ -190,6 +190,20 @@ TEST_F(QuickMailPageTest, ARepliedMailWithSignatureAndKoreanAttachmentReachesThe
     EXPECT_EQ(Stored("sink-quick@example.com", ".attachment1"), content);
 }
 
+TEST_F(QuickMailPageTest, AReplyStartedWhileASendRunsIsKeptWhenTheSendSucceeds) {
+    UseSink();
+    Page().SetReply("sink-first@example.com", "첫째");
+    CDialogAnswerer done("Tidemark", IDOK);
+    Click(IDC_SEND);
+    Page().SetReply("sink-next@example.com", "둘째"); // before the send can report
+    ASSERT_TRUE(PumpMessagesUntil([&] { return !Page().IsSending(); }, 15000));
+    ASSERT_TRUE(done.Wait());
+    EXPECT_EQ(done.GetText(), "E-mail 전송이 완료 되었습니다.");
+    EXPECT_EQ(Text(IDC_RECIPIENTS), "sink-next@example.com");
+    EXPECT_EQ(Text(IDC_SUBJECT), "Re: 둘째");
+    EXPECT_NE(Stored("sink-first@example.com", ".eml").find("\r\nSubject: Re: 첫째\r\n"), std::string::npos);
+}
+
 TEST_F(QuickMailPageTest, RefusesWhatCannotBeSentAndKeepsTheFields) {
     UseSink();
     const struct {
