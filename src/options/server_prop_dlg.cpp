@@ -144,8 +144,16 @@ void CServerPropDlg::Browse(const char* filter, std::string& path) {
     UpdateData(false);
 }
 
+// What the certificate check learned from the server.
+struct CServerPropDlg::CertificateCheck {
+    bool connected = false;
+    bool certificateRefused = false;
+    std::string fingerprint;
+    std::string errorText;
+};
+
 void CServerPropDlg::CheckCertificate() {
-    if (!UpdateData(true))
+    if (certificateJob.IsRunning() || !UpdateData(true))
         return;
     server.Address = TrimWhiteSpace(server.Address);
     const ConnectionSecurity security = SecurityOf(securityIndex);
@@ -156,33 +164,55 @@ void CServerPropDlg::CheckCertificate() {
         ShowMessage(handle, problem, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
-    CPop3Session session;
-    session.SetTimeout(certificateCheckTimeoutMs);
-    session.SetSecurity(security, server.TrustedCertificate);
-    const bool connected = session.Connect(server.Address, server.Port);
-    if (connected)
-        session.Quit();
-    SetCursor(previous);
-    const std::string fingerprint = session.GetCertificateFingerprint();
-    if (connected) {
-        ShowMessage(handle, SameFingerprint(server.TrustedCertificate, fingerprint)
+    auto check = std::make_shared<CertificateCheck>();
+    const std::string host = server.Address;
+    const int port = server.Port;
+    const std::string trusted = server.TrustedCertificate;
+    const bool started = certificateJob.Start(
+        [check, host, port, security, trusted](CJobControl& control) {
+            CPop3Session session;
+            session.SetTimeout(certificateCheckTimeoutMs);
+            session.SetStopFlag(control.RunningFlag());
+            session.SetSecurity(security, trusted);
+            check->connected = session.Connect(host, port);
+            if (check->connected)
+                session.Quit();
+            check->certificateRefused = IsCertificateFailure(session.GetTlsFailure());
+            check->fingerprint = session.GetCertificateFingerprint();
+            check->errorText = session.GetErrorText();
+        },
+        [this, check] {
+            EnableServerFields(true);
+            ShowCertificateCheck(*check);
+        });
+    if (started)
+        EnableServerFields(false); // the answer is about the server as it was asked
+}
+
+void CServerPropDlg::EnableServerFields(bool enable) {
+    for (int id : {IDC_SERVER_ADDRESS, IDC_SERVER_PORT, IDC_SERVER_SECURITY, IDC_CHECK_CERTIFICATE})
+        EnableWindow(GetItem(id), enable);
+}
+
+void CServerPropDlg::ShowCertificateCheck(const CertificateCheck& check) {
+    if (check.connected) {
+        ShowMessage(handle, SameFingerprint(server.TrustedCertificate, check.fingerprint)
                                 ? server.Address + " 서버의 인증서는 신뢰하도록 등록된 인증서입니다."
                                 : server.Address + " 서버의 인증서가 올바릅니다.");
         return;
     }
-    if (!IsCertificateFailure(session.GetTlsFailure()) || fingerprint.empty()) {
-        ShowMessage(handle, session.GetErrorText(), MB_OK | MB_ICONEXCLAMATION);
+    if (!check.certificateRefused || check.fingerprint.empty()) {
+        ShowMessage(handle, check.errorText, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    std::string question = session.GetErrorText() + "\r\n\r\n";
+    std::string question = check.errorText + "\r\n\r\n";
     if (!server.TrustedCertificate.empty())
         question += "전에 신뢰하도록 등록한 인증서와 다른 인증서입니다.\r\n\r\n";
-    question += "인증서의 SHA-256 지문:\r\n" + SpacedFingerprint(fingerprint) +
+    question += "인증서의 SHA-256 지문:\r\n" + SpacedFingerprint(check.fingerprint) +
                 "\r\n\r\n지문이 서버 관리자가 알려 준 것과 같을 때만 신뢰하십시오. "
                 "이 인증서를 신뢰하시겠습니까? (인증서가 바뀌면 다시 묻습니다.)";
     if (ShowMessage(handle, question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES)
-        server.TrustedCertificate = fingerprint;
+        server.TrustedCertificate = check.fingerprint;
 }
 
 bool CServerPropDlg::OnCommand(int id, int code, HWND) {

@@ -3,12 +3,13 @@
 // values the dialog edits: `Name`, `Address`, `ID`, `Password`, `Port`,
 // `CheckAlgorithm`, `Notify`, `WaveFile`, `AviFile`, `MailClient`,
 // `MailClientFile`, `Security` and `TrustedCertificate`. "인증서 확인"
-// connects to the server as set and, when Windows refuses its certificate,
-// offers to trust it by its SHA-256 fingerprint. OK validates first and keeps the dialog open with a
-// message while a value is unusable; the dialog never touches `Settings`.
+// connects to the server as set, in the background, and, when Windows
+// refuses its certificate, offers to trust it by its SHA-256 fingerprint. OK validates first and keeps the
+// dialog open with a message while a value is unusable; the dialog never touches `Settings`.
 #pragma once
 
 #include "app/settings.h"
+#include "framework/background_job.h"
 #include "framework/dialog.h"
 
 #include <string>
@@ -32,6 +33,7 @@ class CServerPropDlg : public CDialog {
   private:
     struct NotifyBox;
     static const NotifyBox notifyBoxes[];
+    struct CertificateCheck;
 
     bool IsTicked(int bit) const;
     void ApplyEnablingRules();
@@ -40,12 +42,17 @@ class CServerPropDlg : public CDialog {
     std::string ValidationProblem() const;
     void Browse(const char* filter, std::string& path);
     void CheckCertificate();
+    // The host, port and security fields and the check button, which stay
+    // off while a check asks the server about them.
+    void EnableServerFields(bool enable);
+    void ShowCertificateCheck(const CertificateCheck& check);
 
     // Exchanged with the check boxes, in the order of `notifyBoxes`.
     int notifyChecks[5] = {};
     int clientChoice = -1;
     int methodIndex = -1;   // the selected reception method
     int securityIndex = -1; // the selected ConnectionSecurity
+    CBackgroundJob certificateJob;
 };
 
 // The program's own folder, ending in a backslash, and "tidebell.wav".

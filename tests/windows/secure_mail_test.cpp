@@ -121,6 +121,34 @@ TEST_F(SecureCheckTest, ACertificateTrustedInTheDialogIsAcceptedUntilItChanges) 
     EXPECT_EQ(Cell(0, 2), std::string("localhost 서버의 인증서를 신뢰할 수 없습니다.") + trustHint);
 }
 
+TEST_F(SecureCheckTest, ACertificateCheckOfASilentServerLeavesTheDialogAnswering) {
+    CServerPropDlg dialog;
+    dialog.editIndex = 0;
+    dialog.server.Name = "무응답";
+    dialog.server.Address = "localhost";
+    dialog.server.ID = "alice";
+    dialog.server.Port = TlsPeerPort("silent");
+    dialog.server.Security = static_cast<int>(ConnectionSecurity::TlsOnConnect);
+    bool buttonOff = false;
+    bool answering = false;
+    CUserThread user(
+        [&] {
+            HWND window = WaitForDialog(serverDialogCaption);
+            Click(window, IDC_CHECK_CERTIFICATE);
+            for (int wait = 0; wait < 50 && !buttonOff; ++wait, Sleep(100))
+                buttonOff = !IsWindowEnabled(GetDlgItem(window, IDC_CHECK_CERTIFICATE));
+            DWORD_PTR result = 0;
+            answering = SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0;
+            Click(window, IDCANCEL); // closing ends the check
+            WaitUntilClosed(window);
+        },
+        {"Tidemark", serverDialogCaption});
+    EXPECT_EQ(dialog.DoModal(nullptr), IDCANCEL);
+    user.Join();
+    EXPECT_TRUE(buttonOff);
+    EXPECT_TRUE(answering);
+}
+
 TEST(SecureSmtp, SendsAfterALoginOverStarttlsOrTlsAndStopsAtARefusedLogin) {
     ASSERT_TRUE(TrustTlsPeerAuthority()) << "the TLS test servers are not running";
     const std::string sink = TIDEMARK_SMTP_SINK_DIR;
