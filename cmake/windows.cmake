@@ -63,6 +63,9 @@ add_test(NAME windows_tests COMMAND windows_tests)
 # The first run of scripts/run.sh, as a newcomer has it (tests/release).
 add_test(NAME first_run_test COMMAND ${CMAKE_SOURCE_DIR}/tests/release/first_run_test.sh)
 set_tests_properties(first_run_test PROPERTIES TIMEOUT 900)
+# A user's first session, driven through the program's windows with xdotool.
+add_test(NAME journey_test COMMAND ${CMAKE_SOURCE_DIR}/tests/release/journey_test.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(journey_test PROPERTIES TIMEOUT 300)
 
 include(${CMAKE_SOURCE_DIR}/tests/peers/peer_fixtures.cmake)
 

@@ -9,7 +9,7 @@ set -euo pipefail
 packages=(
     cmake make g++ googletest
     mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-    wine64 xvfb xauth x11-utils xdotool imagemagick fonts-nanum locales
+    wine64 xvfb xauth x11-utils xdotool xclip imagemagick fonts-nanum locales curl
     dovecot-pop3d python3-aiosmtpd python3
     libgnutls30 openssl
     nsis x11vnc novnc websockify

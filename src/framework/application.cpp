@@ -58,22 +58,29 @@ bool CApplication::PreTranslateMessage(MSG& message) {
     if (CWindow::PreTranslateChain(message))
         return true;
     for (HWND dialog : modelessDialogs)
-        if (IsWindow(dialog) && IsDialogMessageA(dialog, &message))
+        if (IsWindow(dialog) && IsDialogMessageW(dialog, &message))
             return true;
     return false;
+}
+
+void CApplication::HandleMessage(MSG& message) {
+    if (PreTranslateMessage(message))
+        return;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
 }
 
 int CApplication::Run() {
     appName = Name();
     CUiThread::Start();
     if (InitInstance()) {
+        // Unicode messages: fetched as ANSI, a typed character of code page
+        // 949 comes as two single-byte WM_CHARs, and the dialogs' keyboard
+        // handling may convert each byte alone into "?". The system turns a
+        // whole character into the bytes our ANSI windows expect.
         MSG message;
-        while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-            if (PreTranslateMessage(message))
-                continue;
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
+        while (GetMessageW(&message, nullptr, 0, 0) > 0)
+            HandleMessage(message);
         exitCode = static_cast<int>(message.wParam);
     }
     int code = ExitInstance();

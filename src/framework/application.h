@@ -46,6 +46,9 @@ class CApplication {
     // windows' PreTranslateMessage, then the modeless dialogs' keyboard
     // handling. True when the message was consumed there.
     bool PreTranslateMessage(MSG& message);
+    // One message of the loop, fetched as Unicode (GetMessageW or
+    // PeekMessageW): PreTranslateMessage, then translation and dispatch.
+    void HandleMessage(MSG& message);
 
   protected:
     int exitCode = 0;

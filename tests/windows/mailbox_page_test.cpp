@@ -178,8 +178,10 @@ TEST_F(MailboxPageTest, LastCheckShowsTheTimeOfDayInTwelveHourForm) {
 }
 
 TEST_F(MailboxPageTest, PictureButtonsAreOwnerDrawnWithTheirToolTips) {
-    for (int id : {IDC_CHECK_BUTTON, IDC_VIEW_BUTTON, IDC_DELETE_BUTTON})
+    for (int id : {IDC_CHECK_BUTTON, IDC_VIEW_BUTTON, IDC_DELETE_BUTTON}) {
         EXPECT_EQ(GetWindowLongPtrA(Item(id), GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW) << id;
+        EXPECT_TRUE(IsWindowEnabled(Item(id))) << id;
+    }
     EXPECT_EQ(ToolTipText(Page().GetHandle(), Item(IDC_CHECK_BUTTON)), "메일체크");
     EXPECT_EQ(ToolTipText(Page().GetHandle(), Item(IDC_VIEW_BUTTON)), "메일 본문 보기");
     EXPECT_EQ(ToolTipText(Page().GetHandle(), Item(IDC_DELETE_BUTTON)), "메일 삭제");

@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <string>
 
 namespace {
 // The folder of the sink's port and stored mails ("" without the fixture).
@@ -127,12 +128,8 @@ LRESULT CALLBACK RecordText(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 // Runs the thread's messages the way the program's loop does.
 void PumpAsTheProgram(CApplication& application) {
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (application.PreTranslateMessage(message))
-            continue;
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        application.HandleMessage(message);
 }
 } // namespace
 
@@ -299,6 +296,18 @@ TEST_F(QuickMailPageTest, ReturnMovesOnOutsideTheBodyAndEscapeIsSwallowed) {
     }
     EXPECT_EQ(Text(IDC_BODY), "\r\n") << "only the body takes a line break";
     EXPECT_TRUE(IsShown(Page().GetHandle()));
+}
+
+TEST_F(QuickMailPageTest, TypedKoreanReachesTheFieldsWhole) {
+    // A keyboard's (or an input method's) characters arrive as Unicode WM_CHARs.
+    for (int id : {IDC_BODY, IDC_SUBJECT}) {
+        SetFocus(Item(id));
+        SetWindowTextA(Item(id), "");
+        for (wchar_t typed : std::wstring(L"잘 받았습니다."))
+            PostMessageW(Item(id), WM_CHAR, typed, 1);
+        PumpAsTheProgram(application);
+        EXPECT_EQ(Text(id), "잘 받았습니다.") << id;
+    }
 }
 
 TEST_F(QuickMailPageTest, TheSignatureNeverOverwritesWhatTheUserTyped) {
