@@ -61,7 +61,7 @@ std::vector<Control> VisibleChildren(HWND dialog) {
     return children;
 }
 
-// The room a control's text needs beside its text: the frame of a push
+// The room a control needs beside its text: the frame of a push
 // button, the box of a check box or radio button, the caption indent of a
 // group box.
 int TextMargin(HWND window) {
