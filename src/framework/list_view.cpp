@@ -1,6 +1,7 @@
 #include "framework/list_view.h"
 
 #include "framework/application.h"
+#include "framework/screen_dpi.h"
 
 #include <algorithm>
 
@@ -14,7 +15,7 @@ void CListView::InsertColumn(const ListViewColumn& column) {
     LVCOLUMNA item = {};
     item.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     item.fmt = column.format;
-    item.cx = column.width;
+    item.cx = ScaleToSystemDpi(column.width);
     item.pszText = const_cast<char*>(title.c_str());
     item.iSubItem = index;
     SendMessageA(control, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&item));

@@ -12,7 +12,8 @@
 #include <vector>
 
 // One column of a list: its title (a string resource, or a text), its width
-// in pixels and its alignment (LVCFMT_LEFT, LVCFMT_RIGHT, LVCFMT_CENTER).
+// in pixels at 96 DPI (the list scales it to the system DPI) and its
+// alignment (LVCFMT_LEFT, LVCFMT_RIGHT, LVCFMT_CENTER).
 struct ListViewColumn {
     constexpr ListViewColumn(UINT titleId, int width, int format = LVCFMT_LEFT)
         : titleId(titleId), title(nullptr), width(width), format(format) {}

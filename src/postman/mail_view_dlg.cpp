@@ -1,5 +1,6 @@
 #include "postman/mail_view_dlg.h"
 
+#include "framework/screen_dpi.h"
 #include "resource.h"
 
 #include <algorithm>
@@ -10,9 +11,11 @@ bool IsErrorRow(const MailHeader& mail) {
     return mail.senderName == errorRowSender;
 }
 
-// The button row under the body: previous, next, reply, close.
+// The button row under the body: previous, next, reply, close. Its sizes,
+// the margins of the layout and the smallest window are pixels at 96 DPI.
 const int buttonIds[] = {ID_VIEW_PREVIOUS, ID_VIEW_NEXT, ID_VIEW_REPLY, IDC_VIEW_CLOSE};
-constexpr int buttonWidth = 65, buttonHeight = 26, buttonPitch = 70;
+constexpr int buttonWidth = 65, buttonHeight = 26, buttonPitch = 70, buttonRowHeight = 33;
+constexpr int minimumWidth = 460, minimumHeight = 306;
 
 } // namespace
 
@@ -101,17 +104,21 @@ void CMailViewDlg::OnCancel() {
 }
 
 void CMailViewDlg::Layout(int width, int height) {
-    MoveWindow(GetItem(IDC_VIEW_FRAME), 5, 2, width - 10, height - 40, TRUE);
+    const int margin = ScaleToSystemDpi(5);
+    MoveWindow(GetItem(IDC_VIEW_FRAME), margin, ScaleToSystemDpi(2), width - 2 * margin,
+               height - ScaleToSystemDpi(40), TRUE);
     // The body starts below the subject field even where the dialog font
     // is larger than these pixel places were drawn for.
     RECT resourcePlace = {8, 67, 0, 0};
     MapDialogRect(handle, &resourcePlace);
     const int top = std::max(smallFontScreen ? 102 : 126, static_cast<int>(resourcePlace.top));
-    MoveWindow(browser.GetHandle(), 14, top, width - 28, height - top - 46, TRUE);
-    int x = 5;
+    const int inset = ScaleToSystemDpi(14);
+    MoveWindow(browser.GetHandle(), inset, top, width - 2 * inset, height - top - ScaleToSystemDpi(46), TRUE);
+    int x = margin;
     for (int id : buttonIds) {
-        MoveWindow(GetItem(id), x, height - 33, buttonWidth, buttonHeight, TRUE);
-        x += buttonPitch;
+        MoveWindow(GetItem(id), x, height - ScaleToSystemDpi(buttonRowHeight), ScaleToSystemDpi(buttonWidth),
+                   ScaleToSystemDpi(buttonHeight), TRUE);
+        x += ScaleToSystemDpi(buttonPitch);
     }
 }
 
@@ -123,7 +130,8 @@ LRESULT CMailViewDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_GETMINMAXINFO: {
         MINMAXINFO* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-        limits->ptMinTrackSize = smallFontScreen ? POINT{460, 306} : POINT{524, 382};
+        // Wide enough for the header fields, which keep their dialog-unit places.
+        limits->ptMinTrackSize = {ScaleToSystemDpi(minimumWidth), ScaleToSystemDpi(minimumHeight)};
         return 0;
     }
     }

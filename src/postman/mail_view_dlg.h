@@ -19,7 +19,7 @@ class CMailViewDlg : public CDialog {
     using ReplyAction = std::function<void(const std::string& senderAddress, const std::string& subject)>;
 
     // Mails come from `mailbox`, account names from `settings`;
-    // `smallFontScreen` chooses the layout and the smallest size.
+    // `smallFontScreen` chooses where the body starts.
     CMailViewDlg(const CMailboxModel& mailbox, const Settings& settings, bool smallFontScreen);
 
     // Shows mail `row` of the mailbox list (an error row shows nothing).

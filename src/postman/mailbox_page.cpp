@@ -18,16 +18,10 @@ namespace {
 
 constexpr int buttonIconSize = 32;
 
-struct ListColumn {
-    UINT title;
-    int smallFontWidth;
-    int largeFontWidth;
-};
-
-const ListColumn listColumns[] = {
-    {IDS_COLUMN_SERVER, 75, 80},
-    {IDS_COLUMN_SENDER, 110, 110},
-    {IDS_COLUMN_SUBJECT, 148, 190},
+const ListViewColumn listColumns[] = {
+    {IDS_COLUMN_SERVER, 75},
+    {IDS_COLUMN_SENDER, 110},
+    {IDS_COLUMN_SUBJECT, 148},
 };
 
 const int pageControls[] = {IDC_CHECK_BUTTON, IDC_VIEW_BUTTON, IDC_DELETE_BUTTON, IDC_MAIL_LIST};
@@ -43,8 +37,7 @@ bool IsKeyMessage(UINT message) {
 CMailboxPage::CMailboxPage(CMailboxModel& mailbox, CMailCheckControl& checker, CMailboxPageHost& host,
                            bool smallFontScreen)
     : CTabPage(IDD_MAILBOX_PAGE), mailbox(mailbox), checker(checker), host(host),
-      settings(host.GetSettings()), smallFontScreen(smallFontScreen),
-      viewer(mailbox, settings, smallFontScreen) {}
+      settings(host.GetSettings()), viewer(mailbox, settings, smallFontScreen) {}
 
 HWND CMailboxPage::List() const {
     return GetItem(IDC_MAIL_LIST);
@@ -52,7 +45,7 @@ HWND CMailboxPage::List() const {
 
 bool CMailboxPage::OnInitDialog() {
     list.Attach(List());
-    InsertColumns();
+    list.InsertColumns(listColumns);
     SendMessageA(List(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
 
     checkButton.Subclass(GetItem(IDC_CHECK_BUTTON));
@@ -71,21 +64,6 @@ bool CMailboxPage::OnInitDialog() {
         host.StartReply(address, subject);
     });
     return CTabPage::OnInitDialog();
-}
-
-void CMailboxPage::InsertColumns() {
-    int index = 0;
-    for (const ListColumn& column : listColumns) {
-        std::string title = LoadResourceString(column.title);
-        LVCOLUMNA item = {};
-        item.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-        item.fmt = LVCFMT_LEFT;
-        item.cx = smallFontScreen ? column.smallFontWidth : column.largeFontWidth;
-        item.pszText = const_cast<char*>(title.c_str());
-        item.iSubItem = index;
-        SendMessageA(List(), LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&item));
-        ++index;
-    }
 }
 
 void CMailboxPage::CreateToolTips() {

@@ -46,8 +46,8 @@ class CMailboxPage : public CTabPage {
   public:
     // Shows `mailbox`; the check button goes to `checker`, the commands
     // reach `host`, whose settings give the accounts and the view button's
-    // role. `smallFontScreen` (see IsSmallFontScreen) chooses the column
-    // widths and the viewer's layout.
+    // role. `smallFontScreen` (see IsSmallFontScreen) chooses the viewer's
+    // layout.
     CMailboxPage(CMailboxModel& mailbox, CMailCheckControl& checker, CMailboxPageHost& host,
                  bool smallFontScreen);
 
@@ -111,7 +111,6 @@ class CMailboxPage : public CTabPage {
     void OnMailClientButton();
     void EnableControls(bool enable);
 
-    void InsertColumns();
     void CreateToolTips();
     // Registers `button` with the tool tips (`add`), or replaces its text.
     void SetToolTip(const CIconButton& button, UINT textId, bool add);
@@ -125,7 +124,6 @@ class CMailboxPage : public CTabPage {
     CMailCheckControl& checker;
     CMailboxPageHost& host;
     Settings& settings;
-    const bool smallFontScreen;
     CListView list;
     CMailViewDlg viewer;
     CIconButton checkButton;

@@ -4,6 +4,7 @@
 #include "app/settings.h"
 #include "framework/application.h"
 #include "framework/data_exchange.h"
+#include "framework/screen_dpi.h"
 #include "postman/ad_control.h"
 #include "postman/mailbox_page.h"
 #include "postman/quick_mail_page.h"
@@ -17,8 +18,6 @@ constexpr int snapDistance = 10;
 constexpr int tabImageWidth = 12;
 constexpr COLORREF tabImageMask = RGB(255, 0, 255);
 constexpr SIZE stripSource = {320, 17};
-constexpr SIZE stripSmallFont = {320, 17};
-constexpr SIZE stripLargeFont = {366, 22};
 const char adClientId[] = "harrowby.tdm.2000.int";
 
 // Where a dragged window edge ends up along one axis: at the work area's
@@ -81,10 +80,9 @@ bool CPostmanDlg::OnInitDialog() {
 }
 
 void CPostmanDlg::CreatePages() {
-    if (smallFontScreen)
-        tabCtrl.SetPageOrigin(2, 22);
-    else
-        tabCtrl.SetPageOrigin(4, 26);
+    // Below the tab buttons, whose height follows the DPI. A page is as wide
+    // as the tab control: any indent would cut its right edge off.
+    tabCtrl.SetPageOrigin(0, ScaleToSystemDpi(22));
     tabImages = ImageList_LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_TAB_IMAGES),
                                      tabImageWidth, 1, tabImageMask, IMAGE_BITMAP, 0);
     tabCtrl.SetImageList(tabImages);
@@ -203,9 +201,13 @@ void CPostmanDlg::DrawPictureStrip(HDC dc) const {
     if (!source)
         return;
     HGDIOBJ previous = SelectObject(source, stripBitmap);
-    SIZE size = smallFontScreen ? stripSmallFont : stripLargeFont;
+    // The strip spans the window, whose width follows the dialog font, and
+    // keeps its drawn height at the system DPI.
+    RECT client;
+    GetClientRect(handle, &client);
     SetStretchBltMode(dc, COLORONCOLOR);
-    StretchBlt(dc, 0, 0, size.cx, size.cy, source, 0, 0, stripSource.cx, stripSource.cy, SRCCOPY);
+    StretchBlt(dc, 0, 0, client.right, ScaleToSystemDpi(stripSource.cy), source, 0, 0, stripSource.cx,
+               stripSource.cy, SRCCOPY);
     SelectObject(source, previous);
     DeleteDC(source);
 }

@@ -27,8 +27,9 @@ class CPostmanDlg : public CDialog, public CMailboxPageHost {
   public:
     // Creates the window at once: modeless, with no owner, hidden. The
     // mailbox page shows `mailbox` and starts checks through `checker`; the
-    // always-on-top toggle keeps AlwaysTop of `settings`. The layout follows
-    // `smallFontScreen`.
+    // always-on-top toggle keeps AlwaysTop of `settings`. `smallFontScreen`
+    // places the advertisement and the mail view's body; the rest of the
+    // layout follows the system DPI.
     CPostmanDlg(CMailboxModel& mailbox, CMailCheckControl& checker, Settings& settings,
                 bool smallFontScreen = IsSmallFontScreen());
     ~CPostmanDlg() override;

@@ -1,6 +1,7 @@
 #include "postman/mailbox_page.h"
 
 #include "app/main_frame.h"
+#include "framework/screen_dpi.h"
 #include "postman/postman_dlg.h"
 #include "resource.h"
 #include "window_test_support.h"
@@ -89,28 +90,27 @@ TEST_F(MailboxPageTest, ListIsAnUnsortedMultiSelectReportWithFullRowSelection) {
     EXPECT_TRUE(SendMessageA(List(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT);
 }
 
-TEST_F(MailboxPageTest, ColumnsHaveTheirTitlesAndSmallFontWidths) {
+TEST_F(MailboxPageTest, ColumnsHaveTheirTitlesAndWidthsAtTheSystemDpi) {
     std::vector<Column> columns = Columns(List());
     ASSERT_EQ(columns.size(), 3u);
     EXPECT_EQ(columns[0].title, "메일 서버");
     EXPECT_EQ(columns[1].title, "보낸 사람");
     EXPECT_EQ(columns[2].title, "메일 제목");
-    EXPECT_EQ(columns[0].width, 75);
-    EXPECT_EQ(columns[1].width, 110);
-    EXPECT_EQ(columns[2].width, 148);
+    EXPECT_EQ(columns[0].width, ScaleToSystemDpi(75));
+    EXPECT_EQ(columns[1].width, ScaleToSystemDpi(110));
+    EXPECT_EQ(columns[2].width, ScaleToSystemDpi(148));
     for (const Column& column : columns)
         EXPECT_EQ(column.format, LVCFMT_LEFT);
 }
 
-TEST_F(MailboxPageTest, LargeFontScreensGetWiderColumns) {
+TEST_F(MailboxPageTest, LargeFontScreensGetTheSameColumnsAsSmallFontScreensAtOneDpi) {
     CTestHost host;
     CMailboxPage page(frame.GetMailbox(), frame, frame.GetPostmanWindow(), false);
     ASSERT_TRUE(page.Create(host.GetHandle()));
-    std::vector<Column> columns = Columns(GetDlgItem(page.GetHandle(), IDC_MAIL_LIST));
-    ASSERT_EQ(columns.size(), 3u);
-    EXPECT_EQ(columns[0].width, 80);
-    EXPECT_EQ(columns[1].width, 110);
-    EXPECT_EQ(columns[2].width, 190);
+    std::vector<Column> large = Columns(GetDlgItem(page.GetHandle(), IDC_MAIL_LIST)), small = Columns(List());
+    ASSERT_EQ(large.size(), 3u);
+    for (std::size_t column = 0; column < large.size(); ++column)
+        EXPECT_EQ(large[column].width, small[column].width) << column;
 }
 
 TEST_F(MailboxPageTest, RowsGoInAtTheGivenIndexAndAreCounted) {

@@ -1,6 +1,7 @@
 #include "postman/postman_dlg.h"
 
 #include "app/main_frame.h"
+#include "framework/screen_dpi.h"
 #include "postman/mailbox_page.h"
 #include "postman/quick_mail_page.h"
 #include "resource.h"
@@ -8,6 +9,8 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -167,31 +170,47 @@ TEST_F(PostmanTest, HidingAndShowingAgainKeepsTheTabAndTheRows) {
     ShowWindow(Window(), SW_HIDE);
 }
 
-TEST_F(PostmanTest, PictureStripIsDrawnAtItsOwnSizeOnSmallFontScreens) {
-    CPostmanDlg postman(frame.GetMailbox(), frame, frame.GetSettings(), true);
-    CTestCanvas canvas(400, 40, unpainted);
-    SendMessageA(postman.GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.GetDC()), PRF_CLIENT);
-    std::vector<COLORREF> strip = LoadedBitmapPixels(IDB_PICTURE_STRIP);
-    ASSERT_EQ(strip.size(), 320u * 17u);
-    for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 400; ++x) {
-            COLORREF expected = x < 320 && y < 17 ? strip[y * 320 + x] : unpainted;
-            ASSERT_EQ(canvas.Pixel(x, y), expected) << x << "," << y;
-        }
+namespace {
+
+// The part of a 400 x 60 canvas that the window's WM_PRINTCLIENT paints.
+RECT PaintedStrip(HWND window, COLORREF* firstPixel = nullptr) {
+    CTestCanvas canvas(400, 60, unpainted);
+    SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.GetDC()), PRF_CLIENT);
+    RECT painted = {};
+    for (int y = 0; y < canvas.Height(); ++y)
+        for (int x = 0; x < canvas.Width(); ++x)
+            if (canvas.Pixel(x, y) != unpainted) {
+                RECT pixel = {x, y, x + 1, y + 1};
+                UnionRect(&painted, &painted, &pixel);
+            }
+    if (firstPixel)
+        *firstPixel = canvas.Pixel(0, 0);
+    return painted;
 }
 
-TEST_F(PostmanTest, LargeFontScreensGetLowerPagesAndAWiderStrip) {
-    CPostmanDlg postman(frame.GetMailbox(), frame, frame.GetSettings(), false);
-    RECT page =
-        WindowRectIn(GetDlgItem(postman.GetHandle(), IDC_PAGE_TABS), postman.GetMailboxPage().GetHandle());
-    EXPECT_EQ(page.left, 4);
-    EXPECT_EQ(page.top, 26);
+} // namespace
 
-    CTestCanvas canvas(400, 40, unpainted);
-    SendMessageA(postman.GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.GetDC()), PRF_CLIENT);
-    for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 400; ++x)
-            ASSERT_EQ(canvas.Pixel(x, y) == unpainted, x >= 366 || y >= 22) << x << "," << y;
+TEST_F(PostmanTest, PictureStripSpansTheWindowAtItsHeightForTheDpi) {
+    for (bool smallFontScreen : {true, false}) {
+        CPostmanDlg postman(frame.GetMailbox(), frame, frame.GetSettings(), smallFontScreen);
+        RECT client;
+        GetClientRect(postman.GetHandle(), &client);
+        COLORREF first = unpainted;
+        RECT painted = PaintedStrip(postman.GetHandle(), &first);
+        EXPECT_EQ(painted.left, 0);
+        EXPECT_EQ(painted.top, 0);
+        EXPECT_EQ(painted.right, std::min<LONG>(client.right, 400)) << smallFontScreen;
+        EXPECT_EQ(painted.bottom, ScaleToSystemDpi(17)) << smallFontScreen;
+        EXPECT_EQ(first, LoadedBitmapPixels(IDB_PICTURE_STRIP)[0]);
+    }
+}
+
+TEST_F(PostmanTest, LargeFontScreensPutThePagesWhereSmallFontScreensDoAtOneDpi) {
+    CPostmanDlg large(frame.GetMailbox(), frame, frame.GetSettings(), false);
+    RECT largePage =
+        WindowRectIn(GetDlgItem(large.GetHandle(), IDC_PAGE_TABS), large.GetMailboxPage().GetHandle());
+    RECT smallPage = WindowRectIn(Tabs(), MailboxPage());
+    EXPECT_TRUE(EqualRect(&largePage, &smallPage));
 }
 
 TEST_F(PostmanTest, HasTheMailboxAndQuickMailTabsWithTheirImages) {
@@ -211,12 +230,12 @@ TEST_F(PostmanTest, HasTheMailboxAndQuickMailTabsWithTheirImages) {
     EXPECT_EQ(width, 12);
 }
 
-TEST_F(PostmanTest, PagesSitInTheTabsAtTheSmallFontOriginAndOnlyTheMailboxShows) {
+TEST_F(PostmanTest, PagesSitInTheTabsFlushLeftBelowTheButtonsAndOnlyTheMailboxShows) {
     for (HWND page : {MailboxPage(), QuickMailPage()}) {
         EXPECT_EQ(GetParent(page), Tabs());
         RECT rect = WindowRectIn(Tabs(), page);
-        EXPECT_EQ(rect.left, 2);
-        EXPECT_EQ(rect.top, 22);
+        EXPECT_EQ(rect.left, 0);
+        EXPECT_EQ(rect.top, ScaleToSystemDpi(22));
     }
     EXPECT_EQ(frame.GetPostmanWindow().GetTabCtrl().GetCurrentTab(), 0);
     EXPECT_TRUE(IsShown(MailboxPage()));
