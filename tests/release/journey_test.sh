@@ -66,15 +66,22 @@ shown_window() {
     return 1
 }
 
-# Waits up to 20 s for shown_window NAME [EXCLUDED...]; prints its id.
-await_window() {
-    local id
+# await WHAT COMMAND...: runs COMMAND every 0.25 s, for up to 20 s, until it
+# prints a window id; prints that id.
+await() {
+    local what=$1 id
+    shift
     for _ in $(seq 80); do
-        id=$(shown_window "$@") && { echo "$id"; return 0; }
+        id=$("$@") && { echo "$id"; return 0; }
         sleep 0.25
     done
-    echo "no window \"$1\" appeared" >&2
+    echo "no $what appeared" >&2
     return 1
+}
+
+# await_window NAME [EXCLUDED...]
+await_window() {
+    await "window \"$1\"" shown_window "$@"
 }
 
 await_hidden() {
@@ -93,14 +100,9 @@ unnamed_window() {
     return 1
 }
 
+# await_unnamed_window PROCESS WHAT
 await_unnamed_window() {
-    local id
-    for _ in $(seq 80); do
-        id=$(unnamed_window "$1") && { echo "$id"; return 0; }
-        sleep 0.25
-    done
-    echo "no $2 appeared" >&2
-    return 1
+    await "$2" unnamed_window "$1"
 }
 
 # shot NAME X Y WIDTH HEIGHT: that part of the screen, as SHOT_DIR/NAME.png.
