@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <exception>
 #include <vector>
 
@@ -78,6 +79,22 @@ std::string CWindow::GetItemText(int id) const {
 
 void CWindow::SetItemText(int id, const std::string& text) const {
     SetDlgItemTextA(handle, id, text.c_str());
+}
+
+void CWindow::CenterOnWorkArea() const {
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    RECT window;
+    if (!GetMonitorInfoA(MonitorFromWindow(handle, MONITOR_DEFAULTTOPRIMARY), &monitor) ||
+        !GetWindowRect(handle, &window))
+        return;
+    const RECT& area = monitor.rcWork;
+    const LONG width = window.right - window.left;
+    const LONG height = window.bottom - window.top;
+    // A window larger than the area keeps its top left corner on it.
+    const LONG left = area.left + std::max(0L, (area.right - area.left - width) / 2);
+    const LONG top = area.top + std::max(0L, (area.bottom - area.top - height) / 2);
+    SetWindowPos(handle, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT CWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

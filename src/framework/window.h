@@ -21,6 +21,10 @@ class CWindow {
 
     std::string GetItemText(int id) const;
     void SetItemText(int id, const std::string& text) const;
+    // Moves the window to the middle of the work area (the screen without
+    // the taskbar) of the monitor it is on: for top-level windows without an
+    // owner, which the system would otherwise put in the screen's corner.
+    void CenterOnWorkArea() const;
 
     // Binds this object to an existing window, typically a dialog control:
     // its messages then pass through WindowProc, and what that leaves goes to

@@ -35,6 +35,7 @@ Settings& COptionSheet::Pending() {
 void COptionSheet::OnInitSheet() {
     openSheet = handle;
     SetWindowPos(handle, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    CenterOnWorkArea();
 }
 
 void COptionSheet::OnApplied(bool) {

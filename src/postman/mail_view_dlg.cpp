@@ -30,6 +30,7 @@ bool CMailViewDlg::OnInitDialog() {
     RECT client;
     GetClientRect(handle, &client);
     Layout(client.right, client.bottom);
+    CenterOnWorkArea(); // where it first shows; later it stays where the user put it
     return true;
 }
 

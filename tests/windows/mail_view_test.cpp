@@ -79,6 +79,7 @@ TEST_F(MailViewTest, ModernMailFromDovecotIsListedAndShownRight) {
         EXPECT_EQ(Cell(row, 1), expected.sender);
         ViewRow(row);
         EXPECT_TRUE(IsWindowVisible(Viewer().GetHandle()));
+        EXPECT_TRUE(IsCenteredOnWorkArea(Viewer().GetHandle())); // not in the screen's corner
         EXPECT_EQ(Field(IDC_VIEW_SUBJECT), expected.subject);
         EXPECT_EQ(Field(IDC_VIEW_ACCOUNT), "최신");
         EXPECT_NE(Body().find(expected.bodyText), std::u16string::npos);

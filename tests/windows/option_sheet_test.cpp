@@ -71,6 +71,7 @@ TEST_F(OptionSheetTest, AServerAddedWithTheDefaultsIsCheckedWithPort110AndTheBel
     StartProgram();
     UseOptions([&](HWND sheet) {
         ASSERT_TRUE(sheet);
+        EXPECT_TRUE(IsCenteredOnWorkArea(sheet));
         Click(CurrentPage(sheet), IDC_ADD_SERVER);
         HWND dialog = WaitForDialog(serverDialogCaption);
         ASSERT_TRUE(dialog);
@@ -255,6 +256,7 @@ TEST_F(OptionSheetTest, UnusablePortsAndHostNamesAreRefusedNamingTheField) {
     std::string arrowPorts, smtpMessage;
     UseOptions([&](HWND sheet) {
         ASSERT_TRUE(sheet);
+        EXPECT_TRUE(IsCenteredOnWorkArea(sheet));
         Click(CurrentPage(sheet), IDC_ADD_SERVER);
         HWND dialog = WaitForDialog(serverDialogCaption);
         ASSERT_TRUE(dialog);

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
+
 RECT WindowRectIn(HWND parent, HWND child) {
     RECT rect = {};
     GetWindowRect(child, &rect);
@@ -29,6 +31,14 @@ std::string WindowText(HWND window) {
 
 bool HasStyle(HWND window, LONG_PTR style) {
     return (GetWindowLongPtrA(window, GWL_STYLE) & style) == style;
+}
+
+bool IsCenteredOnWorkArea(HWND window) {
+    RECT area, place;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    GetWindowRect(window, &place);
+    return std::abs((place.left - area.left) - (area.right - place.right)) <= 1 &&
+           std::abs((place.top - area.top) - (area.bottom - place.bottom)) <= 1;
 }
 
 bool IsShown(HWND window) {

@@ -28,6 +28,8 @@ std::string WindowText(HWND window);
 bool HasStyle(HWND window, LONG_PTR style);
 // The window's own visible style, whether or not its parent is shown.
 bool IsShown(HWND window);
+// True when the window stands in the middle of the primary work area (to a pixel).
+bool IsCenteredOnWorkArea(HWND window);
 
 // Dispatches every message waiting for this thread.
 void PumpMessages();
