@@ -29,7 +29,7 @@ add_peer_fixture(pop3_peer pop3-peer.sh peers TIDEMARK_PEERS_DIR native_tests po
 # The aiosmtpd sink (tests/peers/smtp_sink.sh): its ports (plain, STARTTLS,
 # TLS) and the messages it stored.
 add_peer_fixture(smtp_sink smtp_sink.sh smtp-sink TIDEMARK_SMTP_SINK_DIR native_tests portable_tests windows_tests)
-# The TLS servers and their certificates (tests/peers/tls_peer.sh): ports in ports, certificates in certs/.
+# The TLS servers (tests/peers/tls_peer.py): ports in ports, certificates in certs/.
 # Only the Windows tests have TLS to try on them.
 if(WIN32)
     add_peer_fixture(tls_peer tls_peer.sh tls-peer TIDEMARK_TLS_PEER_DIR windows_tests)

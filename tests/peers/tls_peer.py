@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """Loopback TLS servers for the tests (Python's ssl module).
 
-Usage: tls_peer.py DIRECTORY
-DIRECTORY/certs holds the certificates and keys that tls_peer.sh made. Each
+Usage: tls_peer.py DIRECTORY CERTS
+CERTS holds the certificates and keys that test_certificates.sh made. Each
 server below listens on a free port of 127.0.0.1; when all are up, the file
 DIRECTORY/ports lists them, one "NAME PORT" a line.
 
@@ -144,10 +144,9 @@ def listen(handler, context):
     return listener.getsockname()[1]
 
 
-def main(directory):
+def main(directory, certs):
     global CLEAN_CLOSES
     CLEAN_CLOSES = os.path.join(directory, "clean-closes")
-    certs = os.path.join(directory, "certs")
     ports = {name: listen(serve_tls, server_context(certs, name)) for name in CERTIFICATES}
     outdated = server_context(certs, "good")
     with warnings.catch_warnings():
@@ -171,4 +170,4 @@ def main(directory):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1])
+    main(sys.argv[1], sys.argv[2])
