@@ -201,7 +201,6 @@ std::vector<std::string> CQuickMailPage::Fields() const {
 }
 
 void CQuickMailPage::EnableControls(bool enable) {
-    controlsEnabled = enable;
     if (!enable)
         focusBeforeSend = GetFocus();
     for (int id : pageControls)
@@ -212,7 +211,8 @@ void CQuickMailPage::EnableControls(bool enable) {
 }
 
 void CQuickMailPage::UpdateAttachmentField() {
-    EnableWindow(GetItem(IDC_ATTACHMENT_PATH), controlsEnabled && !attachmentPath.empty());
+    // The whole page is off while a send runs.
+    EnableWindow(GetItem(IDC_ATTACHMENT_PATH), !sendJob.IsRunning() && !attachmentPath.empty());
 }
 
 void CQuickMailPage::OnAddressBook() {

@@ -75,7 +75,6 @@ class CQuickMailPage : public CTabPage {
     std::string attachmentPath;
     int bodyEdited = 0; // 1 once the user changed the body since the last reset
     bool writingControls = false;
-    bool controlsEnabled = true; // false while a send runs
     HWND focusBeforeSend = nullptr;
     CIconButton sendButton;
     CToolTips tooltip;

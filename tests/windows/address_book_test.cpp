@@ -11,6 +11,7 @@
 #include "postman/postman_dlg.h"
 #include "postman/quick_mail_page.h"
 #include "resource.h"
+#include "user_actions.h"
 #include "window_test_support.h"
 
 #include <commctrl.h>
@@ -23,28 +24,6 @@ const char entryCaption[] = "등록 정보";
 
 std::vector<DialogField> EntryFields(const std::string& name, const std::string& email) {
     return {{IDC_ENTRY_NAME, name}, {IDC_ENTRY_EMAIL, email}};
-}
-
-// Double-clicks row `row` of a list view, whose thread may be busy in a modal loop.
-void DoubleClickRow(HWND list, int row) {
-    RECT rect = {LVIR_LABEL, 0, 0, 0};
-    SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect));
-    LPARAM point = MAKELPARAM(rect.left + 2, (rect.top + rect.bottom) / 2);
-    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
-    PostMessageA(list, WM_LBUTTONUP, 0, point);
-    PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
-    PostMessageA(list, WM_LBUTTONUP, 0, point);
-}
-
-// The window with `caption`, once it exists and takes input (null after some seconds).
-HWND WaitForWindow(const char* caption) {
-    for (int tries = 0; tries < 300; ++tries) {
-        HWND window = FindWindowA(nullptr, caption);
-        if (window && IsWindowEnabled(window))
-            return window;
-        Sleep(50);
-    }
-    return nullptr;
 }
 
 class AddressBookTest : public testing::Test {
@@ -103,7 +82,9 @@ TEST_F(AddressBookTest, AddsTrimmedEntriesAndRefusesEmptyOnes) {
     std::string stayedName, stayedEmail;
     std::thread user([&] {
         refusal.Wait();
-        HWND dialog = WaitForWindow(entryCaption);
+        // The entry dialog takes input again once the message box is gone.
+        HWND dialog = WaitForDialog(entryCaption);
+        WaitUntil([&] { return IsWindowEnabled(dialog) != FALSE; });
         stayedName = WindowText(GetDlgItem(dialog, IDC_ENTRY_NAME));
         stayedEmail = WindowText(GetDlgItem(dialog, IDC_ENTRY_EMAIL));
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
@@ -180,7 +161,7 @@ TEST(AddressBookFromQuickMail, OkTakesTheRecipientsAndCancelKeepsTheBooksEdits) 
 
     auto run = [&](int button, bool addEntry) {
         std::thread user([&] {
-            HWND dialog = WaitForWindow("주소록");
+            HWND dialog = WaitForDialog("주소록");
             if (addEntry) {
                 CDialogAnswerer entry(entryCaption, IDOK, 15000, EntryFields("박영희", "park@x.kr"));
                 PostMessageA(dialog, WM_COMMAND, IDC_ADDRESS_ADD, 0);

@@ -73,6 +73,22 @@ class CheckCycleTest : public testing::Test {
 
     CMailboxPage& Page() { return frame->GetPostmanWindow().GetMailboxPage(); }
 
+    // Lists a mail under `account` as a check would: the row shows the
+    // sender's name, or the address when there is none. An error row has
+    // errorRowSender as its name and no address.
+    void ListMail(const std::string& account, const std::string& name, const std::string& address,
+                  const std::string& subject) {
+        MailHeader mail;
+        mail.senderName = name;
+        mail.senderAddress = address;
+        mail.subject = subject;
+        mail.dateText = "2026년 12월 7일 오후 3:00:00";
+        int row = frame->GetMailbox().InsertMail(mail, Rows());
+        Page().AddRow(account, name.empty() ? address : name, subject, row);
+        if (name != errorRowSender)
+            frame->GetMailbox().AddListedCount(1);
+    }
+
     std::string Cell(int row, int column) {
         char text[512] = "";
         ListView_GetItemText(GetDlgItem(Page().GetHandle(), IDC_MAIL_LIST), row, column, text, sizeof text);

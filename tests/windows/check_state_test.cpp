@@ -4,7 +4,6 @@
 #include "check_cycle_fixture.h"
 
 #include <climits>
-#include <fstream>
 
 namespace {
 
@@ -102,10 +101,8 @@ TEST_F(CheckStateTest, ClosingDuringACheckStopsItAndWaitsForItsWorker) {
 }
 
 TEST_F(CheckStateTest, TheEndOfTheSessionSavesTheSettingsAndEmptiesTheMailStore) {
-    char directory[MAX_PATH];
-    GetTempPathA(sizeof directory, directory);
-    std::string stored = std::string(directory) + "TM20261207093000.eml";
-    std::ofstream(stored) << "x";
+    std::string stored = TempFilePath("TM20261207093000.eml");
+    WriteFileBytes(stored, "x");
     StartProgram();
 
     EXPECT_EQ(SendMessageA(frame->GetHandle(), WM_QUERYENDSESSION, 0, 0), TRUE);

@@ -35,15 +35,6 @@ class MailViewTest : public CheckCycleTest {
             GetWindowTextW(control, reinterpret_cast<wchar_t*>(&text[0]), static_cast<int>(text.size()))));
         return text;
     }
-    void AddMail(const std::string& name, const std::string& address, const std::string& subject) {
-        MailHeader mail;
-        mail.senderName = name;
-        mail.senderAddress = address;
-        mail.subject = subject;
-        mail.dateText = "2026년 12월 7일 오후 3:00:00";
-        const int row = frame->GetMailbox().InsertMail(mail, Page().GetRowCount());
-        Page().AddRow("회사", name.empty() ? address : name, subject, row);
-    }
 };
 
 struct ModernMail {
@@ -91,10 +82,10 @@ TEST_F(MailViewTest, ModernMailFromDovecotIsListedAndShownRight) {
 
 TEST_F(MailViewTest, PreviousAndNextStepOverErrorRowsAndStopAtTheEnds) {
     StartProgram();
-    AddMail("", "first@example.com", "첫째");
-    AddMail(errorRowSender, "", "로그인 실패");
-    AddMail("김철수", "cs@example.com", "셋째");
-    AddMail(errorRowSender, "", "로그인 실패");
+    ListMail("회사", "", "first@example.com", "첫째");
+    ListMail("회사", errorRowSender, "", "로그인 실패");
+    ListMail("회사", "김철수", "cs@example.com", "셋째");
+    ListMail("회사", errorRowSender, "", "로그인 실패");
 
     ViewRow(-1); // no selection: row 0
     EXPECT_EQ(Viewer().GetIndex(), 0);

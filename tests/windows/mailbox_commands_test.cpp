@@ -45,18 +45,6 @@ class MailboxCommandsTest : public CheckCycleTest {
         StartProgram();
         frame->GetPostmanWindow().ShowNormal();
     }
-    // A listed mail, as a check would list it.
-    void ListMail(const std::string& sender, const std::string& subject, bool errorRow = false) {
-        MailHeader mail;
-        mail.senderName = errorRow ? errorRowSender : "";
-        mail.senderAddress = errorRow ? "" : sender;
-        mail.subject = subject;
-        mail.dateText = "2002년 4월 2일 오전 9:01:00";
-        int row = frame->GetMailbox().InsertMail(mail, Rows());
-        Page().AddRow("지우기", errorRow ? errorRowSender : sender, subject, row);
-        if (!errorRow)
-            frame->GetMailbox().AddListedCount(1);
-    }
     HWND List() { return GetDlgItem(Page().GetHandle(), IDC_MAIL_LIST); }
     void Select(std::initializer_list<int> rows) {
         ListView_SetItemState(List(), -1, 0, LVIS_SELECTED);
@@ -141,7 +129,7 @@ TEST_F(MailboxCommandsTest, DeleteAsksForEachSelectedMailAndKeepsOnlyTheDeclined
 
 TEST_F(MailboxCommandsTest, DeleteIsRefusedWhileACheckRuns) {
     StartWithAccount("erase");
-    ListMail("a@example.com", "하나");
+    ListMail("지우기", "", "a@example.com", "하나");
     Select({0});
     ASSERT_TRUE(frame->GetMailbox().BeginCheck());
     std::vector<std::string> texts = Run(ID_MAIL_DELETE, {{IDOK, ""}});
@@ -155,7 +143,7 @@ TEST_F(MailboxCommandsTest, ASilentServerLeavesTheWindowWorkingWhileTheDeleteWai
     int silent = TlsPeerPort("silent");
     ASSERT_GT(silent, 0) << "the TLS test servers are not running";
     StartWithAccount("erase", silent);
-    ListMail("a@example.com", "하나");
+    ListMail("지우기", "", "a@example.com", "하나");
     Select({0});
     PostMessageA(Page().GetHandle(), WM_COMMAND, IDC_DELETE_BUTTON, 0);
     // This thread keeps taking its messages: the click did not block it.
@@ -173,8 +161,8 @@ TEST_F(MailboxCommandsTest, ASilentServerLeavesTheWindowWorkingWhileTheDeleteWai
 
 TEST_F(MailboxCommandsTest, AddToSpamAsksAndAddsAnAddressOnce) {
     StartWithAccount("erase");
-    ListMail("spam@example.com", "광고");
-    ListMail("", "로그인 실패", true);
+    ListMail("지우기", "", "spam@example.com", "광고");
+    ListMail("지우기", errorRowSender, "", "로그인 실패");
     Select({0});
     const std::string question = "E-mail : spam@example.com\n\n 이 주소를 스팸 메일에 추가 하시겠습니까?";
     for (int time = 0; time < 2; ++time)
@@ -197,7 +185,7 @@ TEST_F(MailboxCommandsTest, MailClientCommandsStartTheClientAndResetTheTrayWhenI
     } cases[] = {{IDC_VIEW_BUTTON, 1, true, true}, {ID_MAIL_CLIENT, 0, false, false}};
     StartWithAccount("erase");
     // An account's client is started from its error row too.
-    ListMail("", "로그인 실패", true);
+    ListMail("지우기", errorRowSender, "", "로그인 실패");
     Select({0});
     Settings& settings = frame->GetSettings();
     settings.ViewButton = 1;

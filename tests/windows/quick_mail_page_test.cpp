@@ -15,8 +15,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -30,21 +28,11 @@ std::string SinkDirectory() {
 }
 const char openCaption[] = "열기";
 
-std::string ReadBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
-
 // A file in the temporary directory, removed at the end of scope.
 class CTemporaryFile {
   public:
-    CTemporaryFile(const std::string& name, const std::string& bytes) {
-        char directory[MAX_PATH] = "";
-        GetTempPathA(sizeof directory, directory);
-        path = directory + name;
-        std::ofstream(path, std::ios::binary) << bytes;
+    CTemporaryFile(const std::string& name, const std::string& bytes) : path(TempFilePath(name)) {
+        WriteFileBytes(path, bytes);
     }
     ~CTemporaryFile() { DeleteFileA(path.c_str()); }
     const std::string& Path() const { return path; }
@@ -99,12 +87,13 @@ class QuickMailPageTest : public testing::Test {
     }
     // What the sink stored for a mail to `recipient`.
     std::string Stored(const std::string& recipient, const char* extension) {
-        return ReadBytes(SinkDirectory() + "/" + recipient + extension);
+        return ReadFileBytes(SinkDirectory() + "/" + recipient + extension);
     }
     void UseSink() {
-        if (SinkDirectory().empty() || ReadBytes(SinkDirectory() + "/port").empty())
+        std::string port = SinkDirectory().empty() ? "" : ReadFileBytes(SinkDirectory() + "/port");
+        if (port.empty())
             GTEST_SKIP() << "no SMTP sink running (ctest starts it)";
-        frame.GetSettings().SMTPPort = std::stoi(ReadBytes(SinkDirectory() + "/port"));
+        frame.GetSettings().SMTPPort = std::stoi(port);
     }
 
     CTestApplication application; // the program's message loop handling, for the keyboard

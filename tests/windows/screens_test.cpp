@@ -117,15 +117,10 @@ class DISABLED_ScreensTest : public testing::Test {
 } // namespace
 
 TEST_F(DISABLED_ScreensTest, PostmanWindowAndMailView) {
-    char folder[MAX_PATH];
-    GetTempPathA(sizeof folder, folder);
-    std::string mailFile = std::string(folder) + "screens.eml";
-    if (FILE* out = std::fopen(mailFile.c_str(), "wb")) {
-        std::fputs("From: =?UTF-8?B?6rmA7LKg7IiY?= <sender@example.co.kr>\r\nSubject: hello\r\n"
-                   "Content-Type: text/plain; charset=euc-kr\r\n\r\n회의 자료를 보내 드립니다.\r\n",
-                   out);
-        std::fclose(out);
-    }
+    std::string mailFile = TempFilePath("screens.eml");
+    WriteFileBytes(mailFile,
+                   "From: =?UTF-8?B?6rmA7LKg7IiY?= <sender@example.co.kr>\r\nSubject: hello\r\n"
+                   "Content-Type: text/plain; charset=euc-kr\r\n\r\n회의 자료를 보내 드립니다.\r\n");
     AddMail("김철수", "회의 자료 공유", mailFile);
     AddMail("네이버 메일", "주간 소식: 이번 주의 새 기능", mailFile);
     AddMail("쿠팡", "주문하신 상품이 발송되었습니다", mailFile);

@@ -135,8 +135,7 @@ TEST_F(SecureCheckTest, ACertificateCheckOfASilentServerLeavesTheDialogAnswering
         [&] {
             HWND window = WaitForDialog(serverDialogCaption);
             Click(window, IDC_CHECK_CERTIFICATE);
-            for (int wait = 0; wait < 50 && !buttonOff; ++wait, Sleep(100))
-                buttonOff = !IsWindowEnabled(GetDlgItem(window, IDC_CHECK_CERTIFICATE));
+            buttonOff = WaitUntil([&] { return !IsEnabled(window, IDC_CHECK_CERTIFICATE); });
             DWORD_PTR result = 0;
             answering = SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0;
             Click(window, IDCANCEL); // closing ends the check

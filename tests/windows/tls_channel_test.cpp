@@ -1,5 +1,6 @@
 #include "framework/tls_channel.h"
 #include "tls_test_peer.h"
+#include "user_actions.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -75,10 +76,7 @@ TEST_F(TlsChannelTest, GoodCertificateCarriesLinesBothWaysAcrossRecords) {
     EXPECT_EQ(ReadLine(transport), "+OK bye");
     const int cleanCloses = TlsPeerCleanCloses();
     transport.Close();
-    const auto start = std::chrono::steady_clock::now();
-    while (TlsPeerCleanCloses() == cleanCloses &&
-           std::chrono::steady_clock::now() - start < std::chrono::seconds(5))
-        Sleep(50);
+    WaitUntil([&] { return TlsPeerCleanCloses() != cleanCloses; });
     EXPECT_EQ(TlsPeerCleanCloses(), cleanCloses + 1);
 }
 

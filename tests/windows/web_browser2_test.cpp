@@ -6,27 +6,7 @@
 #include <gtest/gtest.h>
 #include <richedit.h>
 
-#include <fstream>
-#include <sstream>
-
 namespace {
-
-std::string TempPath(const char* name) {
-    char directory[MAX_PATH];
-    GetTempPathA(sizeof directory, directory);
-    return std::string(directory) + name;
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
 
 // The control's text as it holds it (paragraphs end in "\r").
 std::u16string ControlText(HWND control) {
@@ -53,31 +33,27 @@ class WebBrowser2Test : public ::testing::Test {
 
     CTestHost host;
     CWebBrowser2 browser;
-    const std::string mailPath = TempPath("TM-view-test.eml");
+    const std::string mailPath = TempFilePath("TM-view-test.eml");
 };
 
 } // namespace
 
-TEST_F(WebBrowser2Test, IsChildControl1121OfItsParent) {
-    EXPECT_EQ(GetDlgItem(host.GetHandle(), 1121), browser.GetHandle());
-}
-
 TEST_F(WebBrowser2Test, ShowsHtmlMailWithCharactersOutsideCodePage949) {
     const std::string html = u8"<p>한글 漢字 😀 ñ</p><p><a href=\"https://example.kr\">링크</a></p>\r\n";
-    WriteBytes(mailPath,
-               "Subject: x\r\nMIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=m\r\n\r\n"
-               "--m\r\nContent-Type: text/html; charset=utf-8\r\n\r\n" +
-                   html +
-                   "--m\r\nContent-Type: application/octet-stream; name*=utf-8''%ED%8C%8C%EC%9D%BC.bin\r\n"
-                   "Content-Transfer-Encoding: base64\r\n\r\nAAEC/w==\r\n--m--\r\n");
+    WriteFileBytes(
+        mailPath, "Subject: x\r\nMIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=m\r\n\r\n"
+                  "--m\r\nContent-Type: text/html; charset=utf-8\r\n\r\n" +
+                      html +
+                      "--m\r\nContent-Type: application/octet-stream; name*=utf-8''%ED%8C%8C%EC%9D%BC.bin\r\n"
+                      "Content-Transfer-Encoding: base64\r\n\r\nAAEC/w==\r\n--m--\r\n");
     browser.Navigate("file://" + mailPath);
     const std::u16string body = u"한글 漢字 😀 ñ\r\r링크\r"; // outside the macro, whose text is CP949
     EXPECT_TRUE(Shows(body));
     EXPECT_TRUE(Shows(u"\r  파일.bin  4 바이트"));
     ASSERT_EQ(browser.Attachments().size(), 1u);
-    const std::string saved = TempPath("TM-view-test-saved.bin");
+    const std::string saved = TempFilePath("TM-view-test-saved.bin");
     EXPECT_TRUE(browser.SaveAttachment(0, saved));
-    EXPECT_EQ(ReadBytes(saved), std::string("\x00\x01\x02\xFF", 4));
+    EXPECT_EQ(ReadFileBytes(saved), std::string("\x00\x01\x02\xFF", 4));
     DeleteFileA(saved.c_str());
     EXPECT_FALSE(browser.SaveAttachment(1, saved));
 }
@@ -101,10 +77,11 @@ TEST_F(WebBrowser2Test, LongMailArrivesWholeInPartsAndReplacesTheLastOne) {
     const std::string mail =
         "Subject: x\r\nMIME-Version: 1.0\r\nContent-Type: text/plain; charset=utf-8\r\n\r\n" + lines;
     for (int time = 0; time < 2; ++time) {
-        WriteBytes(mailPath, mail);
+        WriteFileBytes(mailPath, mail);
         browser.Navigate("file://" + mailPath);
         EXPECT_FALSE(browser.IsComplete());
         ASSERT_TRUE(PumpMessagesUntil([&] { return browser.IsComplete(); }, 20000));
+        // Still its parent's child control 1121.
         EXPECT_EQ(GetDlgItem(host.GetHandle(), 1121), browser.GetHandle());
         const std::u16string text = ControlText(browser.GetHandle());
         EXPECT_NE(text.find(expected), std::u16string::npos);

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 
 RECT WindowRectIn(HWND parent, HWND child) {
     RECT rect = {};
@@ -21,6 +23,23 @@ RECT PixelsOf(HWND dialog, DialogUnits units) {
     MapDialogRect(dialog, &converted);
     return {converted.left, converted.top, converted.left + converted.right,
             converted.top + converted.bottom};
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string TempFilePath(const std::string& name) {
+    char directory[MAX_PATH] = "";
+    GetTempPathA(sizeof directory, directory);
+    return directory + name;
 }
 
 std::string WindowText(HWND window) {

@@ -31,6 +31,12 @@ bool IsShown(HWND window);
 // True when the window stands in the middle of the primary work area (to a pixel).
 bool IsCenteredOnWorkArea(HWND window);
 
+// Files of the tests: the whole content ("" when unreadable), and `name` in
+// the temporary directory.
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+std::string TempFilePath(const std::string& name);
+
 // Dispatches every message waiting for this thread.
 void PumpMessages();
 // Dispatches this thread's messages until `done` holds (true) or
