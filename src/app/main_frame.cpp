@@ -237,8 +237,8 @@ bool CMainFrame::OnCommand(int id, int, HWND) {
         ShowPostmanWindow();
         return true;
     case ID_OPTIONS:
-        if (OpenOptionSheet(settings, [this](const Settings& changed) { ApplySettings(changed); }))
-            SaveSettings();
+        // Every OK and Apply saves what it changed; a cancelled sheet changed nothing.
+        OpenOptionSheet(settings, [this](const Settings& changed) { ApplySettings(changed); });
         return true;
     case ID_PAUSE:
         TogglePause();
