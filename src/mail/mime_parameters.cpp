@@ -73,13 +73,6 @@ std::string PercentEncoded(const std::string& bytes) {
 }
 } // namespace
 
-bool HasNonAsciiBytes(const std::string& text) {
-    for (unsigned char c : text)
-        if (c >= 0x80)
-            return true;
-    return false;
-}
-
 std::string QuotedString(const std::string& text) {
     std::string quoted = "\"";
     for (char c : text) {
