@@ -19,15 +19,6 @@ namespace {
 const char* const closedText = "POP3 서버가 연결을 끊었습니다.";
 const char* const timedOutText = "POP3 서버가 응답하지 않습니다.";
 
-// Sends text one byte at a time, pauseMs before each.
-PeerStep Trickle(const std::string& text, bool afterCommand, int pauseMs = 100) {
-    PeerStep step = ChunkedReply({}, pauseMs);
-    step.awaitLineFirst = afterCommand;
-    for (char c : text)
-        step.chunks.push_back(std::string(1, c));
-    return step;
-}
-
 } // namespace
 
 TEST_F(Pop3Session, ConnectionClosedOrSilentWhileAStatusLineIsAwaitedFails) {
