@@ -71,13 +71,17 @@ void CDataExchange::Int(int id, int& value, int minimum, int maximum) {
     value = number;
 }
 
-void CDataExchange::Check(int id, int& value) {
+void CDataExchange::ControlState(int id, int& value, UINT getMessage, UINT setMessage) {
     if (failed)
         return;
     if (saving)
-        value = static_cast<int>(SendMessageA(Control(id), BM_GETCHECK, 0, 0));
+        value = static_cast<int>(SendMessageA(Control(id), getMessage, 0, 0));
     else
-        SendMessageA(Control(id), BM_SETCHECK, value, 0);
+        SendMessageA(Control(id), setMessage, value, 0);
+}
+
+void CDataExchange::Check(int id, int& value) {
+    ControlState(id, value, BM_GETCHECK, BM_SETCHECK);
 }
 
 void CDataExchange::Radio(int firstId, int& value) {
@@ -98,12 +102,7 @@ void CDataExchange::Radio(int firstId, int& value) {
 }
 
 void CDataExchange::ComboIndex(int id, int& value) {
-    if (failed)
-        return;
-    if (saving)
-        value = static_cast<int>(SendMessageA(Control(id), CB_GETCURSEL, 0, 0));
-    else
-        SendMessageA(Control(id), CB_SETCURSEL, value, 0);
+    ControlState(id, value, CB_GETCURSEL, CB_SETCURSEL);
 }
 
 void CDataExchange::ListTexts(int id, std::vector<std::string>& value) {

@@ -39,6 +39,8 @@ class CDataExchange {
 
   private:
     HWND Control(int id) const;
+    // A state a control reports with getMessage and takes as the wParam of setMessage.
+    void ControlState(int id, int& value, UINT getMessage, UINT setMessage);
     // The integer typed into `id`, or false (and the exchange failed).
     bool ReadInt(int id, int& number);
 

@@ -30,9 +30,13 @@ bool CSocketTransport::Fail(Failure reason) {
     return false;
 }
 
+bool CSocketTransport::FailUnconnected() {
+    return Fail(failure == Failure::None ? Failure::NoConnection : failure);
+}
+
 bool CSocketTransport::StartTls(const std::string& host, const std::string& trustedFingerprint) {
     if (!connected)
-        return Fail(failure == Failure::None ? Failure::NoConnection : failure);
+        return FailUnconnected();
     std::unique_ptr<CTlsChannel> channel = CreateTlsChannel(socket);
     const CTlsChannel* made = channel.get();
     const bool secured = channel->Handshake(host, trustedFingerprint, timeouts.receiveMs, stopFlag);
@@ -83,7 +87,7 @@ bool CSocketTransport::Connect(const std::string& host, int port) {
 
 bool CSocketTransport::Send(const char* data, size_t length) {
     if (!connected)
-        return Fail(failure == Failure::None ? Failure::NoConnection : failure);
+        return FailUnconnected();
     while (length > 0) {
         if (StopRequested())
             return Fail(Failure::Stopped);
@@ -111,7 +115,7 @@ void CSocketTransport::BeginReply(int totalMs, int bytesPerSecond) {
 
 size_t CSocketTransport::Receive(char* buffer, size_t size) {
     if (!connected) {
-        Fail(failure == Failure::None ? Failure::NoConnection : failure);
+        FailUnconnected();
         return 0;
     }
     for (;;) {

@@ -104,6 +104,8 @@ class CSocketTransport {
     bool WaitReady(bool forWriting, int limitMs, Clock::time_point until);
     bool StopRequested() const { return stopFlag && stopFlag->load() == 0; }
     bool Fail(Failure reason);
+    // Fails a call made without a connection, keeping why it went.
+    bool FailUnconnected();
     CByteStream& Stream() { return layer ? *layer : socket; }
 
     CSocketStream socket;

@@ -26,6 +26,20 @@ std::string AsciiLower(std::string text) {
     return text;
 }
 
+bool HasNonAsciiBytes(const std::string& text) {
+    for (const unsigned char c : text)
+        if (c >= 0x80)
+            return true;
+    return false;
+}
+
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    c = AsciiUpper(c);
+    return c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+}
+
 bool StartsWithNoCase(const std::string& text, const char* prefix) {
     const size_t length = std::strlen(prefix);
     if (text.size() < length)

@@ -9,6 +9,12 @@ char AsciiUpper(char c);
 std::string AsciiUpper(std::string text);
 std::string AsciiLower(std::string text);
 
+// Whether text holds a byte beyond ASCII.
+bool HasNonAsciiBytes(const std::string& text);
+
+// The value of a hexadecimal digit of either case, or -1 for any other byte.
+int HexDigitValue(char c);
+
 // Whether text begins with prefix, ASCII letters compared without case.
 bool StartsWithNoCase(const std::string& text, const char* prefix);
 

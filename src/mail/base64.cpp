@@ -43,3 +43,16 @@ bool Base64Encode(const unsigned char* data, size_t byteCount, char* buffer, siz
     length = static_cast<size_t>(out - buffer);
     return true;
 }
+
+std::string Base64OneLine(const std::string& bytes) {
+    std::string text(Base64EncodedSize(bytes.size()), '\0');
+    size_t length = 0;
+    Base64Encode(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), &text[0], text.size(),
+                 length);
+    std::string line;
+    line.reserve(length);
+    for (size_t i = 0; i < length; ++i)
+        if (text[i] != '\r' && text[i] != '\n')
+            line += text[i];
+    return line;
+}

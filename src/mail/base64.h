@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 // Bytes of buffer that Base64Encode needs for byteCount bytes of data,
 // counting the line breaks, the final CR LF and a terminating NUL.
@@ -13,3 +14,6 @@ size_t Base64EncodedSize(size_t byteCount);
 // bufferSize is less than Base64EncodedSize(byteCount).
 bool Base64Encode(const unsigned char* data, size_t byteCount, char* buffer, size_t bufferSize,
                   size_t& length);
+
+// bytes encoded without any line break, as encoded words and AUTH take them.
+std::string Base64OneLine(const std::string& bytes);

@@ -11,18 +11,10 @@ namespace {
 constexpr int maxPasses = 256;
 constexpr size_t maxWork = 64u << 20;
 
+// The old rules count padding and stray bytes as 0.
 unsigned Base64Value(char c) {
-    if (c >= 'A' && c <= 'Z')
-        return static_cast<unsigned>(c - 'A');
-    if (c >= 'a' && c <= 'z')
-        return static_cast<unsigned>(c - 'a' + 26);
-    if (c >= '0' && c <= '9')
-        return static_cast<unsigned>(c - '0' + 52);
-    if (c == '+')
-        return 62;
-    if (c == '/')
-        return 63;
-    return 0;
+    const int value = Base64DigitValue(c);
+    return value < 0 ? 0 : static_cast<unsigned>(value);
 }
 
 unsigned HexValue(char c) {
@@ -42,13 +34,6 @@ bool HasEncodedWord(const std::string& text) {
     return text.find("=?") != std::string::npos &&
            (text.find("?B?") != std::string::npos || text.find("?b?") != std::string::npos ||
             text.find("?Q?") != std::string::npos || text.find("?q?") != std::string::npos);
-}
-
-bool HasHighByte(const std::string& text) {
-    for (const char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return true;
-    return false;
 }
 
 // "\(" and "\)" lose their backslash; control bytes go; then trim.
@@ -173,7 +158,7 @@ std::string DecodeHeaderText(const std::string& text) {
     std::string current = TrimWhiteSpace(text);
     // Raw 8-bit text that is valid UTF-8 (RFC 6532) is converted; text in
     // code page 949 with Hangul is not valid UTF-8 and keeps its bytes.
-    if (HasHighByte(current) && IsValidUtf8(current)) {
+    if (HasNonAsciiBytes(current) && IsValidUtf8(current)) {
         std::u16string wide;
         DecodeCharset("utf-8", current, wide);
         current = Utf16ToCp949(wide);

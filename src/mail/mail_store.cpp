@@ -126,13 +126,13 @@ bool IsStoreFileName(const char* name) {
 }
 #endif
 
-// The header key of a stored file.
+// The header key of a stored file, read up to the end of its header.
 std::uint64_t HeaderKey(std::FILE* file) {
     CHeaderBlockHash key;
     std::rewind(file);
-    std::vector<char> block(1 << 16);
+    std::vector<char> block(1 << 12);
     size_t n;
-    while ((n = std::fread(block.data(), 1, block.size(), file)) > 0)
+    while (!key.IsEnded() && (n = std::fread(block.data(), 1, block.size(), file)) > 0)
         key.Add(block.data(), n);
     return key.Value();
 }

@@ -36,6 +36,8 @@ class CHeaderBlockHash {
   public:
     void Add(const char* bytes, size_t length);
     std::uint64_t Value() const;
+    // The blank line has come: later bytes no longer count.
+    bool IsEnded() const { return ended; }
 
   private:
     void Mix(char c) { hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull; } // FNV-1a

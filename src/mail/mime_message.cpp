@@ -52,18 +52,11 @@ std::string SplitParameters(const std::string& field, std::vector<Parameter>& pa
     return value;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    c = AsciiUpper(c);
-    return c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-}
-
 std::string PercentDecode(const std::string& text) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
-        const int high = text[i] == '%' && i + 2 < text.size() ? HexValue(text[i + 1]) : -1;
-        const int low = high >= 0 ? HexValue(text[i + 2]) : -1;
+        const int high = text[i] == '%' && i + 2 < text.size() ? HexDigitValue(text[i + 1]) : -1;
+        const int low = high >= 0 ? HexDigitValue(text[i + 2]) : -1;
         if (low >= 0) {
             out += static_cast<char>(high << 4 | low);
             i += 2;

@@ -40,17 +40,6 @@ std::vector<std::string> SplitBetweenCharacters(const std::string& text, size_t 
     return pieces;
 }
 
-std::string Base64Line(const std::string& bytes) {
-    std::string text(Base64EncodedSize(bytes.size()), '\0');
-    size_t length = 0;
-    Base64Encode(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), &text[0], text.size(),
-                 length);
-    text.resize(length);
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
-        text.pop_back();
-    return text;
-}
-
 // RFC 2231 attribute-char: what may stand unencoded in an extended value.
 bool IsAttributeChar(unsigned char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
@@ -73,13 +62,6 @@ std::string PercentEncoded(const std::string& bytes) {
 }
 } // namespace
 
-bool HasNonAsciiBytes(const std::string& text) {
-    for (unsigned char c : text)
-        if (c >= 0x80)
-            return true;
-    return false;
-}
-
 std::string QuotedString(const std::string& text) {
     std::string quoted = "\"";
     for (char c : text) {
@@ -96,7 +78,7 @@ std::string EncodedWords(const std::string& text) {
          SplitBetweenCharacters(text, wordBytes, [](const std::string& c) { return c.size(); })) {
         if (!words.empty())
             words += ' ';
-        words += std::string("=?") + charsetName + "?B?" + Base64Line(piece) + "?=";
+        words += std::string("=?") + charsetName + "?B?" + Base64OneLine(piece) + "?=";
     }
     return words;
 }

@@ -6,9 +6,6 @@
 
 #include <string>
 
-// Whether text holds a byte beyond ASCII.
-bool HasNonAsciiBytes(const std::string& text);
-
 // text between double quotes, with every '"' and '\' escaped by a '\'.
 std::string QuotedString(const std::string& text);
 

@@ -27,19 +27,6 @@ std::string LocalHostName() {
     return name;
 }
 
-// Base64 of text on one line, as AUTH takes it.
-std::string AuthText(const std::string& text) {
-    std::vector<char> buffer(Base64EncodedSize(text.size()));
-    size_t length = 0;
-    Base64Encode(reinterpret_cast<const unsigned char*>(text.data()), text.size(), buffer.data(),
-                 buffer.size(), length);
-    std::string encoded;
-    for (size_t i = 0; i < length; ++i)
-        if (buffer[i] != '\r' && buffer[i] != '\n')
-            encoded += buffer[i];
-    return encoded;
-}
-
 // Whether the EHLO reply offers the AUTH mechanism ("250-AUTH LOGIN PLAIN",
 // or the older "250-AUTH=LOGIN").
 bool OffersMechanism(const std::string& ehloReply, const std::string& mechanism) {
@@ -163,12 +150,13 @@ bool CSmtpSession::StartTls(const std::string& host) {
 bool CSmtpSession::Authenticate() {
     if (OffersMechanism(replyText, "PLAIN"))
         return transport.Send("AUTH PLAIN " +
-                              AuthText(std::string(1, '\0') + loginUser + '\0' + loginPassword) + "\r\n") &&
+                              Base64OneLine(std::string(1, '\0') + loginUser + '\0' + loginPassword) +
+                              "\r\n") &&
                ExpectReply(235);
     if (OffersMechanism(replyText, "LOGIN"))
         return transport.Send("AUTH LOGIN\r\n") && ExpectReply(334) &&
-               transport.Send(AuthText(loginUser) + "\r\n") && ExpectReply(334) &&
-               transport.Send(AuthText(loginPassword) + "\r\n") && ExpectReply(235);
+               transport.Send(Base64OneLine(loginUser) + "\r\n") && ExpectReply(334) &&
+               transport.Send(Base64OneLine(loginPassword) + "\r\n") && ExpectReply(235);
     lastReply = noMechanismText;
     return false;
 }

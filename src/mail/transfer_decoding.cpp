@@ -1,8 +1,8 @@
 #include "mail/transfer_decoding.h"
 
-namespace {
+#include "mail/ascii_text.h"
 
-int Base64Digit(char c) {
+int Base64DigitValue(char c) {
     if (c >= 'A' && c <= 'Z')
         return c - 'A';
     if (c >= 'a' && c <= 'z')
@@ -16,15 +16,7 @@ int Base64Digit(char c) {
     return -1;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
+namespace {
 
 std::string DecodeQuoted(const std::string& text, bool underscoreIsBlank) {
     std::string out;
@@ -40,8 +32,8 @@ std::string DecodeQuoted(const std::string& text, bool underscoreIsBlank) {
                 i = text.compare(next, 2, "\r\n") == 0 ? next + 1 : next;
                 continue;
             }
-            const int high = i + 2 < text.size() ? HexDigit(text[i + 1]) : -1;
-            const int low = high >= 0 ? HexDigit(text[i + 2]) : -1;
+            const int high = i + 2 < text.size() ? HexDigitValue(text[i + 1]) : -1;
+            const int low = high >= 0 ? HexDigitValue(text[i + 2]) : -1;
             if (low >= 0) {
                 out += static_cast<char>(high << 4 | low);
                 i += 2;
@@ -63,7 +55,7 @@ std::string DecodeBase64(const std::string& text) {
     for (const char c : text) {
         if (c == '=')
             break;
-        const int digit = Base64Digit(c);
+        const int digit = Base64DigitValue(c);
         if (digit < 0)
             continue;
         group = (group << 6 | static_cast<unsigned>(digit)) & 0xFFFFFF;

@@ -5,6 +5,9 @@
 
 #include <string>
 
+// The value 0-63 of a base64 character, or -1 for any other byte.
+int Base64DigitValue(char c);
+
 // Base64 (RFC 2045): characters outside the alphabet (line breaks, blanks)
 // are skipped and decoding stops at the first "="; a final incomplete group
 // gives the whole bytes it holds.

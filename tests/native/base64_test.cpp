@@ -66,6 +66,15 @@ TEST(Base64, EveryFullLineHasSeventySixCharactersAndTheSizeSuffices) {
     }
 }
 
+TEST(Base64, OneLineHasNoLineBreakHoweverLong) {
+    EXPECT_EQ(Base64OneLine(""), "");
+    EXPECT_EQ(Base64OneLine("Ma"), "TWE=");
+    std::string expected; // 58 bytes run past the 76 characters of a line
+    for (int group = 0; group < 19; ++group)
+        expected += "eHh4";
+    EXPECT_EQ(Base64OneLine(std::string(58, 'x')), expected + "eA==");
+}
+
 TEST(Base64, RefusesABufferTooSmallAndWritesNothing) {
     std::vector<unsigned char> data = Bytes(60);
     std::string buffer(Base64EncodedSize(data.size()) - 1, '#');

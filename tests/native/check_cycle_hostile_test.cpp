@@ -55,49 +55,36 @@ TEST_F(CheckCycleHostile, ARefusedStatOrALostConnectionEndsTheAccountWithAnError
 TEST_F(CheckCycleHostile, AFutureDatedMailIsNewOnceAndLeavesLaterMailNew) {
     const std::string future = Message("clock@example.com", "2099", true, "Thu, 1 Jan 2099 09:00:00 +0000");
     const std::string normal = Message("friend@example.com", "later", true, "Mon, 7 Dec 2026 10:00:30 +0000");
-    auto script = [](const std::vector<std::string>& mails) {
-        std::vector<PeerStep> steps = LogInAndStat(static_cast<int>(mails.size()));
-        for (const std::string& mail : mails)
-            steps.push_back(Reply(mail));
-        steps.push_back(Reply("+OK bye\r\n"));
-        return steps;
-    };
-
-    CRecordingHost first = CheckWith(script({future}), checkClock);
+    CRecordingHost first = CheckWith(MailboxCheck(1, {future}), checkClock);
     EXPECT_EQ(first.newMailCount, 1);
     ASSERT_EQ(first.storedDates.size(), 1u);
     EXPECT_EQ(first.storedDates[0].second, FormatDisplayDate(CCalendarTime(checkClock)));
 
     // A minute later: the mail of 2099 is not new again, the one sent since is.
     const std::string mark = first.storedDates[0].second;
-    CRecordingHost second = CheckWith(script({future, normal}), checkClock + 60, mark);
+    CRecordingHost second = CheckWith(MailboxCheck(2, {future, normal}), checkClock + 60, mark);
     EXPECT_EQ(second.newMailCount, 1);
     ASSERT_EQ(second.storedDates.size(), 1u);
     EXPECT_EQ(second.storedDates[0].second, second.mails[1].dateText);
 
     CRecordingHost third =
-        CheckWith(script({future, normal}), checkClock + 120, second.storedDates[0].second);
+        CheckWith(MailboxCheck(2, {future, normal}), checkClock + 120, second.storedDates[0].second);
     EXPECT_EQ(third.newMailCount, 0);
     EXPECT_TRUE(third.storedDates.empty());
     EXPECT_EQ(std::count(third.events.begin(), third.events.end(), "notify 0"), 0);
 }
 
 TEST_F(CheckCycleHostile, AStoredMarkInTheFutureIsBroughtBackToTheCheck) {
-    std::vector<PeerStep> steps = LogInAndStat(1);
-    steps.push_back(Reply(Message("friend@example.com", "today", true, "Mon, 7 Dec 2026 09:59:00 +0000")));
-    steps.push_back(Reply("+OK bye\r\n"));
-    CRecordingHost recording = CheckWith(steps, checkClock, "2099년 1월 1일 오전 9:00:00");
+    const std::string today = Message("friend@example.com", "today", true, "Mon, 7 Dec 2026 09:59:00 +0000");
+    CRecordingHost recording = CheckWith(MailboxCheck(1, {today}), checkClock, "2099년 1월 1일 오전 9:00:00");
     EXPECT_EQ(recording.newMailCount, 0); // older than the check: the mark's mails were announced
     ASSERT_EQ(recording.storedDates.size(), 1u);
     EXPECT_EQ(recording.storedDates[0].second, FormatDisplayDate(CCalendarTime(checkClock)));
 }
 
 TEST_F(CheckCycleHostile, AnEmptySpamEntryNeverMatchesAMailWithoutASender) {
-    std::vector<PeerStep> script = LogInAndStat(1);
-    for (int attempt = 0; attempt < 3; ++attempt)
-        script.push_back(Reply(Message("", "no sender")));
-    script.push_back(Reply("+OK bye\r\n"));
-    CScriptedPeer server(script);
+    const std::string noSender = Message("", "no sender");
+    CScriptedPeer server(MailboxCheck(1, {noSender, noSender, noSender})); // fetched three times
     host.filter = {1, 1, {""}};
     host.accounts = {Account("fake", server.Port())};
     Run();
@@ -108,11 +95,8 @@ TEST_F(CheckCycleHostile, AnEmptySpamEntryNeverMatchesAMailWithoutASender) {
 }
 
 TEST_F(CheckCycleHostile, AStoppedCheckStoresNoMarkAndAnnouncesNothing) {
-    std::vector<PeerStep> script = LogInAndStat(2);
-    script.push_back(Reply(Message("one@example.com", "first")));
-    script.push_back(Reply(Message("two@example.com", "second")));
-    script.push_back(Reply("+OK bye\r\n"));
-    CScriptedPeer server(script);
+    CScriptedPeer server(
+        MailboxCheck(2, {Message("one@example.com", "first"), Message("two@example.com", "second")}));
     host.accounts = {Account("fake", server.Port())};
     host.onList = [&] { checkRunning = 0; }; // Stop pressed while the first mail is listed
     Run();

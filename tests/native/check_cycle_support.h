@@ -106,6 +106,16 @@ inline std::vector<PeerStep> LogInAndStat(int count) {
     return steps;
 }
 
+// A check of a mailbox of `count` messages: login and STAT, `replies` in
+// turn (to RETR, and to DELE where the check deletes), then QUIT.
+inline std::vector<PeerStep> MailboxCheck(int count, const std::vector<std::string>& replies) {
+    std::vector<PeerStep> steps = LogInAndStat(count);
+    for (const std::string& reply : replies)
+        steps.push_back(Reply(reply));
+    steps.push_back(Reply("+OK bye\r\n"));
+    return steps;
+}
+
 class CheckCycle : public ::testing::Test {
   protected:
     // A check as the frame starts it: `checkRunning` set first.

@@ -7,12 +7,7 @@ namespace {
 
 // Two messages: the first is complete, every try at the second gets `reply`.
 std::vector<PeerStep> SecondMessageAnsweredWith(const std::string& reply) {
-    std::vector<PeerStep> script = LogInAndStat(2);
-    script.push_back(Reply(Message("one@example.com", "first")));
-    for (int attempt = 0; attempt < 3; ++attempt)
-        script.push_back(Reply(reply));
-    script.push_back(Reply("+OK bye\r\n"));
-    return script;
+    return MailboxCheck(2, {Message("one@example.com", "first"), reply, reply, reply});
 }
 
 } // namespace
@@ -62,10 +57,7 @@ TEST_F(CheckCycle, DisabledAccountsAreSkippedAndNoAccountMeansNoNewMail) {
 
 TEST_F(CheckCycle, ALoginFailureListsAnErrorRowAndTheCheckGoesOn) {
     CScriptedPeer refusing({Greeting(), Reply("+OK\r\n"), Reply("-ERR [AUTH] wrong\r\n")});
-    std::vector<PeerStep> script = LogInAndStat(1);
-    script.push_back(Reply(Message("one@example.com", "after the error")));
-    script.push_back(Reply("+OK bye\r\n"));
-    CScriptedPeer server(script);
+    CScriptedPeer server(MailboxCheck(1, {Message("one@example.com", "after the error")}));
     host.accounts = {Account("bad", refusing.Port()), Account("good", server.Port())};
     Run();
 

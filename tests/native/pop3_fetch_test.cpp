@@ -62,44 +62,32 @@ TEST_F(Pop3Session, MessageWithoutFromFailsAfterThreeTries) {
     EXPECT_EQ(std::count(commands.begin(), commands.end(), "RETR 3\r\n"), 3);
 }
 
-// A chunk that ends with CR LF "." of a dot-stuffed line must not end the
-// reply (nor leave the rest of the message to be read as the next reply).
-TEST_F(Pop3Session, ChunkEndingInsideAStuffedLineDoesNotCutTheMessage) {
+// However the reply is cut into sends, the whole message arrives and the
+// session stays in step for the next command. A chunk that ends with CR LF
+// "." of a dot-stuffed line must not end the reply (nor leave the rest of the
+// message to be read as the next reply).
+TEST_F(Pop3Session, RepliesCutAnywhereArriveWholeAndInStep) {
     const std::string reply = RetrReply(sampleMessage);
-    const size_t cut = reply.find("..stuffed") + 1;
-    CScriptedPeer server(
-        WithLogin({ChunkedReply({reply.substr(0, cut), reply.substr(cut)}), Reply("+OK 1 9\r\n")}));
-    auto session = Connect(server);
-    ASSERT_TRUE(session->Retrieve(1)) << session->GetErrorText();
-    EXPECT_EQ(ReadFileBytes(session->GetStoreFile()), sampleMessage);
-    EXPECT_TRUE(session->Stat());
-    EXPECT_EQ(session->GetMessageCount(), 1);
-}
-
-TEST_F(Pop3Session, ShortChunksInTheMiddleDoNotEndTheMessage) {
-    const std::string reply = RetrReply(sampleMessage);
-    std::vector<std::string> chunks;
+    const size_t stuffed = reply.find("..stuffed") + 1;
+    std::vector<std::string> fourBytes;
     for (size_t at = 0; at < reply.size(); at += 4)
-        chunks.push_back(reply.substr(at, 4));
-    CScriptedPeer server(WithLogin({ChunkedReply(chunks, 3), Reply("+OK 1 9\r\n")}));
-    auto session = Connect(server);
-    ASSERT_TRUE(session->Retrieve(1)) << session->GetErrorText();
-    EXPECT_EQ(ReadFileBytes(session->GetStoreFile()), sampleMessage);
-    EXPECT_TRUE(session->Stat());
-    EXPECT_EQ(session->GetMessageCount(), 1);
-}
-
-TEST_F(Pop3Session, TerminatorSplitAcrossChunks) {
-    const std::string reply = RetrReply(sampleMessage);
-    for (size_t tail : {1, 2, 3, 4}) {
-        CScriptedPeer server(WithLogin(
-            {ChunkedReply({reply.substr(0, reply.size() - tail), reply.substr(reply.size() - tail)}),
-             Reply("+OK 6 9\r\n")}));
+        fourBytes.push_back(reply.substr(at, 4));
+    std::vector<std::pair<std::string, PeerStep>> cuts = {
+        {"inside a stuffed line", ChunkedReply({reply.substr(0, stuffed), reply.substr(stuffed)})},
+        {"short chunks", ChunkedReply(fourBytes, 3)},
+    };
+    for (size_t tail : {1, 2, 3, 4})
+        cuts.emplace_back(
+            "terminator split " + std::to_string(tail) + " bytes from the end",
+            ChunkedReply({reply.substr(0, reply.size() - tail), reply.substr(reply.size() - tail)}));
+    for (const auto& [what, step] : cuts) {
+        SCOPED_TRACE(what);
+        CScriptedPeer server(WithLogin({step, Reply("+OK 6 9\r\n")}));
         auto session = Connect(server);
-        ASSERT_TRUE(session->Retrieve(1)) << tail;
-        EXPECT_EQ(ReadFileBytes(session->GetStoreFile()), sampleMessage) << tail;
+        ASSERT_TRUE(session->Retrieve(1)) << session->GetErrorText();
+        EXPECT_EQ(ReadFileBytes(session->GetStoreFile()), sampleMessage);
         EXPECT_TRUE(session->Stat());
-        EXPECT_EQ(session->GetMessageCount(), 6) << "out of step after a split of " << tail;
+        EXPECT_EQ(session->GetMessageCount(), 6) << "out of step";
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <iterator>
 #include <thread>
 
 #ifndef _WIN32
@@ -18,28 +19,27 @@ namespace {
 const char* const closedText = "POP3 서버가 연결을 끊었습니다.";
 const char* const timedOutText = "POP3 서버가 응답하지 않습니다.";
 
-// Sends text one byte at a time, pauseMs before each.
-PeerStep Trickle(const std::string& text, bool afterCommand, int pauseMs = 100) {
-    PeerStep step = ChunkedReply({}, pauseMs);
-    step.awaitLineFirst = afterCommand;
-    for (char c : text)
-        step.chunks.push_back(std::string(1, c));
-    return step;
-}
-
 } // namespace
 
-TEST_F(Pop3Session, ConnectionClosedWhileAStatusLineIsAwaitedFails) {
-    const std::vector<std::vector<PeerStep>> scripts = {
-        {Greeting(), Hangup()},                   // closed after the greeting
-        {Greeting(), Reply("+OK\r\n"), Hangup()}, // after USER
-        {Hangup()},                               // before any greeting
+TEST_F(Pop3Session, ConnectionClosedOrSilentWhileAStatusLineIsAwaitedFails) {
+    const struct {
+        std::vector<PeerStep> script;
+        const char* text;
+    } logins[] = {
+        {{Greeting(), Hangup()}, closedText},                       // closed after the greeting
+        {{Greeting(), Reply("+OK\r\n"), Hangup()}, closedText},     // after USER
+        {{Hangup()}, closedText},                                   // before any greeting
+        {{Greeting(), Reply("+OK\r\n"), GoSilent()}, timedOutText}, // silent after USER
+        {{GoSilent()}, timedOutText},                               // never greets
     };
-    for (size_t i = 0; i < scripts.size(); ++i) {
-        CScriptedPeer server(scripts[i]);
+    for (size_t i = 0; i < std::size(logins); ++i) {
+        CScriptedPeer server(logins[i].script);
         CPop3Session session;
+        session.SetTimeout(500);
+        const auto start = Clock::now();
         EXPECT_FALSE(session.Login("127.0.0.1", "alice", "secret", server.Port())) << i;
-        EXPECT_EQ(session.GetErrorText(), closedText) << i;
+        EXPECT_EQ(session.GetErrorText(), logins[i].text) << i;
+        EXPECT_LT(Clock::now() - start, std::chrono::seconds(5)) << i;
         EXPECT_FALSE(session.IsConnected()) << i;
         EXPECT_FALSE(session.Stat()) << i;
     }
@@ -144,45 +144,29 @@ TEST_F(Pop3Session, MailWithoutToIsFetchedOnce) {
     EXPECT_EQ(std::count(commands.begin(), commands.end(), "RETR 1\r\n"), 1);
 }
 
-TEST_F(Pop3Session, SilentServerTimesOutDuringLogin) {
-    CScriptedPeer server({Greeting(), Reply("+OK\r\n"), GoSilent()});
-    CPop3Session session;
-    session.SetTimeout(500);
-    const auto start = Clock::now();
-    EXPECT_FALSE(session.Login("127.0.0.1", "alice", "secret", server.Port()));
-    EXPECT_EQ(session.GetErrorText(), "POP3 서버가 응답하지 않습니다.");
-    EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
-}
-
-TEST_F(Pop3Session, ServerThatNeverGreetsTimesOut) {
-    CScriptedPeer server({GoSilent()});
-    CPop3Session session;
-    session.SetTimeout(500);
-    EXPECT_FALSE(session.Login("127.0.0.1", "alice", "secret", server.Port()));
-    EXPECT_EQ(session.GetErrorText(), "POP3 서버가 응답하지 않습니다.");
-}
-
-TEST_F(Pop3Session, ServerFallingSilentInAMessageTimesOutOnce) {
+// A server that falls silent or closes halfway through a message: the
+// message fails once (no retries on a dead connection) and nothing of it stays.
+TEST_F(Pop3Session, ServerFailingInAMessageEndsTheTransfer) {
     const std::string reply = RetrReply(sampleMessage);
-    CScriptedPeer server(WithLogin({Reply(reply.substr(0, reply.size() / 2)), GoSilent()}));
-    auto session = Connect(server, 500);
-    const auto start = Clock::now();
-    EXPECT_FALSE(session->Retrieve(1));
-    EXPECT_EQ(session->GetErrorText(), "POP3 서버가 응답하지 않습니다.");
-    EXPECT_LT(Clock::now() - start, std::chrono::seconds(5)); // no retries on a dead connection
-    session.reset();
-    const auto commands = server.Commands();
-    EXPECT_EQ(std::count(commands.begin(), commands.end(), "RETR 1\r\n"), 1);
-}
-
-TEST_F(Pop3Session, ServerClosingInAMessageIsAnError) {
-    const std::string reply = RetrReply(sampleMessage);
-    CScriptedPeer server(WithLogin({Reply(reply.substr(0, reply.size() / 2)), Hangup()}));
-    auto session = Connect(server);
-    EXPECT_FALSE(session->Retrieve(1));
-    EXPECT_EQ(session->GetErrorText(), "POP3 서버가 연결을 끊었습니다.");
-    EXPECT_EQ(session->GetStoreFile(), "");
-    EXPECT_TRUE(ListFiles(store.Path()).empty()); // nothing of the partial message stays
+    const std::string half = reply.substr(0, reply.size() / 2);
+    const struct {
+        PeerStep after;
+        const char* text;
+    } failures[] = {{GoSilent(), timedOutText}, {Hangup(), closedText}};
+    for (const auto& failure : failures) {
+        SCOPED_TRACE(failure.text);
+        CScriptedPeer server(WithLogin({Reply(half), failure.after}));
+        auto session = Connect(server, 500);
+        const auto start = Clock::now();
+        EXPECT_FALSE(session->Retrieve(1));
+        EXPECT_EQ(session->GetErrorText(), failure.text);
+        EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
+        EXPECT_EQ(session->GetStoreFile(), "");
+        EXPECT_TRUE(ListFiles(store.Path()).empty());
+        session.reset();
+        const auto commands = server.Commands();
+        EXPECT_EQ(std::count(commands.begin(), commands.end(), "RETR 1\r\n"), 1);
+    }
 }
 
 TEST_F(Pop3Session, MessageOverTheLimitIsRefused) {

@@ -53,6 +53,14 @@ PeerStep ChunkedReply(std::vector<std::string> chunks, int pauseMs) {
     return {PeerStep::Say, true, std::move(chunks), pauseMs, nullptr};
 }
 
+PeerStep Trickle(const std::string& text, bool afterCommand, int pauseMs) {
+    PeerStep step = ChunkedReply({}, pauseMs);
+    step.awaitLineFirst = afterCommand;
+    for (char c : text)
+        step.chunks.push_back(std::string(1, c));
+    return step;
+}
+
 std::vector<PeerStep> WithLogin(std::vector<PeerStep> rest) {
     std::vector<PeerStep> script{Greeting(), Reply("+OK\r\n"), Reply("+OK Logged in.\r\n")};
     script.insert(script.end(), rest.begin(), rest.end());

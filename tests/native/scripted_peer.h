@@ -35,6 +35,9 @@ PeerStep GoSilent();
 PeerStep Greeting(const std::string& line = "+OK fake POP3 ready\r\n");
 PeerStep Reply(const std::string& text);
 PeerStep ChunkedReply(std::vector<std::string> chunks, int pauseMs = 50);
+// Sends text one byte at a time, pauseMs before each; after the client's
+// next line when afterCommand.
+PeerStep Trickle(const std::string& text, bool afterCommand, int pauseMs = 100);
 // The POP3 greeting and an accepted USER and PASS, then rest.
 std::vector<PeerStep> WithLogin(std::vector<PeerStep> rest);
 

@@ -304,12 +304,7 @@ TEST(SmtpSession, ResolvesAHostNameAndFailsWithoutAServer) {
 // A greeting that trickles in a byte at a time never falls silent long
 // enough for the time-out: the reply's deadline ends it.
 TEST(SmtpSession, TricklingReplyIsCutAtItsDeadline) {
-    PeerStep trickle = Say("");
-    trickle.pauseMs = 150;
-    trickle.chunks.clear();
-    for (char c : std::string("220 a very slow greeting\r\n"))
-        trickle.chunks.push_back(std::string(1, c));
-    CScriptedPeer peer({trickle});
+    CScriptedPeer peer({Trickle("220 a very slow greeting\r\n", false, 150)});
     CQuickSession session(2000, 500);
     auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(session.Open("127.0.0.1", peer.Port()));
