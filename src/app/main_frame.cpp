@@ -237,8 +237,8 @@ bool CMainFrame::OnCommand(int id, int, HWND) {
         ShowPostmanWindow();
         return true;
     case ID_OPTIONS:
-        // Every OK and Apply saves what it changed; a cancelled sheet changed nothing.
-        OpenOptionSheet(settings, [this](const Settings& changed) { ApplySettings(changed); });
+        if (OpenOptionSheet(settings, [this](const Settings& changed) { ApplySettings(changed); }))
+            SaveSettings();
         return true;
     case ID_PAUSE:
         TogglePause();
