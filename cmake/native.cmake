@@ -7,7 +7,7 @@ endif()
 
 find_package(Threads REQUIRED)
 # No platform TLS here: every handshake fails with a clear reason.
-list(APPEND PORTABLE_SOURCES ${CMAKE_SOURCE_DIR}/src/framework/tls_channel_unsupported.cpp)
+list(APPEND PORTABLE_SOURCES ${CMAKE_SOURCE_DIR}/src/net/tls_channel_unsupported.cpp)
 set(PORTABLE_TESTS native_tests)
 include(cmake/portable.cmake)
 target_link_libraries(tidemark_portable PUBLIC Threads::Threads)

@@ -3,16 +3,16 @@ add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=
 set(WIN32_LIBS ws2_32 wininet comctl32 comdlg32 shell32 winmm gdi32 user32 ole32 oleaut32 uuid advapi32)
 
 # The portable tests also run inside Wine, against Winsock; TLS is SChannel's.
-set(framework ${CMAKE_SOURCE_DIR}/src/framework)
-list(APPEND PORTABLE_SOURCES ${framework}/tls_channel_schannel.cpp ${framework}/server_certificate.cpp)
+list(APPEND PORTABLE_SOURCES ${CMAKE_SOURCE_DIR}/src/net/tls_channel_schannel.cpp
+    ${CMAKE_SOURCE_DIR}/src/net/server_certificate.cpp)
 set(PORTABLE_TESTS portable_tests)
 include(cmake/portable.cmake)
 target_link_libraries(tidemark_portable PUBLIC ws2_32 secur32 crypt32)
 
 file(GLOB_RECURSE UI_SOURCES CONFIGURE_DEPENDS
     src/app/*.cpp src/postman/*.cpp src/options/*.cpp src/widgets/*.cpp src/framework/*.cpp)
-list(REMOVE_ITEM UI_SOURCES ${PORTABLE_SOURCES} ${framework}/tls_channel_unsupported.cpp
-    ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
+list(APPEND UI_SOURCES ${CMAKE_SOURCE_DIR}/src/base/registry_profile.cpp)
+list(REMOVE_ITEM UI_SOURCES ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
 add_library(tidemark_ui STATIC ${UI_SOURCES})
 target_include_directories(tidemark_ui PUBLIC ${CMAKE_SOURCE_DIR}/res)
 target_link_libraries(tidemark_ui PUBLIC tidemark_portable ${WIN32_LIBS})

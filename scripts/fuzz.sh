@@ -23,8 +23,8 @@ fi
 
 out="$root/build/fuzz"
 mkdir -p "$out"
-sources=("$root"/src/mail/*.cpp "$root/src/framework/calendar_time.cpp" "$root/src/framework/socket_stream.cpp"
-    "$root/src/framework/socket_library.cpp")
+sources=("$root"/src/mail/*.cpp "$root"/src/base/ascii_text.cpp "$root/src/base/calendar_time.cpp" "$root/src/net/socket_stream.cpp"
+    "$root/src/net/socket_library.cpp")
 flags=(-std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I"$root/src")
 
 status=0

@@ -2,7 +2,7 @@
 
 #include "app/main_frame.h"
 #include "framework/message_box.h"
-#include "framework/socket_platform.h"
+#include "net/socket_platform.h"
 #include "mail/mail_store.h"
 #include "resource.h"
 

@@ -2,7 +2,7 @@
 
 #include "app/mail_client.h"
 #include "app/main_frame.h"
-#include "app/notification.h"
+#include "core/notification.h"
 #include "app/avi_clip_dlg.h"
 #include "framework/application.h"
 #include "framework/message_box.h"

@@ -5,7 +5,7 @@
 // reports are dropped.
 #pragma once
 
-#include "app/check_cycle.h"
+#include "core/check_cycle.h"
 
 #include <memory>
 

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "app/frame_check_host.h"
-#include "app/mailbox_model.h"
-#include "app/settings.h"
+#include "core/mailbox_model.h"
+#include "core/settings.h"
 #include "app/upgrade_check.h"
 #include "framework/frame_window.h"
 #include "widgets/system_tray.h"

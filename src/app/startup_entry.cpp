@@ -1,6 +1,6 @@
 #include "app/startup_entry.h"
 
-#include "framework/registry_profile.h"
+#include "base/registry_profile.h"
 
 #include <windows.h>
 

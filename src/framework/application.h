@@ -4,7 +4,7 @@
 // HKEY_CURRENT_USER\Software\<company>\<application name>.
 #pragma once
 
-#include "framework/registry_profile.h"
+#include "base/registry_profile.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include "mail/charset.h"
 
-#include "mail/ascii_text.h"
+#include "base/ascii_text.h"
 
 #include <algorithm>
 #include <cstring>

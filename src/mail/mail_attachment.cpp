@@ -1,6 +1,6 @@
 #include "mail/mail_attachment.h"
 
-#include "mail/ascii_text.h"
+#include "base/ascii_text.h"
 #include "mail/base64.h"
 #include "mail/mime_parameters.h"
 

@@ -2,7 +2,7 @@
 // that a fixed date and zone can stand in for the system's.
 #pragma once
 
-#include "framework/calendar_time.h"
+#include "base/calendar_time.h"
 
 // The platform's zone information, in minutes of UTC minus local time.
 struct ZoneBias {

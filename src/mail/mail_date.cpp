@@ -1,6 +1,6 @@
 #include "mail/mail_date.h"
 
-#include "mail/ascii_text.h"
+#include "base/ascii_text.h"
 
 #include <climits>
 #include <cstdio>

@@ -3,7 +3,7 @@
 // mailbox shows and the settings keep as an account's last mail date.
 #pragma once
 
-#include "framework/calendar_time.h"
+#include "base/calendar_time.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #include "mail/mail_header.h"
 
-#include "mail/ascii_text.h"
+#include "base/ascii_text.h"
 #include "mail/encoded_words.h"
 #include "mail/mail_date.h"
 

@@ -3,7 +3,7 @@
 // record of one listed mail that the check cycle and the mailbox share.
 #pragma once
 
-#include "framework/calendar_time.h"
+#include "base/calendar_time.h"
 
 #include <string>
 

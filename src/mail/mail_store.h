@@ -4,7 +4,7 @@
 // all ("TM*.eml").
 #pragma once
 
-#include "framework/calendar_time.h"
+#include "base/calendar_time.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "mail/message_view.h"
 
-#include "mail/ascii_text.h"
+#include "base/ascii_text.h"
 #include "mail/html_text.h"
 
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "mail/mime_message.h"
 
-#include "mail/ascii_text.h"
+#include "base/ascii_text.h"
 #include "mail/charset.h"
 #include "mail/encoded_words.h"
 #include "mail/transfer_decoding.h"

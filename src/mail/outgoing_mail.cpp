@@ -1,6 +1,6 @@
 #include "mail/outgoing_mail.h"
 
-#include "mail/ascii_text.h"
+#include "base/ascii_text.h"
 #include "mail/dot_stuffing.h"
 #include "mail/quoted_printable.h"
 

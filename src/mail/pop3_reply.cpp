@@ -1,6 +1,6 @@
 #include "mail/pop3_reply.h"
 
-#include "mail/ascii_text.h"
+#include "base/ascii_text.h"
 
 #include <cstring>
 

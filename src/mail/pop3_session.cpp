@@ -1,6 +1,6 @@
 #include "mail/pop3_session.h"
 
-#include "mail/ascii_text.h"
+#include "base/ascii_text.h"
 #include "mail/fetched_mail.h"
 #include "mail/pop3_reply.h"
 

@@ -38,8 +38,8 @@
 // conversation cannot go on and every later operation fails.
 #pragma once
 
-#include "framework/calendar_time.h"
-#include "framework/socket_transport.h"
+#include "base/calendar_time.h"
+#include "net/socket_transport.h"
 #include "mail/connection_security.h"
 #include "mail/mail_header.h"
 

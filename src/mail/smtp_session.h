@@ -17,7 +17,7 @@
 // was.
 #pragma once
 
-#include "framework/socket_transport.h"
+#include "net/socket_transport.h"
 #include "mail/connection_security.h"
 #include "mail/outgoing_mail.h"
 

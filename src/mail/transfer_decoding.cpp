@@ -1,6 +1,6 @@
 #include "mail/transfer_decoding.h"
 
-#include "mail/ascii_text.h"
+#include "base/ascii_text.h"
 
 int Base64DigitValue(char c) {
     if (c >= 'A' && c <= 'Z')

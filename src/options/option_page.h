@@ -4,7 +4,7 @@
 // enable the sheet's Apply button by itself).
 #pragma once
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "framework/property_sheet.h"
 
 // What the pages read and write.

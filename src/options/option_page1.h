@@ -4,7 +4,7 @@
 // is checked (`CheckYN`) while the page is open; Apply writes it.
 #pragma once
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "framework/list_view.h"
 #include "options/option_page.h"
 

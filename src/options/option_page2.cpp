@@ -2,7 +2,7 @@
 
 #include "framework/data_exchange.h"
 #include "framework/message_box.h"
-#include "mail/ascii_text.h"
+#include "base/ascii_text.h"
 #include "mail/connection_security.h"
 #include "options/option_fields.h"
 #include "options/preset_hosts.h"

@@ -4,7 +4,7 @@
 // password closes it as refused without a message.
 #pragma once
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "framework/dialog.h"
 
 #include <string>

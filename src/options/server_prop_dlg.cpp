@@ -4,7 +4,7 @@
 #include "framework/data_exchange.h"
 #include "framework/file_dialog.h"
 #include "framework/message_box.h"
-#include "mail/ascii_text.h"
+#include "base/ascii_text.h"
 #include "mail/pop3_session.h"
 #include "options/option_fields.h"
 #include "options/preset_hosts.h"

@@ -8,7 +8,7 @@
 // dialog open with a message while a value is unusable; the dialog never touches `Settings`.
 #pragma once
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "framework/background_job.h"
 #include "framework/dialog.h"
 

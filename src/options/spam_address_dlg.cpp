@@ -1,7 +1,7 @@
 #include "options/spam_address_dlg.h"
 
 #include "framework/data_exchange.h"
-#include "mail/ascii_text.h"
+#include "base/ascii_text.h"
 #include "resource.h"
 
 CSpamAddressDlg::CSpamAddressDlg() : CDialog(IDD_SPAM_ADDRESS) {}

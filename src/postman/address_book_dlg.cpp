@@ -1,6 +1,6 @@
 #include "postman/address_book_dlg.h"
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "framework/data_exchange.h"
 #include "framework/message_box.h"
 #include "mail/mail_address.h"

@@ -1,9 +1,9 @@
 #include "postman/address_book_entry_dlg.h"
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "framework/data_exchange.h"
 #include "framework/message_box.h"
-#include "mail/ascii_text.h"
+#include "base/ascii_text.h"
 #include "resource.h"
 
 #include <algorithm>

@@ -5,8 +5,8 @@
 // as long as the page.
 #pragma once
 
-#include "app/mailbox_model.h"
-#include "app/settings.h"
+#include "core/mailbox_model.h"
+#include "core/settings.h"
 #include "framework/dialog.h"
 #include "widgets/web_browser2.h"
 

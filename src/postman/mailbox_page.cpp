@@ -1,7 +1,7 @@
 #include "postman/mailbox_page.h"
 
 #include "app/mail_client.h"
-#include "app/mail_deletion.h"
+#include "core/mail_deletion.h"
 #include "framework/application.h"
 #include "framework/message_box.h"
 #include "mail/mail_date.h"

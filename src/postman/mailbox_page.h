@@ -13,10 +13,10 @@
 // controls are disabled, the status line says so and no check starts.
 #pragma once
 
-#include "app/mailbox_model.h"
-#include "app/settings.h"
+#include "core/mailbox_model.h"
+#include "core/settings.h"
 #include "framework/background_job.h"
-#include "framework/calendar_time.h"
+#include "base/calendar_time.h"
 #include "framework/list_view.h"
 #include "postman/mail_view_dlg.h"
 #include "postman/tab_page.h"

@@ -1,7 +1,7 @@
 #include "postman/postman_dlg.h"
 
-#include "app/mailbox_model.h"
-#include "app/settings.h"
+#include "core/mailbox_model.h"
+#include "core/settings.h"
 #include "framework/application.h"
 #include "framework/data_exchange.h"
 #include "framework/screen_dpi.h"

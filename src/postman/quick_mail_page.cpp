@@ -1,11 +1,11 @@
 #include "postman/quick_mail_page.h"
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "framework/application.h"
 #include "framework/data_exchange.h"
 #include "framework/file_dialog.h"
 #include "framework/message_box.h"
-#include "mail/ascii_text.h"
+#include "base/ascii_text.h"
 #include "mail/mail_delivery.h"
 #include "postman/address_book_dlg.h"
 #include "resource.h"

@@ -2,7 +2,7 @@
 
 #include "framework/file_dialog.h"
 #include "framework/message_box.h"
-#include "mail/ascii_text.h"
+#include "base/ascii_text.h"
 #include "mail/charset.h"
 
 #include <richedit.h>

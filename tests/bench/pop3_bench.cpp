@@ -12,8 +12,8 @@
 //   tests/peers/pop3-peer.sh start build/native/peers
 //   build/native/pop3_bench [rounds]
 //   tests/peers/pop3-peer.sh stop build/native/peers
-#include "app/check_cycle.h"
-#include "framework/socket_platform.h"
+#include "core/check_cycle.h"
+#include "net/socket_platform.h"
 #include "mail/mail_store.h"
 
 #include <arpa/inet.h>

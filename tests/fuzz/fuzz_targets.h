@@ -5,7 +5,7 @@
 // (scripts/fuzz.sh) and by the randomized test of tests/native.
 #pragma once
 
-#include "mail/ascii_text.h"
+#include "base/ascii_text.h"
 #include "mail/encoded_words.h"
 #include "mail/html_text.h"
 #include "mail/mail_date.h"

@@ -1,4 +1,4 @@
-#include "mail/ascii_text.h"
+#include "base/ascii_text.h"
 
 #include <gtest/gtest.h>
 

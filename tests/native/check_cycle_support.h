@@ -2,7 +2,7 @@
 // check reports, in order, and the scripted conversations it is run against.
 #pragma once
 
-#include "app/check_cycle.h"
+#include "core/check_cycle.h"
 #include "mail/mail_date.h"
 
 #include "scripted_peer.h"

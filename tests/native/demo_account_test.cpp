@@ -3,7 +3,7 @@
 // (The script runs on the Linux side, so these tests are native only.)
 #ifndef _WIN32
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "memory_profile.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Deleting a listed mail on the dovecot of tests/peers: the mail is found
 // again by its header, the user is asked, and only QUIT makes it final.
-#include "app/mail_deletion.h"
+#include "core/mail_deletion.h"
 
 #include "mail/pop3_session.h"
 #include "test_support.h"

@@ -1,4 +1,4 @@
-#include "app/mailbox_model.h"
+#include "core/mailbox_model.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // DWORD or a string, and reading one as the other type gives the default.
 #pragma once
 
-#include "app/profile.h"
+#include "base/profile.h"
 
 #include <map>
 #include <string>

@@ -1,4 +1,4 @@
-#include "app/notification.h"
+#include "core/notification.h"
 
 #include <gtest/gtest.h>
 

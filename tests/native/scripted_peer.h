@@ -3,7 +3,7 @@
 // The socket library is started once for the whole test program.
 #pragma once
 
-#include "framework/socket_platform.h"
+#include "net/socket_platform.h"
 
 #include <atomic>
 #include <functional>

@@ -3,7 +3,7 @@
 // (scripted_peer.h).
 #pragma once
 
-#include "framework/socket_platform.h"
+#include "net/socket_platform.h"
 
 #include <string>
 #include <vector>

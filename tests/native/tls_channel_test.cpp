@@ -1,4 +1,4 @@
-#include "framework/tls_channel.h"
+#include "net/tls_channel.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "postman/address_book_dlg.h"
 
 #include "app/main_frame.h"
-#include "app/settings.h"
+#include "core/settings.h"
 #include "dialog_answerer.h"
 #include "framework/list_view.h"
 #include "postman/address_book_entry_dlg.h"

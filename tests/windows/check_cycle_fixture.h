@@ -4,7 +4,7 @@
 
 #include "app/main_frame.h"
 #include "framework/application.h"
-#include "framework/registry_profile.h"
+#include "base/registry_profile.h"
 #include "postman/mailbox_page.h"
 #include "postman/postman_dlg.h"
 #include "program_process.h"

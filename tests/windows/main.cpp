@@ -1,4 +1,4 @@
-#include "framework/socket_platform.h"
+#include "net/socket_platform.h"
 #include "framework/ui_thread.h"
 
 #include <commctrl.h>

@@ -1,7 +1,7 @@
 #include "app/main_frame.h"
 #include "app/startup_entry.h"
 #include "dialog_answerer.h"
-#include "framework/registry_profile.h"
+#include "base/registry_profile.h"
 #include "framework/ui_thread.h"
 #include "option_sheet_driver.h"
 #include "options/server_prop_dlg.h"

@@ -1,6 +1,6 @@
 #include "program_process.h"
 
-#include "framework/registry_profile.h"
+#include "base/registry_profile.h"
 
 #include <gtest/gtest.h>
 

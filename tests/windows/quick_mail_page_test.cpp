@@ -5,7 +5,7 @@
 
 #include "app/main_frame.h"
 #include "dialog_answerer.h"
-#include "framework/socket_platform.h"
+#include "net/socket_platform.h"
 #include "postman/mailbox_page.h"
 #include "postman/postman_dlg.h"
 #include "resource.h"

@@ -1,6 +1,6 @@
-#include "app/settings.h"
+#include "core/settings.h"
 #include "framework/application.h"
-#include "framework/registry_profile.h"
+#include "base/registry_profile.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include "app/main_frame.h"
 #include "framework/list_view.h"
 #include "framework/message_box.h"
-#include "framework/registry_profile.h"
+#include "base/registry_profile.h"
 #include "option_sheet_driver.h"
 #include "options/password_dlg.h"
 #include "postman/address_book_dlg.h"

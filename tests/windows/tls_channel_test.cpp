@@ -1,4 +1,4 @@
-#include "framework/tls_channel.h"
+#include "net/tls_channel.h"
 #include "tls_test_peer.h"
 #include "user_actions.h"
 

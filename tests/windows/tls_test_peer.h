@@ -2,7 +2,7 @@
 // transport talking to them.
 #pragma once
 
-#include "framework/socket_transport.h"
+#include "net/socket_transport.h"
 
 #include <string>
 

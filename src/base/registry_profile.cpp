@@ -1,4 +1,4 @@
-#include "framework/registry_profile.h"
+#include "base/registry_profile.h"
 
 #include <utility>
 #include <vector>

@@ -2,7 +2,7 @@
 // Software\<company>\<application>, the way the settings store expects it.
 #pragma once
 
-#include "app/profile.h"
+#include "base/profile.h"
 
 #include <windows.h>
 

@@ -4,7 +4,7 @@
 // so the order and the result can be checked without a desktop.
 #pragma once
 
-#include "app/settings.h"
+#include "core/settings.h"
 
 class CNotifyActions {
   public:

@@ -6,9 +6,9 @@
 // shared state over to the user-interface thread in the order given here.
 #pragma once
 
-#include "app/mailbox_model.h"
-#include "app/settings.h"
-#include "framework/calendar_time.h"
+#include "core/mailbox_model.h"
+#include "core/settings.h"
+#include "base/calendar_time.h"
 #include "mail/mail_header.h"
 
 #include <atomic>

@@ -11,8 +11,8 @@
 // there. The protocol code above sees only Send and Receive.
 #pragma once
 
-#include "framework/socket_stream.h"
-#include "framework/tls_channel.h"
+#include "net/socket_stream.h"
+#include "net/tls_channel.h"
 
 #include <atomic>
 #include <chrono>

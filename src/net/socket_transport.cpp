@@ -1,4 +1,4 @@
-#include "framework/socket_transport.h"
+#include "net/socket_transport.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "framework/tls_channel.h"
+#include "net/tls_channel.h"
 
-#include "mail/ascii_text.h"
+#include "base/ascii_text.h"
 
 namespace {
 

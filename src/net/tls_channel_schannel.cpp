@@ -1,8 +1,8 @@
 // TLS through SChannel (SSPI): the handshake, record encryption and the
 // shutdown run in SChannel; the bytes travel over the stream beneath.
-#include "framework/tls_channel.h"
+#include "net/tls_channel.h"
 
-#include "framework/server_certificate.h"
+#include "net/server_certificate.h"
 
 #define SECURITY_WIN32
 #define SCHANNEL_USE_BLACKLISTS // declares SCH_CREDENTIALS

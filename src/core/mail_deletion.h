@@ -6,7 +6,7 @@
 // runs on a worker thread.
 #pragma once
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "mail/mail_header.h"
 
 #include <atomic>

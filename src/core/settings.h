@@ -4,7 +4,7 @@
 // against a memory store.
 #pragma once
 
-#include "app/profile.h"
+#include "base/profile.h"
 #include "mail/mail_address.h"
 
 #include <string>

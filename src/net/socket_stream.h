@@ -5,7 +5,7 @@
 // protocol code above the transport never changes shape.
 #pragma once
 
-#include "framework/socket_platform.h"
+#include "net/socket_platform.h"
 
 #include <cstddef>
 

@@ -1,4 +1,4 @@
-#include "framework/server_certificate.h"
+#include "net/server_certificate.h"
 
 #include <cstdio>
 

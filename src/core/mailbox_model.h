@@ -12,7 +12,7 @@
 // whichever worker runs.
 #pragma once
 
-#include "framework/calendar_time.h"
+#include "base/calendar_time.h"
 #include "mail/mail_header.h"
 
 #include <atomic>

@@ -1,4 +1,4 @@
-#include "framework/calendar_time.h"
+#include "base/calendar_time.h"
 
 #include <ctime>
 

@@ -1,7 +1,7 @@
 // What Windows says about a TLS server's certificate. Windows only.
 #pragma once
 
-#include "framework/tls_channel.h"
+#include "net/tls_channel.h"
 
 #include <windows.h>
 #include <wincrypt.h>

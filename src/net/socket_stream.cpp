@@ -1,4 +1,4 @@
-#include "framework/socket_stream.h"
+#include "net/socket_stream.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "app/mail_deletion.h"
+#include "core/mail_deletion.h"
 
 #include "mail/pop3_session.h"
 

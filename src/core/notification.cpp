@@ -1,4 +1,4 @@
-#include "app/notification.h"
+#include "core/notification.h"
 
 int NotifyNewMail(const ServerEntry& entry, CNotifyActions& actions) {
     int bits = entry.Notify;

@@ -1,4 +1,4 @@
-#include "app/check_cycle.h"
+#include "core/check_cycle.h"
 
 #include "mail/mail_date.h"
 #include "mail/mail_store.h"

@@ -1,6 +1,6 @@
 // Builds without a platform TLS: portable code compiles and runs, and every
 // request for TLS fails with a clear reason.
-#include "framework/tls_channel.h"
+#include "net/tls_channel.h"
 
 namespace {
 

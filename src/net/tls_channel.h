@@ -11,7 +11,7 @@
 // nothing more. One thread uses a channel at a time.
 #pragma once
 
-#include "framework/socket_stream.h"
+#include "net/socket_stream.h"
 
 #include <atomic>
 #include <memory>
