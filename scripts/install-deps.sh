@@ -10,7 +10,7 @@ packages=(
     cmake make g++ googletest
     mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine64 xvfb xauth x11-utils xdotool xclip imagemagick fonts-nanum locales curl
-    dovecot-pop3d python3-aiosmtpd python3
+    dovecot-pop3d dovecot-imapd python3-aiosmtpd python3
     libgnutls30 openssl
     nsis x11vnc novnc websockify
 )

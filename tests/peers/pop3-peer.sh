@@ -1,10 +1,11 @@
 #!/bin/bash
-# A real POP3 server for the tests: Debian's dovecot on a free loopback port.
+# A real POP3 and IMAP server for the tests: Debian's dovecot on free loopback
+# ports, serving the same users over both.
 #
 #   pop3-peer.sh start ROOT [MESSAGES [PORT]]
 #                             recreate ROOT from scratch, start dovecot there
 #                             (on PORT, or on a free port), write the port to
-#                             ROOT/pop3.port
+#                             ROOT/pop3.port and the IMAP port to ROOT/imap.port
 #   pop3-peer.sh stop ROOT    stop the dovecot of ROOT
 #
 # A second dovecot serves the same users over TLS only (ssl = required),
@@ -15,7 +16,8 @@
 # Users and messages. Every directory MESSAGES/USER/ (MESSAGES is
 # tests/peers/messages unless given) is a mail
 # user USER with the password "secret"; its *.eml files, in file-name order,
-# are that user's messages 1, 2, 3... Write them in UTF-8 with LF line ends:
+# are that user's messages 1, 2, 3... (seen over IMAP, unless the name ends in
+# "-unseen"). Write them in UTF-8 with LF line ends:
 # they are converted to code page 949 (EUC-KR) and CR LF here, except in a
 # directory that holds a file KEEP-BYTES: its messages are written in the
 # charsets their headers name and only get CR LF line ends. To add a
@@ -73,13 +75,15 @@ free_port() {
     "$python" -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
 }
 
-# start_dovecot BASE PORT SSL-SETTINGS LISTENERS: a dovecot with its files in
-# BASE, serving the mail of ROOT; waits until PORT answers.
+# start_dovecot BASE PORT SSL-SETTINGS LISTENERS [IMAP-LISTENERS]: a dovecot with
+# its files in BASE, serving the mail of ROOT; waits until PORT answers.
 start_dovecot() {
     local base=$1 port=$2 ssl=$3 listeners=$4
+    local imap_listeners=${5:-"$(listener imap 0)
+$(listener imaps 0)"}
     mkdir -p "$base/run" "$base/state"
     cat >"$base/dovecot.conf" <<EOF
-protocols = pop3
+protocols = pop3 imap
 listen = 127.0.0.1
 base_dir = $base/run
 state_dir = $base/state
@@ -110,6 +114,7 @@ service anvil {
 }
 service imap-login {
   chroot =
+$imap_listeners
 }
 EOF
     # The daemon must not keep the caller's output open (ctest waits for it).
@@ -125,7 +130,7 @@ EOF
     return 1
 }
 
-# listener NAME PORT [ssl]: a pop3-login listener on 127.0.0.1.
+# listener NAME PORT [ssl]: a login listener on 127.0.0.1 (port 0: none).
 listener() {
     printf '  inet_listener %s {\n    address = 127.0.0.1\n    port = %s\n%s  }\n' "$1" "$2" \
         "${3:+    ssl = yes
@@ -211,7 +216,8 @@ with open(os.path.join(root, "passwd"), "w") as passwd:
                 "latin-1" if user in raw_users else "cp949")
             with open(os.path.join(copies, name + ".eml"), "wb") as f:
                 f.write(raw)
-            with open(os.path.join(maildir, "cur", "%d.%s:2,S" % (number, name)), "wb") as f:
+            flags = "" if name.endswith("-unseen") else "S"
+            with open(os.path.join(maildir, "cur", "%d.%s:2,%s" % (number, name, flags)), "wb") as f:
                 f.write(raw)
 PY
 }
@@ -224,11 +230,14 @@ start_server() {
 
     chown -R dovecot:dovecot "$root/mail"
     chmod 755 "$root"
-    local port stls_port tls_port certs
+    local port imap_port stls_port tls_port certs
     port=${requested_port:-$(free_port)}
+    imap_port=$(free_port)
     start_dovecot "$root" "$port" "ssl = no
-disable_plaintext_auth = no" "$(listener pop3 "$port")"
+disable_plaintext_auth = no" "$(listener pop3 "$port")" "$(listener imap "$imap_port")
+$(listener imaps 0)"
     echo "$port" >"$root/pop3.port"
+    echo "$imap_port" >"$root/imap.port"
     echo "dovecot listens on 127.0.0.1:$port (root $root)"
 
     certs=$(dirname "$root")/test-certs

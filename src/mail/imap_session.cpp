@@ -1,0 +1,568 @@
+#include "mail/imap_session.h"
+
+#include "base/ascii_text.h"
+#include "mail/base64.h"
+#include "mail/fetched_mail.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The longest UID set in one FETCH command.
+constexpr size_t maxUidSetBytes = 900;
+// How long a stopped session waits for the server to take its leave.
+constexpr int leaveTimeoutMs = 300;
+
+// A user id or password that would end its command line early.
+bool CanEndALine(const std::string& text) {
+    static const std::string lineEnds("\r\n\0", 3);
+    return text.find_first_of(lineEnds) != std::string::npos;
+}
+
+// The message number and name of an untagged data response ("5 FETCH (...)").
+bool IsNumbered(const ImapResponse& response, const char* name, std::uint32_t& number) {
+    return response.data.size() >= 2 && response.data[1].IsAtom(name) && response.data[0].GetNumber(number);
+}
+
+// The item list of a FETCH response, or null.
+const std::vector<ImapValue>* FetchItems(const ImapResponse& response) {
+    std::uint32_t number = 0;
+    if (!IsNumbered(response, "FETCH", number) || response.data.size() < 3 ||
+        response.data[2].kind != ImapValue::Kind::List)
+        return nullptr;
+    return &response.data[2].items;
+}
+
+// The UID a FETCH response names: 0 when it names none.
+std::uint32_t FetchUid(const std::vector<ImapValue>& items) {
+    const ImapValue* value = ImapResponse::Find(items, "UID");
+    std::uint32_t uid = 0;
+    return value && value->GetNumber(uid) ? uid : 0;
+}
+
+} // namespace
+
+// Takes the body section literal of FETCH responses straight into the store,
+// one mail for each; a section sent as a quoted string is written the same way.
+class CImapSession::CMailSink : public CImapLiteralSink {
+  public:
+    CMailSink(CImapReader& reader, FetchedPart part, CCalendarTime previousTime)
+        : reader(reader), part(part), previousTime(previousTime) {
+        reader.SetLiteralSink(this);
+    }
+    ~CMailSink() override { reader.SetLiteralSink(nullptr); }
+
+    bool TakeLiteral(const std::string& item, std::uint64_t) override {
+        if (!StartsWithNoCase(item, "BODY["))
+            return false;
+        mail = std::make_unique<CFetchedMail>(part, previousTime);
+        return true;
+    }
+    void Write(const char* bytes, size_t length) override { mail->Write(bytes, length); }
+
+    // The mail of this FETCH response's body section, taken or quoted; null
+    // when the response has none. The next response starts afresh.
+    std::unique_ptr<CFetchedMail> TakeMail(const std::vector<ImapValue>& items) {
+        for (size_t i = 0; i + 1 < items.size(); ++i) {
+            const ImapValue& value = items[i + 1];
+            if (items[i].kind != ImapValue::Kind::Atom || !StartsWithNoCase(items[i].text, "BODY["))
+                continue;
+            if (value.kind == ImapValue::Kind::String) {
+                mail = std::make_unique<CFetchedMail>(part, previousTime);
+                mail->Write(value.text.data(), value.text.size());
+            }
+            if (value.kind == ImapValue::Kind::String || value.kind == ImapValue::Kind::Taken)
+                return std::move(mail);
+        }
+        mail.reset();
+        return nullptr;
+    }
+    void SetPreviousTime(CCalendarTime time) { previousTime = time; }
+
+  private:
+    CImapReader& reader;
+    FetchedPart part;
+    CCalendarTime previousTime;
+    std::unique_ptr<CFetchedMail> mail;
+};
+
+CImapSession::CImapSession()
+    : reader([this](char* buffer, size_t size) { return transport.Receive(buffer, size); }) {
+    socketCreated = transport.Create();
+    SetTimeout(defaultTimeoutMs);
+}
+
+void CImapSession::SetTimeout(int milliseconds) {
+    transport.SetTimeouts({milliseconds, milliseconds, milliseconds});
+}
+
+void CImapSession::SetSecurity(ConnectionSecurity mode, const std::string& fingerprint) {
+    security = mode;
+    trustedFingerprint = fingerprint;
+}
+
+void CImapSession::SetStopFlag(const std::atomic<int>* running) {
+    stopFlag = running;
+    transport.SetStopFlag(running);
+}
+
+TlsFailure CImapSession::GetTlsFailure() const {
+    const CTlsChannel* channel = transport.GetTlsChannel();
+    return channel ? channel->GetFailure() : TlsFailure::None;
+}
+
+std::string CImapSession::GetCertificateFingerprint() const {
+    const CTlsChannel* channel = transport.GetTlsChannel();
+    return channel ? channel->GetCertificateFingerprint() : std::string();
+}
+
+std::string CImapSession::NextTag() {
+    return "A" + std::to_string(++tagNumber);
+}
+
+bool CImapSession::Fail(ImapResult reason, const std::string& text) {
+    result = reason;
+    serverText = text;
+    return false;
+}
+
+bool CImapSession::Drop(ImapResult reason, const std::string& text) {
+    transport.Close();
+    reader.Discard();
+    return Fail(reason, text);
+}
+
+ImapResult CImapSession::TransportResult() const {
+    switch (transport.GetFailure()) {
+    case CSocketTransport::Failure::TimedOut:
+        return ImapResult::TimedOut;
+    case CSocketTransport::Failure::Stopped:
+        return ImapResult::Stopped;
+    case CSocketTransport::Failure::Error:
+        return ImapResult::SocketError;
+    case CSocketTransport::Failure::NoConnection:
+        return ImapResult::NoConnection;
+    default:
+        return ImapResult::Closed;
+    }
+}
+
+bool CImapSession::Send(const std::string& bytes) {
+    if (!IsConnected())
+        return result == ImapResult::Ok ? Fail(ImapResult::Closed) : false;
+    if (!transport.Send(bytes)) {
+        const bool broken = transport.GetFailure() == CSocketTransport::Failure::Error;
+        return Drop(broken ? ImapResult::Closed : TransportResult());
+    }
+    return true;
+}
+
+void CImapSession::NoteCapabilities(const std::string& list) {
+    capabilities.clear();
+    size_t at = 0;
+    while (at < list.size()) {
+        const size_t end = std::min(list.find(' ', at), list.size());
+        if (end > at)
+            capabilities.insert(AsciiUpper(list.substr(at, end - at)));
+        at = end + 1;
+    }
+}
+
+bool CImapSession::ReadResponse(ImapResponse& response) {
+    transport.BeginReply(responseDeadlineMs, minimumBytesPerSecond);
+    switch (reader.Read(response)) {
+    case CImapReader::Result::Read:
+        break;
+    case CImapReader::Result::Failed:
+        // A server that said BYE has closed on purpose: its words tell why.
+        return byeText.empty() ? Drop(TransportResult()) : Drop(ImapResult::Bye, byeText);
+    case CImapReader::Result::TooLarge:
+        return Drop(ImapResult::TooLarge);
+    case CImapReader::Result::Malformed:
+        return Drop(ImapResult::Malformed);
+    }
+    if (StartsWithNoCase(response.code, "CAPABILITY "))
+        NoteCapabilities(response.code.substr(11));
+    if (response.kind != ImapResponse::Kind::Untagged)
+        return true;
+    if (response.status == "BYE")
+        byeText = response.text.empty() ? "BYE" : response.text;
+    std::uint32_t number = 0;
+    if (StartsWithNoCase(response.code, "UIDVALIDITY ")) {
+        const ImapValue value{ImapValue::Kind::Atom, response.code.substr(12), {}};
+        if (value.GetNumber(number)) {
+            uidValidityChanged = uidValidityChanged || (uidValidity != 0 && number != uidValidity);
+            uidValidity = number;
+        }
+    } else if (!response.data.empty() && response.data[0].IsAtom("CAPABILITY")) {
+        std::string list;
+        for (size_t i = 1; i < response.data.size(); ++i)
+            list += response.data[i].text + " ";
+        NoteCapabilities(list);
+    } else if (IsNumbered(response, "EXISTS", number)) {
+        heard.newMail = heard.newMail || number > messageCount;
+        messageCount = number;
+    } else if (IsNumbered(response, "EXPUNGE", number)) {
+        heard.mailChanged = true;
+        messageCount -= messageCount > 0;
+    } else if (const std::vector<ImapValue>* items = FetchItems(response)) {
+        heard.mailChanged = heard.mailChanged || ImapResponse::Find(*items, "FLAGS");
+    }
+    return true;
+}
+
+bool CImapSession::Run(const CImapCommand& command, ImapResult refusal,
+                       const std::function<void(const ImapResponse&)>& take) {
+    const std::vector<std::string> segments = command.Segments();
+    if (!Send(segments[0]))
+        return false;
+    size_t next = 1;
+    ImapResponse response;
+    for (;;) {
+        if (!ReadResponse(response))
+            return false;
+        switch (response.kind) {
+        case ImapResponse::Kind::Continuation:
+            // The server is ready for a literal or an answer; one it did not ask for is out of step.
+            if (next == segments.size())
+                return Drop(ImapResult::Malformed);
+            if (!Send(segments[next++]))
+                return false;
+            break;
+        case ImapResponse::Kind::Tagged:
+            if (response.tag != command.Tag())
+                return Drop(ImapResult::Malformed);
+            if (response.status != "OK")
+                return Fail(refusal, response.text);
+            result = ImapResult::Ok;
+            return true;
+        case ImapResponse::Kind::Untagged:
+            if (take)
+                take(response);
+            break;
+        }
+    }
+}
+
+bool CImapSession::StartTls(const std::string& host) {
+    reader.Discard(); // bytes that came before TLS were not protected
+    if (transport.StartTls(host, trustedFingerprint))
+        return true;
+    return Drop(transport.GetFailure() == CSocketTransport::Failure::Tls ? ImapResult::Tls
+                                                                         : TransportResult());
+}
+
+bool CImapSession::AskCapabilities() {
+    capabilities.clear();
+    return Run(CImapCommand(NextTag(), "CAPABILITY"), ImapResult::Refused);
+}
+
+bool CImapSession::Connect(const std::string& host, int port) {
+    bool connected = false;
+    for (int attempt = 0; socketCreated && attempt < 3 && !connected; ++attempt) {
+        // A socket whose connect failed cannot connect again: take a new one.
+        if (attempt > 0 && !transport.Create())
+            break;
+        connected = transport.Connect(host, port);
+        if (transport.GetFailure() == CSocketTransport::Failure::Stopped)
+            return Fail(ImapResult::Stopped);
+    }
+    if (!connected)
+        return Fail(ImapResult::NoConnection);
+    reader.Discard();
+    capabilities.clear();
+    byeText.clear();
+    result = ImapResult::Ok;
+    if (security == ConnectionSecurity::TlsOnConnect && !StartTls(host))
+        return false;
+    ImapResponse greeting;
+    if (!ReadResponse(greeting))
+        return false;
+    if (greeting.status == "BYE")
+        return Drop(ImapResult::Bye, byeText);
+    if (greeting.kind != ImapResponse::Kind::Untagged ||
+        (greeting.status != "OK" && greeting.status != "PREAUTH"))
+        return Drop(ImapResult::Malformed);
+    preauthenticated = greeting.status == "PREAUTH";
+    if (security == ConnectionSecurity::StartTls) {
+        // STARTTLS belongs before authentication: a PREAUTH server cannot take it.
+        if (preauthenticated)
+            return Drop(ImapResult::StartTlsRefused);
+        if (!Run(CImapCommand(NextTag(), "STARTTLS"), ImapResult::StartTlsRefused)) {
+            if (IsConnected())
+                Drop(result, serverText); // never on in plain
+            return false;
+        }
+        if (!StartTls(host))
+            return false;
+        capabilities.clear(); // what was said in plain is forgotten
+    }
+    return !capabilities.empty() || AskCapabilities();
+}
+
+bool CImapSession::Authenticate(const std::string& user, const std::string& password) {
+    const std::string credentials = std::string(1, '\0') + user + std::string(1, '\0') + password;
+    return Run(CImapCommand(NextTag(), "AUTHENTICATE PLAIN").Continue(Base64OneLine(credentials)),
+               ImapResult::LoginRefused);
+}
+
+bool CImapSession::Login(const std::string& host, const std::string& user, const std::string& password,
+                         int port) {
+    if (CanEndALine(user) || CanEndALine(password))
+        return Fail(ImapResult::BadCredential);
+    if (!Connect(host, port))
+        return false;
+    if (preauthenticated)
+        return true;
+    const bool loginDisabled = HasCapability("LOGINDISABLED");
+    if (loginDisabled && !HasCapability("AUTH=PLAIN"))
+        return Fail(ImapResult::NoLoginMethod);
+    capabilities.clear(); // the server may offer more once logged in
+    const bool loggedIn = loginDisabled ? Authenticate(user, password)
+                                        : Run(CImapCommand(NextTag(), "LOGIN").String(user).String(password),
+                                              ImapResult::LoginRefused);
+    return loggedIn && (!capabilities.empty() || AskCapabilities());
+}
+
+bool CImapSession::OpenInbox(bool forWriting) {
+    uidValidity = 0;
+    uidValidityChanged = false;
+    messageCount = 0;
+    if (!Run(CImapCommand(NextTag(), forWriting ? "SELECT" : "EXAMINE").Atom("INBOX"), ImapResult::Refused))
+        return false;
+    return uidValidity != 0 || Fail(ImapResult::Malformed);
+}
+
+bool CImapSession::UidsStillValid() {
+    return !uidValidityChanged || Fail(ImapResult::UidValidityChanged);
+}
+
+bool CImapSession::SearchUnseen(std::uint32_t mark, std::vector<std::uint32_t>& uids) {
+    uids.clear();
+    if (!UidsStillValid() || mark == 0xffffffffu)
+        return result == ImapResult::Ok;
+    const CImapCommand command =
+        CImapCommand(NextTag(), "UID SEARCH UNSEEN UID").Atom(std::to_string(mark + 1) + ":*");
+    const bool searched = Run(command, ImapResult::Refused, [&](const ImapResponse& response) {
+        if (response.data.empty() || !response.data[0].IsAtom("SEARCH"))
+            return;
+        std::uint32_t uid = 0;
+        for (size_t i = 1; i < response.data.size(); ++i)
+            // "n:*" takes in the highest UID even when it lies below n.
+            if (response.data[i].GetNumber(uid) && uid > mark)
+                uids.push_back(uid);
+    });
+    if (!searched || !UidsStillValid()) {
+        uids.clear();
+        return false;
+    }
+    std::sort(uids.begin(), uids.end());
+    uids.erase(std::unique(uids.begin(), uids.end()), uids.end());
+    return true;
+}
+
+bool CImapSession::FetchSummaries(const std::vector<std::uint32_t>& uids,
+                                  std::vector<ImapMailSummary>& mails) {
+    mails.clear();
+    if (!UidsStillValid())
+        return false;
+    const std::set<std::uint32_t> wanted(uids.begin(), uids.end());
+    std::set<std::uint32_t> listed;
+    CMailSink sink(reader, FetchedPart::HeaderOnly, header.mailTime);
+    bool stored = true;
+    for (const std::string& set : UidSets(uids, maxUidSetBytes)) {
+        const CImapCommand command = CImapCommand(NextTag(), "UID FETCH")
+                                         .Atom(set)
+                                         .Atom("(UID INTERNALDATE RFC822.SIZE BODY.PEEK[HEADER])");
+        const bool fetched = Run(command, ImapResult::Refused, [&](const ImapResponse& response) {
+            const std::vector<ImapValue>* items = FetchItems(response);
+            if (!items)
+                return;
+            std::unique_ptr<CFetchedMail> mail = sink.TakeMail(*items);
+            ImapMailSummary summary;
+            summary.uid = FetchUid(*items);
+            if (!mail || !wanted.count(summary.uid) || !listed.insert(summary.uid).second)
+                return; // a FETCH the server sent of its own accord
+            if (!mail->Finish()) {
+                stored = false;
+                return;
+            }
+            const ImapValue* date = ImapResponse::Find(*items, "INTERNALDATE");
+            if (date && date->kind == ImapValue::Kind::String)
+                ParseInternalDate(date->text, summary.arrival);
+            const ImapValue* size = ImapResponse::Find(*items, "RFC822.SIZE");
+            std::uint32_t bytes = 0;
+            if (size && size->GetNumber(bytes))
+                summary.size = bytes;
+            summary.header = mail->GetFields();
+            summary.headerComplete = mail->IsComplete();
+            sink.SetPreviousTime(summary.header.mailTime);
+            mails.push_back(summary);
+        });
+        if (!fetched || !UidsStillValid())
+            return false;
+    }
+    if (!stored)
+        return Fail(ImapResult::StoreFailed);
+    std::sort(mails.begin(), mails.end(),
+              [](const ImapMailSummary& a, const ImapMailSummary& b) { return a.uid < b.uid; });
+    return true;
+}
+
+bool CImapSession::FetchMail(std::uint32_t uid) {
+    if (!UidsStillValid())
+        return false;
+    CMailSink sink(reader, FetchedPart::Whole, header.mailTime);
+    std::unique_ptr<CFetchedMail> found;
+    const CImapCommand command =
+        CImapCommand(NextTag(), "UID FETCH").Atom(std::to_string(uid)).Atom("(UID BODY.PEEK[])");
+    const bool fetched = Run(command, ImapResult::Refused, [&](const ImapResponse& response) {
+        const std::vector<ImapValue>* items = FetchItems(response);
+        std::unique_ptr<CFetchedMail> mail = items ? sink.TakeMail(*items) : nullptr;
+        if (mail && !found && FetchUid(*items) == uid)
+            found = std::move(mail);
+    });
+    if (!fetched || !UidsStillValid())
+        return false;
+    if (!found)
+        return Fail(ImapResult::NoSuchMail);
+    if (!found->Finish())
+        return Fail(ImapResult::StoreFailed);
+    header = found->GetFields();
+    return true;
+}
+
+bool CImapSession::Delete(std::uint32_t uid) {
+    if (!UidsStillValid())
+        return false;
+    // Not silent: the server's FETCH answer shows that the UID is there.
+    bool marked = false;
+    const CImapCommand store =
+        CImapCommand(NextTag(), "UID STORE").Atom(std::to_string(uid)).Atom("+FLAGS (\\Deleted)");
+    if (!Run(store, ImapResult::Refused,
+             [&](const ImapResponse& response) {
+                 const std::vector<ImapValue>* items = FetchItems(response);
+                 marked = marked || (items && FetchUid(*items) == uid);
+             }) ||
+        !UidsStillValid())
+        return false;
+    if (!marked)
+        return Fail(ImapResult::NoSuchMail);
+    // A plain EXPUNGE would also remove what others marked: only UIDPLUS can remove this one alone.
+    if (!HasCapability("UIDPLUS")) {
+        result = ImapResult::MarkedOnly;
+        return true;
+    }
+    return Run(CImapCommand(NextTag(), "UID EXPUNGE").Atom(std::to_string(uid)), ImapResult::Refused);
+}
+
+CImapSession::IdleWait CImapSession::AwaitIdleBytes(Clock::time_point until) {
+    // The wait looks at the stop flag itself, so that a stop still lets the session say goodbye.
+    const CSocketTransport::Timeouts timeouts = transport.GetTimeouts();
+    transport.SetStopFlag(nullptr);
+    transport.SetTimeouts({timeouts.connectMs, timeouts.sendMs, CSocketTransport::stopSliceMs});
+    IdleWait outcome = IdleWait::Renewal;
+    char buffer[4096];
+    while (Clock::now() < until) {
+        if (stopFlag && stopFlag->load() == 0) {
+            outcome = IdleWait::Stopped;
+            break;
+        }
+        transport.BeginReply(CSocketTransport::stopSliceMs);
+        const size_t n = transport.Receive(buffer, sizeof buffer);
+        if (n > 0) {
+            reader.Push(buffer, n);
+            outcome = IdleWait::Bytes;
+            break;
+        }
+        if (transport.GetFailure() != CSocketTransport::Failure::TimedOut) {
+            outcome = IdleWait::Failed;
+            break;
+        }
+    }
+    transport.SetTimeouts(timeouts);
+    transport.SetStopFlag(stopFlag);
+    if (outcome == IdleWait::Failed)
+        Drop(TransportResult());
+    return outcome;
+}
+
+bool CImapSession::EndIdle(const std::string& tag) {
+    if (!Send("DONE\r\n"))
+        return false;
+    ImapResponse response;
+    do {
+        if (!ReadResponse(response))
+            return false;
+    } while (response.kind == ImapResponse::Kind::Untagged);
+    if (response.kind != ImapResponse::Kind::Tagged || response.tag != tag)
+        return Drop(ImapResult::Malformed);
+    return response.status == "OK" || Fail(ImapResult::Refused, response.text);
+}
+
+void CImapSession::LeaveAfterStop() {
+    const CSocketTransport::Timeouts timeouts = transport.GetTimeouts();
+    transport.SetStopFlag(nullptr);
+    transport.SetTimeouts({timeouts.connectMs, leaveTimeoutMs, leaveTimeoutMs});
+    const std::string logout = NextTag();
+    ImapResponse response;
+    if (Send("DONE\r\n" + logout + " LOGOUT\r\n"))
+        while (ReadResponse(response) &&
+               !(response.kind == ImapResponse::Kind::Tagged && response.tag == logout)) {
+        }
+    transport.SetTimeouts(timeouts);
+    transport.SetStopFlag(stopFlag);
+    Drop(ImapResult::Stopped);
+}
+
+bool CImapSession::Idle(ImapChanges& changes) {
+    changes = ImapChanges();
+    if (!HasCapability("IDLE"))
+        return Fail(ImapResult::NoIdle);
+    heard = ImapChanges();
+    for (;;) {
+        const std::string tag = NextTag();
+        if (!Send(tag + " IDLE\r\n"))
+            return false;
+        ImapResponse response;
+        do {
+            if (!ReadResponse(response))
+                return false;
+        } while (response.kind == ImapResponse::Kind::Untagged);
+        if (response.kind == ImapResponse::Kind::Tagged)
+            return response.tag == tag ? Fail(ImapResult::Refused, response.text)
+                                       : Drop(ImapResult::Malformed);
+        const Clock::time_point renewal = Clock::now() + std::chrono::milliseconds(idleRenewalMs);
+        while (!heard.newMail && !heard.mailChanged) {
+            const IdleWait wait = reader.HasPending() ? IdleWait::Bytes : AwaitIdleBytes(renewal);
+            if (wait == IdleWait::Stopped)
+                LeaveAfterStop();
+            if (wait == IdleWait::Stopped || wait == IdleWait::Failed)
+                return false;
+            if (wait == IdleWait::Renewal)
+                break;
+            if (!ReadResponse(response))
+                return false;
+            if (response.kind != ImapResponse::Kind::Untagged)
+                return Drop(ImapResult::Malformed);
+        }
+        // Whatever comes before the answer to DONE counts too.
+        if (!EndIdle(tag))
+            return false;
+        if (heard.newMail || heard.mailChanged) {
+            changes = heard;
+            return true;
+        }
+    }
+}
+
+bool CImapSession::Logout() {
+    const bool said = Run(CImapCommand(NextTag(), "LOGOUT"), ImapResult::Refused);
+    transport.Close();
+    reader.Discard();
+    // A server that closes after its BYE without the tagged answer has still let us go.
+    return said || result == ImapResult::Bye;
+}
