@@ -23,7 +23,8 @@ function(add_peer_fixture fixture script folder definition)
 endfunction()
 
 # dovecot (tests/peers/pop3-peer.sh): its users and messages, ports in
-# pop3.port and imap.port (plain), pop3s.port and pop3-stls.port (TLS only). Every server
+# pop3.port and imap.port (plain), pop3s.port, pop3-stls.port, imaps.port and
+# imap-stls.port (TLS only). Every server
 # that speaks TLS uses the certificates of tests/peers/test_certificates.sh.
 add_peer_fixture(pop3_peer pop3-peer.sh peers TIDEMARK_PEERS_DIR native_tests portable_tests windows_tests pop3_bench)
 # The aiosmtpd sink (tests/peers/smtp_sink.sh): its ports (plain, STARTTLS,

@@ -10,8 +10,9 @@
 #
 # A second dovecot serves the same users over TLS only (ssl = required),
 # with the "good" certificate of test_certificates.sh (in ROOT/../test-certs):
-# TLS from the first byte on the port in ROOT/pop3s.port, and STLS before
-# any login on the port in ROOT/pop3-stls.port. Its files are in ROOT/secure.
+# TLS from the first byte on the port in ROOT/pop3s.port (IMAP: imaps.port),
+# and STLS before any login on the port in ROOT/pop3-stls.port (IMAP's
+# STARTTLS: imap-stls.port). Its files are in ROOT/secure.
 #
 # Users and messages. Every directory MESSAGES/USER/ (MESSAGES is
 # tests/peers/messages unless given) is a mail
@@ -230,7 +231,7 @@ start_server() {
 
     chown -R dovecot:dovecot "$root/mail"
     chmod 755 "$root"
-    local port imap_port stls_port tls_port certs
+    local port imap_port stls_port tls_port imap_stls_port imaps_port certs
     port=${requested_port:-$(free_port)}
     imap_port=$(free_port)
     start_dovecot "$root" "$port" "ssl = no
@@ -244,13 +245,18 @@ $(listener imaps 0)"
     ensure_certificates "$certs"
     stls_port=$(free_port)
     tls_port=$(free_port)
+    imap_stls_port=$(free_port)
+    imaps_port=$(free_port)
     start_dovecot "$root/secure" "$stls_port" "ssl = required
 ssl_cert = <$certs/good.pem
 ssl_key = <$certs/good.key" "$(listener pop3 "$stls_port")
-$(listener pop3s "$tls_port" ssl)"
+$(listener pop3s "$tls_port" ssl)" "$(listener imap "$imap_stls_port")
+$(listener imaps "$imaps_port" ssl)"
     echo "$stls_port" >"$root/pop3-stls.port"
     echo "$tls_port" >"$root/pop3s.port"
-    echo "dovecot serves TLS on 127.0.0.1:$tls_port and STLS on 127.0.0.1:$stls_port"
+    echo "$imap_stls_port" >"$root/imap-stls.port"
+    echo "$imaps_port" >"$root/imaps.port"
+    echo "dovecot serves TLS on 127.0.0.1:$tls_port and STLS on 127.0.0.1:$stls_port (IMAP: $imaps_port, $imap_stls_port)"
 }
 
 case "$command" in
