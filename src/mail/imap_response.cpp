@@ -48,6 +48,23 @@ const ImapValue* ImapResponse::Find(const std::vector<ImapValue>& list, const ch
     return nullptr;
 }
 
+bool ImapResponse::IsNumbered(const char* name, std::uint32_t& number) const {
+    return data.size() >= 2 && data[1].IsAtom(name) && data[0].GetNumber(number);
+}
+
+const std::vector<ImapValue>* ImapResponse::FetchItems() const {
+    std::uint32_t number = 0;
+    if (!IsNumbered("FETCH", number) || data.size() < 3 || data[2].kind != ImapValue::Kind::List)
+        return nullptr;
+    return &data[2].items;
+}
+
+std::uint32_t ImapResponse::FetchUid(const std::vector<ImapValue>& items) {
+    const ImapValue* value = Find(items, "UID");
+    std::uint32_t uid = 0;
+    return value && value->GetNumber(uid) ? uid : 0;
+}
+
 void CImapReader::Discard() {
     pending.clear();
     start = 0;

@@ -43,8 +43,15 @@ struct ImapResponse {
     std::string text;            // the human text of a status response or continuation
     std::vector<ImapValue> data; // the values of a data response: "5" "FETCH" (...), "CAPABILITY" ...
 
+    // A numbered data response of that name ("5 EXISTS", "5 FETCH (...)"): true with number set.
+    bool IsNumbered(const char* name, std::uint32_t& number) const;
+    // The item list of a FETCH response, or null.
+    const std::vector<ImapValue>* FetchItems() const;
+
     // The value after the atom `name` in a data list, or null.
     static const ImapValue* Find(const std::vector<ImapValue>& list, const char* name);
+    // The UID a FETCH item list names: 0 when it names none.
+    static std::uint32_t FetchUid(const std::vector<ImapValue>& items);
 };
 
 // Takes the literals that follow the item `item` (the atom before the

@@ -3,18 +3,15 @@
 #include "base/ascii_text.h"
 #include "mail/base64.h"
 #include "mail/fetched_mail.h"
+#include "mail/imap_mail_sink.h"
 
 #include <algorithm>
 #include <memory>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 // The longest UID set in one FETCH command.
 constexpr size_t maxUidSetBytes = 900;
-// How long a stopped session waits for the server to take its leave.
-constexpr int leaveTimeoutMs = 300;
 
 // A user id or password that would end its command line early.
 bool CanEndALine(const std::string& text) {
@@ -22,72 +19,7 @@ bool CanEndALine(const std::string& text) {
     return text.find_first_of(lineEnds) != std::string::npos;
 }
 
-// The message number and name of an untagged data response ("5 FETCH (...)").
-bool IsNumbered(const ImapResponse& response, const char* name, std::uint32_t& number) {
-    return response.data.size() >= 2 && response.data[1].IsAtom(name) && response.data[0].GetNumber(number);
-}
-
-// The item list of a FETCH response, or null.
-const std::vector<ImapValue>* FetchItems(const ImapResponse& response) {
-    std::uint32_t number = 0;
-    if (!IsNumbered(response, "FETCH", number) || response.data.size() < 3 ||
-        response.data[2].kind != ImapValue::Kind::List)
-        return nullptr;
-    return &response.data[2].items;
-}
-
-// The UID a FETCH response names: 0 when it names none.
-std::uint32_t FetchUid(const std::vector<ImapValue>& items) {
-    const ImapValue* value = ImapResponse::Find(items, "UID");
-    std::uint32_t uid = 0;
-    return value && value->GetNumber(uid) ? uid : 0;
-}
-
 } // namespace
-
-// Takes the body section literal of FETCH responses straight into the store,
-// one mail for each; a section sent as a quoted string is written the same way.
-class CImapSession::CMailSink : public CImapLiteralSink {
-  public:
-    CMailSink(CImapReader& reader, FetchedPart part, CCalendarTime previousTime)
-        : reader(reader), part(part), previousTime(previousTime) {
-        reader.SetLiteralSink(this);
-    }
-    ~CMailSink() override { reader.SetLiteralSink(nullptr); }
-
-    bool TakeLiteral(const std::string& item, std::uint64_t) override {
-        if (!StartsWithNoCase(item, "BODY["))
-            return false;
-        mail = std::make_unique<CFetchedMail>(part, previousTime);
-        return true;
-    }
-    void Write(const char* bytes, size_t length) override { mail->Write(bytes, length); }
-
-    // The mail of this FETCH response's body section, taken or quoted; null
-    // when the response has none. The next response starts afresh.
-    std::unique_ptr<CFetchedMail> TakeMail(const std::vector<ImapValue>& items) {
-        for (size_t i = 0; i + 1 < items.size(); ++i) {
-            const ImapValue& value = items[i + 1];
-            if (items[i].kind != ImapValue::Kind::Atom || !StartsWithNoCase(items[i].text, "BODY["))
-                continue;
-            if (value.kind == ImapValue::Kind::String) {
-                mail = std::make_unique<CFetchedMail>(part, previousTime);
-                mail->Write(value.text.data(), value.text.size());
-            }
-            if (value.kind == ImapValue::Kind::String || value.kind == ImapValue::Kind::Taken)
-                return std::move(mail);
-        }
-        mail.reset();
-        return nullptr;
-    }
-    void SetPreviousTime(CCalendarTime time) { previousTime = time; }
-
-  private:
-    CImapReader& reader;
-    FetchedPart part;
-    CCalendarTime previousTime;
-    std::unique_ptr<CFetchedMail> mail;
-};
 
 CImapSession::CImapSession()
     : reader([this](char* buffer, size_t size) { return transport.Receive(buffer, size); }) {
@@ -202,13 +134,13 @@ bool CImapSession::ReadResponse(ImapResponse& response) {
         for (size_t i = 1; i < response.data.size(); ++i)
             list += response.data[i].text + " ";
         NoteCapabilities(list);
-    } else if (IsNumbered(response, "EXISTS", number)) {
+    } else if (response.IsNumbered("EXISTS", number)) {
         heard.newMail = heard.newMail || number > messageCount;
         messageCount = number;
-    } else if (IsNumbered(response, "EXPUNGE", number)) {
+    } else if (response.IsNumbered("EXPUNGE", number)) {
         heard.mailChanged = true;
         messageCount -= messageCount > 0;
-    } else if (const std::vector<ImapValue>* items = FetchItems(response)) {
+    } else if (const std::vector<ImapValue>* items = response.FetchItems()) {
         heard.mailChanged = heard.mailChanged || ImapResponse::Find(*items, "FLAGS");
     }
     return true;
@@ -371,19 +303,19 @@ bool CImapSession::FetchSummaries(const std::vector<std::uint32_t>& uids,
         return false;
     const std::set<std::uint32_t> wanted(uids.begin(), uids.end());
     std::set<std::uint32_t> listed;
-    CMailSink sink(reader, FetchedPart::HeaderOnly, header.mailTime);
+    CImapMailSink sink(reader, FetchedPart::HeaderOnly, header.mailTime);
     bool stored = true;
     for (const std::string& set : UidSets(uids, maxUidSetBytes)) {
         const CImapCommand command = CImapCommand(NextTag(), "UID FETCH")
                                          .Atom(set)
                                          .Atom("(UID INTERNALDATE RFC822.SIZE BODY.PEEK[HEADER])");
         const bool fetched = Run(command, ImapResult::Refused, [&](const ImapResponse& response) {
-            const std::vector<ImapValue>* items = FetchItems(response);
+            const std::vector<ImapValue>* items = response.FetchItems();
             if (!items)
                 return;
             std::unique_ptr<CFetchedMail> mail = sink.TakeMail(*items);
             ImapMailSummary summary;
-            summary.uid = FetchUid(*items);
+            summary.uid = ImapResponse::FetchUid(*items);
             if (!mail || !wanted.count(summary.uid) || !listed.insert(summary.uid).second)
                 return; // a FETCH the server sent of its own accord
             if (!mail->Finish()) {
@@ -415,14 +347,14 @@ bool CImapSession::FetchSummaries(const std::vector<std::uint32_t>& uids,
 bool CImapSession::FetchMail(std::uint32_t uid) {
     if (!UidsStillValid())
         return false;
-    CMailSink sink(reader, FetchedPart::Whole, header.mailTime);
+    CImapMailSink sink(reader, FetchedPart::Whole, header.mailTime);
     std::unique_ptr<CFetchedMail> found;
     const CImapCommand command =
         CImapCommand(NextTag(), "UID FETCH").Atom(std::to_string(uid)).Atom("(UID BODY.PEEK[])");
     const bool fetched = Run(command, ImapResult::Refused, [&](const ImapResponse& response) {
-        const std::vector<ImapValue>* items = FetchItems(response);
+        const std::vector<ImapValue>* items = response.FetchItems();
         std::unique_ptr<CFetchedMail> mail = items ? sink.TakeMail(*items) : nullptr;
-        if (mail && !found && FetchUid(*items) == uid)
+        if (mail && !found && ImapResponse::FetchUid(*items) == uid)
             found = std::move(mail);
     });
     if (!fetched || !UidsStillValid())
@@ -444,8 +376,8 @@ bool CImapSession::Delete(std::uint32_t uid) {
         CImapCommand(NextTag(), "UID STORE").Atom(std::to_string(uid)).Atom("+FLAGS (\\Deleted)");
     if (!Run(store, ImapResult::Refused,
              [&](const ImapResponse& response) {
-                 const std::vector<ImapValue>* items = FetchItems(response);
-                 marked = marked || (items && FetchUid(*items) == uid);
+                 const std::vector<ImapValue>* items = response.FetchItems();
+                 marked = marked || (items && ImapResponse::FetchUid(*items) == uid);
              }) ||
         !UidsStillValid())
         return false;
@@ -457,106 +389,6 @@ bool CImapSession::Delete(std::uint32_t uid) {
         return true;
     }
     return Run(CImapCommand(NextTag(), "UID EXPUNGE").Atom(std::to_string(uid)), ImapResult::Refused);
-}
-
-CImapSession::IdleWait CImapSession::AwaitIdleBytes(Clock::time_point until) {
-    // The wait looks at the stop flag itself, so that a stop still lets the session say goodbye.
-    const CSocketTransport::Timeouts timeouts = transport.GetTimeouts();
-    transport.SetStopFlag(nullptr);
-    transport.SetTimeouts({timeouts.connectMs, timeouts.sendMs, CSocketTransport::stopSliceMs});
-    IdleWait outcome = IdleWait::Renewal;
-    char buffer[4096];
-    while (Clock::now() < until) {
-        if (stopFlag && stopFlag->load() == 0) {
-            outcome = IdleWait::Stopped;
-            break;
-        }
-        transport.BeginReply(CSocketTransport::stopSliceMs);
-        const size_t n = transport.Receive(buffer, sizeof buffer);
-        if (n > 0) {
-            reader.Push(buffer, n);
-            outcome = IdleWait::Bytes;
-            break;
-        }
-        if (transport.GetFailure() != CSocketTransport::Failure::TimedOut) {
-            outcome = IdleWait::Failed;
-            break;
-        }
-    }
-    transport.SetTimeouts(timeouts);
-    transport.SetStopFlag(stopFlag);
-    if (outcome == IdleWait::Failed)
-        Drop(TransportResult());
-    return outcome;
-}
-
-bool CImapSession::EndIdle(const std::string& tag) {
-    if (!Send("DONE\r\n"))
-        return false;
-    ImapResponse response;
-    do {
-        if (!ReadResponse(response))
-            return false;
-    } while (response.kind == ImapResponse::Kind::Untagged);
-    if (response.kind != ImapResponse::Kind::Tagged || response.tag != tag)
-        return Drop(ImapResult::Malformed);
-    return response.status == "OK" || Fail(ImapResult::Refused, response.text);
-}
-
-void CImapSession::LeaveAfterStop() {
-    const CSocketTransport::Timeouts timeouts = transport.GetTimeouts();
-    transport.SetStopFlag(nullptr);
-    transport.SetTimeouts({timeouts.connectMs, leaveTimeoutMs, leaveTimeoutMs});
-    const std::string logout = NextTag();
-    ImapResponse response;
-    if (Send("DONE\r\n" + logout + " LOGOUT\r\n"))
-        while (ReadResponse(response) &&
-               !(response.kind == ImapResponse::Kind::Tagged && response.tag == logout)) {
-        }
-    transport.SetTimeouts(timeouts);
-    transport.SetStopFlag(stopFlag);
-    Drop(ImapResult::Stopped);
-}
-
-bool CImapSession::Idle(ImapChanges& changes) {
-    changes = ImapChanges();
-    if (!HasCapability("IDLE"))
-        return Fail(ImapResult::NoIdle);
-    heard = ImapChanges();
-    for (;;) {
-        const std::string tag = NextTag();
-        if (!Send(tag + " IDLE\r\n"))
-            return false;
-        ImapResponse response;
-        do {
-            if (!ReadResponse(response))
-                return false;
-        } while (response.kind == ImapResponse::Kind::Untagged);
-        if (response.kind == ImapResponse::Kind::Tagged)
-            return response.tag == tag ? Fail(ImapResult::Refused, response.text)
-                                       : Drop(ImapResult::Malformed);
-        const Clock::time_point renewal = Clock::now() + std::chrono::milliseconds(idleRenewalMs);
-        while (!heard.newMail && !heard.mailChanged) {
-            const IdleWait wait = reader.HasPending() ? IdleWait::Bytes : AwaitIdleBytes(renewal);
-            if (wait == IdleWait::Stopped)
-                LeaveAfterStop();
-            if (wait == IdleWait::Stopped || wait == IdleWait::Failed)
-                return false;
-            if (wait == IdleWait::Renewal)
-                break;
-            if (!ReadResponse(response))
-                return false;
-            if (response.kind != ImapResponse::Kind::Untagged)
-                return Drop(ImapResult::Malformed);
-        }
-        // Whatever comes before the answer to DONE counts too.
-        if (!EndIdle(tag))
-            return false;
-        if (heard.newMail || heard.mailChanged) {
-            changes = heard;
-            return true;
-        }
-    }
 }
 
 bool CImapSession::Logout() {

@@ -141,8 +141,6 @@ class CImapSession {
     void SetLimits(const CImapReader::Limits& limits) { reader.SetLimits(limits); }
 
   private:
-    class CMailSink;
-
     // Sends a command and reads to its tagged answer, handing each untagged
     // response to `take`. True for OK; otherwise the result is `refusal`
     // (NO or BAD) or the failure of the connection.
