@@ -80,6 +80,7 @@ bool CImapReader::Fill() {
         return false;
     }
     pending.append(buffer, n);
+    received += n;
     return true;
 }
 

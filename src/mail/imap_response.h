@@ -88,10 +88,15 @@ class CImapReader {
     // out of step: the caller ends it.
     Result Read(ImapResponse& response);
 
+    // All bytes taken from the source or pushed so far.
+    std::uint64_t GetBytesReceived() const { return received; }
     // Bytes that arrived beyond the last response.
     bool HasPending() const { return start < pending.size(); }
     // Bytes received elsewhere, to be read before the source's.
-    void Push(const char* bytes, size_t length) { pending.append(bytes, length); }
+    void Push(const char* bytes, size_t length) {
+        pending.append(bytes, length);
+        received += length;
+    }
     // Forgets what was received and not yet read (bytes that came with the
     // answer to STARTTLS were not protected).
     void Discard();
@@ -126,5 +131,6 @@ class CImapReader {
     std::string line; // the line being parsed
     size_t at = 0;    // position in line
     size_t responseBytes = 0;
+    std::uint64_t received = 0;
     Result failure = Result::Read;
 };

@@ -12,6 +12,8 @@ namespace {
 
 // The longest UID set in one FETCH command.
 constexpr size_t maxUidSetBytes = 900;
+// The most one command's answer may bring: a whole mail at its limit and more.
+constexpr std::uint64_t maxAnswerBytes = 256u << 20;
 
 // A user id or password that would end its command line early.
 bool CanEndALine(const std::string& text) {
@@ -103,8 +105,16 @@ void CImapSession::NoteCapabilities(const std::string& list) {
     }
 }
 
+bool CImapSession::ReadPastUntagged(ImapResponse& response) {
+    transport.BeginReply(responseDeadlineMs);
+    do {
+        if (!ReadResponse(response))
+            return false;
+    } while (response.kind == ImapResponse::Kind::Untagged);
+    return true;
+}
+
 bool CImapSession::ReadResponse(ImapResponse& response) {
-    transport.BeginReply(responseDeadlineMs, minimumBytesPerSecond);
     switch (reader.Read(response)) {
     case CImapReader::Result::Read:
         break;
@@ -152,10 +162,15 @@ bool CImapSession::Run(const CImapCommand& command, ImapResult refusal,
     if (!Send(segments[0]))
         return false;
     size_t next = 1;
+    // The whole answer is bounded: in time (its bytes buy time to come) and in size.
+    transport.BeginReply(responseDeadlineMs, minimumBytesPerSecond);
+    const std::uint64_t before = reader.GetBytesReceived();
     ImapResponse response;
     for (;;) {
         if (!ReadResponse(response))
             return false;
+        if (reader.GetBytesReceived() - before > maxAnswerBytes)
+            return Drop(ImapResult::TooLarge);
         switch (response.kind) {
         case ImapResponse::Kind::Continuation:
             // The server is ready for a literal or an answer; one it did not ask for is out of step.
@@ -211,6 +226,7 @@ bool CImapSession::Connect(const std::string& host, int port) {
     if (security == ConnectionSecurity::TlsOnConnect && !StartTls(host))
         return false;
     ImapResponse greeting;
+    transport.BeginReply(responseDeadlineMs);
     if (!ReadResponse(greeting))
         return false;
     if (greeting.status == "BYE")
@@ -272,27 +288,38 @@ bool CImapSession::UidsStillValid() {
     return !uidValidityChanged || Fail(ImapResult::UidValidityChanged);
 }
 
-bool CImapSession::SearchUnseen(std::uint32_t mark, std::vector<std::uint32_t>& uids) {
+bool CImapSession::Search(const std::string& criteria, std::vector<std::uint32_t>& uids) {
     uids.clear();
-    if (!UidsStillValid() || mark == 0xffffffffu)
-        return result == ImapResult::Ok;
-    const CImapCommand command =
-        CImapCommand(NextTag(), "UID SEARCH UNSEEN UID").Atom(std::to_string(mark + 1) + ":*");
-    const bool searched = Run(command, ImapResult::Refused, [&](const ImapResponse& response) {
-        if (response.data.empty() || !response.data[0].IsAtom("SEARCH"))
-            return;
-        std::uint32_t uid = 0;
-        for (size_t i = 1; i < response.data.size(); ++i)
-            // "n:*" takes in the highest UID even when it lies below n.
-            if (response.data[i].GetNumber(uid) && uid > mark)
-                uids.push_back(uid);
-    });
+    const bool searched = Run(CImapCommand(NextTag(), "UID SEARCH").Atom(criteria), ImapResult::Refused,
+                              [&](const ImapResponse& response) {
+                                  if (response.data.empty() || !response.data[0].IsAtom("SEARCH"))
+                                      return;
+                                  std::uint32_t uid = 0;
+                                  for (size_t i = 1; i < response.data.size(); ++i)
+                                      if (response.data[i].GetNumber(uid))
+                                          uids.push_back(uid);
+                              });
     if (!searched || !UidsStillValid()) {
         uids.clear();
         return false;
     }
     std::sort(uids.begin(), uids.end());
     uids.erase(std::unique(uids.begin(), uids.end()), uids.end());
+    return true;
+}
+
+bool CImapSession::SearchUnseen(std::uint32_t mark, std::vector<std::uint32_t>& uids) {
+    uids.clear();
+    if (!UidsStillValid())
+        return false;
+    if (mark == 0xffffffffu) {
+        result = ImapResult::Ok; // no UID lies above it
+        return true;
+    }
+    if (!Search("UNSEEN UID " + std::to_string(mark + 1) + ":*", uids))
+        return false;
+    // "n:*" takes in the highest UID even when it lies below n.
+    uids.erase(uids.begin(), std::upper_bound(uids.begin(), uids.end(), mark));
     return true;
 }
 
@@ -381,7 +408,11 @@ bool CImapSession::Delete(std::uint32_t uid) {
              }) ||
         !UidsStillValid())
         return false;
-    if (!marked)
+    // A server may leave out the FETCH of a mail whose flags did not change.
+    std::vector<std::uint32_t> found;
+    if (!marked && !Search("UID " + std::to_string(uid), found))
+        return false;
+    if (!marked && found.empty())
         return Fail(ImapResult::NoSuchMail);
     // A plain EXPUNGE would also remove what others marked: only UIDPLUS can remove this one alone.
     if (!HasCapability("UIDPLUS")) {

@@ -147,12 +147,16 @@ class CImapSession {
     bool Run(const CImapCommand& command, ImapResult refusal,
              const std::function<void(const ImapResponse&)>& take = nullptr);
     bool Send(const std::string& bytes);
-    // Reads one response; notes what every untagged response tells (BYE,
-    // capabilities, EXISTS, UIDVALIDITY). False when the connection failed.
+    // Reads responses within one deadline up to one that is not untagged.
+    bool ReadPastUntagged(ImapResponse& response);
+    // Reads one response (within the deadline the caller began); notes what every untagged response tells
+    // (BYE, capabilities, EXISTS, UIDVALIDITY). False when the connection failed.
     bool ReadResponse(ImapResponse& response);
     void NoteCapabilities(const std::string& list);
     bool AskCapabilities();
     bool StartTls(const std::string& host);
+    // "UID SEARCH criteria": the UIDs found, ascending.
+    bool Search(const std::string& criteria, std::vector<std::uint32_t>& uids);
     bool Authenticate(const std::string& user, const std::string& password);
     enum class IdleWait { Bytes, Renewal, Stopped, Failed };
     // Waits for bytes until `until`, looking at the stop flag every slice.

@@ -45,10 +45,8 @@ bool CImapSession::EndIdle(const std::string& tag) {
     if (!Send("DONE\r\n"))
         return false;
     ImapResponse response;
-    do {
-        if (!ReadResponse(response))
-            return false;
-    } while (response.kind == ImapResponse::Kind::Untagged);
+    if (!ReadPastUntagged(response))
+        return false;
     if (response.kind != ImapResponse::Kind::Tagged || response.tag != tag)
         return Drop(ImapResult::Malformed);
     return response.status == "OK" || Fail(ImapResult::Refused, response.text);
@@ -60,6 +58,7 @@ void CImapSession::LeaveAfterStop() {
     transport.SetTimeouts({timeouts.connectMs, leaveTimeoutMs, leaveTimeoutMs});
     const std::string logout = NextTag();
     ImapResponse response;
+    transport.BeginReply(2 * leaveTimeoutMs);
     if (Send("DONE\r\n" + logout + " LOGOUT\r\n"))
         while (ReadResponse(response) &&
                !(response.kind == ImapResponse::Kind::Tagged && response.tag == logout)) {
@@ -79,10 +78,8 @@ bool CImapSession::Idle(ImapChanges& changes) {
         if (!Send(tag + " IDLE\r\n"))
             return false;
         ImapResponse response;
-        do {
-            if (!ReadResponse(response))
-                return false;
-        } while (response.kind == ImapResponse::Kind::Untagged);
+        if (!ReadPastUntagged(response))
+            return false;
         if (response.kind == ImapResponse::Kind::Tagged)
             return response.tag == tag ? Fail(ImapResult::Refused, response.text)
                                        : Drop(ImapResult::Malformed);
@@ -95,6 +92,7 @@ bool CImapSession::Idle(ImapChanges& changes) {
                 return false;
             if (wait == IdleWait::Renewal)
                 break;
+            transport.BeginReply(responseDeadlineMs);
             if (!ReadResponse(response))
                 return false;
             if (response.kind != ImapResponse::Kind::Untagged)
