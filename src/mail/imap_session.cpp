@@ -69,6 +69,11 @@ bool CImapSession::Drop(ImapResult reason, const std::string& text) {
     return Fail(reason, text);
 }
 
+bool CImapSession::DropLost() {
+    // A server that said BYE has closed on purpose: its words tell why.
+    return byeText.empty() ? Drop(TransportResult()) : Drop(ImapResult::Bye, byeText);
+}
+
 ImapResult CImapSession::TransportResult() const {
     switch (transport.GetFailure()) {
     case CSocketTransport::Failure::TimedOut:
@@ -119,8 +124,7 @@ bool CImapSession::ReadResponse(ImapResponse& response) {
     case CImapReader::Result::Read:
         break;
     case CImapReader::Result::Failed:
-        // A server that said BYE has closed on purpose: its words tell why.
-        return byeText.empty() ? Drop(TransportResult()) : Drop(ImapResult::Bye, byeText);
+        return DropLost();
     case CImapReader::Result::TooLarge:
         return Drop(ImapResult::TooLarge);
     case CImapReader::Result::Malformed:

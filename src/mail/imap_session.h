@@ -9,9 +9,9 @@
 // GetServerText() holds the server's own words where it gave any (a NO or
 // BAD answer, a BYE); the caller words the message. All calls block, but
 // every wait is bounded like the POP3 session's: the silence allowed (60 s
-// unless set), a deadline for each response (120 s, and one more second for
-// every 2 KB received), size limits on what is read, and the stop flag,
-// seen every 250 ms. After a failure of the connection itself (time-out,
+// unless set), a deadline for each command's answer (120 s, and one more
+// second for every 2 KB received), size limits on what is read, and the stop
+// flag, seen every 250 ms. After a failure of the connection itself (time-out,
 // close, stop, a response over a limit or not understood, BYE) the
 // connection is closed and every later operation fails.
 #pragma once
@@ -168,6 +168,8 @@ class CImapSession {
     bool Fail(ImapResult reason, const std::string& text = std::string());
     // Ends a conversation that cannot go on.
     bool Drop(ImapResult reason, const std::string& text = std::string());
+    // Ends a conversation whose connection failed, with the server's BYE when it said one.
+    bool DropLost();
     ImapResult TransportResult() const;
     // False, with UidValidityChanged, once the UIDVALIDITY changed while the mailbox was open.
     bool UidsStillValid();

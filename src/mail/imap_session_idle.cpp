@@ -37,7 +37,7 @@ CImapSession::IdleWait CImapSession::AwaitIdleBytes(Clock::time_point until) {
     transport.SetTimeouts(timeouts);
     transport.SetStopFlag(stopFlag);
     if (outcome == IdleWait::Failed)
-        Drop(TransportResult());
+        DropLost();
     return outcome;
 }
 
@@ -97,6 +97,8 @@ bool CImapSession::Idle(ImapChanges& changes) {
                 return false;
             if (response.kind != ImapResponse::Kind::Untagged)
                 return Drop(ImapResult::Malformed);
+            if (!byeText.empty())
+                return Drop(ImapResult::Bye, byeText); // the server is leaving: no DONE
         }
         // Whatever comes before the answer to DONE counts too.
         if (!EndIdle(tag))

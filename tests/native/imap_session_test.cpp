@@ -106,6 +106,7 @@ TEST(ImapSession, FailuresGiveTheirKindAndTheServersWords) {
          ImapResult::UidValidityChanged, ""},
         {Opened({Trickle("* SEARCH 4\r\n", true, 100)}), search, ImapResult::TimedOut, ""},
         {Opened({}, "IMAP4rev1"), idle, ImapResult::NoIdle, ""},
+        {Opened({Reply("+ idling\r\n* BYE going away\r\n")}), idle, ImapResult::Bye, "going away"},
         {Opened({Reply("A3 BAD no\r\n")}), [](CImapSession& s) { return s.FetchMail(7); },
          ImapResult::Refused, "no"},
     };
