@@ -89,7 +89,8 @@ bool CImapReader::ReadLine() {
     for (;;) {
         const size_t lf = pending.find('\n', searched);
         const size_t length = (lf == std::string::npos ? pending.size() : lf) - start;
-        if (length > limits.lineBytes + 1 || responseBytes + length > limits.responseBytes) {
+        // The line counts with its LF, so that responseBytes never passes the limit.
+        if (length > limits.lineBytes + 1 || responseBytes + length + 1 > limits.responseBytes) {
             failure = Result::TooLarge;
             return false;
         }

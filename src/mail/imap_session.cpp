@@ -370,6 +370,7 @@ bool CImapSession::FetchSummaries(const std::vector<std::uint32_t>& uids,
     }
     if (!stored)
         return Fail(ImapResult::StoreFailed);
+    result = ImapResult::Ok; // also when there was nothing to fetch
     std::sort(mails.begin(), mails.end(),
               [](const ImapMailSummary& a, const ImapMailSummary& b) { return a.uid < b.uid; });
     return true;
