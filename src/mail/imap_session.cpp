@@ -285,6 +285,7 @@ bool CImapSession::OpenInbox(bool forWriting) {
     messageCount = 0;
     if (!Run(CImapCommand(NextTag(), forWriting ? "SELECT" : "EXAMINE").Atom("INBOX"), ImapResult::Refused))
         return false;
+    heard = ImapChanges(); // the mailbox as opened is no change
     return uidValidity != 0 || Fail(ImapResult::Malformed);
 }
 
@@ -320,6 +321,7 @@ bool CImapSession::SearchUnseen(std::uint32_t mark, std::vector<std::uint32_t>& 
         result = ImapResult::Ok; // no UID lies above it
         return true;
     }
+    heard = ImapChanges(); // the search sees every change told before its answer
     if (!Search("UNSEEN UID " + std::to_string(mark + 1) + ":*", uids))
         return false;
     // "n:*" takes in the highest UID even when it lies below n.

@@ -114,9 +114,10 @@ class CImapSession {
     // is true with GetResult() MarkedOnly. Needs OpenInbox(true).
     bool Delete(std::uint32_t uid);
     // IDLE until the mailbox changes (true, changes set), renewing it every
-    // idle renewal, then DONE. NoIdle without IDLE among the capabilities.
-    // A stop ends the wait within a quarter of a second: DONE and LOGOUT go
-    // out when the server still answers, and the connection is closed.
+    // idle renewal, then DONE. A change the server told since the mailbox was
+    // opened, last searched or last reported by Idle returns at once. NoIdle without IDLE among the
+    // capabilities. A stop ends the wait within a quarter of a second: DONE and LOGOUT go out when the server
+    // still answers, and the connection is closed.
     bool Idle(ImapChanges& changes);
     // LOGOUT, then the connection is closed whatever the answer.
     bool Logout();
@@ -189,7 +190,7 @@ class CImapSession {
     std::uint32_t uidValidity = 0;
     bool uidValidityChanged = false;
     std::string byeText; // the text of a BYE, which the server closes after
-    ImapChanges heard;   // what untagged responses told since the last IDLE
+    ImapChanges heard;   // changes told since the mailbox was opened or searched, or IDLE last reported
     std::uint32_t messageCount = 0;
     HeaderFields header;
     int responseDeadlineMs = defaultResponseDeadlineMs;

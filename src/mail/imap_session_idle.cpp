@@ -72,8 +72,13 @@ bool CImapSession::Idle(ImapChanges& changes) {
     changes = ImapChanges();
     if (!HasCapability("IDLE"))
         return Fail(ImapResult::NoIdle);
-    heard = ImapChanges();
     for (;;) {
+        // A change told in the answer to an earlier command is news as well.
+        if (heard.newMail || heard.mailChanged) {
+            changes = heard;
+            heard = ImapChanges();
+            return true;
+        }
         const std::string tag = NextTag();
         if (!Send(tag + " IDLE\r\n"))
             return false;
@@ -103,9 +108,5 @@ bool CImapSession::Idle(ImapChanges& changes) {
         // Whatever comes before the answer to DONE counts too.
         if (!EndIdle(tag))
             return false;
-        if (heard.newMail || heard.mailChanged) {
-            changes = heard;
-            return true;
-        }
     }
 }

@@ -123,14 +123,18 @@ TEST(ImapSession, FailuresGiveTheirKindAndTheServersWords) {
 
 TEST(ImapSession, IdleRenewsHearsNewMailAndLeavesPromptlyOnStop) {
     CScriptedPeer server(
-        Opened({Reply("+ idling\r\n"), Reply("A3 OK renewed\r\n"), Reply("+ idling\r\n* 4 EXISTS\r\n"),
-                Reply("A4 OK\r\n"), Reply("+ idling\r\n"), Reply("A5 OK\r\n* BYE\r\nA6 OK\r\n")}));
+        Opened({Reply("* 4 FETCH (FLAGS ())\r\nA3 OK\r\n"), Reply("+ idling\r\n"), Reply("A4 OK renewed\r\n"),
+                Reply("+ idling\r\n* 4 EXISTS\r\n"), Reply("A5 OK\r\n"), Reply("+ idling\r\n"),
+                Reply("A6 OK\r\n* BYE\r\nA7 OK\r\n")}));
     CImapSession session;
     std::atomic<int> running{1};
     session.SetStopFlag(&running);
     session.SetIdleRenewal(300);
     LogInAndOpen(session, server.Port());
     ImapChanges changes;
+    EXPECT_FALSE(session.FetchMail(9)); // its answer tells of a mail read elsewhere
+    ASSERT_TRUE(session.Idle(changes));
+    EXPECT_TRUE(changes.mailChanged);
     ASSERT_TRUE(session.Idle(changes));
     EXPECT_TRUE(changes.newMail);
     EXPECT_FALSE(changes.mailChanged);
@@ -145,7 +149,8 @@ TEST(ImapSession, IdleRenewsHearsNewMailAndLeavesPromptlyOnStop) {
     EXPECT_EQ(session.GetResult(), ImapResult::Stopped);
     EXPECT_FALSE(session.IsConnected());
     const std::vector<std::string> sent = server.Commands();
-    EXPECT_EQ(std::vector<std::string>(sent.begin() + 2, sent.end()),
-              (std::vector<std::string>{"A3 IDLE\r\n", "DONE\r\n", "A4 IDLE\r\n", "DONE\r\n", "A5 IDLE\r\n",
-                                        "DONE\r\n", "A6 LOGOUT\r\n"}));
+    EXPECT_EQ(
+        std::vector<std::string>(sent.begin() + 2, sent.end()),
+        (std::vector<std::string>{"A3 UID FETCH 9 (UID BODY.PEEK[])\r\n", "A4 IDLE\r\n", "DONE\r\n",
+                                  "A5 IDLE\r\n", "DONE\r\n", "A6 IDLE\r\n", "DONE\r\n", "A7 LOGOUT\r\n"}));
 }
