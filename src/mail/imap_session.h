@@ -106,18 +106,19 @@ class CImapSession {
     // Their UID, INTERNALDATE, RFC822.SIZE and header (BODY.PEEK[HEADER]),
     // in ascending UID order; a UID the server no longer has is left out.
     bool FetchSummaries(const std::vector<std::uint32_t>& uids, std::vector<ImapMailSummary>& mails);
-    // One mail whole (BODY.PEEK[]) into the .eml store: the accessors then
-    // describe it. NoSuchMail when the UID is gone.
+    // One mail whole (BODY.PEEK[]) into the .eml store: GetHeaderFields then
+    // describes it. NoSuchMail when the UID is gone.
     bool FetchMail(std::uint32_t uid);
     // Marks the mail \Deleted and, where the server has UIDPLUS, expunges
     // that UID alone. Without UIDPLUS nothing else is expunged: the result
     // is true with GetResult() MarkedOnly. Needs OpenInbox(true).
     bool Delete(std::uint32_t uid);
     // IDLE until the mailbox changes (true, changes set), renewing it every
-    // idle renewal, then DONE. A change the server told since the mailbox was
-    // opened, last searched or last reported by Idle returns at once. NoIdle without IDLE among the
-    // capabilities. A stop ends the wait within a quarter of a second: DONE and LOGOUT go out when the server
-    // still answers, and the connection is closed.
+    // idle renewal, then DONE. A change the server told since the mailbox
+    // was opened, last searched or last reported here returns at once.
+    // NoIdle without IDLE among the capabilities. A stop ends the wait
+    // within a quarter of a second: DONE and LOGOUT go out while the server
+    // still answers (briefly), and the connection is closed.
     bool Idle(ImapChanges& changes);
     // LOGOUT, then the connection is closed whatever the answer.
     bool Logout();
