@@ -127,6 +127,25 @@ TEST_F(HeaderExtraction, TakesEachFieldFromTheRightLine) {
     }
 }
 
+TEST_F(HeaderExtraction, FromListGivesItsFirstMailbox) {
+    const struct {
+        const char *from, *name, *address;
+    } cases[] = {
+        {"Kim <kim@x.kr>, Lee <lee@x.kr>", "Kim", "kim@x.kr"},
+        {"\"Kim, M\" <kim@x.kr>, lee@x.kr", "Kim, M", "kim@x.kr"},
+        {"kim@x.kr (Kim, M), \"Lee\" <lee@x.kr>", "Kim, M", "kim@x.kr "},
+        {"=?euc-kr?B?wMy8+L3F?= <lee@x.kr>, kim@x.kr", "이순신", "lee@x.kr"},
+        {"a@x.kr, b@x.kr", "", "a@x.kr"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.from);
+        EXPECT_TRUE(
+            Extract(std::string("From: ") + c.from + "\r\nTo: c@d\r\nDate: 24 Jul 2001 10:05:09\r\n\r\n"));
+        EXPECT_EQ(fields.senderName, c.name);
+        EXPECT_EQ(fields.senderAddress, c.address);
+    }
+}
+
 TEST_F(HeaderExtraction, MonthInHostNameFailsAndTheLaterDateLineIsUsed) {
     EXPECT_TRUE(Extract("Received: from May (may.example.com) by x; Tue, 10 Jul 2001 08:00:00 +0900\r\n"
                         "\tcontinued Tue, 10 Jul 2001 08:00:00 +0900\r\nFrom: a@b\r\nTo: c@d\r\n"
