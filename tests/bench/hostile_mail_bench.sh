@@ -1,8 +1,7 @@
 #!/bin/bash
-# Runs the hostile-mail benchmark (tests/bench/hostile_mail_bench.cpp) built
-# against the readers of an earlier revision and of the working tree, side by
-# side in one run. Built with -O2, without sanitizers, in build/bench-hostile.
-#
+# The hostile-mail benchmark (hostile_mail_bench.cpp) built with -O2 against
+# the readers of an earlier revision and of the working tree, run one after
+# the other and shown side by side:
 #   tests/bench/hostile_mail_bench.sh [revision (main)] [size (160000)]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -22,8 +21,7 @@ build() { # source root, program
 }
 build "$out/earlier" "$out/bench-earlier"
 build "$root" "$out/bench-now"
-# One after the other, then side by side.
 earlier=$("$out/bench-earlier" "$size")
 now=$("$out/bench-now" "$size")
 echo "size $size: $revision | working tree"
-paste -d'|' <(echo "$earlier") <(echo "$now" | sed 's/^.\{34\}//')
+paste -d'|' <(echo "$earlier") <(echo "$now" | sed 's/^.\{36\}//')
