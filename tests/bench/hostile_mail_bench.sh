@@ -1,27 +1,16 @@
 #!/bin/bash
-# The hostile-mail benchmark (hostile_mail_bench.cpp) built with -O2 against
-# the readers of an earlier revision and of the working tree, run one after
-# the other and shown side by side:
+# hostile_mail_bench.cpp built with -O2 against the readers of a revision and
+# of the working tree, run one after the other, shown side by side:
 #   tests/bench/hostile_mail_bench.sh [revision (main)] [size (160000)]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-revision=${1:-main}
-size=${2:-160000}
-out=$root/build/bench-hostile
-rm -rf "$out/earlier" && mkdir -p "$out/earlier"
-git -C "$root" archive "$revision" src | tar -x -C "$out/earlier"
-
-build() { # source root, program
-    local sources=("$1/src/base/ascii_text.cpp") reader
-    for reader in html_text mime_message mime_parameters charset encoded_words transfer_decoding base64 \
-        quoted_printable rich_document; do
-        sources+=("$1/src/mail/$reader.cpp")
-    done
-    g++ -std=c++17 -O2 -I"$1/src" "$root/tests/bench/hostile_mail_bench.cpp" "${sources[@]}" -o "$2"
+out=$root/build/bench-hostile size=${2:-160000}
+rm -rf "$out" && mkdir -p "$out/earlier" && git -C "$root" archive "${1:-main}" src | tar -x -C "$out/earlier"
+run() { # source tree, name
+    g++ -std=c++17 -O2 -I"$1/src" "$root/tests/bench/hostile_mail_bench.cpp" "$1/src/base/ascii_text.cpp" \
+        "$1"/src/mail/{html_text,mime_message,mime_parameters,charset,encoded_words,transfer_decoding}.cpp \
+        "$1"/src/mail/{base64,quoted_printable,rich_document}.cpp -o "$out/bench-$2" && "$out/bench-$2" "$size" >"$out/$2.times"
 }
-build "$out/earlier" "$out/bench-earlier"
-build "$root" "$out/bench-now"
-earlier=$("$out/bench-earlier" "$size")
-now=$("$out/bench-now" "$size")
-echo "size $size: $revision | working tree"
-paste -d'|' <(echo "$earlier") <(echo "$now" | sed 's/^.\{36\}//')
+run "$out/earlier" earlier
+run "$root" now
+echo "${1:-main} | working tree" && paste -d'|' "$out/earlier.times" <(cut -c37- "$out/now.times")
