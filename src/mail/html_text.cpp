@@ -23,6 +23,10 @@ constexpr NamedEntity namedEntities[] = {
     {"zwj", 0x200D},   {"shy", 0xAD},     {"ensp", 0x2002},  {"emsp", 0x2003},  {"thinsp", 0x2009},
 };
 
+// The longest character reference, "&" to ";" ("&#x10FFFF;" and the
+// names of the table fit).
+constexpr size_t longestReference = 12;
+
 bool IsSpace(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
 }
@@ -43,6 +47,34 @@ size_t FindNoCase(const std::u16string& text, const std::u16string& what, size_t
                     what.begin(), what.end(), [](char16_t a, char16_t b) { return Lower(a) == b; });
     return at == text.end() ? std::u16string::npos : static_cast<size_t>(at - text.begin());
 }
+
+// Case-blind searches of one text that only move forward: each answer is
+// kept until the reader passes it, so no stretch of the text is searched
+// twice for the same word, however often an element repeats.
+class CForwardSearch {
+  public:
+    explicit CForwardSearch(const std::u16string& text) : text(text) {}
+
+    size_t Find(const std::u16string& what, size_t from) {
+        auto known = std::find_if(answers.begin(), answers.end(),
+                                  [&what](const Answer& answer) { return answer.what == what; });
+        if (known == answers.end())
+            known = answers.insert(answers.end(), Answer{what, 0, 0});
+        else if (known->from <= from && from <= known->at)
+            return known->at;
+        known->from = from;
+        known->at = FindNoCase(text, what, from);
+        return known->at;
+    }
+
+  private:
+    struct Answer {
+        std::u16string what;
+        size_t from, at; // the first match at or after `from` (npos: none)
+    };
+    const std::u16string& text;
+    std::vector<Answer> answers;
+};
 
 struct Tag {
     std::u16string name; // lower case
@@ -267,8 +299,13 @@ std::u16string DecodeHtmlEntities(const std::u16string& text) {
     std::u16string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
-        const size_t semicolon = text[i] == u'&' ? text.find(u';', i + 1) : std::u16string::npos;
-        if (semicolon == std::u16string::npos || semicolon - i > 12) {
+        // Look for the ";" no further than the longest reference, so that
+        // text full of "&" costs no more than any other text.
+        const size_t limit = text[i] == u'&' ? std::min(text.size(), i + longestReference + 1) : i;
+        size_t semicolon = i + 1;
+        while (semicolon < limit && text[semicolon] != u';' && text[semicolon] != u'&')
+            ++semicolon;
+        if (semicolon >= limit || text[semicolon] != u';') {
             out += text[i];
             continue;
         }
@@ -311,6 +348,7 @@ std::u16string DecodeHtmlEntities(const std::u16string& text) {
 
 void AppendHtml(const std::u16string& html, CRichDocument& document) {
     CHtmlWriter writer(document);
+    CForwardSearch search(html);
     size_t at = 0;
     while (at < html.size() && !document.IsFull()) {
         const size_t open = html.find(u'<', at);
@@ -333,9 +371,9 @@ void AppendHtml(const std::u16string& html, CRichDocument& document) {
                 writer.Close(tag);
             } else if (IsHiddenElement(tag.name)) {
                 // Skip to the element's end; a head without one ends at the body.
-                size_t end = FindNoCase(html, u"</" + tag.name, at);
+                size_t end = search.Find(u"</" + tag.name, at);
                 if (end == std::u16string::npos && tag.name == u"head")
-                    end = FindNoCase(html, u"<body", at);
+                    end = search.Find(u"<body", at);
                 at = end == std::u16string::npos ? html.size()
                                                  : std::min(html.find(u'>', end), html.size() - 1) + 1;
             } else {

@@ -43,6 +43,34 @@ std::vector<std::string> SplitRecipientEntries(const std::string& text) {
     }
 }
 
+std::string FirstMailbox(const std::string& text) {
+    bool quoted = false, angle = false;
+    int comment = 0; // comments nest
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        // A backslash escapes the next byte, unless it is the trail byte of
+        // a double-byte character (code page 949 has such trail bytes).
+        if (c == '\\' && (quoted || comment > 0) &&
+            (i == 0 || static_cast<unsigned char>(text[i - 1]) < 0x80))
+            ++i;
+        else if (quoted)
+            quoted = c != '"';
+        else if (c == '(')
+            ++comment;
+        else if (comment > 0 && c == ')')
+            --comment;
+        else if (comment > 0)
+            continue;
+        else if (c == '"')
+            quoted = true;
+        else if (c == '<' || c == '>')
+            angle = c == '<';
+        else if (c == ',' && !angle)
+            return text.substr(0, i);
+    }
+    return text;
+}
+
 bool ParseMailAddress(const std::string& entry, MailAddress& address) {
     size_t open = entry.find('<');
     if (open == std::string::npos) {

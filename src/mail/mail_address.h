@@ -22,6 +22,12 @@ struct MailAddress {
 // ones included), untrimmed.
 std::vector<std::string> SplitRecipientEntries(const std::string& text);
 
+// The first mailbox of an address list as a header carries it ("A
+// <a@x.kr>, "B, C" <b@x.kr>"): the text before the first "," outside a
+// quoted string, a comment and angle brackets (encoded words hold none);
+// the whole text when there is none.
+std::string FirstMailbox(const std::string& text);
+
 // Reads one entry: "Name <address>" (anything after the ">" is ignored) or a
 // bare address, both trimmed of blanks, tabs and line breaks. False for an
 // entry with a "<" but no ">" after it.

@@ -1,6 +1,7 @@
 #include "mail/mail_header.h"
 
 #include "base/ascii_text.h"
+#include "mail/mail_address.h"
 #include "mail/encoded_words.h"
 #include "mail/mail_date.h"
 
@@ -125,7 +126,9 @@ void CHeaderReader::TakeLine() {
     } else if (ccKey.StartsLine(text) && fields.cc.empty()) {
         fields.cc = DecodeHeaderText(text.substr(ccKey.Length()));
     } else if (fromKey.StartsLine(text) && fields.senderAddress.empty()) {
-        SplitSender(DecodeHeaderText(text.substr(fromKey.Length())), fields.senderName, fields.senderAddress);
+        // Of several senders, the first is the one listed.
+        SplitSender(DecodeHeaderText(FirstMailbox(text.substr(fromKey.Length()))), fields.senderName,
+                    fields.senderAddress);
     } else if (subjectKey.StartsLine(text) && fields.subject.empty()) {
         fields.subject = DecodeHeaderText(text.substr(subjectKey.Length()));
     } else if (fields.dateText.empty()) {

@@ -56,8 +56,8 @@ void SplitSender(const std::string& text, std::string& name, std::string& addres
 // first line that is empty once trimmed of blanks, tabs, CR and LF, or the
 // end of the message, and fills fields: the first "To: ", "Cc: ", "From: "
 // and "Subject: " lines (each key as written, in lower or in upper case, the
-// blank included) and the date of the topmost Received header that names a
-// month, else of the Date line.
+// blank included; of a From list, its first mailbox) and the date of the
+// topmost Received header that names a month, else of the Date line.
 // The strings are emptied first; mailTime changes only when a date line is
 // converted. A date that does not convert sets errorText to "날짜 변환
 // 에러입니다!".

@@ -3,110 +3,18 @@
 #include "base/ascii_text.h"
 #include "mail/charset.h"
 #include "mail/encoded_words.h"
+#include "mail/mail_header.h"
+#include "mail/mime_parameters.h"
 #include "mail/transfer_decoding.h"
 
 #include <algorithm>
-#include <map>
+#include <cstring>
 
 namespace {
 
-struct Parameter {
-    std::string name; // lower case
-    std::string value;
-};
-
-// "type/subtype; name=value; name*=charset'lang'%XX; name="quoted \" text""
-// split into the main value (lower case) and its parameters.
-std::string SplitParameters(const std::string& field, std::vector<Parameter>& parameters) {
-    size_t at = field.find(';');
-    const std::string value = AsciiLower(TrimWhiteSpace(field.substr(0, at)));
-    while (at != std::string::npos && at < field.size()) {
-        ++at;
-        const size_t equals = field.find('=', at);
-        const size_t semicolon = field.find(';', at);
-        if (equals == std::string::npos)
-            break;
-        if (semicolon < equals) {
-            at = semicolon;
-            continue;
-        }
-        Parameter parameter;
-        parameter.name = AsciiLower(TrimWhiteSpace(field.substr(at, equals - at)));
-        at = equals + 1;
-        while (at < field.size() && (field[at] == ' ' || field[at] == '\t'))
-            ++at;
-        if (at < field.size() && field[at] == '"') {
-            for (++at; at < field.size() && field[at] != '"'; ++at) {
-                if (field[at] == '\\' && at + 1 < field.size())
-                    ++at;
-                parameter.value += field[at];
-            }
-            at = field.find(';', at);
-        } else {
-            const size_t end = field.find(';', at);
-            parameter.value = TrimWhiteSpace(field.substr(at, end == std::string::npos ? end : end - at));
-            at = end;
-        }
-        parameters.push_back(std::move(parameter));
-    }
-    return value;
-}
-
-std::string PercentDecode(const std::string& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const int high = text[i] == '%' && i + 2 < text.size() ? HexDigitValue(text[i + 1]) : -1;
-        const int low = high >= 0 ? HexDigitValue(text[i + 2]) : -1;
-        if (low >= 0) {
-            out += static_cast<char>(high << 4 | low);
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
-// The text of parameter `name`: plain (perhaps with encoded words, as many
-// mailers write file names), or RFC 2231 "name*" and "name*0*", "name*1"...
-std::u16string ParameterText(const std::vector<Parameter>& parameters, const std::string& name) {
-    std::map<int, const Parameter*> sections;
-    for (const Parameter& parameter : parameters) {
-        if (parameter.name == name)
-            return DecodeHeaderTextWide(parameter.value);
-        if (parameter.name.compare(0, name.size() + 1, name + "*") != 0)
-            continue;
-        const std::string rest = parameter.name.substr(name.size() + 1);
-        const int section = rest.empty() || rest == "*" ? 0 : DecimalValue(rest);
-        if (section >= 0 && section < 1000 &&
-            (rest.empty() || rest == "*" || (rest[0] >= '0' && rest[0] <= '9')))
-            sections.emplace(section, &parameter);
-    }
-    if (sections.empty())
-        return std::u16string();
-    std::string charset, bytes;
-    for (const auto& [section, parameter] : sections) {
-        const bool extended = parameter->name.back() == '*';
-        std::string value = parameter->value;
-        if (extended && section == sections.begin()->first) {
-            // charset'language'text
-            const size_t first = value.find('\'');
-            const size_t second = first == std::string::npos ? first : value.find('\'', first + 1);
-            if (second != std::string::npos) {
-                charset = value.substr(0, first);
-                value = value.substr(second + 1);
-            }
-        }
-        bytes += extended ? PercentDecode(value) : value;
-    }
-    std::u16string text;
-    if (charset.empty() || !DecodeCharset(charset, bytes, text))
-        DecodeCharset(IsValidUtf8(bytes) ? "utf-8" : "cp949", bytes, text);
-    return text;
-}
-
-// The header lines from `start` up to the empty line, unfolded; `bodyStart`
-// receives where the body begins (`end` when there is no empty line).
+// The header lines from `start` up to the empty line, unfolded, each
+// physical line cut at maxHeaderLineBytes; `bodyStart` receives where the
+// body begins (`end` when there is no empty line).
 std::vector<std::string> ReadHeaderLines(const std::string& message, size_t start, size_t end,
                                          size_t& bodyStart) {
     std::vector<std::string> lines;
@@ -116,7 +24,7 @@ std::vector<std::string> ReadHeaderLines(const std::string& message, size_t star
         size_t lineEnd = message.find('\n', at);
         if (lineEnd == std::string::npos || lineEnd > end)
             lineEnd = end;
-        std::string line = message.substr(at, lineEnd - at);
+        std::string line = message.substr(at, std::min(lineEnd - at, maxHeaderLineBytes));
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         at = lineEnd + 1;
@@ -125,8 +33,8 @@ std::vector<std::string> ReadHeaderLines(const std::string& message, size_t star
             break;
         }
         if ((line[0] == ' ' || line[0] == '\t') && !lines.empty()) {
-            // Header lines of hostile mail could be endless: keep a field short.
-            if (lines.back().size() < 16384)
+            // Folded fields of hostile mail could be endless: keep one short.
+            if (lines.back().size() < 4 * maxHeaderLineBytes)
                 lines.back() += line;
         } else if (lines.size() < 1000) {
             lines.push_back(std::move(line));
@@ -185,7 +93,7 @@ size_t CMimeMessage::ReadPart(size_t start, size_t end, int depth) {
         part.bodyStart = bodyStart;
         part.bodyEnd = end;
         part.encoding = "7bit";
-        std::vector<Parameter> typeParameters, dispositionParameters;
+        std::vector<MimeParameter> typeParameters, dispositionParameters;
         for (const std::string& line : lines) {
             std::string value;
             if (FieldValue(line, "content-type:", value)) {
@@ -206,16 +114,10 @@ size_t CMimeMessage::ReadPart(size_t start, size_t end, int depth) {
                         part.headerLines.push_back(label.label + DecodeHeaderTextWide(value));
             }
         }
-        for (const Parameter& parameter : typeParameters) {
-            if (parameter.name == "charset")
-                part.charset = parameter.value;
-            else if (parameter.name == "boundary")
-                boundary = parameter.value;
-            else if (parameter.name == "format")
-                part.flowed = AsciiLower(parameter.value) == "flowed";
-            else if (parameter.name == "delsp")
-                part.delSp = AsciiLower(parameter.value) == "yes";
-        }
+        part.charset = ReadParameter(typeParameters, "charset").bytes;
+        boundary = ReadParameter(typeParameters, "boundary").bytes;
+        part.flowed = AsciiLower(ReadParameter(typeParameters, "format").bytes) == "flowed";
+        part.delSp = AsciiLower(ReadParameter(typeParameters, "delsp").bytes) == "yes";
         part.fileName = ParameterText(dispositionParameters, "filename");
         if (part.fileName.empty())
             part.fileName = ParameterText(typeParameters, "name");
@@ -224,8 +126,13 @@ size_t CMimeMessage::ReadPart(size_t start, size_t end, int depth) {
         partsLimited = partsLimited || parts[index].IsMultipart() || parts[index].type == "message/rfc822";
         return index;
     }
-    if (parts[index].IsMultipart() && !boundary.empty()) {
-        ReadChildren(index, boundary);
+    if (parts[index].IsMultipart() && boundary.size() > maxBoundaryLength) {
+        partsLimited = true;
+    } else if (parts[index].IsMultipart()) {
+        // A multipart without a delimiter line is text, as a mailer that
+        // knows no MIME would show it: better than nothing.
+        if (boundary.empty() || !ReadChildren(index, boundary))
+            parts[index].type = "text/plain";
     } else if (parts[index].type == "message/rfc822" && parts.size() < maxParts) {
         const size_t child = ReadPart(bodyStart, end, depth + 1);
         parts[index].children.push_back(child);
@@ -233,21 +140,25 @@ size_t CMimeMessage::ReadPart(size_t start, size_t end, int depth) {
     return index;
 }
 
-void CMimeMessage::ReadChildren(size_t index, const std::string& boundary) {
+bool CMimeMessage::ReadChildren(size_t index, const std::string& boundary) {
     const std::string delimiter = "--" + boundary;
     const size_t end = parts[index].bodyEnd;
-    // Finds the next delimiter line at or after `from`.
+    // Finds the next line at or after `from` that starts with the delimiter.
+    // Only the starts of lines are compared, so the search is linear in the
+    // body whatever the delimiter.
     const auto nextDelimiter = [&](size_t from) {
-        for (size_t at = message.find(delimiter, from); at != std::string::npos && at < end;
-             at = message.find(delimiter, at + 1)) {
-            if (at + delimiter.size() > end)
-                break;
-            if (at == parts[index].bodyStart || message[at - 1] == '\n')
+        for (size_t at = from; at + delimiter.size() <= end;) {
+            if (message.compare(at, delimiter.size(), delimiter) == 0)
                 return at;
+            const void* lf = std::memchr(message.data() + at, '\n', end - at);
+            if (!lf)
+                break;
+            at = static_cast<size_t>(static_cast<const char*>(lf) - message.data()) + 1;
         }
         return std::string::npos;
     };
     size_t at = nextDelimiter(parts[index].bodyStart);
+    const bool found = at != std::string::npos;
     while (at != std::string::npos) {
         const size_t after = at + delimiter.size();
         if (message.compare(after, 2, "--") == 0)
@@ -271,6 +182,7 @@ void CMimeMessage::ReadChildren(size_t index, const std::string& boundary) {
         parts[index].children.push_back(child);
         at = next;
     }
+    return found;
 }
 
 std::string CMimeMessage::DecodedBody(const MimePart& part) const {

@@ -3,7 +3,10 @@
 //
 // Bounded for hostile mail: at most maxParts parts and maxDepth levels of
 // nesting are read (the rest of the message counts as the last part's
-// body), and text is decoded from at most maxTextBytes of a part's body.
+// body), a multipart whose boundary is longer than maxBoundaryLength is
+// not split, header lines are cut at maxHeaderLineBytes, and text is decoded
+// from at most maxTextBytes of a part's body. Time is linear in the message
+// for each level of nesting.
 #pragma once
 
 #include <string>
@@ -34,6 +37,8 @@ class CMimeMessage {
     static constexpr size_t maxParts = 1000;
     static constexpr int maxDepth = 16;
     static constexpr size_t maxTextBytes = 4u << 20;
+    // RFC 2046 allows 70 characters; some mailers write a few more.
+    static constexpr size_t maxBoundaryLength = 100;
 
     // Reads the tree of a whole message (header and body). Never fails:
     // text that is no MIME is one text/plain part.
@@ -41,7 +46,8 @@ class CMimeMessage {
 
     // Part 0 is the message itself; children follow their parents.
     const std::vector<MimePart>& Parts() const { return parts; }
-    // Whether parts beyond maxParts or maxDepth were left unread.
+    // Whether parts were left unread: beyond maxParts or maxDepth, or
+    // behind a boundary longer than maxBoundaryLength.
     bool PartsLimited() const { return partsLimited; }
 
     // The body of a part with its transfer encoding undone.
@@ -58,7 +64,9 @@ class CMimeMessage {
     // Reads the part whose header starts at `start` and whose text ends at
     // `end`; returns its index.
     size_t ReadPart(size_t start, size_t end, int depth);
-    void ReadChildren(size_t index, const std::string& boundary);
+    // Reads the parts of multipart `index`; false when no delimiter line
+    // was found.
+    bool ReadChildren(size_t index, const std::string& boundary);
 
     std::string message;
     std::vector<MimePart> parts;

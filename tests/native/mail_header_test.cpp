@@ -119,6 +119,13 @@ TEST_F(HeaderExtraction, TakesEachFieldFromTheRightLine) {
         {"bare LF line ends; a CR inside a line costs its last character",
          "From: a@b\nTo: c@d\nSubject: x\ry\nDate: 24 Jul 2001 10:05:09 +0900\n\nbody",
          &HeaderFields::subject, "x"},
+        {"the first mailbox of a From list",
+         "From: \"Kim, M\" <kim@x>, Lee <lee@x>\r\nTo: c@d\r\nDate: 24 Jul 2001 10:05:09",
+         &HeaderFields::senderAddress, "kim@x"},
+        {"its name", "From: Kim <kim@x>, Lee <lee@x>\r\nTo: c@d\r\nDate: 24 Jul 2001 10:05:09",
+         &HeaderFields::senderName, "Kim"},
+        {"a comma in a comment", "From: kim@x (Kim, M), lee@x\r\nTo: c@d\r\nDate: 24 Jul 2001 10:05:09",
+         &HeaderFields::senderName, "Kim, M"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
