@@ -1,9 +1,9 @@
 #include "app/frame_check_host.h"
 
-#include "app/mail_client.h"
+#include "widgets/mail_client.h"
 #include "app/main_frame.h"
 #include "core/notification.h"
-#include "app/avi_clip_dlg.h"
+#include "widgets/avi_clip_dlg.h"
 #include "framework/application.h"
 #include "framework/message_box.h"
 #include "framework/ui_thread.h"

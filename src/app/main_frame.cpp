@@ -2,7 +2,7 @@
 
 #include "app/about_dlg.h"
 #include "app/checker_app.h"
-#include "app/web_site.h"
+#include "widgets/web_site.h"
 #include "framework/application.h"
 #include "options/option_sheet.h"
 #include "postman/postman_dlg.h"

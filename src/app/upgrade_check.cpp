@@ -1,6 +1,6 @@
 #include "app/upgrade_check.h"
 
-#include "app/version_fetch.h"
+#include "net/version_fetch.h"
 #include "framework/message_box.h"
 
 #include <memory>

@@ -1,4 +1,4 @@
-#include "app/version_fetch.h"
+#include "net/version_fetch.h"
 
 #include "framework/application.h"
 #include "framework/background_job.h"

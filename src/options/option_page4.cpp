@@ -1,6 +1,6 @@
 #include "options/option_page4.h"
 
-#include "app/startup_entry.h"
+#include "core/startup_entry.h"
 #include "framework/data_exchange.h"
 #include "framework/message_box.h"
 #include "framework/file_dialog.h"

@@ -1,6 +1,6 @@
 #include "postman/mailbox_page.h"
 
-#include "app/mail_client.h"
+#include "widgets/mail_client.h"
 #include "core/mail_deletion.h"
 #include "framework/application.h"
 #include "framework/message_box.h"

@@ -1,6 +1,6 @@
 #include "widgets/upgrade_dlg.h"
 
-#include "app/version_fetch.h"
+#include "net/version_fetch.h"
 #include "resource.h"
 
 #include <memory>

@@ -3,7 +3,7 @@
 // answers while the server is being asked, and closing it abandons the fetch.
 #pragma once
 
-#include "app/web_site.h"
+#include "widgets/web_site.h"
 #include "framework/background_job.h"
 #include "framework/dialog.h"
 

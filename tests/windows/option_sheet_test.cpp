@@ -1,5 +1,5 @@
 #include "app/main_frame.h"
-#include "app/startup_entry.h"
+#include "core/startup_entry.h"
 #include "dialog_answerer.h"
 #include "base/registry_profile.h"
 #include "framework/ui_thread.h"

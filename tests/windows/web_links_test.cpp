@@ -1,6 +1,6 @@
 #include "app/about_dlg.h"
 #include "app/upgrade_check.h"
-#include "app/version_fetch.h"
+#include "net/version_fetch.h"
 #include "dialog_answerer.h"
 #include "resource.h"
 #include "test_dialogs.h"
