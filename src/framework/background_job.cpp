@@ -117,7 +117,7 @@ CBackgroundJob::~CBackgroundJob() {
         return;
     // From inside one of its own reports the worker cannot go on until this
     // returns; it sees the cancel right after.
-    if (!state->reporting)
+    if (!state->reporting && waitAfterCancel)
         WaitHandlingMessages(state->ended, stopWaitMs, false);
     Release();
 }

@@ -52,6 +52,9 @@ class CBackgroundJob {
     bool Start(std::function<void(CJobControl&)> work, std::function<void()> done);
     // Asks the work to stop; `done` will not run and later reports are dropped.
     void Cancel();
+    // For work blocked in calls that nothing can break off: this going away
+    // lets a cancelled worker go at once instead of waiting for it.
+    void LetGoOnCancel() { waitAfterCancel = false; }
     // From Start until `done` has run, or until a cancelled worker has ended.
     bool IsRunning() const { return state != nullptr; }
     // Waits up to `timeoutMs` while handling all messages of the thread (a
@@ -69,4 +72,5 @@ class CBackgroundJob {
     std::shared_ptr<CJobState> state;
     std::thread worker;
     std::function<void()> done;
+    bool waitAfterCancel = true;
 };
