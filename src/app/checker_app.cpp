@@ -18,6 +18,11 @@ CCheckerApp::CCheckerApp() = default;
 
 CCheckerApp::~CCheckerApp() = default;
 
+int CCheckerApp::Run() {
+    return CApplication::Run([this] { return InitInstance(); },
+                             [this](int code) { return ExitInstance(code); });
+}
+
 bool CCheckerApp::InitInstance() {
     instanceMutex = CreateMutexA(nullptr, TRUE, instanceMutexName);
     if (GetLastError() == ERROR_ALREADY_EXISTS)
@@ -43,20 +48,20 @@ bool CCheckerApp::InitInstance() {
     return true;
 }
 
-int CCheckerApp::ExitInstance() {
+int CCheckerApp::ExitInstance(int loopCode) {
     // A check's worker that did not stop in time must not run into the
     // socket library's clean-up or the destruction of static objects.
     bool workerLeft = mainFrame && mainFrame->IsCheckActive();
     mainFrame.reset();
     if (workerLeft)
-        ExitProcess(static_cast<UINT>(CApplication::ExitInstance()));
+        ExitProcess(static_cast<UINT>(loopCode));
     OleUninitialize();
     StopSocketLibrary();
     if (instanceMutex) {
         CloseHandle(instanceMutex);
         instanceMutex = nullptr;
     }
-    return CApplication::ExitInstance();
+    return loopCode;
 }
 
 void DeleteTempMailFiles() {
