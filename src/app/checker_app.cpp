@@ -1,6 +1,7 @@
 #include "app/checker_app.h"
 
 #include "app/main_frame.h"
+#include "framework/background_job.h"
 #include "framework/message_box.h"
 #include "net/socket_platform.h"
 #include "mail/mail_store.h"
@@ -49,11 +50,11 @@ bool CCheckerApp::InitInstance() {
 }
 
 int CCheckerApp::ExitInstance(int loopCode) {
-    // A check's worker that did not stop in time must not run into the
-    // socket library's clean-up or the destruction of static objects.
-    bool workerLeft = mainFrame && mainFrame->IsCheckActive();
     mainFrame.reset();
-    if (workerLeft)
+    // A worker (a check, a delete or a send stuck in a name lookup) that did
+    // not stop in time must not run into the socket library's clean-up or
+    // the destruction of static objects.
+    if (CBackgroundJob::AnyWorkerAlive())
         ExitProcess(static_cast<UINT>(loopCode));
     OleUninitialize();
     StopSocketLibrary();

@@ -10,8 +10,6 @@
 #include "resource.h"
 
 #include <algorithm>
-#include <system_error>
-#include <thread>
 
 namespace {
 
@@ -82,23 +80,9 @@ void CMainFrame::Shutdown() {
 }
 
 void CMainFrame::StopCheckForExit() {
-    if (!IsCheckActive())
-        return;
     GetMailbox().RequestStop();
-    DWORD start = GetTickCount();
-    while (IsCheckActive() && GetTickCount() - start < workerStopWaitMs) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(message.wParam)); // for the loop that ends the program
-                return;
-            }
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        // The worker's reports arrive as sent messages, which this wait lets in.
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    }
+    // The worker's reports arrive as messages, which the wait lets in.
+    checkJob.Wait(workerStopWaitMs);
 }
 
 void CMainFrame::OnClose() {
@@ -132,12 +116,12 @@ void CMainFrame::OnTimer(UINT_PTR id) {
 }
 
 bool CMainFrame::StartWorker(std::function<void()> work) {
-    try {
-        std::thread(std::move(work)).detach();
-        return true;
-    } catch (const std::system_error&) {
+    // A new check begins once the last one has marked its end in the
+    // mailbox model; its worker may not have returned yet.
+    if (checkJob.IsRunning() && !checkJob.Wait(workerStopWaitMs))
         return false;
-    }
+    // The check stops through the mailbox model's flag, which the frame clears.
+    return checkJob.Start([work = std::move(work)](CJobControl&) { work(); }, nullptr);
 }
 
 void CMainFrame::StartMailCheck() {
