@@ -72,7 +72,7 @@ bool CFrameCheckHost::GetAccount(int index, CheckAccount& account) {
     bool found = false;
     WithFrame(link, [&](CMainFrame& frame) {
         Settings& settings = frame.GetSettings();
-        if (index < settings.ServerNumber && index < static_cast<int>(settings.servers.size())) {
+        if (index < static_cast<int>(settings.servers.size())) {
             account.entry = settings.servers[index];
             account.listVersion = frame.GetAccountListVersion();
             found = true;

@@ -45,12 +45,12 @@ int CMainFrame::OnCreate() {
     if (!trayIcon.CreateTrayIcon(nullptr, trayCallbackMessage, "Tidemark - 메일이 없습니다",
                                  trayIcon.LoadIconResource(iconIdle), IDR_TRAY_MENU))
         return -1; // the program does not run without its icon
-    if (settings.MailCheckPause == 1)
+    if (settings.MailCheckPause)
         SetTrayState(iconPaused, "Tidemark - 자동 체크 기능 멈춤");
     trayIcon.SetDefaultMenuItem(settings.DefaultItem, true);
-    if (settings.UpgradeCheck == 1)
+    if (settings.UpgradeCheck)
         upgradeCheck.CheckUpgradeAtStart(versionText);
-    if (settings.StartCheck != 1 || settings.MailCheckPause != 0)
+    if (!settings.StartCheck || settings.MailCheckPause)
         ArmCheckTimer();
     else
         StartMailCheck();
@@ -104,7 +104,7 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void CMainFrame::ArmCheckTimer() {
-    if (settings.MailCheckPause == 1 || GetMailbox().IsCheckRunning())
+    if (settings.MailCheckPause || GetMailbox().IsCheckRunning())
         return;
     SetTimer(handle, checkTimerId, CheckTimerInterval(settings.Duration), nullptr);
 }
@@ -135,8 +135,7 @@ void CMainFrame::StartMailCheck() {
     // conversation must end before a check's begins.
     if (shutDown || postmanWindow->GetMailboxPage().IsDeleting() || !mailbox.BeginCheck())
         return;
-    if (settings.MailCheckPause == 1)
-        settings.MailCheckPause = 0; // a manual check ends a pause
+    settings.MailCheckPause = false; // a manual check ends a pause
     bool started = StartWorker([link = checkLink] {
         CFrameCheckHost host(link);
         CMailboxModel& model = link->mailbox;
@@ -168,7 +167,7 @@ void CMainFrame::OnCheckOutcome(int newMailCount, int notifyResult) {
     postmanWindow->GetMailboxPage().ShowArrivedCount();
     postmanWindow->SetStatusText("");
     trayIcon.StopIconAnimation();
-    if (newMailCount == 0 || (notifyResult == 1 && settings.IconInit == 1))
+    if (newMailCount == 0 || (notifyResult == 1 && settings.IconInit))
         ShowNoNewMailState();
     else
         SetTrayState(iconNewMail, "Tidemark - " + std::to_string(newMailCount) + " 통의 메일 도착");
@@ -181,13 +180,13 @@ void CMainFrame::OnCheckFinished() {
 }
 
 void CMainFrame::TogglePause() {
-    if (settings.MailCheckPause == 0) {
+    if (!settings.MailCheckPause) {
         SetTrayState(iconPaused, "Tidemark - 자동 체크 기능 멈춤");
-        settings.MailCheckPause = 1;
+        settings.MailCheckPause = true;
         KillTimer(handle, checkTimerId);
     } else {
         SetTrayState(iconIdle, "Tidemark");
-        settings.MailCheckPause = 0;
+        settings.MailCheckPause = false;
         ArmCheckTimer();
     }
 }
@@ -199,7 +198,7 @@ void CMainFrame::ShowPostmanWindow() {
 }
 
 void CMainFrame::OnMailClientStarted() {
-    if (settings.IconInit == 1)
+    if (settings.IconInit)
         ShowNoNewMailState();
 }
 
@@ -255,7 +254,7 @@ void CMainFrame::OnUpdateCommand(CCommandUpdate& item) {
         item.SetText(GetMailbox().IsCheckRunning() ? "메일 체크 중지(&S)" : "지금 메일 체크(&N)");
         break;
     case ID_PAUSE:
-        item.SetCheck(settings.MailCheckPause == 1);
+        item.SetCheck(settings.MailCheckPause);
         break;
     }
 }

@@ -196,7 +196,6 @@ void CMailboxPage::OnAddToSpam() {
     std::vector<std::string>& spam = settings.spamAddresses;
     if (std::find(spam.begin(), spam.end(), address) == spam.end())
         spam.push_back(address);
-    settings.SpamMailNumber = static_cast<int>(spam.size());
 }
 
 void CMailboxPage::OnAddToAddressBook() {
