@@ -81,8 +81,10 @@ void CMainFrame::Shutdown() {
 
 void CMainFrame::StopCheckForExit() {
     GetMailbox().RequestStop();
-    // The worker's reports arrive as messages, which the wait lets in.
-    checkJob.Wait(workerStopWaitMs);
+    // The worker's reports arrive as messages, which the wait lets in. A
+    // worker that outlasts it is not waited for again when the frame goes.
+    if (!checkJob.Wait(workerStopWaitMs))
+        checkJob.LetGoOnCancel();
 }
 
 void CMainFrame::OnClose() {
