@@ -11,7 +11,8 @@ target_link_libraries(tidemark_portable PUBLIC ws2_32 secur32 crypt32)
 
 file(GLOB_RECURSE UI_SOURCES CONFIGURE_DEPENDS
     src/app/*.cpp src/postman/*.cpp src/options/*.cpp src/widgets/*.cpp src/framework/*.cpp)
-list(APPEND UI_SOURCES ${CMAKE_SOURCE_DIR}/src/base/registry_profile.cpp)
+list(APPEND UI_SOURCES ${CMAKE_SOURCE_DIR}/src/base/registry_profile.cpp
+    ${CMAKE_SOURCE_DIR}/src/core/startup_entry.cpp ${CMAKE_SOURCE_DIR}/src/net/version_fetch.cpp)
 list(REMOVE_ITEM UI_SOURCES ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
 add_library(tidemark_ui STATIC ${UI_SOURCES})
 target_include_directories(tidemark_ui PUBLIC ${CMAKE_SOURCE_DIR}/res)

@@ -1,6 +1,6 @@
 #include "app/about_dlg.h"
 
-#include "app/web_site.h"
+#include "widgets/web_site.h"
 #include "resource.h"
 #include "widgets/upgrade_dlg.h"
 

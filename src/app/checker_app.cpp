@@ -1,6 +1,7 @@
 #include "app/checker_app.h"
 
 #include "app/main_frame.h"
+#include "framework/background_job.h"
 #include "framework/message_box.h"
 #include "net/socket_platform.h"
 #include "mail/mail_store.h"
@@ -17,6 +18,11 @@ const char companyKey[] = "Harrowby";
 CCheckerApp::CCheckerApp() = default;
 
 CCheckerApp::~CCheckerApp() = default;
+
+int CCheckerApp::Run() {
+    return CApplication::Run([this] { return InitInstance(); },
+                             [this](int code) { return ExitInstance(code); });
+}
 
 bool CCheckerApp::InitInstance() {
     instanceMutex = CreateMutexA(nullptr, TRUE, instanceMutexName);
@@ -43,20 +49,20 @@ bool CCheckerApp::InitInstance() {
     return true;
 }
 
-int CCheckerApp::ExitInstance() {
-    // A check's worker that did not stop in time must not run into the
-    // socket library's clean-up or the destruction of static objects.
-    bool workerLeft = mainFrame && mainFrame->IsCheckActive();
+int CCheckerApp::ExitInstance(int loopCode) {
     mainFrame.reset();
-    if (workerLeft)
-        ExitProcess(static_cast<UINT>(CApplication::ExitInstance()));
+    // A worker (a check, a delete or a send stuck in a name lookup) that did
+    // not stop in time must not run into the socket library's clean-up or
+    // the destruction of static objects.
+    if (CBackgroundJob::AnyWorkerAlive())
+        ExitProcess(static_cast<UINT>(loopCode));
     OleUninitialize();
     StopSocketLibrary();
     if (instanceMutex) {
         CloseHandle(instanceMutex);
         instanceMutex = nullptr;
     }
-    return CApplication::ExitInstance();
+    return loopCode;
 }
 
 void DeleteTempMailFiles() {

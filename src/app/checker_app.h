@@ -12,10 +12,15 @@ class CCheckerApp : public CApplication {
     CCheckerApp();
     ~CCheckerApp() override;
 
-    bool InitInstance() override;
-    int ExitInstance() override;
+    // Runs the program until the main frame closes; answers its exit code.
+    int Run();
 
   private:
+    // False ends the program before any window is shown.
+    bool InitInstance();
+    // Cleans up after the loop, whose exit code `loopCode` it answers.
+    int ExitInstance(int loopCode);
+
     HANDLE instanceMutex = nullptr;
     std::unique_ptr<CMainFrame> mainFrame;
 };

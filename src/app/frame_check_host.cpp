@@ -1,9 +1,9 @@
 #include "app/frame_check_host.h"
 
-#include "app/mail_client.h"
+#include "widgets/mail_client.h"
 #include "app/main_frame.h"
 #include "core/notification.h"
-#include "app/avi_clip_dlg.h"
+#include "widgets/avi_clip_dlg.h"
 #include "framework/application.h"
 #include "framework/message_box.h"
 #include "framework/ui_thread.h"
@@ -72,7 +72,7 @@ bool CFrameCheckHost::GetAccount(int index, CheckAccount& account) {
     bool found = false;
     WithFrame(link, [&](CMainFrame& frame) {
         Settings& settings = frame.GetSettings();
-        if (index < settings.ServerNumber && index < static_cast<int>(settings.servers.size())) {
+        if (index < static_cast<int>(settings.servers.size())) {
             account.entry = settings.servers[index];
             account.listVersion = frame.GetAccountListVersion();
             found = true;

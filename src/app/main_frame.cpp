@@ -2,7 +2,7 @@
 
 #include "app/about_dlg.h"
 #include "app/checker_app.h"
-#include "app/web_site.h"
+#include "widgets/web_site.h"
 #include "framework/application.h"
 #include "options/option_sheet.h"
 #include "postman/postman_dlg.h"
@@ -10,8 +10,6 @@
 #include "resource.h"
 
 #include <algorithm>
-#include <system_error>
-#include <thread>
 
 namespace {
 
@@ -47,12 +45,12 @@ int CMainFrame::OnCreate() {
     if (!trayIcon.CreateTrayIcon(nullptr, trayCallbackMessage, "Tidemark - 메일이 없습니다",
                                  trayIcon.LoadIconResource(iconIdle), IDR_TRAY_MENU))
         return -1; // the program does not run without its icon
-    if (settings.MailCheckPause == 1)
+    if (settings.MailCheckPause)
         SetTrayState(iconPaused, "Tidemark - 자동 체크 기능 멈춤");
     trayIcon.SetDefaultMenuItem(settings.DefaultItem, true);
-    if (settings.UpgradeCheck == 1)
+    if (settings.UpgradeCheck)
         upgradeCheck.CheckUpgradeAtStart(versionText);
-    if (settings.StartCheck != 1 || settings.MailCheckPause != 0)
+    if (!settings.StartCheck || settings.MailCheckPause)
         ArmCheckTimer();
     else
         StartMailCheck();
@@ -82,23 +80,11 @@ void CMainFrame::Shutdown() {
 }
 
 void CMainFrame::StopCheckForExit() {
-    if (!IsCheckActive())
-        return;
     GetMailbox().RequestStop();
-    DWORD start = GetTickCount();
-    while (IsCheckActive() && GetTickCount() - start < workerStopWaitMs) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(message.wParam)); // for the loop that ends the program
-                return;
-            }
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        // The worker's reports arrive as sent messages, which this wait lets in.
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    }
+    // The worker's reports arrive as messages, which the wait lets in. A
+    // worker that outlasts it is not waited for again when the frame goes.
+    if (!checkJob.Wait(workerStopWaitMs))
+        checkJob.LetGoOnCancel();
 }
 
 void CMainFrame::OnClose() {
@@ -120,7 +106,7 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void CMainFrame::ArmCheckTimer() {
-    if (settings.MailCheckPause == 1 || GetMailbox().IsCheckRunning())
+    if (settings.MailCheckPause || GetMailbox().IsCheckRunning())
         return;
     SetTimer(handle, checkTimerId, CheckTimerInterval(settings.Duration), nullptr);
 }
@@ -132,12 +118,12 @@ void CMainFrame::OnTimer(UINT_PTR id) {
 }
 
 bool CMainFrame::StartWorker(std::function<void()> work) {
-    try {
-        std::thread(std::move(work)).detach();
-        return true;
-    } catch (const std::system_error&) {
+    // A new check begins once the last one has marked its end in the
+    // mailbox model; its worker may not have returned yet.
+    if (checkJob.IsRunning() && !checkJob.Wait(workerStopWaitMs))
         return false;
-    }
+    // The check stops through the mailbox model's flag, which the frame clears.
+    return checkJob.Start([work = std::move(work)](CJobControl&) { work(); }, nullptr);
 }
 
 void CMainFrame::StartMailCheck() {
@@ -151,8 +137,7 @@ void CMainFrame::StartMailCheck() {
     // conversation must end before a check's begins.
     if (shutDown || postmanWindow->GetMailboxPage().IsDeleting() || !mailbox.BeginCheck())
         return;
-    if (settings.MailCheckPause == 1)
-        settings.MailCheckPause = 0; // a manual check ends a pause
+    settings.MailCheckPause = false; // a manual check ends a pause
     bool started = StartWorker([link = checkLink] {
         CFrameCheckHost host(link);
         CMailboxModel& model = link->mailbox;
@@ -184,7 +169,7 @@ void CMainFrame::OnCheckOutcome(int newMailCount, int notifyResult) {
     postmanWindow->GetMailboxPage().ShowArrivedCount();
     postmanWindow->SetStatusText("");
     trayIcon.StopIconAnimation();
-    if (newMailCount == 0 || (notifyResult == 1 && settings.IconInit == 1))
+    if (newMailCount == 0 || (notifyResult == 1 && settings.IconInit))
         ShowNoNewMailState();
     else
         SetTrayState(iconNewMail, "Tidemark - " + std::to_string(newMailCount) + " 통의 메일 도착");
@@ -197,13 +182,13 @@ void CMainFrame::OnCheckFinished() {
 }
 
 void CMainFrame::TogglePause() {
-    if (settings.MailCheckPause == 0) {
+    if (!settings.MailCheckPause) {
         SetTrayState(iconPaused, "Tidemark - 자동 체크 기능 멈춤");
-        settings.MailCheckPause = 1;
+        settings.MailCheckPause = true;
         KillTimer(handle, checkTimerId);
     } else {
         SetTrayState(iconIdle, "Tidemark");
-        settings.MailCheckPause = 0;
+        settings.MailCheckPause = false;
         ArmCheckTimer();
     }
 }
@@ -215,7 +200,7 @@ void CMainFrame::ShowPostmanWindow() {
 }
 
 void CMainFrame::OnMailClientStarted() {
-    if (settings.IconInit == 1)
+    if (settings.IconInit)
         ShowNoNewMailState();
 }
 
@@ -271,7 +256,7 @@ void CMainFrame::OnUpdateCommand(CCommandUpdate& item) {
         item.SetText(GetMailbox().IsCheckRunning() ? "메일 체크 중지(&S)" : "지금 메일 체크(&N)");
         break;
     case ID_PAUSE:
-        item.SetCheck(settings.MailCheckPause == 1);
+        item.SetCheck(settings.MailCheckPause);
         break;
     }
 }

@@ -8,6 +8,7 @@
 #include "core/mailbox_model.h"
 #include "core/settings.h"
 #include "app/upgrade_check.h"
+#include "framework/background_job.h"
 #include "framework/frame_window.h"
 #include "widgets/system_tray.h"
 
@@ -77,7 +78,7 @@ class CMainFrame : public CFrameWindow, public CMailCheckControl {
     void OnUpdateCommand(CCommandUpdate& item) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    // Runs `work` on a thread of its own; false when none can be started.
+    // Runs the check's `work` as a background job; false when it cannot start.
     virtual bool StartWorker(std::function<void()> work);
 
   private:
@@ -96,4 +97,5 @@ class CMainFrame : public CFrameWindow, public CMailCheckControl {
     CSystemTray trayIcon;
     std::unique_ptr<CPostmanDlg> postmanWindow;
     CUpgradeCheck upgradeCheck;
+    CBackgroundJob checkJob; // last: a stopped check's worker ends, or is let go, before the rest goes
 };

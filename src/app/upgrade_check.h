@@ -4,7 +4,7 @@
 // answers with nothing, is not mentioned.
 #pragma once
 
-#include "app/web_site.h"
+#include "widgets/web_site.h"
 #include "framework/background_job.h"
 
 #include <string>

@@ -160,7 +160,7 @@ CAccountCheck::Fetched CAccountCheck::Fetch(int number) {
 }
 
 bool CAccountCheck::IsSpam(int number) {
-    if (filter.SpamMailYN != 1 || !IsSpamSender(filter.spamAddresses, session.GetSenderAddress()))
+    if (!filter.SpamMailYN || !IsSpamSender(filter.spamAddresses, session.GetSenderAddress()))
         return false;
     if (filter.SpamMailMethod == 1)
         session.Delete(number);
@@ -291,7 +291,7 @@ void RunMailCheck(CCheckHost& host, std::atomic<int>& checkRunning, CCalendarTim
     CheckAccount account;
     try {
         for (; checkRunning && host.GetAccount(index, account); ++index) {
-            if (account.entry.CheckYN != 1)
+            if (!account.entry.CheckYN)
                 continue;
             CheckFilter filter = host.GetFilter();
             newMailCount += CAccountCheck(host, checkRunning, index, account, filter, announced, retrieved)

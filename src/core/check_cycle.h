@@ -24,7 +24,7 @@ struct CheckAccount {
 
 // The settings a check reads besides the accounts.
 struct CheckFilter {
-    int SpamMailYN = 0;
+    bool SpamMailYN = false;
     int SpamMailMethod = 0;
     std::vector<std::string> spamAddresses;
 };

@@ -37,47 +37,55 @@ template <typename Record> struct IntField {
     int Record::*field;
     int def;
 };
+// An on/off value, stored as 1 or 0.
+template <typename Record> struct FlagField {
+    const char* section;
+    const char* name;
+    bool Record::*field;
+    bool def;
+};
 template <typename Record> struct TextField {
     const char* section;
     const char* name;
     std::string Record::*field;
 };
 
-// The values of the "Setting" and "SMTP" sections and the server count, in
-// the order they are read and written. One table for both directions keeps
+// The values of the "Setting" and "SMTP" sections, in the order they are
+// read and written (the server count follows them). One table for both directions keeps
 // load and save in step.
 template <typename Visit> void VisitGeneralValues(Visit&& visit) {
     using Int = IntField<Settings>;
+    using Flag = FlagField<Settings>;
     using Text = TextField<Settings>;
     visit(Int{setting, "Duration", &Settings::Duration, 5});
-    visit(Int{setting, "AlwaysTop", &Settings::AlwaysTop, 1});
+    visit(Flag{setting, "AlwaysTop", &Settings::AlwaysTop, true});
     visit(Text{smtp, "SMTPAddress", &Settings::SMTPAddress});
     visit(Int{smtp, "SMTPPort", &Settings::SMTPPort, 25});
-    visit(Int{smtp, "SignYN", &Settings::SignYN, 0});
+    visit(Flag{smtp, "SignYN", &Settings::SignYN, false});
     visit(Text{smtp, "Sign", &Settings::Sign});
     visit(Int{smtp, "SMTPSecurity", &Settings::SMTPSecurity, 0});
-    visit(Int{smtp, "SMTPAuthYN", &Settings::SMTPAuthYN, 0});
+    visit(Flag{smtp, "SMTPAuthYN", &Settings::SMTPAuthYN, false});
     visit(Text{smtp, "SMTPID", &Settings::SMTPID});
     visit(Text{smtp, "SMTPPassword", &Settings::SMTPPassword});
     visit(Text{setting, "UserName", &Settings::UserName});
     visit(Text{setting, "UserMail", &Settings::UserMail});
     visit(Int{setting, "DefaultItem", &Settings::DefaultItem, 2});
-    visit(Int{setting, "StartCheck", &Settings::StartCheck, 1});
+    visit(Flag{setting, "StartCheck", &Settings::StartCheck, true});
     visit(Int{setting, "ViewButton", &Settings::ViewButton, 0});
     visit(Int{setting, "MailClient", &Settings::MailClient, 0});
     visit(Text{setting, "MailClientFile", &Settings::MailClientFile});
-    visit(Int{setting, "IconInit", &Settings::IconInit, 1});
-    visit(Int{setting, "PasswordYN", &Settings::PasswordYN, 0});
+    visit(Flag{setting, "IconInit", &Settings::IconInit, true});
+    visit(Flag{setting, "PasswordYN", &Settings::PasswordYN, false});
     visit(Text{setting, "Password", &Settings::Password});
-    visit(Int{setting, "UpgradeCheck", &Settings::UpgradeCheck, 0});
-    visit(Int{setting, "MailCheckPause", &Settings::MailCheckPause, 0});
-    visit(Int{pop3, "ServerNumber", &Settings::ServerNumber, 0});
+    visit(Flag{setting, "UpgradeCheck", &Settings::UpgradeCheck, false});
+    visit(Flag{setting, "MailCheckPause", &Settings::MailCheckPause, false});
 }
 
 template <typename Visit> void VisitServerValues(Visit&& visit) {
     using Int = IntField<ServerEntry>;
+    using Flag = FlagField<ServerEntry>;
     using Text = TextField<ServerEntry>;
-    visit(Int{nullptr, "CheckYN", &ServerEntry::CheckYN, 1});
+    visit(Flag{nullptr, "CheckYN", &ServerEntry::CheckYN, true});
     visit(Text{nullptr, "Name", &ServerEntry::Name});
     visit(Text{nullptr, "Address", &ServerEntry::Address});
     visit(Text{nullptr, "ID", &ServerEntry::ID});
@@ -107,6 +115,9 @@ template <typename Record> class CRecordLoader {
     void operator()(const IntField<Record>& v) {
         record.*v.field = profile.GetInt(v.section ? v.section : entrySection, v.name, v.def);
     }
+    void operator()(const FlagField<Record>& v) {
+        record.*v.field = profile.GetInt(v.section ? v.section : entrySection, v.name, v.def ? 1 : 0) == 1;
+    }
     void operator()(const TextField<Record>& v) {
         std::string text = profile.GetString(v.section ? v.section : entrySection, v.name, "");
         record.*v.field = IsPassword(v.name) ? DecodeStoredPassword(text) : text;
@@ -125,6 +136,9 @@ template <typename Record> class CRecordSaver {
 
     void operator()(const IntField<Record>& v) {
         profile.WriteInt(v.section ? v.section : entrySection, v.name, record.*v.field);
+    }
+    void operator()(const FlagField<Record>& v) {
+        profile.WriteInt(v.section ? v.section : entrySection, v.name, record.*v.field ? 1 : 0);
     }
     void operator()(const TextField<Record>& v) {
         const std::string& text = record.*v.field;
@@ -147,58 +161,54 @@ std::string ServerSection(int index) {
 void LoadSettings(CProfile& profile, Settings& settings) {
     VisitGeneralValues(CRecordLoader<Settings>(profile, settings));
 
-    settings.ServerNumber = BoundCount(settings.ServerNumber, maxServerEntries);
+    int servers = BoundCount(profile.GetInt(pop3, "ServerNumber", 0), maxServerEntries);
     settings.servers.clear();
-    for (int i = 0; i < settings.ServerNumber; ++i) {
+    for (int i = 0; i < servers; ++i) {
         ServerEntry entry;
         VisitServerValues(CRecordLoader<ServerEntry>(profile, entry, ServerSection(i)));
         settings.servers.push_back(entry);
     }
 
-    settings.AddressNumber = BoundCount(profile.GetInt(address, "AddressNumber", 0), maxAddressEntries);
+    int addresses = BoundCount(profile.GetInt(address, "AddressNumber", 0), maxAddressEntries);
     settings.addressBook.clear();
-    for (int i = 0; i < settings.AddressNumber; ++i) {
+    for (int i = 0; i < addresses; ++i) {
         std::string section = AddressSection(i);
         settings.addressBook.push_back(
             MailAddress{profile.GetString(section, "Name", ""), profile.GetString(section, "Email", "")});
     }
 
-    settings.SpamMailNumber = BoundCount(profile.GetInt(spamMail, "SpamMailNumber", 0), maxSpamAddresses);
-    settings.SpamMailYN = profile.GetInt(spamMail, "SpamMailYN", 0);
+    int spamCount = BoundCount(profile.GetInt(spamMail, "SpamMailNumber", 0), maxSpamAddresses);
+    settings.SpamMailYN = profile.GetInt(spamMail, "SpamMailYN", 0) == 1;
     settings.SpamMailMethod = profile.GetInt(spamMail, "SpamMailMethod", 0);
     settings.spamAddresses.clear();
-    for (int i = 0; i < settings.SpamMailNumber; ++i) {
+    for (int i = 0; i < spamCount; ++i) {
         // An empty entry (a missing value) would stand for every mail without a sender.
         std::string spam = profile.GetString(spamMail, SpamValueName(i), "");
         if (!spam.empty())
             settings.spamAddresses.push_back(spam);
     }
-    settings.SpamMailNumber = static_cast<int>(settings.spamAddresses.size());
 }
 
 void SaveSettings(CProfile& profile, const Settings& settings) {
     VisitGeneralValues(CRecordSaver<Settings>(profile, settings));
 
-    // The loops run to the counts; a count larger than its list (which the
-    // editing code never leaves behind) writes only the entries that exist.
-    int servers = std::min<int>(settings.ServerNumber, static_cast<int>(settings.servers.size()));
-    for (int i = 0; i < servers; ++i)
-        VisitServerValues(CRecordSaver<ServerEntry>(profile, settings.servers[i], ServerSection(i)));
+    profile.WriteInt(pop3, "ServerNumber", static_cast<int>(settings.servers.size()));
+    for (size_t i = 0; i < settings.servers.size(); ++i)
+        VisitServerValues(
+            CRecordSaver<ServerEntry>(profile, settings.servers[i], ServerSection(static_cast<int>(i))));
 
-    profile.WriteInt(address, "AddressNumber", settings.AddressNumber);
-    int addresses = std::min<int>(settings.AddressNumber, static_cast<int>(settings.addressBook.size()));
-    for (int i = 0; i < addresses; ++i) {
-        std::string section = AddressSection(i);
+    profile.WriteInt(address, "AddressNumber", static_cast<int>(settings.addressBook.size()));
+    for (size_t i = 0; i < settings.addressBook.size(); ++i) {
+        std::string section = AddressSection(static_cast<int>(i));
         profile.WriteString(section, "Name", settings.addressBook[i].displayName);
         profile.WriteString(section, "Email", settings.addressBook[i].address);
     }
 
-    profile.WriteInt(spamMail, "SpamMailNumber", settings.SpamMailNumber);
-    profile.WriteInt(spamMail, "SpamMailYN", settings.SpamMailYN);
+    profile.WriteInt(spamMail, "SpamMailNumber", static_cast<int>(settings.spamAddresses.size()));
+    profile.WriteInt(spamMail, "SpamMailYN", settings.SpamMailYN ? 1 : 0);
     profile.WriteInt(spamMail, "SpamMailMethod", settings.SpamMailMethod);
-    int spam = std::min<int>(settings.SpamMailNumber, static_cast<int>(settings.spamAddresses.size()));
-    for (int i = 0; i < spam; ++i)
-        profile.WriteString(spamMail, SpamValueName(i), settings.spamAddresses[i]);
+    for (size_t i = 0; i < settings.spamAddresses.size(); ++i)
+        profile.WriteString(spamMail, SpamValueName(static_cast<int>(i)), settings.spamAddresses[i]);
 }
 
 std::string ScramblePassword(const std::string& plain) {

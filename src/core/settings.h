@@ -29,7 +29,7 @@ enum CheckAlgorithmCode {
 
 // One POP3 account.
 struct ServerEntry {
-    int CheckYN = 1; // 1: checked; anything else: skipped
+    bool CheckYN = true; // stored 1: checked; anything else: skipped
     std::string Name;
     std::string Address;
     std::string ID;
@@ -48,36 +48,36 @@ struct ServerEntry {
     std::string TrustedCertificate;
 };
 
+// On/off values are stored as 1 and 0 ("...YN" and the like); a stored
+// value other than 1 reads as off. The counts of the lists ("ServerNumber",
+// "AddressNumber", "SpamMailNumber") are stored from the list sizes.
 struct Settings {
-    int AlwaysTop = 0;
-    int MailCheckPause = 0;
+    bool AlwaysTop = false;
+    bool MailCheckPause = false;
     int DefaultItem = 0;
     int Duration = 0;
-    int StartCheck = 0;
+    bool StartCheck = false;
     int ViewButton = 0;
     int MailClient = 0;
     std::string MailClientFile;
-    int IconInit = 0;
-    int PasswordYN = 0;
+    bool IconInit = false;
+    bool PasswordYN = false;
     std::string Password;
-    int UpgradeCheck = 0;
-    int ServerNumber = 0;
+    bool UpgradeCheck = false;
     std::vector<ServerEntry> servers;
     std::string SMTPAddress;
     int SMTPPort = 0;
     std::string UserName;
     std::string UserMail;
-    int SignYN = 0;
+    bool SignYN = false;
     std::string Sign;
-    int SMTPSecurity = 0; // ConnectionSecurity: 0 plain, 1 TLS on connect, 2 STARTTLS
-    int SMTPAuthYN = 0;   // 1: AUTH with SMTPID and SMTPPassword
+    int SMTPSecurity = 0;    // ConnectionSecurity: 0 plain, 1 TLS on connect, 2 STARTTLS
+    bool SMTPAuthYN = false; // AUTH with SMTPID and SMTPPassword
     std::string SMTPID;
     std::string SMTPPassword; // plain in memory, scrambled in the registry
-    int AddressNumber = 0;
     std::vector<MailAddress> addressBook;
-    int SpamMailNumber = 0;
     std::vector<std::string> spamAddresses;
-    int SpamMailYN = 0;
+    bool SpamMailYN = false;
     int SpamMailMethod = 0; // 0 ignore spam during the check, 1 delete it on the server
 };
 
@@ -88,12 +88,13 @@ constexpr int maxAddressEntries = 10000;
 constexpr int maxSpamAddresses = 10000;
 
 // Fills the whole record; values missing or of the wrong type take their
-// defaults. Every count is bounded to [0, its maximum] and then equals the
-// size of its list; empty spam addresses are left out.
+// defaults. Every stored count is bounded to [0, its maximum] and loads that
+// many entries; empty spam addresses are left out.
 void LoadSettings(CProfile& profile, Settings& settings);
 
-// Writes every value. Never deletes anything: the sections of a list's
-// removed tail stay in the registry and are ignored by the next load.
+// Writes every value, each list's count as its size. Never deletes
+// anything: the sections of a list's removed tail stay in the registry and
+// are ignored by the next load.
 void SaveSettings(CProfile& profile, const Settings& settings);
 
 // Byte i (from 1) becomes (b - i) mod 256; same length, no key.

@@ -1,5 +1,6 @@
 #include "framework/application.h"
 
+#include "framework/message_box.h"
 #include "framework/ui_thread.h"
 #include "framework/window.h"
 
@@ -20,6 +21,7 @@ std::string LoadResourceString(UINT id) {
 
 CApplication::CApplication() {
     current = this;
+    SetMessageCaption(Name());
 }
 
 CApplication::~CApplication() {
@@ -70,10 +72,11 @@ void CApplication::HandleMessage(MSG& message) {
     DispatchMessageW(&message);
 }
 
-int CApplication::Run() {
+int CApplication::Run(const std::function<bool()>& start, const std::function<int(int)>& stop) {
     appName = Name();
     CUiThread::Start();
-    if (InitInstance()) {
+    int exitCode = 0;
+    if (start()) {
         // Unicode messages: fetched as ANSI, a typed character of code page
         // 949 comes as two single-byte WM_CHARs, and the dialogs' keyboard
         // handling may convert each byte alone into "?". The system turns a
@@ -83,7 +86,7 @@ int CApplication::Run() {
             HandleMessage(message);
         exitCode = static_cast<int>(message.wParam);
     }
-    int code = ExitInstance();
+    int code = stop(exitCode);
     CUiThread::Stop();
     return code;
 }

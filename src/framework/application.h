@@ -1,6 +1,6 @@
-// The application object: one per program. Runs InitInstance, the message
-// loop (with keyboard handling for modeless dialogs) and ExitInstance, and
-// gives access to the registry profile below
+// The application object: one per program. Runs the program's start, the
+// message loop (with keyboard handling for modeless dialogs) and its stop,
+// and gives access to the registry profile below
 // HKEY_CURRENT_USER\Software\<company>\<application name>.
 #pragma once
 
@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,11 +25,9 @@ class CApplication {
     // "Tidemark" when the string resource is missing, so texts never go blank.
     static std::string Name();
 
-    // Runs the program: InitInstance, message loop, ExitInstance.
-    int Run();
-
-    virtual bool InitInstance() = 0;
-    virtual int ExitInstance() { return exitCode; }
+    // Runs the program: `start` (false skips the loop), the message loop,
+    // then `stop`, which turns the loop's exit code into the program's.
+    int Run(const std::function<bool()>& start, const std::function<int(int)>& stop);
 
     // The registry key is Software\<company>\<application name>; without a
     // call, Software\<application name>.
@@ -49,9 +48,6 @@ class CApplication {
     // One message of the loop, fetched as Unicode (GetMessageW or
     // PeekMessageW): PreTranslateMessage, then translation and dispatch.
     void HandleMessage(MSG& message);
-
-  protected:
-    int exitCode = 0;
 
   private:
     static CApplication* current;

@@ -111,13 +111,15 @@ const std::atomic<int>* CJobControl::RunningFlag() const {
     return &state.running;
 }
 
+std::atomic<int> CBackgroundJob::liveWorkers{0};
+
 CBackgroundJob::~CBackgroundJob() {
     Cancel();
     if (!state)
         return;
     // From inside one of its own reports the worker cannot go on until this
     // returns; it sees the cancel right after.
-    if (!state->reporting)
+    if (!state->reporting && waitAfterCancel)
         WaitHandlingMessages(state->ended, stopWaitMs, false);
     Release();
 }
@@ -128,6 +130,7 @@ bool CBackgroundJob::Start(std::function<void(CJobControl&)> work, std::function
     auto job = std::make_shared<CJobState>();
     if (!job->ended)
         return false;
+    ++liveWorkers;
     try {
         worker = std::thread([job, work = std::move(work)]() mutable {
             CJobControl control(*job);
@@ -142,8 +145,10 @@ bool CBackgroundJob::Start(std::function<void(CJobControl&)> work, std::function
                 if (job->owner)
                     job->owner->Finish();
             });
+            --liveWorkers;
         });
     } catch (const std::system_error&) {
+        --liveWorkers;
         return false;
     }
     job->owner = this;

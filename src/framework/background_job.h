@@ -52,6 +52,10 @@ class CBackgroundJob {
     bool Start(std::function<void(CJobControl&)> work, std::function<void()> done);
     // Asks the work to stop; `done` will not run and later reports are dropped.
     void Cancel();
+    // For work blocked in calls that nothing can break off: this going away
+    // lets a cancelled worker go at once instead of waiting for it. The
+    // worker still counts as alive until it ends.
+    void LetGoOnCancel() { waitAfterCancel = false; }
     // From Start until `done` has run, or until a cancelled worker has ended.
     bool IsRunning() const { return state != nullptr; }
     // Waits up to `timeoutMs` while handling all messages of the thread (a
@@ -60,13 +64,20 @@ class CBackgroundJob {
     // a Report or `done` of this job.
     bool Wait(int timeoutMs);
 
+    // True while a worker of any job, also one let go, has not ended: the
+    // program must not clean up under it.
+    static bool AnyWorkerAlive() { return liveWorkers != 0; }
+
   private:
     // The worker has ended: joins it, and runs `done` unless cancelled.
     void Finish();
     // Forgets the current job; the worker is joined, or let go if still running.
     void Release();
 
+    static std::atomic<int> liveWorkers;
+
     std::shared_ptr<CJobState> state;
     std::thread worker;
     std::function<void()> done;
+    bool waitAfterCancel = true;
 };

@@ -1,9 +1,15 @@
 #include "framework/message_box.h"
 
-#include "framework/application.h"
+namespace {
+std::string defaultCaption = "Tidemark";
+} // namespace
+
+void SetMessageCaption(const std::string& caption) {
+    defaultCaption = caption;
+}
 
 int ShowMessage(HWND owner, const std::string& text, UINT flags) {
-    return ShowMessage(owner, text, CApplication::Name(), flags);
+    return ShowMessage(owner, text, defaultCaption, flags);
 }
 
 int ShowMessage(HWND owner, const std::string& text, const std::string& caption, UINT flags) {

@@ -44,7 +44,7 @@ bool COptionPage1::OnInitDialog() {
     workingServers = settings.servers;
     for (const ServerEntry& server : workingServers) {
         int row = serverList.AddRow({server.Name, server.ID});
-        serverList.SetChecked(row, server.CheckYN == 1);
+        serverList.SetChecked(row, server.CheckYN);
     }
     FillControls();
     return true;
@@ -132,8 +132,7 @@ bool COptionPage1::OnApply() {
     settings.Duration = checkInterval;
     settings.servers = workingServers;
     for (int row = 0; row < static_cast<int>(settings.servers.size()); ++row)
-        settings.servers[row].CheckYN = serverList.IsChecked(row) ? 1 : 0;
+        settings.servers[row].CheckYN = serverList.IsChecked(row);
     TakeCheckMarks(record.Current().servers, settings.servers); // a check may have run meanwhile
-    settings.ServerNumber = static_cast<int>(settings.servers.size());
     return COptionPage::OnApply();
 }

@@ -42,13 +42,13 @@ bool COptionPage2::OnInitDialog() {
     userMail = settings.UserMail;
     SetPortSpinRange(*this, IDC_PORT_SPIN);
     AddPresetHosts(GetItem(IDC_SMTP_ADDRESS), smtpPresetHosts);
-    signYN = settings.SignYN;
-    EnableWindow(GetItem(IDC_SIGN), signYN == 1);
+    signYN = settings.SignYN ? BST_CHECKED : BST_UNCHECKED;
+    EnableWindow(GetItem(IDC_SIGN), settings.SignYN);
     sign = settings.Sign;
     for (const char* text : securityTexts)
         SendMessageA(GetItem(IDC_SMTP_SECURITY), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     smtpSecurity = static_cast<int>(SecurityOf(settings.SMTPSecurity));
-    smtpAuthYN = settings.SMTPAuthYN == 1 ? BST_CHECKED : BST_UNCHECKED;
+    smtpAuthYN = settings.SMTPAuthYN ? BST_CHECKED : BST_UNCHECKED;
     smtpID = settings.SMTPID;
     smtpPassword = settings.SMTPPassword;
     EnableLogin();
@@ -140,7 +140,7 @@ bool COptionPage2::ConfirmLogin() {
     // A password in plain is the user's explicit choice, asked once.
     const Settings& settings = record.Current();
     const bool plainBefore =
-        settings.SMTPAuthYN == 1 && SecurityOf(settings.SMTPSecurity) == ConnectionSecurity::None;
+        settings.SMTPAuthYN && SecurityOf(settings.SMTPSecurity) == ConnectionSecurity::None;
     if (SecurityOf(smtpSecurity) != ConnectionSecurity::None || plainBefore)
         return true;
     return ShowMessage(handle,
@@ -155,10 +155,10 @@ bool COptionPage2::OnApply() {
     settings.SMTPPort = smtpPort;
     settings.UserName = userName;
     settings.UserMail = userMail;
-    settings.SignYN = signYN;
+    settings.SignYN = signYN == BST_CHECKED;
     settings.Sign = sign;
     settings.SMTPSecurity = smtpSecurity;
-    settings.SMTPAuthYN = smtpAuthYN == BST_CHECKED ? 1 : 0;
+    settings.SMTPAuthYN = smtpAuthYN == BST_CHECKED;
     settings.SMTPID = smtpID;
     settings.SMTPPassword = smtpPassword;
     return COptionPage::OnApply();

@@ -20,7 +20,7 @@ void COptionPage3::DoDataExchange(CDataExchange& dx) {
 
 bool COptionPage3::OnInitDialog() {
     const Settings& settings = record.Current();
-    filterOn = settings.SpamMailYN;
+    filterOn = settings.SpamMailYN ? BST_CHECKED : BST_UNCHECKED;
     ignoreSpam = settings.SpamMailMethod == 0 ? BST_CHECKED : BST_UNCHECKED;
     deleteSpam = settings.SpamMailMethod == 1 ? BST_CHECKED : BST_UNCHECKED;
     workingSpamList = settings.spamAddresses;
@@ -85,7 +85,7 @@ void COptionPage3::DeleteAddress() {
 
 bool COptionPage3::OnApply() {
     Settings& settings = record.Pending();
-    settings.SpamMailYN = filterOn;
+    settings.SpamMailYN = filterOn == BST_CHECKED;
     if (ignoreSpam == BST_CHECKED)
         settings.SpamMailMethod = 0;
     else if (deleteSpam == BST_CHECKED)
@@ -95,6 +95,5 @@ bool COptionPage3::OnApply() {
     spamListSeen = workingSpamList;
     FillControls();
     settings.spamAddresses = workingSpamList;
-    settings.SpamMailNumber = static_cast<int>(workingSpamList.size());
     return COptionPage::OnApply();
 }

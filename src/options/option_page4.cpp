@@ -1,6 +1,6 @@
 #include "options/option_page4.h"
 
-#include "app/startup_entry.h"
+#include "core/startup_entry.h"
 #include "framework/data_exchange.h"
 #include "framework/message_box.h"
 #include "framework/file_dialog.h"
@@ -34,15 +34,15 @@ bool COptionPage4::OnInitDialog() {
     defaultItemChoice = settings.DefaultItem == checkNowPosition  ? 0
                         : settings.DefaultItem == postmanPosition ? 1
                                                                   : -1;
-    startCheck = settings.StartCheck;
+    startCheck = settings.StartCheck ? BST_CHECKED : BST_UNCHECKED;
     startWithWindows = IsStartedWithWindows() ? 1 : 0;
-    upgradeCheck = settings.UpgradeCheck;
+    upgradeCheck = settings.UpgradeCheck ? BST_CHECKED : BST_UNCHECKED;
     viewChoice = settings.ViewButton != 0 ? viewInClientChoice : 0;
     clientChoice = ClientChoiceOf(settings.MailClient);
     // A preset client starts with an empty path edit.
     clientPath = clientChoice == otherClientChoice ? settings.MailClientFile : "";
-    iconInit = settings.IconInit;
-    passwordYN = settings.PasswordYN;
+    iconInit = settings.IconInit ? BST_CHECKED : BST_UNCHECKED;
+    passwordYN = settings.PasswordYN ? BST_CHECKED : BST_UNCHECKED;
     password = settings.Password;
     FillControls();
     ApplyClientEnabling();
@@ -112,14 +112,14 @@ bool COptionPage4::OnApply() {
         settings.DefaultItem = checkNowPosition;
     else if (defaultItemChoice == 1)
         settings.DefaultItem = postmanPosition;
-    settings.StartCheck = startCheck;
-    settings.UpgradeCheck = upgradeCheck;
+    settings.StartCheck = startCheck == BST_CHECKED;
+    settings.UpgradeCheck = upgradeCheck == BST_CHECKED;
     settings.ViewButton = viewChoice == viewInClientChoice ? 1 : 0;
     settings.MailClient = MailClientOf(clientChoice);
     if (clientChoice == otherClientChoice)
         settings.MailClientFile = clientPath;
-    settings.IconInit = iconInit;
-    settings.PasswordYN = passwordYN;
+    settings.IconInit = iconInit == BST_CHECKED;
+    settings.PasswordYN = passwordYN == BST_CHECKED;
     settings.Password = password; // exactly as typed
     if ((startWithWindows == 1) != IsStartedWithWindows() && !SetStartWithWindows(startWithWindows == 1))
         ShowMessage(handle, "Windows 시작 프로그램 목록을 바꾸지 못했습니다.", MB_OK | MB_ICONWARNING);

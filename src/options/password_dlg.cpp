@@ -43,7 +43,7 @@ void CPasswordDlg::OnTimer(UINT_PTR id) {
 }
 
 bool AskProgramPassword(const Settings& settings, HWND owner) {
-    if (settings.PasswordYN != 1)
+    if (!settings.PasswordYN)
         return true;
     CPasswordDlg prompt(settings.Password);
     return prompt.DoModal(owner) == IDOK;

@@ -28,6 +28,6 @@ class CPasswordDlg : public CDialog {
     std::string password;
 };
 
-// True when the settings set no program password (`PasswordYN` other than
-// 1) or when the user typed it into the prompt in time.
+// True when the settings set no program password (`PasswordYN` off) or
+// when the user typed it into the prompt in time.
 bool AskProgramPassword(const Settings& settings, HWND owner);

@@ -1,6 +1,6 @@
 #include "options/server_prop_dlg.h"
 
-#include "app/avi_clip_dlg.h"
+#include "widgets/avi_clip_dlg.h"
 #include "framework/data_exchange.h"
 #include "framework/file_dialog.h"
 #include "framework/message_box.h"

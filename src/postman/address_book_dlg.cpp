@@ -68,7 +68,6 @@ void CAddressBookDlg::OnAdd() {
         return;
     list.AddRow({entry.name, entry.email});
     settings.addressBook.push_back({entry.name, entry.email});
-    settings.AddressNumber = static_cast<int>(settings.addressBook.size());
 }
 
 void CAddressBookDlg::OnDelete() {
@@ -80,7 +79,6 @@ void CAddressBookDlg::OnDelete() {
         return;
     settings.addressBook.erase(settings.addressBook.begin() + index);
     list.DeleteRow(index);
-    settings.AddressNumber = static_cast<int>(settings.addressBook.size());
 }
 
 void CAddressBookDlg::OnProperties() {

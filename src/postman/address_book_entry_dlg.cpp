@@ -37,6 +37,5 @@ bool AddToAddressBook(HWND owner, Settings& settings, const std::string& name, c
                     [&](const MailAddress& held) { return held.address == entry.email; }))
         return false;
     book.push_back({entry.name, entry.email});
-    settings.AddressNumber = static_cast<int>(book.size());
     return true;
 }

@@ -1,6 +1,6 @@
 #include "postman/mailbox_page.h"
 
-#include "app/mail_client.h"
+#include "widgets/mail_client.h"
 #include "core/mail_deletion.h"
 #include "framework/application.h"
 #include "framework/message_box.h"
@@ -196,7 +196,6 @@ void CMailboxPage::OnAddToSpam() {
     std::vector<std::string>& spam = settings.spamAddresses;
     if (std::find(spam.begin(), spam.end(), address) == spam.end())
         spam.push_back(address);
-    settings.SpamMailNumber = static_cast<int>(spam.size());
 }
 
 void CMailboxPage::OnAddToAddressBook() {

@@ -133,7 +133,7 @@ void CPostmanDlg::SetStatusText(const std::string& text) {
 void CPostmanDlg::ToggleAlwaysOnTop() {
     int state = alwaysOnTop != 1 ? 1 : 0;
     SetAlwaysOnTop(state);
-    settings.AlwaysTop = state;
+    settings.AlwaysTop = state == 1;
     FocusCurrentPage();
 }
 
@@ -188,7 +188,7 @@ LRESULT CPostmanDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 void CPostmanDlg::OnPaint() {
     // The window is made before the settings are read; the stored choice
     // takes effect when it is first drawn.
-    if (settings.AlwaysTop == 1 && alwaysOnTop != 1)
+    if (settings.AlwaysTop && alwaysOnTop != 1)
         SetAlwaysOnTop(1);
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(handle, &paint);

@@ -127,7 +127,7 @@ void CQuickMailPage::OnSend() {
     }
     std::string path = TrimWhiteSpace(attachmentPath);
     auto delivery = std::make_shared<CMailDelivery>(settings.SMTPAddress, settings.SMTPPort, path);
-    delivery->UseSecurity(SecurityOf(settings.SMTPSecurity), settings.SMTPAuthYN == 1 ? settings.SMTPID : "",
+    delivery->UseSecurity(SecurityOf(settings.SMTPSecurity), settings.SMTPAuthYN ? settings.SMTPID : "",
                           settings.SMTPPassword);
     COutgoingMail& mail = delivery->mail;
     std::string malformed;
@@ -266,7 +266,7 @@ void CQuickMailPage::OnAttachmentChange() {
 }
 
 void CQuickMailPage::InsertSignature() {
-    if (settings.SignYN != 1 || bodyEdited != 0)
+    if (!settings.SignYN || bodyEdited != 0)
         return;
     body = "\r\n" + settings.Sign;
     WriteControls();

@@ -1,6 +1,6 @@
 #include "widgets/static_link.h"
 
-#include "app/web_site.h"
+#include "widgets/web_site.h"
 
 namespace {
 

@@ -3,11 +3,19 @@
 // answers while the server is being asked, and closing it abandons the fetch.
 #pragma once
 
-#include "app/web_site.h"
+#include "widgets/web_site.h"
 #include "framework/background_job.h"
 #include "framework/dialog.h"
 
+#include <functional>
+#include <optional>
 #include <string>
+
+// Reads the version file at `url` on `job`'s worker; `done` gets the version
+// (nothing when it could not be read) on this thread. A cancelled fetch is
+// not waited for: it ends by its own time-outs.
+void StartVersionFetch(CBackgroundJob& job, const std::string& url,
+                       std::function<void(const std::optional<std::string>&)> done);
 
 class CUpgradeDlg : public CDialog {
   public:
@@ -20,7 +28,7 @@ class CUpgradeDlg : public CDialog {
     void OnCancel() override;
 
   private:
-    void ShowVersion(const std::string& version);
+    void ShowVersion(const std::optional<std::string>& version);
 
     std::string versionFile;
     CBackgroundJob fetch;

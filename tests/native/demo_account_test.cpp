@@ -64,7 +64,7 @@ TEST(DemoAccount, LoadsAsOnePostmanAccountForTheLocalMailboxAndSink) {
     Settings settings;
     LoadSettings(profile, settings);
 
-    ASSERT_EQ(settings.ServerNumber, 1);
+    ASSERT_EQ(settings.servers.size(), 1u);
     const ServerEntry& demo = settings.servers[0];
     EXPECT_EQ(demo.CheckYN, 1);
     EXPECT_EQ(demo.Name, "데모 메일함");

@@ -34,7 +34,6 @@ TEST(SettingsLoad, EmptyRegistryGivesTheDefaults) {
     EXPECT_EQ(s.MailCheckPause, 0);
     EXPECT_EQ(s.PasswordYN, 0);
     EXPECT_EQ(s.UpgradeCheck, 0);
-    EXPECT_EQ(s.ServerNumber, 0);
     EXPECT_TRUE(s.servers.empty());
     EXPECT_TRUE(s.addressBook.empty());
     EXPECT_TRUE(s.spamAddresses.empty());
@@ -88,11 +87,8 @@ TEST(SettingsLoad, DamagedCountsAreBoundedAndMatchTheLists) {
     profile.WriteInt("Address", "AddressNumber", 2000000000);
     profile.WriteString("SpamMail", "SpamMailNumber", "12"); // a string where a DWORD belongs
     Settings s = Load(profile);
-    EXPECT_EQ(s.ServerNumber, 0);
     EXPECT_TRUE(s.servers.empty());
-    EXPECT_EQ(s.AddressNumber, maxAddressEntries);
     EXPECT_EQ(s.addressBook.size(), static_cast<size_t>(maxAddressEntries));
-    EXPECT_EQ(s.SpamMailNumber, 0);
     EXPECT_TRUE(s.spamAddresses.empty());
 }
 
@@ -104,7 +100,6 @@ TEST(SettingsLoad, EmptySpamEntriesAreLeftOutAndTheCountFollows) {
     profile.WriteString("SpamMail", "Email3", "광고@example.com");
     Settings s = Load(profile);
     EXPECT_EQ(s.spamAddresses, (std::vector<std::string>{"ad@spam.example", "광고@example.com"}));
-    EXPECT_EQ(s.SpamMailNumber, 2);
 }
 
 TEST(SettingsLoad, ValuesOfTheWrongTypeCountAsMissing) {
@@ -130,11 +125,8 @@ TEST(SettingsSave, WritesEveryValueUnderItsSectionAndName) {
     CMemoryProfile profile;
     Settings s = Load(profile);
     s.servers.push_back(Account("a"));
-    s.ServerNumber = 1;
     s.addressBook.push_back({"김철수", "kim@example.com"});
-    s.AddressNumber = 1;
     s.spamAddresses.push_back("ad@example.com");
-    s.SpamMailNumber = 1;
     s.Sign = "첫 줄\r\n둘째 줄";
     SaveSettings(profile, s);
 
@@ -188,11 +180,9 @@ TEST(SettingsSave, ShrunkListLeavesTheStaleTailUntouched) {
     Settings s = Load(profile);
     for (const char* name : {"a", "b", "c"})
         s.servers.push_back(Account(name));
-    s.ServerNumber = 3;
     SaveSettings(profile, s);
 
     s.servers.pop_back();
-    s.ServerNumber = 2;
     SaveSettings(profile, s);
 
     EXPECT_EQ(profile.GetInt("POP3", "ServerNumber", -1), 2);
@@ -235,7 +225,6 @@ TEST(SettingsSave, RoundTripKeepsEveryField) {
     e.MailClientFile = "other.exe";
     e.LastMailDate = "2026년 12월 7일 오후 3:05:09";
     s.servers.push_back(e);
-    s.ServerNumber = 1;
     SaveSettings(profile, s);
 
     Settings r = Load(profile);
@@ -331,7 +320,6 @@ TEST(PasswordStorage, SurvivesASaveAndLoadThroughStringValues) {
                  "bc"
                  "\x04";
     s.servers.push_back(e);
-    s.ServerNumber = 1;
     SaveSettings(profile, s);
     Settings r = Load(profile);
     EXPECT_EQ(r.Password, s.Password);

@@ -98,3 +98,20 @@ TEST(BackgroundJob, AnOwnerGoingAwayStopsTheWorkerWithoutReachingIt) {
         EXPECT_FALSE(doneRan);
     }
 }
+
+TEST(BackgroundJob, AWorkerLetGoCountsAsAliveUntilItEnds) {
+    // Stuck where no cancel reaches, as in a slow name lookup.
+    HANDLE lookupAnswers = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ULONGLONG start = GetTickCount64();
+    {
+        CBackgroundJob job;
+        job.LetGoOnCancel();
+        ASSERT_TRUE(job.Start([lookupAnswers](CJobControl&) { WaitForSingleObject(lookupAnswers, INFINITE); },
+                              nullptr));
+    }
+    EXPECT_LT(GetTickCount64() - start, 1000u) << "the owner waited for a worker it may let go";
+    EXPECT_TRUE(CBackgroundJob::AnyWorkerAlive());
+    SetEvent(lookupAnswers);
+    EXPECT_TRUE(PumpMessagesUntil([] { return !CBackgroundJob::AnyWorkerAlive(); }));
+    CloseHandle(lookupAnswers);
+}

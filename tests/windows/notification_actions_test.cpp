@@ -1,5 +1,5 @@
-#include "app/avi_clip_dlg.h"
-#include "app/mail_client.h"
+#include "widgets/avi_clip_dlg.h"
+#include "widgets/mail_client.h"
 #include "dialog_answerer.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "app/main_frame.h"
-#include "app/startup_entry.h"
+#include "core/startup_entry.h"
 #include "dialog_answerer.h"
 #include "base/registry_profile.h"
 #include "framework/ui_thread.h"
@@ -154,7 +154,6 @@ TEST_F(OptionSheetTest, DeletingTheFirstOfThreeServersKeepsRowsAndEntriesAligned
     EXPECT_EQ(question, "first을(를) 삭제 하시겠습니까?");
     EXPECT_EQ(shownAddress, "pop.second.example");
     ASSERT_EQ(Stored().servers.size(), 2u);
-    EXPECT_EQ(Stored().ServerNumber, 2);
     EXPECT_EQ(Stored().servers[0].Name, "second");
     EXPECT_EQ(Stored().servers[1].Name, "third");
     EXPECT_EQ(profile.GetInt("POP3", "ServerNumber", 0), 2);

@@ -83,13 +83,10 @@ TEST_F(RegistryProfileTest, SettingsSurviveARoundTripThroughTheRegistry) {
     entry.Password = "\x01secret";
     entry.LastMailDate = "2026년 12월 7일 오전 9:15:00";
     saved.servers = {entry, entry};
-    saved.ServerNumber = 2;
     saved.addressBook = {{"홍길동", "hong@example.com"}};
-    saved.AddressNumber = 1;
     SaveSettings(profile, saved);
 
     saved.servers.pop_back();
-    saved.ServerNumber = 1;
     SaveSettings(profile, saved);
 
     Settings loaded;

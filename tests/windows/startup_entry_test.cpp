@@ -1,4 +1,4 @@
-#include "app/startup_entry.h"
+#include "core/startup_entry.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

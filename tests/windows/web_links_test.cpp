@@ -1,6 +1,6 @@
 #include "app/about_dlg.h"
 #include "app/upgrade_check.h"
-#include "app/version_fetch.h"
+#include "net/version_fetch.h"
 #include "dialog_answerer.h"
 #include "resource.h"
 #include "test_dialogs.h"
@@ -48,22 +48,22 @@ void Click(HWND control) {
 TEST(VersionFetch, ReadsTheVersionFileWithoutLineEnds) {
     const struct {
         const char* kind;
-        std::string version;
+        std::optional<std::string> version; // nothing: the fetch failed
     } cases[] = {
         {"same", "4.7.0"},
         {"newer", "4.8.0"},
-        {"split", "4.8.0"},
+        {"split", "4.8.0"}, // lines joined
         {"empty", ""},
-        {"huge", "4.9.0"},                 // the cut-off 10 MB line is left out
-        {"missing", connectionFailedText}, // a 404 page is not a version
+        {"huge", "4.9.0"},         // the cut-off 10 MB line is left out
+        {"missing", std::nullopt}, // a 404 page is not a version
     };
     for (const auto& c : cases)
-        EXPECT_EQ(FetchLatestVersion(VersionFile(c.kind)), c.version) << c.kind;
-    EXPECT_EQ(FetchLatestVersion("http://127.0.0.1:1/NewVersion"), connectionFailedText);
+        EXPECT_EQ(FetchLatestVersion(VersionFile(c.kind), "Tidemark"), c.version) << c.kind;
+    EXPECT_EQ(FetchLatestVersion("http://127.0.0.1:1/NewVersion", "Tidemark"), std::nullopt);
 }
 
 TEST(VersionFetch, AServerThatNeverAnswersFailsAfterTheTimeout) {
-    EXPECT_EQ(FetchLatestVersion(VersionFile("silent"), 1000), connectionFailedText);
+    EXPECT_EQ(FetchLatestVersion(VersionFile("silent"), "Tidemark", 1000), std::nullopt);
 }
 
 TEST(UpgradeDialog, NamesTheLatestVersionOnceTheServerHasAnswered) {

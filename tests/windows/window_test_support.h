@@ -85,7 +85,4 @@ class CTestHost : public CWindow {
 
 // An application object for tests that need one (the registry profile, the
 // main window) without running the program's start-up.
-class CTestApplication : public CApplication {
-  public:
-    bool InitInstance() override { return true; }
-};
+using CTestApplication = CApplication;

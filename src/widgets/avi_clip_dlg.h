@@ -2,7 +2,7 @@
 // AVI clip at its own size and closes itself when the clip has ended.
 #pragma once
 
-#include "app/avi_clip.h"
+#include "widgets/avi_clip.h"
 #include "framework/dialog.h"
 
 #include <memory>

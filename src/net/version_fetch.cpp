@@ -1,15 +1,9 @@
-#include "app/version_fetch.h"
-
-#include "framework/application.h"
-#include "framework/background_job.h"
+#include "net/version_fetch.h"
 
 #include <wininet.h>
 
 #include <algorithm>
-#include <chrono>
-#include <future>
 #include <memory>
-#include <thread>
 
 namespace {
 
@@ -62,7 +56,8 @@ std::string JoinLines(std::string body) {
 
 } // namespace
 
-std::string FetchLatestVersion(const std::string& url, DWORD timeoutMs) {
+std::optional<std::string> FetchLatestVersion(const std::string& url, const std::string& agent,
+                                              DWORD timeoutMs) {
     char host[INTERNET_MAX_HOST_NAME_LENGTH] = "";
     char path[INTERNET_MAX_URL_LENGTH] = "";
     URL_COMPONENTSA parts = {};
@@ -74,45 +69,32 @@ std::string FetchLatestVersion(const std::string& url, DWORD timeoutMs) {
     parts.dwExtraInfoLength = 1; // the query stays with the path
     if (!InternetCrackUrlA(url.c_str(), 0, 0, &parts) ||
         (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS))
-        return connectionFailedText;
+        return std::nullopt;
     std::string target = path;
     if (parts.lpszExtraInfo)
         target.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
 
     // The time-outs are set on every handle: a handle takes them from its
     // parent only on some systems.
-    CInternetHandle session(
-        InternetOpenA(CApplication::Name().c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    CInternetHandle session(InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!session)
-        return connectionFailedText;
+        return std::nullopt;
     SetTimeouts(session.get(), timeoutMs);
     CInternetHandle connection(
         InternetConnectA(session.get(), host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 1));
     if (!connection)
-        return connectionFailedText;
+        return std::nullopt;
     SetTimeouts(connection.get(), timeoutMs);
     DWORD flags = INTERNET_FLAG_TRANSFER_ASCII | INTERNET_FLAG_NO_CACHE_WRITE |
                   (parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0);
     CInternetHandle file(
         HttpOpenRequestA(connection.get(), "GET", target.c_str(), nullptr, nullptr, nullptr, flags, 1));
     if (!file)
-        return connectionFailedText;
+        return std::nullopt;
     SetTimeouts(file.get(), timeoutMs);
     std::string body;
     if (!HttpSendRequestA(file.get(), nullptr, 0, nullptr, 0) || !IsFileAnswer(file.get()) ||
         !ReadBounded(file.get(), body))
-        return connectionFailedText;
+        return std::nullopt;
     return JoinLines(std::move(body));
-}
-
-std::string FetchLatestVersion(const std::string& url, const CJobControl& job) {
-    std::promise<std::string> promise;
-    std::future<std::string> version = promise.get_future();
-    std::thread([url, promise = std::move(promise)]() mutable {
-        promise.set_value(FetchLatestVersion(url));
-    }).detach();
-    while (version.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
-        if (job.IsCancelled())
-            return connectionFailedText;
-    return version.get();
 }

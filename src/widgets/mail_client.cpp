@@ -1,4 +1,4 @@
-#include "app/mail_client.h"
+#include "widgets/mail_client.h"
 
 #include "framework/message_box.h"
 

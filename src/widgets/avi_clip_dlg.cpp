@@ -1,4 +1,4 @@
-#include "app/avi_clip_dlg.h"
+#include "widgets/avi_clip_dlg.h"
 
 #include "resource.h"
 

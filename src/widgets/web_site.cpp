@@ -1,4 +1,4 @@
-#include "app/web_site.h"
+#include "widgets/web_site.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "app/avi_clip.h"
+#include "widgets/avi_clip.h"
 
 #include <mmsystem.h>
 // after mmsystem.h, whose records it extends
