@@ -52,11 +52,9 @@ TEST(NotifyNewMail, ANewAccountsDefaultShowsThePostmanAndRingsTheBell) {
 }
 
 TEST(NotifyNewMail, SingleBitsChooseSingleActions) {
-    const std::vector<std::pair<int, std::string>> cases = {{1, "wave bell.wav"},
-                                                            {2, "clip mail.avi"},
-                                                            {4, "client 4 C:\\mail.exe"},
-                                                            {8, "postman"},
-                                                            {16, "tune"}};
+    const std::vector<std::pair<int, std::string>> cases = {
+        {1, "wave bell.wav"}, {2, "clip mail.avi"},      {4, "client 4 C:\\mail.exe"}, {8, "postman"},
+        {16, "tune"},         {64 | 1, "wave bell.wav"}, {1 << 30 | 8, "postman"}};
     for (const auto& [bits, action] : cases) {
         CRecordedActions actions;
         EXPECT_EQ(NotifyNewMail(EntryNotifying(bits), actions), bits == 4 ? 1 : 0);
