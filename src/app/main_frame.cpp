@@ -5,6 +5,7 @@
 #include "app/web_site.h"
 #include "framework/application.h"
 #include "options/option_sheet.h"
+#include "options/password_dlg.h"
 #include "postman/postman_dlg.h"
 #include "postman/mailbox_page.h"
 #include "resource.h"
@@ -209,8 +210,9 @@ void CMainFrame::TogglePause() {
 }
 
 void CMainFrame::ShowPostmanWindow() {
-    // With a program password set, the password prompt decides here whether
-    // the window is shown.
+    // A window already open was opened with the password; it only comes forward.
+    if (!IsWindowVisible(postmanWindow->GetHandle()) && !AskProgramPassword(settings, nullptr))
+        return;
     postmanWindow->ShowNormal();
 }
 
