@@ -162,6 +162,7 @@
 #define IDC_SMTP_AUTH_YN 1143
 #define IDC_SMTP_ID 1144
 #define IDC_SMTP_PASSWORD 1145
+#define IDC_SMTP_CHECK_CERTIFICATE 1146
 // Spam page and its address dialog
 #define IDC_SPAM_LIST 1006
 #define IDC_SPAM_YN 1007

@@ -56,6 +56,7 @@ template <typename Visit> void VisitGeneralValues(Visit&& visit) {
     visit(Int{smtp, "SignYN", &Settings::SignYN, 0});
     visit(Text{smtp, "Sign", &Settings::Sign});
     visit(Int{smtp, "SMTPSecurity", &Settings::SMTPSecurity, 0});
+    visit(Text{smtp, "SMTPTrustedCertificate", &Settings::SMTPTrustedCertificate});
     visit(Int{smtp, "SMTPAuthYN", &Settings::SMTPAuthYN, 0});
     visit(Text{smtp, "SMTPID", &Settings::SMTPID});
     visit(Text{smtp, "SMTPPassword", &Settings::SMTPPassword});

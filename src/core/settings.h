@@ -70,7 +70,9 @@ struct Settings {
     int SignYN = 0;
     std::string Sign;
     int SMTPSecurity = 0; // ConnectionSecurity: 0 plain, 1 TLS on connect, 2 STARTTLS
-    int SMTPAuthYN = 0;   // 1: AUTH with SMTPID and SMTPPassword
+    // As an account's TrustedCertificate, for the outgoing server.
+    std::string SMTPTrustedCertificate;
+    int SMTPAuthYN = 0; // 1: AUTH with SMTPID and SMTPPassword
     std::string SMTPID;
     std::string SMTPPassword; // plain in memory, scrambled in the registry
     int AddressNumber = 0;
