@@ -226,6 +226,10 @@ void CMainFrame::SetTrayState(int iconId, const std::string& tooltip) {
     trayIcon.SetTrayTooltip(tooltip);
 }
 
+void CMainFrame::ShowNewMailBalloon(const std::string& title, const std::string& text) {
+    trayIcon.ShowBalloon(title, text, ID_SHOW_POSTMAN);
+}
+
 void CMainFrame::ShowNoNewMailState() {
     SetTrayState(iconIdle, "Tidemark - 새로 도착한 메일이 없습니다");
 }

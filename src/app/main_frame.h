@@ -57,6 +57,8 @@ class CMainFrame : public CFrameWindow, public CMailCheckControl {
 
     // The tray's icon and tooltip.
     void SetTrayState(int iconId, const std::string& tooltip);
+    // A balloon from the tray icon; clicking it shows the postman window.
+    void ShowNewMailBalloon(const std::string& title, const std::string& text);
     // Icon 160 with "Tidemark - 새로 도착한 메일이 없습니다": used after a mail
     // client was started when the IconInit setting asks for it.
     void ShowNoNewMailState();

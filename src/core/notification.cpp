@@ -1,10 +1,18 @@
 #include "core/notification.h"
 
-int NotifyNewMail(const ServerEntry& entry, CNotifyActions& actions) {
+std::string BalloonText(const NewMailNews& news) {
+    if (news.count > 1)
+        return "새 메일 " + std::to_string(news.count) + "통\n" + news.sender + " 외";
+    return news.sender + "\n" + news.subject;
+}
+
+int NotifyNewMail(const ServerEntry& entry, const NewMailNews& news, CNotifyActions& actions) {
     // Each action answers to its own bit only: a bit no action knows (a
     // damaged value, or one written by a later version) starts nothing.
     const int bits = entry.Notify;
     int result = 0;
+    if (bits & NotifyBalloon)
+        actions.ShowBalloon(entry.Name, BalloonText(news));
     if (bits & NotifyTune)
         actions.PlayTune();
     if (bits & NotifyPostman)

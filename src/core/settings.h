@@ -11,13 +11,14 @@
 #include <vector>
 
 // Notification actions of an account, carried out in this order:
-// tune, postman window, mail client, clip, wave.
+// balloon, tune, postman window, mail client, clip, wave.
 enum NotifyBit {
     NotifyWave = 1,
     NotifyAviClip = 2,
     NotifyMailClient = 4,
     NotifyPostman = 8,
     NotifyTune = 16,
+    NotifyBalloon = 32, // a balloon from the tray icon naming the mail
 };
 
 // Reception methods of an account.

@@ -64,7 +64,7 @@ struct CServerPropDlg::NotifyBox {
 const CServerPropDlg::NotifyBox CServerPropDlg::notifyBoxes[] = {
     {IDC_NOTIFY_WAVE, NotifyWave},         {IDC_NOTIFY_AVI, NotifyAviClip},
     {IDC_NOTIFY_CLIENT, NotifyMailClient}, {IDC_NOTIFY_POSTMAN, NotifyPostman},
-    {IDC_NOTIFY_TUNE, NotifyTune},
+    {IDC_NOTIFY_TUNE, NotifyTune},         {IDC_NOTIFY_BALLOON, NotifyBalloon},
 };
 
 std::string DefaultWaveFile() {
@@ -98,7 +98,7 @@ bool CServerPropDlg::OnInitDialog() {
     bool newServer = editIndex == -1;
     if (newServer) {
         server.Port = newServerPort;
-        server.Notify = NotifyWave | NotifyPostman;
+        server.Notify = NotifyWave | NotifyPostman | NotifyBalloon;
         server.WaveFile = DefaultWaveFile();
         server.MailClient = 1;
         server.CheckAlgorithm = CheckTodayOnly;
@@ -176,6 +176,7 @@ bool CServerPropDlg::OnCommand(int id, int code, HWND) {
     case IDC_NOTIFY_CLIENT:
     case IDC_NOTIFY_POSTMAN:
     case IDC_NOTIFY_TUNE:
+    case IDC_NOTIFY_BALLOON:
         UpdateData(true);
         return true;
     case IDC_CLIENT_OUTLOOK_EXPRESS:

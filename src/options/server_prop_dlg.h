@@ -21,7 +21,8 @@ class CServerPropDlg : public CDialog {
     CServerPropDlg();
 
     // -1 for a new account, which starts with port 110, method 0, mail
-    // client 1, the wave sound and the postman window (Notify 9) and the
+    // client 1, the wave sound, the postman window and the balloon (Notify
+    // 41) and the
     // bell file in the program's folder; otherwise the row being edited.
     int editIndex = -1;
     ServerEntry server;
@@ -45,7 +46,7 @@ class CServerPropDlg : public CDialog {
     void CheckCertificate();
 
     // Exchanged with the check boxes, in the order of `notifyBoxes`.
-    int notifyChecks[5] = {};
+    int notifyChecks[6] = {};
     int clientChoice = -1;
     int methodIndex = -1;   // the selected reception method
     int securityIndex = -1; // the selected ConnectionSecurity
