@@ -17,6 +17,11 @@
 namespace {
 
 constexpr UINT_PTR checkTimerId = 0;
+// The check after a wake or a network change, a moment later: the network
+// needs that long to come back.
+constexpr UINT_PTR soonTimerId = 1;
+constexpr UINT soonDelayMs = 3000;
+constexpr UINT networkChangedMessage = WM_APP + 10;
 constexpr UINT trayCallbackMessage = 32778;
 constexpr UINT iconIdle = 160;
 constexpr UINT iconCheckingFirst = 161;
@@ -53,6 +58,7 @@ int CMainFrame::OnCreate() {
     trayIcon.SetDefaultMenuItem(settings.DefaultItem, true);
     if (settings.UpgradeCheck == 1)
         upgradeCheck.CheckUpgradeAtStart(versionText);
+    networkWatch.Start(handle, networkChangedMessage);
     if (settings.StartCheck != 1 || settings.MailCheckPause != 0)
         ArmCheckTimer();
     else
@@ -77,6 +83,7 @@ void CMainFrame::Shutdown() {
     if (shutDown)
         return;
     shutDown = true;
+    networkWatch.Stop();
     StopCheckForExit();
     SaveSettings();
     DeleteTempMailFiles();
@@ -116,6 +123,14 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam)
             Shutdown();
         return 0;
+    case WM_POWERBROADCAST:
+        if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND)
+            CheckSoon(true);
+        return TRUE;
+    case networkChangedMessage:
+        if (CNetworkWatch::IsConnected() && !IsCheckActive())
+            CheckSoon(false);
+        return 0;
     }
     return CFrameWindow::WindowProc(message, wParam, lParam);
 }
@@ -130,6 +145,26 @@ void CMainFrame::OnTimer(UINT_PTR id) {
     // A tick during a check (armed before it began) must not act as Stop.
     if (id == checkTimerId && !IsCheckActive())
         StartMailCheck();
+    // A stopped check may still be ending its account: the next tick tries again.
+    if (id != soonTimerId || IsCheckActive())
+        return;
+    KillTimer(handle, soonTimerId);
+    if (settings.MailCheckPause == 1)
+        return;
+    StartMailCheck();
+    if (!IsCheckActive())
+        ArmCheckTimer(); // refused (a delete under way): the timed checks go on
+}
+
+void CMainFrame::CheckSoon(bool stopRunning) {
+    if (shutDown || settings.MailCheckPause == 1)
+        return;
+    if (stopRunning && GetMailbox().IsCheckRunning())
+        GetMailbox().RequestStop();
+    KillTimer(handle, checkTimerId);
+    // Several reports in a row (both resume messages, a burst of interface
+    // changes) make one check.
+    SetTimer(handle, soonTimerId, soonDelayMs, nullptr);
 }
 
 bool CMainFrame::StartWorker(std::function<void()> work) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/frame_check_host.h"
+#include "app/network_watch.h"
 #include "core/mailbox_model.h"
 #include "core/settings.h"
 #include "app/upgrade_check.h"
@@ -45,6 +46,11 @@ class CMainFrame : public CFrameWindow, public CMailCheckControl {
     // Timer 0 at Duration minutes, unless automatic checking is paused or a
     // check runs (its end arms the timer).
     void ArmCheckTimer();
+    // After a resume from sleep, or when the network comes back: a check
+    // within a few seconds unless paused (a check that runs is stopped
+    // first when `stopRunning`: its connections died with the sleep); the
+    // timed checks count from that check.
+    void CheckSoon(bool stopRunning);
     // Pauses automatic checking, or resumes it.
     void TogglePause();
     // Shows the postman window (after the program password, when one is set).
@@ -98,4 +104,5 @@ class CMainFrame : public CFrameWindow, public CMailCheckControl {
     CSystemTray trayIcon;
     std::unique_ptr<CPostmanDlg> postmanWindow;
     CUpgradeCheck upgradeCheck;
+    CNetworkWatch networkWatch;
 };
