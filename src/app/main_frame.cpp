@@ -245,9 +245,17 @@ void CMainFrame::TogglePause() {
 }
 
 void CMainFrame::ShowPostmanWindow() {
-    // A window already open was opened with the password; it only comes forward.
-    if (!IsWindowVisible(postmanWindow->GetHandle()) && !AskProgramPassword(settings, nullptr))
-        return;
+    // A window already open was opened with the password; it only comes
+    // forward. A second way there while the prompt is open asks nothing more.
+    if (!IsWindowVisible(postmanWindow->GetHandle())) {
+        if (askingPassword)
+            return;
+        askingPassword = true;
+        const bool granted = AskProgramPassword(settings, nullptr);
+        askingPassword = false;
+        if (!granted)
+            return;
+    }
     postmanWindow->ShowNormal();
 }
 

@@ -101,6 +101,7 @@ class CMainFrame : public CFrameWindow, public CMailCheckControl {
     Settings settings;
     unsigned accountListVersion = 0;
     bool shutDown = false;
+    bool askingPassword = false;
     CSystemTray trayIcon;
     std::unique_ptr<CPostmanDlg> postmanWindow;
     CUpgradeCheck upgradeCheck;
