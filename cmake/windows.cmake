@@ -1,6 +1,6 @@
 # Cross build: tidemark.exe and the Windows test programs (run under Wine).
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0600)
-set(WIN32_LIBS ws2_32 wininet comctl32 comdlg32 shell32 winmm gdi32 user32 ole32 oleaut32 uuid advapi32)
+set(WIN32_LIBS ws2_32 iphlpapi wininet comctl32 comdlg32 shell32 winmm gdi32 user32 ole32 oleaut32 uuid advapi32)
 
 # The portable tests also run inside Wine, against Winsock; TLS is SChannel's.
 list(APPEND PORTABLE_SOURCES ${CMAKE_SOURCE_DIR}/src/net/tls_channel_schannel.cpp

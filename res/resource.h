@@ -151,6 +151,7 @@
 #define IDC_CHECK_ALGORITHM 1085
 #define IDC_SERVER_SECURITY 1140
 #define IDC_CHECK_CERTIFICATE 1141
+#define IDC_NOTIFY_BALLOON 1147
 // Outgoing-mail page
 #define IDC_SMTP_ADDRESS 1012
 #define IDC_SMTP_PORT 1069
@@ -162,6 +163,7 @@
 #define IDC_SMTP_AUTH_YN 1143
 #define IDC_SMTP_ID 1144
 #define IDC_SMTP_PASSWORD 1145
+#define IDC_SMTP_CHECK_CERTIFICATE 1146
 // Spam page and its address dialog
 #define IDC_SPAM_LIST 1006
 #define IDC_SPAM_YN 1007

@@ -31,6 +31,9 @@ class CCheckNotifyActions : public CNotifyActions {
   public:
     explicit CCheckNotifyActions(std::shared_ptr<CCheckLink> link) : link(std::move(link)) {}
 
+    void ShowBalloon(const std::string& title, const std::string& text) override {
+        WithFrame(link, [&](CMainFrame& frame) { frame.ShowNewMailBalloon(title, text); });
+    }
     void PlayTune() override {
         Beep(600, 200);
         Beep(800, 200);
@@ -151,9 +154,9 @@ void CFrameCheckHost::StoreLastMailDate(int index, const CheckAccount& account, 
     });
 }
 
-int CFrameCheckHost::NotifyNewMail(int, const ServerEntry& entry) {
+int CFrameCheckHost::NotifyNewMail(int, const ServerEntry& entry, const NewMailNews& news) {
     CCheckNotifyActions actions(link);
-    return ::NotifyNewMail(entry, actions);
+    return ::NotifyNewMail(entry, news, actions);
 }
 
 void CFrameCheckHost::ShowOutcome(int newMailCount, int notifyResult) {

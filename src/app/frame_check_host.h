@@ -34,7 +34,7 @@ class CFrameCheckHost : public CCheckHost {
     void AddListedCount(int count) override;
     void ResetListedCount() override;
     void StoreLastMailDate(int index, const CheckAccount& account, const std::string& date) override;
-    int NotifyNewMail(int index, const ServerEntry& entry) override;
+    int NotifyNewMail(int index, const ServerEntry& entry, const NewMailNews& news) override;
     void ShowOutcome(int newMailCount, int notifyResult) override;
     void FinishCheck() override;
 

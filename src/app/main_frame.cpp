@@ -5,6 +5,7 @@
 #include "widgets/web_site.h"
 #include "framework/application.h"
 #include "options/option_sheet.h"
+#include "options/password_dlg.h"
 #include "postman/postman_dlg.h"
 #include "postman/mailbox_page.h"
 #include "resource.h"
@@ -14,6 +15,11 @@
 namespace {
 
 constexpr UINT_PTR checkTimerId = 0;
+// The check after a wake or a network change, a moment later: the network
+// needs that long to come back.
+constexpr UINT_PTR soonTimerId = 1;
+constexpr UINT soonDelayMs = 3000;
+constexpr UINT networkChangedMessage = WM_APP + 10;
 constexpr UINT trayCallbackMessage = 32778;
 constexpr UINT iconIdle = 160;
 constexpr UINT iconCheckingFirst = 161;
@@ -50,6 +56,7 @@ int CMainFrame::OnCreate() {
     trayIcon.SetDefaultMenuItem(settings.DefaultItem, true);
     if (settings.UpgradeCheck)
         upgradeCheck.CheckUpgradeAtStart(versionText);
+    networkWatch.Start(handle, networkChangedMessage);
     if (!settings.StartCheck || settings.MailCheckPause)
         ArmCheckTimer();
     else
@@ -74,6 +81,7 @@ void CMainFrame::Shutdown() {
     if (shutDown)
         return;
     shutDown = true;
+    networkWatch.Stop();
     StopCheckForExit();
     SaveSettings();
     DeleteTempMailFiles();
@@ -101,6 +109,14 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam)
             Shutdown();
         return 0;
+    case WM_POWERBROADCAST:
+        if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND)
+            CheckSoon(true);
+        return TRUE;
+    case networkChangedMessage:
+        if (CNetworkWatch::IsConnected() && !IsCheckActive())
+            CheckSoon(false);
+        return 0;
     }
     return CFrameWindow::WindowProc(message, wParam, lParam);
 }
@@ -115,6 +131,26 @@ void CMainFrame::OnTimer(UINT_PTR id) {
     // A tick during a check (armed before it began) must not act as Stop.
     if (id == checkTimerId && !IsCheckActive())
         StartMailCheck();
+    // A stopped check may still be ending its account: the next tick tries again.
+    if (id != soonTimerId || IsCheckActive())
+        return;
+    KillTimer(handle, soonTimerId);
+    if (settings.MailCheckPause)
+        return;
+    StartMailCheck();
+    if (!IsCheckActive())
+        ArmCheckTimer(); // refused (a delete under way): the timed checks go on
+}
+
+void CMainFrame::CheckSoon(bool stopRunning) {
+    if (shutDown || settings.MailCheckPause)
+        return;
+    if (stopRunning && GetMailbox().IsCheckRunning())
+        GetMailbox().RequestStop();
+    KillTimer(handle, checkTimerId);
+    // Several reports in a row (both resume messages, a burst of interface
+    // changes) make one check.
+    SetTimer(handle, soonTimerId, soonDelayMs, nullptr);
 }
 
 bool CMainFrame::StartWorker(std::function<void()> work) {
@@ -194,8 +230,17 @@ void CMainFrame::TogglePause() {
 }
 
 void CMainFrame::ShowPostmanWindow() {
-    // With a program password set, the password prompt decides here whether
-    // the window is shown.
+    // A window already open was opened with the password; it only comes
+    // forward. A second way there while the prompt is open asks nothing more.
+    if (!IsWindowVisible(postmanWindow->GetHandle())) {
+        if (askingPassword)
+            return;
+        askingPassword = true;
+        const bool granted = AskProgramPassword(settings, nullptr);
+        askingPassword = false;
+        if (!granted)
+            return;
+    }
     postmanWindow->ShowNormal();
 }
 
@@ -207,6 +252,10 @@ void CMainFrame::OnMailClientStarted() {
 void CMainFrame::SetTrayState(int iconId, const std::string& tooltip) {
     trayIcon.SetTrayIconResource(iconId);
     trayIcon.SetTrayTooltip(tooltip);
+}
+
+void CMainFrame::ShowNewMailBalloon(const std::string& title, const std::string& text) {
+    trayIcon.ShowBalloon(title, text, ID_SHOW_POSTMAN);
 }
 
 void CMainFrame::ShowNoNewMailState() {

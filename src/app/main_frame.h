@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/frame_check_host.h"
+#include "app/network_watch.h"
 #include "core/mailbox_model.h"
 #include "core/settings.h"
 #include "app/upgrade_check.h"
@@ -46,6 +47,11 @@ class CMainFrame : public CFrameWindow, public CMailCheckControl {
     // Timer 0 at Duration minutes, unless automatic checking is paused or a
     // check runs (its end arms the timer).
     void ArmCheckTimer();
+    // After a resume from sleep, or when the network comes back: a check
+    // within a few seconds unless paused (a check that runs is stopped
+    // first when `stopRunning`: its connections died with the sleep); the
+    // timed checks count from that check.
+    void CheckSoon(bool stopRunning);
     // Pauses automatic checking, or resumes it.
     void TogglePause();
     // Shows the postman window (after the program password, when one is set).
@@ -58,6 +64,8 @@ class CMainFrame : public CFrameWindow, public CMailCheckControl {
 
     // The tray's icon and tooltip.
     void SetTrayState(int iconId, const std::string& tooltip);
+    // A balloon from the tray icon; clicking it shows the postman window.
+    void ShowNewMailBalloon(const std::string& title, const std::string& text);
     // Icon 160 with "Tidemark - 새로 도착한 메일이 없습니다": used after a mail
     // client was started when the IconInit setting asks for it.
     void ShowNoNewMailState();
@@ -94,8 +102,10 @@ class CMainFrame : public CFrameWindow, public CMailCheckControl {
     Settings settings;
     unsigned accountListVersion = 0;
     bool shutDown = false;
+    bool askingPassword = false;
     CSystemTray trayIcon;
     std::unique_ptr<CPostmanDlg> postmanWindow;
     CUpgradeCheck upgradeCheck;
+    CNetworkWatch networkWatch;
     CBackgroundJob checkJob; // last: a stopped check's worker ends, or is let go, before the rest goes
 };

@@ -1,5 +1,6 @@
 #include "core/check_cycle.h"
 
+#include "core/notification.h"
 #include "mail/mail_date.h"
 #include "mail/mail_store.h"
 #include "mail/pop3_session.h"
@@ -55,6 +56,8 @@ class CAccountCheck {
     bool IsSpam(int number);
     void List(int row);
     void MoveMark(CCalendarTime time, const std::string& dateText);
+    // Counts a new mail; the newest of them is the one the news names.
+    void CountNew(const MailHeader& mail, CCalendarTime mailTime);
     // The account ends with the session's error text as its row.
     void ListError() { host.ListError(index, account.entry.Name, session.GetErrorText()); }
 
@@ -70,7 +73,8 @@ class CAccountCheck {
     CPop3Session session;
     std::vector<std::string> ids; // ids[n - 1] of message n; empty without UIDL
     int listedCount = 0;
-    int newCount = 0;
+    NewMailNews news;
+    CCalendarTime newsTime;
     bool walkComplete = false;
 
     // The check's own time, and the latest mail date taken as it is.
@@ -186,7 +190,7 @@ void CAccountCheck::List(int row) {
     }
     if (mailTime <= dateLimit) {
         if (mailTime > markTime) {
-            ++newCount;
+            CountNew(mail, mailTime);
             MoveMark(mailTime, mail.dateText);
         }
         return;
@@ -194,8 +198,16 @@ void CAccountCheck::List(int row) {
     // Dated beyond the check: new this once, and the mark goes no further
     // than the check's own time.
     announcedSeen.insert(key);
-    ++newCount;
+    CountNew(mail, mailTime);
     MoveMark(checkTime, FormatDisplayDate(checkTime));
+}
+
+void CAccountCheck::CountNew(const MailHeader& mail, CCalendarTime mailTime) {
+    if (news.count++ == 0 || mailTime > newsTime) {
+        news.sender = mail.senderName.empty() ? mail.senderAddress : mail.senderName;
+        news.subject = mail.subject;
+        newsTime = mailTime;
+    }
 }
 
 void CAccountCheck::MoveMark(CCalendarTime time, const std::string& dateText) {
@@ -264,9 +276,9 @@ int CAccountCheck::Run(CCalendarTime programStartTime, int& notifyResult) {
     announced.Update(accountKey, announcedSeen, walkComplete);
     if (markMoved)
         host.StoreLastMailDate(index, account, newestDate);
-    if (newCount > 0)
-        notifyResult |= host.NotifyNewMail(index, entry);
-    return newCount;
+    if (news.count > 0)
+        notifyResult |= host.NotifyNewMail(index, entry, news);
+    return news.count;
 }
 
 } // namespace

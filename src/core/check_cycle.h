@@ -7,6 +7,7 @@
 #pragma once
 
 #include "core/mailbox_model.h"
+#include "core/notification.h"
 #include "core/settings.h"
 #include "base/calendar_time.h"
 #include "mail/mail_header.h"
@@ -59,8 +60,9 @@ class CCheckHost {
     // Stores the account's new-mail mark in memory and in the registry,
     // unless the account list changed since the account was read.
     virtual void StoreLastMailDate(int index, const CheckAccount& account, const std::string& date) = 0;
-    // Runs the account's notification actions; 1 when a mail client was started.
-    virtual int NotifyNewMail(int index, const ServerEntry& entry) = 0;
+    // Runs the account's notification actions for `news`; 1 when a mail
+    // client was started.
+    virtual int NotifyNewMail(int index, const ServerEntry& entry, const NewMailNews& news) = 0;
     // End of the check: listed count, status line, final tray state.
     virtual void ShowOutcome(int newMailCount, int notifyResult) = 0;
     // After `checkRunning` is cleared: check button and timer.

@@ -64,6 +64,7 @@ template <typename Visit> void VisitGeneralValues(Visit&& visit) {
     visit(Flag{smtp, "SignYN", &Settings::SignYN, false});
     visit(Text{smtp, "Sign", &Settings::Sign});
     visit(Int{smtp, "SMTPSecurity", &Settings::SMTPSecurity, 0});
+    visit(Text{smtp, "SMTPTrustedCertificate", &Settings::SMTPTrustedCertificate});
     visit(Flag{smtp, "SMTPAuthYN", &Settings::SMTPAuthYN, false});
     visit(Text{smtp, "SMTPID", &Settings::SMTPID});
     visit(Text{smtp, "SMTPPassword", &Settings::SMTPPassword});

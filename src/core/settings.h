@@ -11,13 +11,14 @@
 #include <vector>
 
 // Notification actions of an account, carried out in this order:
-// tune, postman window, mail client, clip, wave.
+// balloon, tune, postman window, mail client, clip, wave.
 enum NotifyBit {
     NotifyWave = 1,
     NotifyAviClip = 2,
     NotifyMailClient = 4,
     NotifyPostman = 8,
     NotifyTune = 16,
+    NotifyBalloon = 32, // a balloon from the tray icon naming the mail
 };
 
 // Reception methods of an account.
@@ -72,6 +73,8 @@ struct Settings {
     bool SignYN = false;
     std::string Sign;
     int SMTPSecurity = 0;    // ConnectionSecurity: 0 plain, 1 TLS on connect, 2 STARTTLS
+    // As an account's TrustedCertificate, for the outgoing server.
+    std::string SMTPTrustedCertificate;
     bool SMTPAuthYN = false; // AUTH with SMTPID and SMTPPassword
     std::string SMTPID;
     std::string SMTPPassword; // plain in memory, scrambled in the registry

@@ -8,11 +8,16 @@ enum class ConnectionSecurity {
     StartTls = 2,     // plain greeting, then STLS (POP3) or STARTTLS (SMTP)
 };
 
-// A stored number as a security; a number that names none is plain.
+// Whether a stored number names one of the securities above.
+inline bool IsKnownSecurity(int stored) {
+    return stored >= 0 && stored <= 2;
+}
+
+// A stored number as a security. A number that names none (a damaged value)
+// is TLS from the first byte: a password never goes out in plain by mistake.
 inline ConnectionSecurity SecurityOf(int stored) {
-    return stored == 1   ? ConnectionSecurity::TlsOnConnect
-           : stored == 2 ? ConnectionSecurity::StartTls
-                         : ConnectionSecurity::None;
+    return IsKnownSecurity(stored) ? static_cast<ConnectionSecurity>(stored)
+                                   : ConnectionSecurity::TlsOnConnect;
 }
 
 // The port a server usually serves in each security; for POP3 and for SMTP.

@@ -5,9 +5,10 @@
 CMailDelivery::CMailDelivery(const std::string& host, int port, const std::string& attachmentPath)
     : host(host), port(port), attachmentPath(attachmentPath) {}
 
-void CMailDelivery::UseSecurity(ConnectionSecurity mode, const std::string& loginUser,
-                                const std::string& loginPassword) {
+void CMailDelivery::UseSecurity(ConnectionSecurity mode, const std::string& trusted,
+                                const std::string& loginUser, const std::string& loginPassword) {
     security = mode;
+    trustedFingerprint = trusted;
     user = loginUser;
     password = loginPassword;
 }
@@ -22,11 +23,13 @@ DeliveryOutcome CMailDelivery::Run(const std::function<void()>& connected, const
         mail.AddAttachment(&attachment);
     }
     CSmtpSession session;
-    session.SetSecurity(security, "");
+    session.SetSecurity(security, trustedFingerprint);
     session.SetLogin(user, password);
     session.SetStopFlag(running);
     if (!session.Open(host, port)) {
         outcome.result = DeliveryResult::ConnectFailed;
+        outcome.lastReply = session.GetLastReply();
+        outcome.certificateRefused = IsCertificateFailure(session.GetTlsFailure());
         return outcome;
     }
     connected();

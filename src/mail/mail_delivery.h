@@ -15,7 +15,11 @@ enum class DeliveryResult { Sent, AttachmentUnreadable, ConnectFailed, TransmitF
 
 struct DeliveryOutcome {
     DeliveryResult result = DeliveryResult::Sent;
-    std::string lastReply; // the server's explanation of a failed transmission
+    // The server's explanation of a failed transmission, or why a session
+    // did not open (a refusal, or the TLS channel's text) when there is one.
+    std::string lastReply;
+    // The connection failed on the server's certificate.
+    bool certificateRefused = false;
 };
 
 class CMailDelivery {
@@ -25,9 +29,11 @@ class CMailDelivery {
     CMailDelivery(const CMailDelivery&) = delete;
     CMailDelivery& operator=(const CMailDelivery&) = delete;
 
-    // How the session reaches the server: TLS as chosen, and a login when
-    // `user` is not empty. Plain and without a login unless set.
-    void UseSecurity(ConnectionSecurity mode, const std::string& user, const std::string& password);
+    // How the session reaches the server: TLS as chosen, accepting the
+    // certificate with `trustedFingerprint`, and a login when `user` is not
+    // empty. Plain and without a login unless set.
+    void UseSecurity(ConnectionSecurity mode, const std::string& trustedFingerprint, const std::string& user,
+                     const std::string& password);
 
     // The mail to send; its sender, recipients, subject and body are the
     // caller's, the attachment is added by Run.
@@ -45,6 +51,7 @@ class CMailDelivery {
     int port;
     std::string attachmentPath;
     ConnectionSecurity security = ConnectionSecurity::None;
+    std::string trustedFingerprint;
     std::string user;
     std::string password;
     MailAttachment attachment;

@@ -138,6 +138,16 @@ bool CSmtpSession::Ehlo() {
     return transport.Send("EHLO " + LocalHostName() + "\r\n") && ExpectReply(250);
 }
 
+TlsFailure CSmtpSession::GetTlsFailure() const {
+    const CTlsChannel* channel = transport.GetTlsChannel();
+    return channel ? channel->GetFailure() : TlsFailure::None;
+}
+
+std::string CSmtpSession::GetCertificateFingerprint() const {
+    const CTlsChannel* channel = transport.GetTlsChannel();
+    return channel ? channel->GetCertificateFingerprint() : std::string();
+}
+
 bool CSmtpSession::StartTls(const std::string& host) {
     if (transport.StartTls(host, trustedFingerprint))
         return true;

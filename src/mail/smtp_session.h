@@ -18,6 +18,7 @@
 #pragma once
 
 #include "net/socket_transport.h"
+#include "net/tls_channel.h"
 #include "mail/connection_security.h"
 #include "mail/outgoing_mail.h"
 
@@ -58,6 +59,10 @@ class CSmtpSession {
     // with 221. Nothing is sent when the session is not connected.
     bool Close();
     std::string GetLastReply() const { return lastReply; }
+    // After Open failed for TLS: why (None otherwise), and the server
+    // certificate's fingerprint when it showed one.
+    TlsFailure GetTlsFailure() const;
+    std::string GetCertificateFingerprint() const;
     // When *running becomes 0, a blocked connect, send or reply wait ends
     // within about a second and the step fails. Null: never stopped.
     void SetStopFlag(const std::atomic<int>* running) { transport.SetStopFlag(running); }

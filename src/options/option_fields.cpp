@@ -33,6 +33,20 @@ void SuggestUsualPort(const CWindow& dialog, int securityId, int portId, int (*u
         SetDlgItemInt(dialog.GetHandle(), portId, static_cast<UINT>(usualPort(SecurityOf(chosen))), FALSE);
 }
 
+int FillSecurityChoices(const CWindow& dialog, int comboId, const char* const (&texts)[3], int stored) {
+    HWND combo = dialog.GetItem(comboId);
+    for (const char* text : texts)
+        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    if (IsKnownSecurity(stored))
+        return stored;
+    const std::string unknown = "알 수 없음 (" + std::to_string(stored) + ") - TLS 연결로 사용";
+    return static_cast<int>(SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(unknown.c_str())));
+}
+
+int StoredSecurityOf(int chosen, int stored) {
+    return chosen >= 0 && chosen < 3 ? chosen : stored;
+}
+
 std::string HostNameProblem(const std::string& host, const std::string& fieldName) {
     if (host.empty())
         return fieldName + "를 입력 하시기 바랍니다.";

@@ -24,6 +24,14 @@ void SetPortSpinRange(const CWindow& dialog, int spinId);
 void SuggestUsualPort(const CWindow& dialog, int securityId, int portId, int (*usualPort)(ConnectionSecurity),
                       std::initializer_list<int> usualPorts);
 
+// Fills combo box `comboId` with the three securities' `texts`, in the order
+// of ConnectionSecurity, and answers the index to select for `stored`. A
+// stored number that names no security gets a fourth entry that says so;
+// while it stays chosen the number is kept (and used as TLS).
+int FillSecurityChoices(const CWindow& dialog, int comboId, const char* const (&texts)[3], int stored);
+// The number to store for the chosen entry.
+int StoredSecurityOf(int chosen, int stored);
+
 // Why `host` cannot name a server (empty, or blanks inside), in a message
 // that names the field by `fieldName`; empty when the host is usable. The
 // host is taken as already stripped of the blanks around it.

@@ -4,6 +4,7 @@
 #include "framework/message_box.h"
 #include "base/ascii_text.h"
 #include "mail/connection_security.h"
+#include "mail/smtp_session.h"
 #include "options/option_fields.h"
 #include "options/preset_hosts.h"
 #include "resource.h"
@@ -16,6 +17,23 @@ const char* const securityTexts[] = {
     "TLS 연결 (포트 465)",
     "STARTTLS (포트 587)",
 };
+
+CertificateProbe ProbeSmtpServer(const std::string& host, int port, ConnectionSecurity security,
+                                 const std::string& trusted, const std::atomic<int>* running) {
+    CSmtpSession session;
+    session.SetSecurity(security, trusted);
+    session.SetStopFlag(running);
+    CertificateProbe probe;
+    probe.connected = session.Open(host, port);
+    probe.certificateRefused = IsCertificateFailure(session.GetTlsFailure());
+    probe.fingerprint = session.GetCertificateFingerprint();
+    const std::string reason = session.GetLastReply();
+    probe.errorText = probe.certificateRefused ? reason
+                                               : "SMTP 서버(" + host + ")에 연결할 수 없습니다." +
+                                                     (reason.empty() ? "" : "\r\n\r\n" + reason);
+    session.Close();
+    return probe;
+}
 
 } // namespace
 
@@ -45,9 +63,8 @@ bool COptionPage2::OnInitDialog() {
     signYN = settings.SignYN ? BST_CHECKED : BST_UNCHECKED;
     EnableWindow(GetItem(IDC_SIGN), settings.SignYN);
     sign = settings.Sign;
-    for (const char* text : securityTexts)
-        SendMessageA(GetItem(IDC_SMTP_SECURITY), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-    smtpSecurity = static_cast<int>(SecurityOf(settings.SMTPSecurity));
+    trust.Reset(settings.SMTPTrustedCertificate, settings.SMTPAddress, settings.SMTPPort);
+    smtpSecurity = FillSecurityChoices(*this, IDC_SMTP_SECURITY, securityTexts, settings.SMTPSecurity);
     smtpAuthYN = settings.SMTPAuthYN ? BST_CHECKED : BST_UNCHECKED;
     smtpID = settings.SMTPID;
     smtpPassword = settings.SMTPPassword;
@@ -85,6 +102,12 @@ bool COptionPage2::OnCommand(int id, int code, HWND) {
             return false;
         SuggestUsualPort(*this, IDC_SMTP_SECURITY, IDC_SMTP_PORT, UsualSmtpPort, {25, 465, 587});
         MarkModified();
+        return true;
+    case IDC_SMTP_CHECK_CERTIFICATE:
+        if (code != BN_CLICKED)
+            return false;
+        CheckCertificate();
+        MarkModified(); // a trust given is kept by Apply
         return true;
     case IDC_SMTP_AUTH_YN:
         if (code != BN_CLICKED)
@@ -149,6 +172,16 @@ bool COptionPage2::ConfirmLogin() {
                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
+void COptionPage2::CheckCertificate() {
+    if (!UpdateData(true))
+        return;
+    smtpAddress = TrimWhiteSpace(smtpAddress);
+    FillControls();
+    trust.Check(*this, "보내는 메일 서버 주소", smtpAddress, smtpPort, SecurityOf(smtpSecurity),
+                ProbeSmtpServer,
+                {IDC_SMTP_ADDRESS, IDC_SMTP_PORT, IDC_SMTP_SECURITY, IDC_SMTP_CHECK_CERTIFICATE});
+}
+
 bool COptionPage2::OnApply() {
     Settings& settings = record.Pending();
     settings.SMTPAddress = smtpAddress;
@@ -157,7 +190,9 @@ bool COptionPage2::OnApply() {
     settings.UserMail = userMail;
     settings.SignYN = signYN == BST_CHECKED;
     settings.Sign = sign;
-    settings.SMTPSecurity = smtpSecurity;
+    settings.SMTPSecurity = StoredSecurityOf(smtpSecurity, settings.SMTPSecurity);
+    // As for an account: a trust goes with its server, never to another.
+    settings.SMTPTrustedCertificate = trust.For(smtpAddress, smtpPort);
     settings.SMTPAuthYN = smtpAuthYN == BST_CHECKED;
     settings.SMTPID = smtpID;
     settings.SMTPPassword = smtpPassword;

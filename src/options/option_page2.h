@@ -1,9 +1,11 @@
 // "보내는 메일": the outgoing (SMTP) server and port, the sender's name and
 // address for quick mail, the signature put into a new mail's body, and how
 // the connection is protected and whether the sender logs in. A login over
-// a plain connection is kept only after the user confirmed it.
+// a plain connection is kept only after the user confirmed it. "인증서 확인"
+// does for the outgoing server what it does for an account.
 #pragma once
 
+#include "options/certificate_trust.h"
 #include "options/option_page.h"
 
 #include <string>
@@ -24,6 +26,7 @@ class COptionPage2 : public COptionPage {
     // Whether the login can be kept: an id given, and a plain login
     // confirmed once.
     bool ConfirmLogin();
+    void CheckCertificate();
 
     std::string smtpAddress;
     int smtpPort = 0;
@@ -35,4 +38,5 @@ class COptionPage2 : public COptionPage {
     int smtpAuthYN = 0;
     std::string smtpID;
     std::string smtpPassword;
+    CCertificateTrust trust;
 };

@@ -38,12 +38,20 @@ const char* const securityTexts[] = {
 // How long the certificate check waits for the server.
 const int certificateCheckTimeoutMs = 15000;
 
-// 64 hex digits in pairs, as certificate viewers show them.
-std::string SpacedFingerprint(const std::string& digits) {
-    std::string spaced;
-    for (size_t i = 0; i < digits.size(); i += 2)
-        spaced += (i == 0 ? "" : i % 32 == 0 ? "\r\n" : " ") + digits.substr(i, 2);
-    return spaced;
+CertificateProbe ProbePop3Server(const std::string& host, int port, ConnectionSecurity security,
+                                 const std::string& trusted, const std::atomic<int>* running) {
+    CPop3Session session;
+    session.SetTimeout(certificateCheckTimeoutMs);
+    session.SetStopFlag(running);
+    session.SetSecurity(security, trusted);
+    CertificateProbe probe;
+    probe.connected = session.Connect(host, port);
+    if (probe.connected)
+        session.Quit();
+    probe.certificateRefused = IsCertificateFailure(session.GetTlsFailure());
+    probe.fingerprint = session.GetCertificateFingerprint();
+    probe.errorText = session.GetErrorText();
+    return probe;
 }
 
 } // namespace
@@ -56,7 +64,7 @@ struct CServerPropDlg::NotifyBox {
 const CServerPropDlg::NotifyBox CServerPropDlg::notifyBoxes[] = {
     {IDC_NOTIFY_WAVE, NotifyWave},         {IDC_NOTIFY_AVI, NotifyAviClip},
     {IDC_NOTIFY_CLIENT, NotifyMailClient}, {IDC_NOTIFY_POSTMAN, NotifyPostman},
-    {IDC_NOTIFY_TUNE, NotifyTune},
+    {IDC_NOTIFY_TUNE, NotifyTune},         {IDC_NOTIFY_BALLOON, NotifyBalloon},
 };
 
 std::string DefaultWaveFile() {
@@ -90,7 +98,7 @@ bool CServerPropDlg::OnInitDialog() {
     bool newServer = editIndex == -1;
     if (newServer) {
         server.Port = newServerPort;
-        server.Notify = NotifyWave | NotifyPostman;
+        server.Notify = NotifyWave | NotifyPostman | NotifyBalloon;
         server.WaveFile = DefaultWaveFile();
         server.MailClient = 1;
         server.CheckAlgorithm = CheckTodayOnly;
@@ -98,13 +106,12 @@ bool CServerPropDlg::OnInitDialog() {
     SetPortSpinRange(*this, IDC_PORT_SPIN);
     for (const char* text : checkAlgorithmTexts)
         SendMessageA(GetItem(IDC_CHECK_ALGORITHM), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-    for (const char* text : securityTexts)
-        SendMessageA(GetItem(IDC_SERVER_SECURITY), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-    securityIndex = static_cast<int>(SecurityOf(server.Security));
+    securityIndex = FillSecurityChoices(*this, IDC_SERVER_SECURITY, securityTexts, server.Security);
     for (size_t i = 0; i < std::size(notifyBoxes); ++i)
         notifyChecks[i] = (server.Notify & notifyBoxes[i].bit) ? BST_CHECKED : BST_UNCHECKED;
     clientChoice = ClientChoiceOf(server.MailClient);
     methodIndex = server.CheckAlgorithm;
+    trust.Reset(server.TrustedCertificate, server.Address, server.Port);
     UpdateData(false);
     ApplyEnablingRules();
     // A stored code other than 1 to 4 ticks "기타" but leaves its path closed
@@ -144,75 +151,13 @@ void CServerPropDlg::Browse(const char* filter, std::string& path) {
     UpdateData(false);
 }
 
-// What the certificate check learned from the server.
-struct CServerPropDlg::CertificateCheck {
-    bool connected = false;
-    bool certificateRefused = false;
-    std::string fingerprint;
-    std::string errorText;
-};
-
 void CServerPropDlg::CheckCertificate() {
-    if (certificateJob.IsRunning() || !UpdateData(true))
+    if (!UpdateData(true))
         return;
     server.Address = TrimWhiteSpace(server.Address);
-    const ConnectionSecurity security = SecurityOf(securityIndex);
-    std::string problem = HostNameProblem(server.Address, "메일 서버 주소");
-    if (problem.empty() && security == ConnectionSecurity::None)
-        problem = "보안 연결을 사용하는 서버만 인증서를 확인할 수 있습니다.";
-    if (!problem.empty()) {
-        ShowMessage(handle, problem, MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
-    auto check = std::make_shared<CertificateCheck>();
-    const std::string host = server.Address;
-    const int port = server.Port;
-    const std::string trusted = server.TrustedCertificate;
-    const bool started = certificateJob.Start(
-        [check, host, port, security, trusted](CJobControl& control) {
-            CPop3Session session;
-            session.SetTimeout(certificateCheckTimeoutMs);
-            session.SetStopFlag(control.RunningFlag());
-            session.SetSecurity(security, trusted);
-            check->connected = session.Connect(host, port);
-            if (check->connected)
-                session.Quit();
-            check->certificateRefused = IsCertificateFailure(session.GetTlsFailure());
-            check->fingerprint = session.GetCertificateFingerprint();
-            check->errorText = session.GetErrorText();
-        },
-        [this, check] {
-            EnableServerFields(true);
-            ShowCertificateCheck(*check);
-        });
-    if (started)
-        EnableServerFields(false); // the answer is about the server as it was asked
-}
-
-void CServerPropDlg::EnableServerFields(bool enable) {
-    for (int id : {IDC_SERVER_ADDRESS, IDC_SERVER_PORT, IDC_SERVER_SECURITY, IDC_CHECK_CERTIFICATE})
-        EnableWindow(GetItem(id), enable);
-}
-
-void CServerPropDlg::ShowCertificateCheck(const CertificateCheck& check) {
-    if (check.connected) {
-        ShowMessage(handle, SameFingerprint(server.TrustedCertificate, check.fingerprint)
-                                ? server.Address + " 서버의 인증서는 신뢰하도록 등록된 인증서입니다."
-                                : server.Address + " 서버의 인증서가 올바릅니다.");
-        return;
-    }
-    if (!check.certificateRefused || check.fingerprint.empty()) {
-        ShowMessage(handle, check.errorText, MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
-    std::string question = check.errorText + "\r\n\r\n";
-    if (!server.TrustedCertificate.empty())
-        question += "전에 신뢰하도록 등록한 인증서와 다른 인증서입니다.\r\n\r\n";
-    question += "인증서의 SHA-256 지문:\r\n" + SpacedFingerprint(check.fingerprint) +
-                "\r\n\r\n지문이 서버 관리자가 알려 준 것과 같을 때만 신뢰하십시오. "
-                "이 인증서를 신뢰하시겠습니까? (인증서가 바뀌면 다시 묻습니다.)";
-    if (ShowMessage(handle, question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES)
-        server.TrustedCertificate = check.fingerprint;
+    trust.Check(*this, "메일 서버 주소", server.Address, server.Port, SecurityOf(securityIndex),
+                ProbePop3Server,
+                {IDC_SERVER_ADDRESS, IDC_SERVER_PORT, IDC_SERVER_SECURITY, IDC_CHECK_CERTIFICATE});
 }
 
 bool CServerPropDlg::OnCommand(int id, int code, HWND) {
@@ -231,6 +176,7 @@ bool CServerPropDlg::OnCommand(int id, int code, HWND) {
     case IDC_NOTIFY_CLIENT:
     case IDC_NOTIFY_POSTMAN:
     case IDC_NOTIFY_TUNE:
+    case IDC_NOTIFY_BALLOON:
         UpdateData(true);
         return true;
     case IDC_CLIENT_OUTLOOK_EXPRESS:
@@ -306,6 +252,8 @@ void CServerPropDlg::OnOK() {
         if (IsTicked(box.bit))
             server.Notify |= box.bit;
     server.MailClient = MailClientOf(clientChoice);
-    server.Security = securityIndex;
+    server.Security = StoredSecurityOf(securityIndex, server.Security);
+    // A fingerprint match skips the host-name check: it must never vouch for another server.
+    server.TrustedCertificate = trust.For(server.Address, server.Port);
     EndDialog(IDOK);
 }

@@ -4,13 +4,15 @@
 // `CheckAlgorithm`, `Notify`, `WaveFile`, `AviFile`, `MailClient`,
 // `MailClientFile`, `Security` and `TrustedCertificate`. "인증서 확인"
 // connects to the server as set, in the background, and, when Windows
-// refuses its certificate, offers to trust it by its SHA-256 fingerprint. OK validates first and keeps the
-// dialog open with a message while a value is unusable; the dialog never touches `Settings`.
+// refuses its certificate, offers to trust it by its SHA-256 fingerprint; a
+// trust belongs to its host and port, and OK drops it when either changed.
+// OK validates first and keeps the dialog open with a message while a value
+// is unusable; the dialog never touches `Settings`.
 #pragma once
 
 #include "core/settings.h"
-#include "framework/background_job.h"
 #include "framework/dialog.h"
+#include "options/certificate_trust.h"
 
 #include <string>
 
@@ -19,7 +21,8 @@ class CServerPropDlg : public CDialog {
     CServerPropDlg();
 
     // -1 for a new account, which starts with port 110, method 0, mail
-    // client 1, the wave sound and the postman window (Notify 9) and the
+    // client 1, the wave sound, the postman window and the balloon (Notify
+    // 41) and the
     // bell file in the program's folder; otherwise the row being edited.
     int editIndex = -1;
     ServerEntry server;
@@ -33,7 +36,6 @@ class CServerPropDlg : public CDialog {
   private:
     struct NotifyBox;
     static const NotifyBox notifyBoxes[];
-    struct CertificateCheck;
 
     bool IsTicked(int bit) const;
     void ApplyEnablingRules();
@@ -42,17 +44,13 @@ class CServerPropDlg : public CDialog {
     std::string ValidationProblem() const;
     void Browse(const char* filter, std::string& path);
     void CheckCertificate();
-    // The host, port and security fields and the check button, which stay
-    // off while a check asks the server about them.
-    void EnableServerFields(bool enable);
-    void ShowCertificateCheck(const CertificateCheck& check);
 
     // Exchanged with the check boxes, in the order of `notifyBoxes`.
-    int notifyChecks[5] = {};
+    int notifyChecks[6] = {};
     int clientChoice = -1;
     int methodIndex = -1;   // the selected reception method
     int securityIndex = -1; // the selected ConnectionSecurity
-    CBackgroundJob certificateJob;
+    CCertificateTrust trust;
 };
 
 // The program's own folder, ending in a backslash, and "tidebell.wav".

@@ -127,8 +127,8 @@ void CQuickMailPage::OnSend() {
     }
     std::string path = TrimWhiteSpace(attachmentPath);
     auto delivery = std::make_shared<CMailDelivery>(settings.SMTPAddress, settings.SMTPPort, path);
-    delivery->UseSecurity(SecurityOf(settings.SMTPSecurity), settings.SMTPAuthYN ? settings.SMTPID : "",
-                          settings.SMTPPassword);
+    delivery->UseSecurity(SecurityOf(settings.SMTPSecurity), settings.SMTPTrustedCertificate,
+                          settings.SMTPAuthYN ? settings.SMTPID : "", settings.SMTPPassword);
     COutgoingMail& mail = delivery->mail;
     std::string malformed;
     if (!mail.AddRecipients(recipients, RecipientKind::To, &malformed)) {
@@ -187,7 +187,13 @@ void CQuickMailPage::OnSendFinished(const DeliveryOutcome& outcome, const std::s
         Tell("첨부 파일을 읽을 수 없습니다:\n\n" + path);
         break;
     case DeliveryResult::ConnectFailed:
-        Tell("SMTP 서버(" + host + ")에 연결할 수 없습니다.");
+        // A refused certificate is told as the check tells it, with the way to trust it.
+        if (outcome.certificateRefused)
+            Tell(outcome.lastReply +
+                 " 환경 설정의 보내는 메일에서 \"인증서 확인\"으로 이 인증서를 신뢰할 수 있습니다.");
+        else
+            Tell("SMTP 서버(" + host + ")에 연결할 수 없습니다." +
+                 (outcome.lastReply.empty() ? "" : "\n\n" + outcome.lastReply));
         break;
     case DeliveryResult::TransmitFailed:
         Tell("E-mail을 보내는 동안 에러가 발생했습니다!\n\n" + outcome.lastReply);

@@ -11,6 +11,8 @@ namespace {
 constexpr UINT_PTR animationTimer = 4567;
 constexpr UINT addFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 constexpr UINT koreanCodePage = 949;
+// How long a balloon stays; the shell bounds it to its own limits.
+constexpr UINT balloonTimeoutMs = 10000;
 
 // Broadcast by the shell when the taskbar is (re-)created; icons must be added again.
 UINT TaskbarCreatedMessage() {
@@ -18,16 +20,16 @@ UINT TaskbarCreatedMessage() {
     return message;
 }
 
-// Copies at most CSystemTray::maxTooltipBytes of `text` into the tooltip
-// field, whole characters only, and zero-fills the rest. The text is walked
-// from its start because a trail byte may look like a lead byte.
-void CopyTooltip(const std::string& text, char* field, size_t fieldSize) {
+// Copies at most `maxBytes` of `text` into a field (of more bytes), whole
+// characters only, and zero-fills the rest. The text is walked from its
+// start because a trail byte may look like a lead byte.
+void CopyShellText(const std::string& text, size_t maxBytes, char* field, size_t fieldSize) {
     size_t length = 0;
     while (length < text.size()) {
         bool pair =
             IsDBCSLeadByteEx(koreanCodePage, static_cast<BYTE>(text[length])) && length + 1 < text.size();
         size_t next = length + (pair ? 2 : 1);
-        if (next > CSystemTray::maxTooltipBytes)
+        if (next > maxBytes)
             break;
         length = next;
     }
@@ -78,7 +80,7 @@ bool CSystemTray::CreateTrayIcon(HWND parent, UINT callbackMessage, const std::s
     notifyData.uID = iconId;
     notifyData.uCallbackMessage = callbackMessage;
     notifyData.hIcon = icon;
-    CopyTooltip(tooltip, notifyData.szTip, sizeof notifyData.szTip);
+    CopyShellText(tooltip, maxTooltipBytes, notifyData.szTip, sizeof notifyData.szTip);
     return startHidden || AddIcon();
 }
 
@@ -87,6 +89,22 @@ bool CSystemTray::AddIcon() {
     bool added = NotifyShell(NIM_ADD, notifyData);
     hidden = addPending = !added;
     return added;
+}
+
+bool CSystemTray::ShowBalloon(const std::string& title, const std::string& text, UINT clickCommand) {
+    if (!IsCreated() || hidden)
+        return false;
+    balloonCommand = clickCommand;
+    // The balloon's fields come with the second version of the record; the
+    // icon itself keeps the first.
+    NOTIFYICONDATAA balloon = notifyData;
+    balloon.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    balloon.uFlags = NIF_INFO;
+    CopyShellText(title, sizeof balloon.szInfoTitle - 1, balloon.szInfoTitle, sizeof balloon.szInfoTitle);
+    CopyShellText(text, sizeof balloon.szInfo - 1, balloon.szInfo, sizeof balloon.szInfo);
+    balloon.dwInfoFlags = NIIF_INFO;
+    balloon.uTimeout = balloonTimeoutMs;
+    return NotifyShell(NIM_MODIFY, balloon);
 }
 
 bool CSystemTray::RemoveTrayIcon() {
@@ -143,7 +161,7 @@ bool CSystemTray::SetTrayTooltip(const std::string& text) {
     if (!IsCreated())
         return false;
     notifyData.uFlags = NIF_TIP;
-    CopyTooltip(text, notifyData.szTip, sizeof notifyData.szTip);
+    CopyShellText(text, maxTooltipBytes, notifyData.szTip, sizeof notifyData.szTip);
     return hidden || NotifyShell(NIM_MODIFY, notifyData);
 }
 
@@ -237,6 +255,10 @@ LRESULT CSystemTray::HandleTrayMessage(WPARAM wParam, LPARAM lParam) {
         return ShowTrayMenu(target) ? 1 : 0;
     case WM_LBUTTONDBLCLK:
         return RunDefaultCommand(target) ? 1 : 0;
+    case NIN_BALLOONUSERCLICK:
+        if (balloonCommand != 0)
+            SendMessageA(target, WM_COMMAND, MAKEWPARAM(balloonCommand, 0), 0);
+        return 1;
     }
     return 1;
 }

@@ -73,6 +73,11 @@ class CSystemTray : public CWindow {
     // code page 949 character.
     bool SetTrayTooltip(const std::string& text);
 
+    // Shows a balloon with an information icon from the icon, its title cut
+    // to 63 bytes and its text to 255 as the tooltip is; a click on it sends `clickCommand` to the main
+    // window as WM_COMMAND. False when the icon is not shown.
+    bool ShowBalloon(const std::string& title, const std::string& text, UINT clickCommand);
+
     // Frames of the animation: icon resources `first` to `last`. False, with
     // no frames, when `last` is below `first` or one of them is missing.
     bool SetAnimationIcons(UINT first, UINT last);
@@ -96,8 +101,8 @@ class CSystemTray : public CWindow {
     bool SetDefaultMenuItem(UINT item, bool byPosition);
 
     // The shell's callback for the icon: `wParam` is the icon id, the low word
-    // of `lParam` the mouse message. Returns 0 when the message is for another
-    // icon, there is no main window or the tray menu cannot be loaded; else 1.
+    // of `lParam` the mouse message or the balloon's NIN_BALLOONUSERCLICK. Returns 0 when the message is for
+    // another icon, there is no main window or the tray menu cannot be loaded; else 1.
     virtual LRESULT HandleTrayMessage(WPARAM wParam, LPARAM lParam);
 
   protected:
@@ -122,6 +127,7 @@ class CSystemTray : public CWindow {
     int animationPeriodSeconds = 0;
     HICON savedIcon = nullptr;
 
+    UINT balloonCommand = 0;
     UINT defaultMenuItem = 0;
     bool defaultMenuItemByPosition = true;
 

@@ -133,7 +133,7 @@ class CCountingHost : public CCheckHost {
     void StoreLastMailDate(int, const CheckAccount&, const std::string& date) override {
         account.entry.LastMailDate = date;
     }
-    int NotifyNewMail(int, const ServerEntry&) override { return 0; }
+    int NotifyNewMail(int, const ServerEntry&, const NewMailNews&) override { return 0; }
     void ShowOutcome(int, int) override {}
     void FinishCheck() override {}
 

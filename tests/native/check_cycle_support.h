@@ -21,6 +21,7 @@ class CRecordingHost : public CCheckHost {
     CheckFilter filter;
     std::vector<std::string> events;
     std::vector<MailHeader> mails; // as the list shows them
+    NewMailNews news;              // of the last account announced
     std::vector<std::pair<int, std::string>> storedDates;
     CCalendarTime clock = CCalendarTime::Now();
     int timeoutMs = 60000;
@@ -67,8 +68,9 @@ class CRecordingHost : public CCheckHost {
         storedDates.push_back({index, date});
         accounts[index].LastMailDate = date;
     }
-    int NotifyNewMail(int index, const ServerEntry&) override {
+    int NotifyNewMail(int index, const ServerEntry&, const NewMailNews& told) override {
         events.push_back("notify " + std::to_string(index));
+        news = told;
         return notifyResult;
     }
     void ShowOutcome(int count, int) override { newMailCount = count; }

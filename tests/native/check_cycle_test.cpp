@@ -122,6 +122,8 @@ TEST_F(CheckCycleDovecot, TheMarkMovesToTheNewestMailAndNeverBack) {
     ASSERT_EQ(host.storedDates.size(), 1u);
     EXPECT_EQ(host.storedDates[0].second, host.mails[1].dateText);
     EXPECT_EQ(std::count(host.events.begin(), host.events.end(), "notify 0"), 1);
+    EXPECT_EQ(host.news.count, 2); // naming the newest
+    EXPECT_EQ(host.news.subject, host.mails[1].subject);
 
     // The mark equals the newest mail: listed again, but nothing is new.
     CRecordingHost again;

@@ -9,6 +9,9 @@ namespace {
 
 class CRecordedActions : public CNotifyActions {
   public:
+    void ShowBalloon(const std::string& title, const std::string& text) override {
+        done.push_back("balloon " + title + ": " + text);
+    }
     void PlayTune() override { done.push_back("tune"); }
     void ShowPostmanMailbox() override { done.push_back("postman"); }
     void LaunchMailClient(int code, const std::string& path) override {
@@ -22,6 +25,7 @@ class CRecordedActions : public CNotifyActions {
 
 ServerEntry EntryNotifying(int bits) {
     ServerEntry entry;
+    entry.Name = "회사";
     entry.Notify = bits;
     entry.WaveFile = "bell.wav";
     entry.AviFile = "mail.avi";
@@ -30,36 +34,41 @@ ServerEntry EntryNotifying(int bits) {
     return entry;
 }
 
+const NewMailNews news{1, "홍길동", "회의"};
+
 } // namespace
 
 TEST(NotifyNewMail, AllActionsRunInTheirFixedOrderAndReportTheMailClient) {
     CRecordedActions actions;
-    EXPECT_EQ(NotifyNewMail(EntryNotifying(31), actions), 1);
+    EXPECT_EQ(NotifyNewMail(EntryNotifying(31), news, actions), 1);
     EXPECT_EQ(actions.done, (std::vector<std::string>{"tune", "postman", "client 4 C:\\mail.exe",
                                                       "clip mail.avi", "wave bell.wav"}));
 }
 
 TEST(NotifyNewMail, NothingHappensWithoutBits) {
     CRecordedActions actions;
-    EXPECT_EQ(NotifyNewMail(EntryNotifying(0), actions), 0);
+    EXPECT_EQ(NotifyNewMail(EntryNotifying(0), news, actions), 0);
     EXPECT_TRUE(actions.done.empty());
 }
 
 TEST(NotifyNewMail, ANewAccountsDefaultShowsThePostmanAndRingsTheBell) {
     CRecordedActions actions;
-    EXPECT_EQ(NotifyNewMail(EntryNotifying(9), actions), 0);
+    EXPECT_EQ(NotifyNewMail(EntryNotifying(9), news, actions), 0);
     EXPECT_EQ(actions.done, (std::vector<std::string>{"postman", "wave bell.wav"}));
 }
 
 TEST(NotifyNewMail, SingleBitsChooseSingleActions) {
-    const std::vector<std::pair<int, std::string>> cases = {{1, "wave bell.wav"},
-                                                            {2, "clip mail.avi"},
-                                                            {4, "client 4 C:\\mail.exe"},
-                                                            {8, "postman"},
-                                                            {16, "tune"}};
+    const std::vector<std::pair<int, std::string>> cases = {
+        {1, "wave bell.wav"}, {2, "clip mail.avi"},      {4, "client 4 C:\\mail.exe"}, {8, "postman"},
+        {16, "tune"},         {64 | 1, "wave bell.wav"}, {1 << 30 | 8, "postman"}};
     for (const auto& [bits, action] : cases) {
         CRecordedActions actions;
-        EXPECT_EQ(NotifyNewMail(EntryNotifying(bits), actions), bits == 4 ? 1 : 0);
+        EXPECT_EQ(NotifyNewMail(EntryNotifying(bits), news, actions), bits == 4 ? 1 : 0);
         EXPECT_EQ(actions.done, std::vector<std::string>{action}) << bits;
     }
+}
+
+TEST(NotifyNewMail, TheBalloonNamesOneMailOrCountsSeveral) {
+    EXPECT_EQ(BalloonText({1, "홍길동", "회의 안내"}), "홍길동\n회의 안내");
+    EXPECT_EQ(BalloonText({3, "alice@example.com", "첫 편지"}), "새 메일 3통\nalice@example.com 외");
 }

@@ -142,8 +142,8 @@ TEST(SettingsSave, WritesEveryValueUnderItsSectionAndName) {
     EXPECT_EQ(profile.GetString("Address\\Address0", "Name", "?"), "김철수");
     EXPECT_EQ(profile.GetString("Address\\Address0", "Email", "?"), "kim@example.com");
     EXPECT_EQ(profile.GetString("SpamMail", "Email0", "?"), "ad@example.com");
-    // 23 general values, 15 per server, count + 2 per address, 3 + 1 per spam address
-    EXPECT_EQ(profile.writes, 23 + 15 + 1 + 2 + 3 + 1);
+    // 24 general values, 15 per server, count + 2 per address, 3 + 1 per spam address
+    EXPECT_EQ(profile.writes, 24 + 15 + 1 + 2 + 3 + 1);
 }
 
 TEST(SettingsSecurity, OldDataLoadsPlainAndTheNewValuesKeepTheirNames) {
@@ -161,6 +161,7 @@ TEST(SettingsSecurity, OldDataLoadsPlainAndTheNewValuesKeepTheirNames) {
     s.servers[0].Security = 2;
     s.servers[0].TrustedCertificate = "0A1B";
     s.SMTPSecurity = 1;
+    s.SMTPTrustedCertificate = "2C3D";
     s.SMTPAuthYN = 1;
     s.SMTPID = "me@example.com";
     s.SMTPPassword = "비밀";
@@ -168,6 +169,7 @@ TEST(SettingsSecurity, OldDataLoadsPlainAndTheNewValuesKeepTheirNames) {
     EXPECT_EQ(profile.GetInt("POP3\\Server0", "Security", -1), 2);
     EXPECT_EQ(profile.GetString("POP3\\Server0", "TrustedCertificate", "?"), "0A1B");
     EXPECT_EQ(profile.GetInt("SMTP", "SMTPSecurity", -1), 1);
+    EXPECT_EQ(profile.GetString("SMTP", "SMTPTrustedCertificate", "?"), "2C3D");
     EXPECT_EQ(profile.GetInt("SMTP", "SMTPAuthYN", -1), 1);
     EXPECT_EQ(profile.GetString("SMTP", "SMTPID", "?"), "me@example.com");
     EXPECT_EQ(profile.GetString("SMTP", "SMTPPassword", "?"), EncodeStoredPassword("비밀"));

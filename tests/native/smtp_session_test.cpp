@@ -413,7 +413,7 @@ TEST(SmtpLogin, ADeliveryLogsInAsItWasSetUp) {
                         Reply("250 ok\r\n"), Reply("250 ok\r\n"), Reply("354 go\r\n"), AwaitData(),
                         Say("250 queued\r\n"), Reply("221 bye\r\n")});
     CMailDelivery delivery("127.0.0.1", peer.Port(), "");
-    delivery.UseSecurity(ConnectionSecurity::None, "alice", "secret");
+    delivery.UseSecurity(ConnectionSecurity::None, "", "alice", "secret");
     delivery.mail.from = {"", "alice@example.com"};
     ASSERT_TRUE(delivery.mail.AddRecipients("bob@example.com", RecipientKind::To));
     delivery.mail.SetBody("hello");

@@ -164,6 +164,30 @@ TEST_F(CheckCycleTest, ADoubleClickOnTheTrayRunsTheDefaultItem) {
     EXPECT_EQ(frame->GetPostmanWindow().GetTabCtrl().GetCurrentTab(), 0);
 }
 
+TEST_F(CheckCycleTest, TheProgramPasswordGuardsEveryWayToThePostmanWindow) {
+    AddAccount("회사", "checka", CheckAllMail, NotifyPostman);
+    profile.WriteInt("Setting", "PasswordYN", 1);
+    profile.WriteString("Setting", "Password", EncodeStoredPassword("Secret"));
+    StartProgram(); // DefaultItem 2: the double click shows the postman window
+    HWND postman = frame->GetPostmanWindow().GetHandle();
+    const std::function<void()> ways[] = {
+        [&] { SendMessageA(frame->GetHandle(), WM_COMMAND, ID_SHOW_POSTMAN, 0); },
+        [&] { SendMessageA(frame->GetTrayIcon().GetHandle(), 32778, IDR_TRAY_MENU, WM_LBUTTONDBLCLK); },
+        [&] {
+            frame->GetSettings().servers[0].LastMailDate.clear();
+            RunCheck();
+        },
+    };
+    for (const auto& way : ways)
+        for (std::string typed : {"secret", "Secret"}) {
+            CDialogAnswerer answerer(passwordDialogCaption, IDOK, 15000, {{IDC_PASSWORD_INPUT, typed}});
+            way();
+            EXPECT_TRUE(answerer.Wait());
+            EXPECT_EQ(IsWindowVisible(postman) != FALSE, typed == "Secret") << typed;
+            ShowWindow(postman, SW_HIDE);
+        }
+}
+
 TEST_F(CheckCycleTest, AStartedMailClientResetsTheIconWhenIconInitAsks) {
     AddAccount("회사", "checka", CheckAllMail, NotifyMailClient);
     StartProgram();

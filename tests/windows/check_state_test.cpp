@@ -66,6 +66,19 @@ TEST_F(CheckStateTest, AWorkerThatCannotStartLeavesNoCheckBehind) {
     EXPECT_EQ(threadless.tries, 2);
 }
 
+TEST_F(CheckStateTest, AResumeFromSleepStopsTheRunningCheckAndStartsAFreshOneWithinTenSeconds) {
+    StartLongCheck();
+    PostMessageA(frame->GetHandle(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    bool stopped = false;
+    EXPECT_TRUE(PumpMessagesUntil(
+        [&] {
+            stopped = stopped || !IsRunning();
+            return stopped && IsRunning();
+        },
+        10000));
+    StopAndWait();
+}
+
 TEST(CheckTimer, ThePeriodStaysBetweenAMinuteAndADay) {
     const struct {
         int duration;

@@ -88,7 +88,7 @@ TEST_F(OptionSheetTest, AServerAddedWithTheDefaultsIsCheckedWithPort110AndTheBel
     EXPECT_EQ(server.Port, 110);
     EXPECT_EQ(server.CheckAlgorithm, 0);
     EXPECT_EQ(server.MailClient, 1);
-    EXPECT_EQ(server.Notify, 9);
+    EXPECT_EQ(server.Notify, NotifyWave | NotifyPostman | NotifyBalloon);
     EXPECT_EQ(server.CheckYN, 1);
     EXPECT_EQ(server.WaveFile, DefaultWaveFile());
     EXPECT_EQ(server.WaveFile.substr(server.WaveFile.size() - 13), "\\tidebell.wav");

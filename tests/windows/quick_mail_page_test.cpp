@@ -9,6 +9,7 @@
 #include "postman/mailbox_page.h"
 #include "postman/postman_dlg.h"
 #include "resource.h"
+#include "tls_test_peer.h"
 #include "window_test_support.h"
 
 #include <commctrl.h>
@@ -266,6 +267,19 @@ TEST_F(QuickMailPageTest, AServerThatNeverAnswersLeavesTheWindowResponsive) {
     EXPECT_TRUE(IsWindowEnabled(Item(IDC_SEND)));
     EXPECT_EQ(Text(IDC_RECIPIENTS), "someone@example.com");
     closesocket(silent);
+}
+
+TEST_F(QuickMailPageTest, TheOutgoingServersTrustReachesTheSendAndARefusedCertificateIsNamed) {
+    Settings& settings = frame.GetSettings();
+    settings.SMTPAddress = "localhost";
+    settings.SMTPPort = TlsPeerPort("self-signed"); // speaks POP3 once TLS is up
+    settings.SMTPSecurity = 1; // TLS on connect
+    Type(IDC_RECIPIENTS, "someone@example.com");
+    Type(IDC_SUBJECT, "보안");
+    EXPECT_EQ(SendAndAnswer(), "localhost 서버의 인증서를 신뢰할 수 없습니다. 환경 설정의 보내는 메일에서 "
+                               "\"인증서 확인\"으로 이 인증서를 신뢰할 수 있습니다.");
+    settings.SMTPTrustedCertificate = TlsPeerFingerprint("self-signed");
+    EXPECT_EQ(SendAndAnswer(), "SMTP 서버(localhost)에 연결할 수 없습니다.\n\n+OK ready for localhost");
 }
 
 TEST_F(QuickMailPageTest, ReturnMovesOnOutsideTheBodyAndEscapeIsSwallowed) {

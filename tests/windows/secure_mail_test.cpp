@@ -22,6 +22,37 @@ int PortIn(const std::string& folder, const char* file) {
 const char trustHint[] =
     " 받는 메일 서버의 등록 정보에서 \"인증서 확인\"으로 이 인증서를 신뢰할 수 있습니다.";
 
+// Runs the server properties dialog on `entry` while `act` works in it, then presses OK.
+ServerEntry EditInDialog(const ServerEntry& entry, const std::function<void(HWND)>& act) {
+    CServerPropDlg dialog;
+    dialog.editIndex = 0;
+    dialog.server = entry;
+    CUserThread user(
+        [&] {
+            HWND window = WaitForDialog(serverDialogCaption);
+            act(window);
+            Click(window, IDOK);
+            WaitUntilClosed(window);
+        },
+        {"Tidemark", serverDialogCaption});
+    EXPECT_EQ(dialog.DoModal(nullptr), IDOK);
+    user.Join();
+    return dialog.server;
+}
+
+ServerEntry TrustedAccount() {
+    ServerEntry entry;
+    entry.Name = "회사";
+    entry.Address = "pop.example.com";
+    entry.ID = "alice";
+    entry.Port = 995;
+    entry.Security = static_cast<int>(ConnectionSecurity::TlsOnConnect);
+    entry.TrustedCertificate = std::string(64, 'a');
+    entry.Notify = 0;
+    entry.MailClient = 1;
+    return entry;
+}
+
 class SecureCheckTest : public CheckCycleTest {
   protected:
     static void SetUpTestSuite() {
@@ -43,21 +74,10 @@ class SecureCheckTest : public CheckCycleTest {
     // 확인", the box that follows answered with `answer` (its text in
     // `box`), then OK.
     static ServerEntry CheckCertificateInDialog(const ServerEntry& entry, int answer, std::string& box) {
-        CServerPropDlg dialog;
-        dialog.editIndex = 0;
-        dialog.server = entry;
-        CUserThread user(
-            [&] {
-                HWND window = WaitForDialog(serverDialogCaption);
-                Click(window, IDC_CHECK_CERTIFICATE);
-                box = AnswerBox("Tidemark", answer);
-                Click(window, IDOK);
-                WaitUntilClosed(window);
-            },
-            {"Tidemark", serverDialogCaption});
-        EXPECT_EQ(dialog.DoModal(nullptr), IDOK);
-        user.Join();
-        return dialog.server;
+        return EditInDialog(entry, [&](HWND window) {
+            Click(window, IDC_CHECK_CERTIFICATE);
+            box = AnswerBox("Tidemark", answer);
+        });
     }
 };
 
@@ -146,6 +166,35 @@ TEST_F(SecureCheckTest, ACertificateCheckOfASilentServerLeavesTheDialogAnswering
     user.Join();
     EXPECT_TRUE(buttonOff);
     EXPECT_TRUE(answering);
+}
+
+TEST(ServerSecurity, AStoredSecurityNamingNoKindIsTlsShownAsUnknownAndKept) {
+    EXPECT_EQ(SecurityOf(7), ConnectionSecurity::TlsOnConnect);
+    EXPECT_EQ(SecurityOf(-1), ConnectionSecurity::TlsOnConnect);
+    ServerEntry entry = TrustedAccount();
+    entry.Security = 7;
+    std::string shown;
+    entry = EditInDialog(entry, [&](HWND window) { shown = ControlText(window, IDC_SERVER_SECURITY); });
+    EXPECT_EQ(shown, "알 수 없음 (7) - TLS 연결로 사용");
+    EXPECT_EQ(entry.Security, 7);
+}
+
+TEST(ServerSecurity, ChangingTheAddressOrPortDropsTheTrustedCertificate) {
+    const struct {
+        const char* host;
+        const char* port;
+        bool kept;
+    } edits[] = {{"pop.example.com", "995", true},
+                 {"mail.example.com", "995", false},
+                 {"pop.example.com", "996", false}};
+    for (const auto& edit : edits) {
+        ServerEntry entry = EditInDialog(TrustedAccount(), [&](HWND window) {
+            Type(window, IDC_SERVER_ADDRESS, edit.host);
+            Type(window, IDC_SERVER_PORT, edit.port);
+        });
+        EXPECT_EQ(entry.TrustedCertificate, edit.kept ? TrustedAccount().TrustedCertificate : "")
+            << edit.host << edit.port;
+    }
 }
 
 TEST(SecureSmtp, SendsAfterALoginOverStarttlsOrTlsAndStopsAtARefusedLogin) {

@@ -48,3 +48,17 @@ TEST_F(SystemTrayTest, RightClickShowsTheOwnersUpdatedMenuWithTheDefaultItemAndP
     EXPECT_EQ(owner.commands, std::vector<int>{ID_PAUSE});
     EXPECT_GE(owner.nullMessages, 1);
 }
+
+TEST_F(SystemTrayTest, ABalloonNamesTheMailAndItsClickSendsItsCommand) {
+    ASSERT_TRUE(CreateTray());
+    const std::string longText(300, 'a');
+    ASSERT_TRUE(tray.ShowBalloon("회사", longText, ID_SHOW_POSTMAN));
+    const NOTIFYICONDATAA& balloon = LastShellData();
+    EXPECT_EQ(tray.calls.back().message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(balloon.uFlags, static_cast<UINT>(NIF_INFO));
+    EXPECT_GE(balloon.cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V2_SIZE));
+    EXPECT_EQ(std::string(balloon.szInfoTitle), "회사");
+    EXPECT_EQ(std::string(balloon.szInfo), longText.substr(0, 255));
+    EXPECT_EQ(ShellCallback(NIN_BALLOONUSERCLICK), 1);
+    EXPECT_EQ(owner.commands, std::vector<int>{ID_SHOW_POSTMAN});
+}
