@@ -58,23 +58,18 @@ start_demo_servers() {
     "$peers/smtp_sink.sh" start "$demo/sent" $smtp_port
 }
 
-# The data of a value in the prefix's registry, or nothing.
-registry_value() {
-    "$WINE" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v name="$2" '$1 == name { print $3 }' || true
-}
-
 # The demo account goes only into a prefix without accounts; the sink becomes
 # the outgoing server only when none is set.
 seed_demo_account() {
     local key='HKCU\Software\Harrowby\Tidemark'
     local servers
-    servers=$(registry_value "$key\\POP3" ServerNumber)
+    servers=$(tidemark_registry_value "$key\\POP3" ServerNumber)
     if [ -n "$servers" ] && [ $((servers)) -ne 0 ]; then
         echo "The Wine prefix has accounts of its own: no demo account added"
         return 0
     fi
     local smtp=$smtp_port
-    [ -z "$(registry_value "$key\\SMTP" SMTPAddress)" ] || smtp=0
+    [ -z "$(tidemark_registry_value "$key\\SMTP" SMTPAddress)" ] || smtp=0
     "$root/scripts/demo/demo_account.py" $pop3_port $smtp >"$demo/demo-account.reg"
     "$WINE" regedit /S "$demo/demo-account.reg"
     "$WINESERVER" -w

@@ -31,6 +31,13 @@ tidemark_stop_display() {
     unset DISPLAY
 }
 
+# The data of a value in the prefix's registry, code page 949 text as UTF-8,
+# or nothing:   tidemark_registry_value KEY NAME
+tidemark_registry_value() {
+    "$WINE" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | iconv -f CP949 -t UTF-8 |
+        awk -v name="$2" '$1 == name { $1 = ""; $2 = ""; sub(/^ +/, ""); print }' || true
+}
+
 # wineboot once per prefix, then map the Korean dialog fonts to Nanum.
 tidemark_prepare_prefix() {
     [ -f "$WINEPREFIX/.tidemark-ready" ] && return 0

@@ -104,10 +104,13 @@ LRESULT CIconButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return result;
     }
     case WM_CAPTURECHANGED:
-        // The flag stays until the next move outside the button; the capture
-        // has already gone to another window, which keeps it.
-        if (mouseOver)
+        // Without the capture no move outside the button reaches it, so the
+        // hover ends here; the capture has already gone to another window,
+        // which keeps it.
+        if (mouseOver) {
+            mouseOver = false;
             Redraw();
+        }
         break;
     }
     return CWindow::WindowProc(message, wParam, lParam);

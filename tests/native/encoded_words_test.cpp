@@ -3,58 +3,42 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <utility>
 
-TEST(DecodeHeaderText, PlainTextIsTrimmedAndOtherwiseUnchanged) {
-    EXPECT_EQ(DecodeHeaderText("  Plain\tsubject  \r\n"), "Plain\tsubject");
-    EXPECT_EQ(DecodeHeaderText(""), "");
-}
-
-TEST(DecodeHeaderText, Base64WordOfEucKrBytes) {
-    EXPECT_EQ(DecodeHeaderText("=?euc-kr?B?x9Gx2yDBprjxwNS0z7TZ?="), "한글 제목입니다");
-    EXPECT_EQ(DecodeHeaderText("=?EUC-KR?b?wMy8+L3F?="), "이순신");
-}
-
-TEST(DecodeHeaderText, PaddingGivesFewerBytes) {
-    EXPECT_EQ(DecodeHeaderText("=?x?B?YWI=?="), "ab"); // one "=": two data bytes
-    EXPECT_EQ(DecodeHeaderText("=?x?B?YQ==?="), "a");  // two: one
-}
-
-TEST(DecodeHeaderText, QuotedWordOfHexTriples) {
-    EXPECT_EQ(DecodeHeaderText("=?euc-kr?Q?=B0=A1?="), "\xB0\xA1");
-    EXPECT_EQ(DecodeHeaderText("=?euc-kr?q?=C8=B8=C0=C7=20=C0=DA=B7=E1?="), "회의 자료");
-}
-
-TEST(DecodeHeaderText, LowerCaseHexDigitsCountAsZero) {
-    EXPECT_EQ(DecodeHeaderText("=?x?Q?=b0=A1?="), "\xA1"); // 0x00, which the cleaning drops
-    EXPECT_EQ(DecodeHeaderText("=?x?Q?=4a?="), "@");       // 0x40
-}
-
-TEST(DecodeHeaderText, NameWordKeepsBlankAndAddress) {
-    EXPECT_EQ(DecodeHeaderText("=?euc-kr?B?wMy8+L3F?= <yi@example.kr>"), "이순신 <yi@example.kr>");
-}
-
-TEST(DecodeHeaderText, SeveralWordsOnePerPassKeepingTextBetween) {
-    EXPECT_EQ(DecodeHeaderText("=?euc-kr?B?wMy8+L3F?= =?euc-kr?B?yKux5rW/?="), "이순신 홍길동");
-    EXPECT_EQ(DecodeHeaderText("Re: =?x?B?YWJj?= and =?x?B?ZGVm?= end"), "Re: abc and def end");
-}
-
-TEST(DecodeHeaderText, QuotedThenBase64DecodesTheBase64DataFirst) {
-    // The base64 form wins; its data is taken from the "?B?" word, the text
-    // before the first "=?" is kept and the quoted word's data is lost.
-    EXPECT_EQ(DecodeHeaderText("=?x?Q?=41?= =?x?B?YWJj?="), "abc");
-}
-
-TEST(DecodeHeaderText, BackslashedParenthesesLoseTheBackslash) {
-    EXPECT_EQ(DecodeHeaderText("=?x?B?YWJj?= \\(Kim\\) \\x"), "abc (Kim) \\x");
-}
-
-TEST(DecodeHeaderText, ControlBytesOfDecodedTextAreDropped) {
-    EXPECT_EQ(DecodeHeaderText("=?x?B?YQli?="), "ab"); // "a\tb"
-}
-
-TEST(DecodeHeaderText, MissingEndMarkerDropsTheFirstByte) {
-    // No "?=": nothing decoded, the text goes on from its second byte.
-    EXPECT_EQ(DecodeHeaderText("ab=?x?B?YWJj"), "abb=?x?B?YWJj");
+TEST(DecodeHeaderText, DecodesEncodedWordsOfCodePage949) {
+    const std::pair<const char*, const char*> cases[] = {
+        // Plain text is trimmed and otherwise unchanged.
+        {"  Plain\tsubject  \r\n", "Plain\tsubject"},
+        {"", ""},
+        // Base64 words of EUC-KR bytes; padding gives fewer bytes.
+        {"=?euc-kr?B?x9Gx2yDBprjxwNS0z7TZ?=", "한글 제목입니다"},
+        {"=?EUC-KR?b?wMy8+L3F?=", "이순신"},
+        {"=?x?B?YWI=?=", "ab"},
+        {"=?x?B?YQ==?=", "a"},
+        // Quoted words of hex triples; lower-case hex digits count as zero
+        // (0x00, which the cleaning drops, and 0x40).
+        {"=?euc-kr?Q?=B0=A1?=", "\xB0\xA1"},
+        {"=?euc-kr?q?=C8=B8=C0=C7=20=C0=DA=B7=E1?=", "회의 자료"},
+        {"=?x?Q?=b0=A1?=", "\xA1"},
+        {"=?x?Q?=4a?=", "@"},
+        // A name word keeps the blank and the address after it.
+        {"=?euc-kr?B?wMy8+L3F?= <yi@example.kr>", "이순신 <yi@example.kr>"},
+        // Several words, one per pass, keeping the text between them.
+        {"=?euc-kr?B?wMy8+L3F?= =?euc-kr?B?yKux5rW/?=", "이순신 홍길동"},
+        {"Re: =?x?B?YWJj?= and =?x?B?ZGVm?= end", "Re: abc and def end"},
+        // Quoted then base64: the base64 form wins; its data is taken from the
+        // "?B?" word, the text before the first "=?" is kept and the quoted
+        // word's data is lost.
+        {"=?x?Q?=41?= =?x?B?YWJj?=", "abc"},
+        // Backslashed parentheses lose the backslash.
+        {"=?x?B?YWJj?= \\(Kim\\) \\x", "abc (Kim) \\x"},
+        // Control bytes of the decoded text ("a\tb") are dropped.
+        {"=?x?B?YQli?=", "ab"},
+        // No "?=": nothing decoded, the text goes on from its second byte.
+        {"ab=?x?B?YWJj", "abb=?x?B?YWJj"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DecodeHeaderText(c.first), c.second) << c.first;
 }
 
 TEST(DecodeHeaderText, MarkersThatFormNoWordEnd) {

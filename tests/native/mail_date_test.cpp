@@ -38,56 +38,46 @@ TEST(MonthNumber, ExactAbbreviationsOnly) {
     EXPECT_EQ(MonthNumber(""), 0);
 }
 
-TEST(ConvertDate, ConvertsTheUsualForm) {
-    const Converted c = Convert("24 Jul 2001 10:05:09 +0900");
-    EXPECT_TRUE(c.ok);
-    EXPECT_EQ(c.text, "2001년 7월 24일 오전 10:05:09");
-    EXPECT_EQ(c.time, CCalendarTime::FromLocal(2001, 7, 24, 10, 5, 9));
-}
-
-TEST(ConvertDate, TwoDigitYearsFollowTheMailRule) {
-    const Converted early = Convert("4 Jan 01 00:00:00 GMT");
-    EXPECT_EQ(early.text, "2001년 1월 4일 오전 12:00:00");
-    const Converted late = Convert("24 Jul 99 10:05:09 +0900");
-    EXPECT_TRUE(late.ok);
-    EXPECT_EQ(late.text, "1999년 7월 24일 오전 10:05:09");
-    EXPECT_EQ(Convert("1 Jan 49 00:00:00 +0000").text, "2049년 1월 1일 오전 12:00:00");
-    EXPECT_FALSE(Convert("1 Jan 50 00:00:00 +0000").ok); // 1950: before 1970
-}
-
-TEST(ConvertDate, HourForms) {
-    EXPECT_EQ(Convert("1 Feb 2002 12:30:00 +0900").text, "2002년 2월 1일 오후 12:30:00");
-    EXPECT_EQ(Convert("1 Feb 2002 13:05:00 +0900").text, "2002년 2월 1일 오후 1:05:00");
-    EXPECT_EQ(Convert("1 Feb 2002 23:59:59 +0900").text, "2002년 2월 1일 오후 11:59:59");
-    EXPECT_EQ(Convert("1 Feb 2002 1:00:10 +0900").text, "2002년 2월 1일 오전 1:00:10");
-}
-
-TEST(ConvertDate, NothingAfterTheSecondsGivesSecondZero) {
-    EXPECT_EQ(Convert("24 Jul 2001 10:05:09").text, "2001년 7월 24일 오전 10:05:00");
-}
-
-TEST(ConvertDate, DatesPast2038Convert) {
-    const Converted c = Convert("1 Jan 2040 09:00:00 +0900");
-    EXPECT_TRUE(c.ok);
-    EXPECT_EQ(c.text, "2040년 1월 1일 오전 9:00:00");
-}
-
-TEST(ConvertDate, DatesBefore1970OrAfter9999Fail) {
-    Converted c = Convert("31 Dec 1969 10:00:00 +0000");
-    EXPECT_FALSE(c.ok);
-    EXPECT_EQ(c.time, CCalendarTime::Invalid());
-    EXPECT_EQ(c.text, "");
-    EXPECT_FALSE(Convert("1 Jan 10000 00:00:00 +0000").ok);
-    // The month name of a host: "om May (host) ..." gives year 0.
-    EXPECT_FALSE(Convert("om May (may.example.com [192.0.2.5]) by x; Tue, 10 Jul 2001 08:00:00 +0900").ok);
-    EXPECT_FALSE(Convert("").ok);
-}
-
-TEST(ConvertDate, NonNumbersCountAsZeroAndCarryOver) {
-    // Day 0 is the last day of the month before.
-    EXPECT_EQ(Convert("x Mar 2001 10:05:09 +0900").text, "2001년 2월 28일 오전 10:05:09");
-    // An unknown month is month 0: December of the year before.
-    EXPECT_EQ(Convert("5 Foo 2001 10:05:09 +0900").text, "2000년 12월 5일 오전 10:05:09");
+TEST(ConvertDate, GivesTheDisplayTextOrFailsWithNone) {
+    const struct {
+        const char* date;
+        bool ok;
+        const char* text;
+    } cases[] = {
+        {"24 Jul 2001 10:05:09 +0900", true, "2001년 7월 24일 오전 10:05:09"},
+        // Two-digit years follow the mail rule; 1950 is before 1970.
+        {"4 Jan 01 00:00:00 GMT", true, "2001년 1월 4일 오전 12:00:00"},
+        {"24 Jul 99 10:05:09 +0900", true, "1999년 7월 24일 오전 10:05:09"},
+        {"1 Jan 49 00:00:00 +0000", true, "2049년 1월 1일 오전 12:00:00"},
+        {"1 Jan 50 00:00:00 +0000", false, ""},
+        // Hour forms.
+        {"1 Feb 2002 12:30:00 +0900", true, "2002년 2월 1일 오후 12:30:00"},
+        {"1 Feb 2002 13:05:00 +0900", true, "2002년 2월 1일 오후 1:05:00"},
+        {"1 Feb 2002 23:59:59 +0900", true, "2002년 2월 1일 오후 11:59:59"},
+        {"1 Feb 2002 1:00:10 +0900", true, "2002년 2월 1일 오전 1:00:10"},
+        // Nothing after the seconds gives second zero.
+        {"24 Jul 2001 10:05:09", true, "2001년 7월 24일 오전 10:05:00"},
+        {"1 Jan 2040 09:00:00 +0900", true, "2040년 1월 1일 오전 9:00:00"},
+        // Before 1970 or after 9999; the month name of a host ("om May
+        // (host) ...") gives year 0.
+        {"31 Dec 1969 10:00:00 +0000", false, ""},
+        {"1 Jan 10000 00:00:00 +0000", false, ""},
+        {"om May (may.example.com [192.0.2.5]) by x; Tue, 10 Jul 2001 08:00:00 +0900", false, ""},
+        {"", false, ""},
+        // Non-numbers count as zero and carry over: day 0 is the last day of
+        // the month before, an unknown month is December of the year before.
+        {"x Mar 2001 10:05:09 +0900", true, "2001년 2월 28일 오전 10:05:09"},
+        {"5 Foo 2001 10:05:09 +0900", true, "2000년 12월 5일 오전 10:05:09"},
+    };
+    for (const auto& c : cases) {
+        const Converted converted = Convert(c.date);
+        EXPECT_EQ(converted.ok, c.ok) << c.date;
+        EXPECT_EQ(converted.text, c.text) << c.date;
+        if (!c.ok) {
+            EXPECT_EQ(converted.time, CCalendarTime::Invalid()) << c.date;
+        }
+    }
+    EXPECT_EQ(Convert("24 Jul 2001 10:05:09 +0900").time, CCalendarTime::FromLocal(2001, 7, 24, 10, 5, 9));
 }
 
 TEST(FormatDisplayDate, PadsMinuteAndSecond) {

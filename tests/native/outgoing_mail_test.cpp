@@ -89,9 +89,8 @@ TEST(OutgoingMail, ZoneTextFollowsTheBiasAndDaylightSaving) {
 TEST(OutgoingMail, DateIsEnglishWhateverTheLocale) {
     CFixedClock clock;
     clock.local = {2001, 12, 30, 0, 3, 9};
-    const char* korean = std::setlocale(LC_TIME, "ko_KR.UTF-8");
-    if (!korean)
-        korean = std::setlocale(LC_TIME, "Korean");
+    if (!std::setlocale(LC_TIME, "ko_KR.UTF-8") && !std::setlocale(LC_TIME, "Korean"))
+        GTEST_SKIP() << "no Korean locale: scripts/install-deps.sh makes ko_KR.UTF-8";
     COutgoingMail mail(clock);
     std::string date = DateLineOf(mail.BuildHeader());
     std::setlocale(LC_TIME, "C");

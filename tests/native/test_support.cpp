@@ -73,14 +73,18 @@ CScratchStore::~CScratchStore() {
     SetTemporaryDirectory("");
 }
 
+int PortIn(const std::string& file) {
+    std::ifstream in(file);
+    int port = 0;
+    return in >> port ? port : 0;
+}
+
 int PeerPop3Port() {
 #ifdef TIDEMARK_PEERS_DIR
-    std::ifstream in(std::string(TIDEMARK_PEERS_DIR) + "/pop3.port");
-    int port = 0;
-    if (in >> port)
-        return port;
-#endif
+    return PortIn(std::string(TIDEMARK_PEERS_DIR) + "/pop3.port");
+#else
     return 0;
+#endif
 }
 
 std::string PeerMessage(const std::string& user, const std::string& name) {
@@ -89,20 +93,6 @@ std::string PeerMessage(const std::string& user, const std::string& name) {
 #else
     return std::string();
 #endif
-}
-
-std::string ExpectedStoreBytes(const std::string& message) {
-    std::string out;
-    bool lineStart = true;
-    for (char c : message) {
-        if (lineStart && c == '.')
-            out += '.';
-        out += c;
-        lineStart = c == '\n';
-    }
-    if (out.size() >= 2 && out.compare(out.size() - 2, 2, "\r\n") == 0)
-        out.resize(out.size() - 2);
-    return out;
 }
 
 SocketHandle ListenOnLoopback(int& port) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+// Files of the tests: the whole content ("" when unreadable).
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
@@ -36,15 +37,12 @@ class CScratchStore : public CScratchDirectory {
     ~CScratchStore();
 };
 
+// The port a test server of tests/peers wrote to `file`, 0 without one.
+int PortIn(const std::string& file);
 // The real server: its port (0 when tests/peers has not started one) and the
 // copy of a message as the server holds it (CR LF, code page 949).
 int PeerPop3Port();
 std::string PeerMessage(const std::string& user, const std::string& name);
-
-// The bytes a stored fetch of `message` holds: lines starting with "." get a
-// second one (the server's dot-stuffing, which the store keeps) and the last
-// line's CR LF goes (it belongs to the terminator).
-std::string ExpectedStoreBytes(const std::string& message);
 
 // Loopback servers of the tests. ListenOnLoopback listens on `port` of
 // 127.0.0.1, or on a free one when it is 0, and sets `port`; INVALID_SOCKET

@@ -51,6 +51,7 @@ root=$(cd "$root" && pwd)
 python=/usr/bin/python3
 
 source "$here/test_certificates.sh"
+source "$here/free_port.sh"
 
 # stop_dovecot BASE: the dovecot whose base_dir is BASE/run.
 stop_dovecot() {
@@ -72,9 +73,6 @@ stop_server() {
     stop_dovecot "$root/secure"
 }
 
-free_port() {
-    "$python" -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
-}
 
 # start_dovecot BASE PORT SSL-SETTINGS LISTENERS [IMAP-LISTENERS]: a dovecot with
 # its files in BASE, serving the mail of ROOT; waits until PORT answers.

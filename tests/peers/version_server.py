@@ -2,7 +2,8 @@
 """Loopback web server for the upgrade check's tests.
 
 Usage: version_server.py DIRECTORY
-Listens on a free port of 127.0.0.1 and writes that port to DIRECTORY/port.
+Listens on a free port of 127.0.0.1 and writes that port to DIRECTORY/port;
+appends the path of every request it reads to DIRECTORY/requests.
 GET /KIND/NewVersion answers the version file of one kind:
   same    "4.7.0" and CR LF        newer  "4.8.0" and LF
   split   the lines "4.8" and ".0" empty  nothing
@@ -23,10 +24,13 @@ FILES = {
     "empty": b"",
 }
 never = threading.Event()
+requests_file = None
 
 
 class VersionHandler(BaseHTTPRequestHandler):
     def do_GET(self):
+        with open(requests_file, "a") as out:
+            out.write(self.path + "\n")
         kind, _, name = self.path.strip("/").partition("/")
         if name != "NewVersion":
             self.send_error(404)
@@ -57,6 +61,8 @@ class VersionHandler(BaseHTTPRequestHandler):
 
 
 def main(directory):
+    global requests_file
+    requests_file = os.path.join(directory, "requests")
     server = ThreadingHTTPServer(("127.0.0.1", 0), VersionHandler)
     server.daemon_threads = True
     port_file = os.path.join(directory, "port")

@@ -8,14 +8,12 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 source "$here/script_test.sh"
+source "$root/tests/peers/free_port.sh"
 
 work="$root/build/first-run-test"
 log="$work/run.log"
 rm -rf "$work"
 mkdir -p "$work"
-free_port() {
-    /usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
-}
 export TIDEMARK_BUILD="$work" WINEPREFIX="$work/wineprefix"
 export TIDEMARK_DEMO_POP3_PORT=$(free_port) TIDEMARK_DEMO_SMTP_PORT=$(free_port)
 source "$root/scripts/wine-env.sh"
@@ -65,8 +63,7 @@ nothing_left_running() {
 }
 
 account_value() {
-    "$WINE" reg query 'HKCU\Software\Harrowby\Tidemark\POP3\Server0' /v "$1" 2>/dev/null | tr -d '\r' |
-        awk -v name="$1" '$1 == name { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'
+    tidemark_registry_value 'HKCU\Software\Harrowby\Tidemark\POP3\Server0' "$1"
 }
 
 own_account_left_alone() {

@@ -21,11 +21,8 @@ program_dir="${users}AppData/Local/Programs/Tidemark"
 start_menu_link="${users}AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Tidemark.lnk"
 rm -rf "$program_dir" "$start_menu_link"
 
-query() { # KEY VALUE: the value's data, or nothing
-    "$WINE" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
-        awk -v name="$2" '$1 == name { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'
-}
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+run_entry() { tidemark_registry_value "$run_key" Tidemark; }
 "$WINE" reg delete 'HKCU\Software\Harrowby' /f >/dev/null 2>&1
 
 install_without_startup() {
@@ -33,13 +30,13 @@ install_without_startup() {
     [ -f "$program_dir/tidemark.exe" ] && [ -f "$program_dir/tidebell.wav" ] &&
         [ -f "$program_dir/uninstall.exe" ] || { ls -la "$program_dir"; return 1; }
     [ -f "$start_menu_link" ] || { echo "no Start-menu entry"; return 1; }
-    [ -z "$(query "$run_key" Tidemark)" ] || { echo "Run: $(query "$run_key" Tidemark)"; return 1; }
+    [ -z "$(run_entry)" ] || { echo "Run: $(run_entry)"; return 1; }
 }
 
 install_with_startup() {
     "$WINE" "$setup" /S || return 1
     local command
-    command=$(query "$run_key" Tidemark)
+    command=$(run_entry)
     [[ "$command" == '"C:\users\'*'\AppData\Local\Programs\Tidemark\tidemark.exe"' ]] || { echo "Run: $command"; return 1; }
 }
 
@@ -64,12 +61,12 @@ uninstall_closes_program_and_removes_files() {
 closed_program_saved_its_settings() {
     # Only a program ended by its close message writes its settings; silent
     # uninstalls keep them.
-    [ "$(query 'HKCU\Software\Harrowby\Tidemark\Setting' Duration)" = 0x5 ]
+    [ "$(tidemark_registry_value 'HKCU\Software\Harrowby\Tidemark\Setting' Duration)" = 0x5 ]
 }
 
 run_key_cleared() {
-    [ -z "$(query "$run_key" Tidemark)" ] &&
-        [ -z "$(query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tidemark' DisplayName)" ]
+    [ -z "$(run_entry)" ] &&
+        [ -z "$(tidemark_registry_value 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tidemark' DisplayName)" ]
 }
 
 test_case "Installer.SilentInstallWithoutStartupPutsTheProgramInTheUsersProgramsFolder" install_without_startup

@@ -71,13 +71,12 @@ shown_window() {
 await() {
     local what=$1 id
     shift
-    for _ in $(seq 80); do
-        id=$("$@") && { echo "$id"; return 0; }
-        sleep 0.25
-    done
+    awaited=("$@")
+    wait_until 20 awaited_id && { echo "$id"; return 0; }
     echo "no $what appeared" >&2
     return 1
 }
+awaited_id() { id=$("${awaited[@]}"); } # sets the id of await
 
 # await_window NAME [EXCLUDED...]
 await_window() {
@@ -200,8 +199,7 @@ temp_mail_files() {
 }
 
 registry_value() {
-    "$WINE" reg query "HKCU\\Software\\Harrowby\\Tidemark\\$1" /v "$2" 2>/dev/null | tr -d '\r' | iconv -f CP949 -t UTF-8 |
-        awk -v name="$2" '$1 == name { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'
+    tidemark_registry_value "HKCU\\Software\\Harrowby\\Tidemark\\$1" "$2"
 }
 
 expect_value() {

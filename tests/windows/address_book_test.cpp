@@ -82,7 +82,7 @@ TEST_F(AddressBookTest, AddsTrimmedEntriesAndRefusesEmptyOnes) {
         refusal.Wait();
         // The entry dialog takes input again once the message box is gone.
         HWND dialog = WaitForDialog(entryCaption);
-        WaitUntil([&] { return IsWindowEnabled(dialog) != FALSE; });
+        PumpMessagesUntil([&] { return IsWindowEnabled(dialog) != FALSE; });
         stayedName = WindowText(GetDlgItem(dialog, IDC_ENTRY_NAME));
         stayedEmail = WindowText(GetDlgItem(dialog, IDC_ENTRY_EMAIL));
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);

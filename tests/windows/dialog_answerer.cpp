@@ -1,7 +1,5 @@
 #include "dialog_answerer.h"
 
-#include "user_actions.h"
-
 #include <vector>
 
 namespace {
@@ -24,17 +22,16 @@ BOOL CALLBACK CollectTexts(HWND child, LPARAM lParam) {
 CDialogAnswerer::CDialogAnswerer(std::string caption, int buttonId, DWORD milliseconds,
                                  std::vector<DialogField> fields)
     : caption(std::move(caption)), buttonId(buttonId), milliseconds(milliseconds), fields(std::move(fields)),
-      present(VisibleDialogs(this->caption)), watcher([this] { Watch(); }) {}
-
-CDialogAnswerer::~CDialogAnswerer() {
-    if (watcher.joinable())
-        watcher.join();
-}
+      present(VisibleDialogs(this->caption)), watcher([this] { Watch(); }, {}) {}
 
 bool CDialogAnswerer::Wait() {
-    if (watcher.joinable())
-        watcher.join();
+    watcher.Join();
     return answered;
+}
+
+std::string AnswerBox(const std::string& caption, int button) {
+    CDialogAnswerer answerer(caption, button, 5000);
+    return answerer.Wait() ? answerer.GetText() : "";
 }
 
 void CDialogAnswerer::Watch() {

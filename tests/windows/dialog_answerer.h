@@ -4,11 +4,12 @@
 // thread of its own so the code under test can block in its modal loop.
 #pragma once
 
+#include "user_actions.h"
+
 #include <windows.h>
 
 #include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 // A text typed into one of the dialog's controls before its button is pressed.
@@ -23,9 +24,9 @@ class CDialogAnswerer {
     // has, and presses `buttonId` in it.
     CDialogAnswerer(std::string caption, int buttonId, DWORD milliseconds = 15000,
                     std::vector<DialogField> fields = {});
-    ~CDialogAnswerer();
 
-    // Joins the thread; true when a dialog was found and answered.
+    // Waits for the answer while handling this thread's messages (the dialog
+    // may need them to appear); true when a dialog was found and answered.
     bool Wait();
     // The texts of the answered dialog's static and edit controls, as found
     // before the fields were typed, joined by "\n".
@@ -41,5 +42,8 @@ class CDialogAnswerer {
     std::vector<HWND> present; // shown before: never answered
     std::string text;
     std::atomic<bool> answered{false};
-    std::thread watcher;
+    CUserThread watcher; // last: starts once the rest is ready
 };
+
+// Presses `button` in the next box with `caption`; its text, or "" when none came.
+std::string AnswerBox(const std::string& caption, int button);

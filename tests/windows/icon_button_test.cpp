@@ -186,9 +186,12 @@ TEST_F(IconButtonTest, LosingTheCaptureLeavesItWithItsNewHolder) {
     CIconButton first, second;
     HWND firstWindow = MakeButton(first, 1, {0, 0, 40, 40});
     HWND secondWindow = MakeButton(second, 2, {40, 0, 80, 40});
+    std::vector<COLORREF> resting = Render(firstWindow);
     Hover(firstWindow);
+    ASSERT_NE(Render(firstWindow), resting);
     SetCapture(secondWindow);
     EXPECT_EQ(GetCapture(), secondWindow);
+    EXPECT_EQ(Render(firstWindow), resting) << "the hover ends with the capture";
 }
 
 TEST_F(IconButtonTest, DisabledButtonDrawsItsIconEmbossedGreyWithoutAnEdge) {

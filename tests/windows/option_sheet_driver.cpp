@@ -1,6 +1,5 @@
 #include "option_sheet_driver.h"
 
-#include "dialog_answerer.h"
 #include "resource.h"
 
 #include <prsht.h>
@@ -18,11 +17,6 @@ void RunOptionsCommand(HWND frame, const std::function<void()>& act) {
 
 void UseOptionSheet(HWND frame, const std::function<void(HWND sheet)>& act) {
     RunOptionsCommand(frame, [&] { act(WaitForDialog(optionSheetCaption)); });
-}
-
-std::string AnswerBox(const std::string& caption, int button) {
-    CDialogAnswerer answerer(caption, button, 5000);
-    return answerer.Wait() ? answerer.GetText() : "";
 }
 
 HWND CurrentPage(HWND sheet) {

@@ -2,7 +2,7 @@
 // tray's "환경 설정(&S)" command opens it, and a user thread works in it.
 #pragma once
 
-#include "user_actions.h"
+#include "dialog_answerer.h"
 
 #include <windows.h>
 
@@ -18,9 +18,6 @@ extern const char passwordDialogCaption[];
 void RunOptionsCommand(HWND frame, const std::function<void()>& act);
 // The same, with `act` given the sheet (null when none appeared).
 void UseOptionSheet(HWND frame, const std::function<void(HWND sheet)>& act);
-
-// Presses `button` in the next box with `caption`; its text, or "" when none came.
-std::string AnswerBox(const std::string& caption, int button);
 
 // The page shown now in the sheet.
 HWND CurrentPage(HWND sheet);

@@ -140,7 +140,7 @@ TEST_F(OptionSheetTest, DeletingTheFirstOfThreeServersKeepsRowsAndEntriesAligned
         ClickRow(list, 0);
         Click(CurrentPage(sheet), IDC_DELETE_SERVER);
         question = AnswerBox("Tidemark", IDYES);
-        ASSERT_TRUE(WaitUntil([&] { return RowCount(list) == 2; }));
+        ASSERT_TRUE(PumpMessagesUntil([&] { return RowCount(list) == 2; }));
         // Row 0 now opens the old second server.
         ClickRow(list, 0);
         Click(CurrentPage(sheet), IDC_SERVER_PROPERTIES);
@@ -168,7 +168,7 @@ TEST_F(OptionSheetTest, TickingACheckBoxAloneLeavesApplyDisabledButOkStoresIt) {
         HWND list = ServerList(sheet);
         ASSERT_TRUE(ListView_GetCheckState(list, 0));
         ClickRowCheckBox(list, 0);
-        ASSERT_TRUE(WaitUntil([&] { return !ListView_GetCheckState(list, 0); }));
+        ASSERT_TRUE(PumpMessagesUntil([&] { return !ListView_GetCheckState(list, 0); }));
         applyEnabled = IsEnabled(sheet, applyButtonId);
         Click(sheet, IDOK);
     });
@@ -187,9 +187,9 @@ TEST_F(OptionSheetTest, AfterApplyADoubleClickOnTheTrayShowsThePostmanWindow) {
         HWND page = CurrentPage(sheet);
         ASSERT_TRUE(IsTicked(page, IDC_DEFAULT_CHECK));
         Click(page, IDC_DEFAULT_POSTMAN);
-        ASSERT_TRUE(WaitUntil([&] { return IsEnabled(sheet, applyButtonId); }));
+        ASSERT_TRUE(PumpMessagesUntil([&] { return IsEnabled(sheet, applyButtonId); }));
         Click(sheet, applyButtonId);
-        ASSERT_TRUE(WaitUntil([&] { return !IsEnabled(sheet, applyButtonId); }));
+        ASSERT_TRUE(PumpMessagesUntil([&] { return !IsEnabled(sheet, applyButtonId); }));
         SendMessageA(frame->GetTrayIcon().GetHandle(), trayCallbackMessage, IDR_TRAY_MENU, WM_LBUTTONDBLCLK);
         postmanShown = IsWindowVisible(frame->GetPostmanWindow().GetHandle()) != FALSE;
         Click(sheet, IDCANCEL);

@@ -1,28 +1,9 @@
 #include "program_process.h"
 
 #include "base/registry_profile.h"
+#include "window_test_support.h"
 
 #include <gtest/gtest.h>
-
-#include <fstream>
-
-namespace {
-
-std::string TempDirectory() {
-    char directory[MAX_PATH];
-    GetTempPathA(sizeof directory, directory);
-    return directory;
-}
-
-bool FileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-void WriteFile(const std::string& path) {
-    std::ofstream(path) << "x";
-}
-
-} // namespace
 
 TEST(ProgramLifecycle, ASecondCopyEndsAtOnceAndLeavesTheFirstRunning) {
     ClearProgramSettings();
@@ -46,12 +27,12 @@ TEST(ProgramLifecycle, ClosingSavesEverySettingAndEmptiesTheMailStore) {
     profile.WriteInt("Setting", "Duration", 17);
     profile.WriteInt("Setting", "StartCheck", 0);
 
-    std::string temp = TempDirectory();
+    std::string temp = TempFilePath("");
     std::string stored = temp + "TM20261207093000.eml", older = temp + "TM19990724150509_2.eml";
     std::string other = temp + "TMnotes.txt";
-    WriteFile(stored);
-    WriteFile(older);
-    WriteFile(other);
+    WriteFileBytes(stored, "x");
+    WriteFileBytes(older, "x");
+    WriteFileBytes(other, "x");
 
     CProgramProcess program;
     ASSERT_TRUE(program.Start());

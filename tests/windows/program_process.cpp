@@ -1,5 +1,7 @@
 #include "program_process.h"
 
+#include "window_test_support.h"
+
 namespace {
 
 struct FrameSearch {
@@ -64,15 +66,14 @@ bool CProgramProcess::IsRunning() const {
 }
 
 HWND CProgramProcess::WaitForMainFrame(DWORD milliseconds) const {
-    DWORD start = GetTickCount();
-    do {
-        FrameSearch search = {info.dwProcessId, nullptr};
-        EnumWindows(FindFrame, reinterpret_cast<LPARAM>(&search));
-        if (search.found)
-            return search.found;
-        Sleep(50);
-    } while (GetTickCount() - start < milliseconds);
-    return nullptr;
+    FrameSearch search = {info.dwProcessId, nullptr};
+    PumpMessagesUntil(
+        [&] {
+            EnumWindows(FindFrame, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        milliseconds);
+    return search.found;
 }
 
 void CProgramProcess::Close() const {

@@ -149,7 +149,8 @@ TEST_F(DISABLED_ScreensTest, TrayMenuAboutBoxPasswordAndAddressBook) {
     CUserThread menu(
         [] {
             HWND popup = nullptr;
-            WaitUntil([&] { return IsWindowVisible(popup = FindWindowA("#32768", nullptr)) != FALSE; });
+            PumpMessagesUntil(
+                [&] { return IsWindowVisible(popup = FindWindowA("#32768", nullptr)) != FALSE; });
             SaveScreen(popup, "tray-menu");
             PostMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 0);
         },

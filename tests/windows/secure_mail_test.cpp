@@ -12,13 +12,6 @@
 
 namespace {
 
-int PortIn(const std::string& folder, const char* file) {
-    std::ifstream in(folder + "/" + file);
-    int port = 0;
-    in >> port;
-    return port;
-}
-
 const char trustHint[] =
     " 받는 메일 서버의 등록 정보에서 \"인증서 확인\"으로 이 인증서를 신뢰할 수 있습니다.";
 
@@ -85,8 +78,8 @@ class SecureCheckTest : public CheckCycleTest {
 
 TEST_F(SecureCheckTest, DovecotIsCheckedOverStlsAndTls) {
     const std::string peers = TIDEMARK_PEERS_DIR;
-    AddSecureAccount("STLS", "checka", PortIn(peers, "pop3-stls.port"), ConnectionSecurity::StartTls);
-    AddSecureAccount("TLS", "checkb", PortIn(peers, "pop3s.port"), ConnectionSecurity::TlsOnConnect);
+    AddSecureAccount("STLS", "checka", PortIn(peers + "/pop3-stls.port"), ConnectionSecurity::StartTls);
+    AddSecureAccount("TLS", "checkb", PortIn(peers + "/pop3s.port"), ConnectionSecurity::TlsOnConnect);
     StartProgram();
     RunCheck();
     ASSERT_EQ(Rows(), 3);
@@ -155,7 +148,7 @@ TEST_F(SecureCheckTest, ACertificateCheckOfASilentServerLeavesTheDialogAnswering
         [&] {
             HWND window = WaitForDialog(serverDialogCaption);
             Click(window, IDC_CHECK_CERTIFICATE);
-            buttonOff = WaitUntil([&] { return !IsEnabled(window, IDC_CHECK_CERTIFICATE); });
+            buttonOff = PumpMessagesUntil([&] { return !IsEnabled(window, IDC_CHECK_CERTIFICATE); });
             DWORD_PTR result = 0;
             answering = SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0;
             Click(window, IDCANCEL); // closing ends the check
@@ -215,7 +208,7 @@ TEST(SecureSmtp, SendsAfterALoginOverStarttlsOrTlsAndStopsAtARefusedLogin) {
         CSmtpSession session;
         session.SetSecurity(c.security, "");
         session.SetLogin("alice", c.password);
-        const bool opened = session.Open("localhost", PortIn(sink, c.portFile));
+        const bool opened = session.Open("localhost", PortIn(sink + "/" + c.portFile));
         if (!c.recipient) {
             EXPECT_FALSE(opened);
             EXPECT_EQ(session.GetLastReply().substr(0, 4), "535 ") << session.GetLastReply();

@@ -51,16 +51,6 @@ void PostMouse(HWND list, POINT point, bool twice) {
 
 } // namespace
 
-bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds) {
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start >= milliseconds)
-            return false;
-        Sleep(30);
-    }
-    return true;
-}
-
 std::vector<HWND> VisibleDialogs(const std::string& caption) {
     DialogSearch search = {&caption, {}};
     EnumWindows(CollectDialogs, reinterpret_cast<LPARAM>(&search));
@@ -69,7 +59,7 @@ std::vector<HWND> VisibleDialogs(const std::string& caption) {
 
 HWND WaitForDialog(const std::string& caption, DWORD milliseconds, const std::vector<HWND>& ignored) {
     HWND found = nullptr;
-    WaitUntil(
+    PumpMessagesUntil(
         [&] {
             for (HWND dialog : VisibleDialogs(caption))
                 if (std::find(ignored.begin(), ignored.end(), dialog) == ignored.end())
@@ -81,7 +71,7 @@ HWND WaitForDialog(const std::string& caption, DWORD milliseconds, const std::ve
 }
 
 bool WaitUntilClosed(HWND window, DWORD milliseconds) {
-    return WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, milliseconds);
+    return PumpMessagesUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, milliseconds);
 }
 
 void Click(HWND dialog, int id) {

@@ -4,6 +4,8 @@
 // modal window never blocks the acting thread.
 #pragma once
 
+#include "window_test_support.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -18,8 +20,6 @@ std::vector<HWND> VisibleDialogs(const std::string& caption);
 // ones, once it exists, or null after `milliseconds`.
 HWND WaitForDialog(const std::string& caption, DWORD milliseconds = 10000,
                    const std::vector<HWND>& ignored = {});
-// True once `done` holds, checked every few milliseconds up to `milliseconds`.
-bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds = 5000);
 // True once `window` is gone or hidden.
 bool WaitUntilClosed(HWND window, DWORD milliseconds = 10000);
 

@@ -10,33 +10,21 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <thread>
-
 namespace {
 
 // The address of one kind of version file on the test server (see
 // tests/peers/version_server.py).
 std::string VersionFile(const std::string& kind) {
-    int port = 0;
-    std::ifstream(std::string(TIDEMARK_VERSION_SERVER_DIR) + "/port") >> port;
+    const int port = PortIn(std::string(TIDEMARK_VERSION_SERVER_DIR) + "/port");
     return "http://127.0.0.1:" + std::to_string(port) + "/" + kind + "/NewVersion";
 }
 
-const char checkingText[] = "최신 버전을 확인하고 있습니다...";
-
-// Pumps this thread's messages while `answerer` waits for its dialog.
-bool AnswerWhilePumping(CDialogAnswerer& answerer) {
-    std::atomic<bool> finished{false};
-    bool answered = false;
-    std::thread waiter([&] {
-        answered = answerer.Wait();
-        finished = true;
-    });
-    PumpMessagesUntil([&] { return finished.load(); }, 30000);
-    waiter.join();
-    return answered;
+// The paths the test server was asked for, one a line.
+std::string ServerRequests() {
+    return ReadFileBytes(std::string(TIDEMARK_VERSION_SERVER_DIR) + "/requests");
 }
+
+const char checkingText[] = "최신 버전을 확인하고 있습니다...";
 
 void Click(HWND control) {
     PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
@@ -105,10 +93,14 @@ TEST(StartupUpgradeCheck, AsksOnlyWhenTheServerNamesAnotherVersion) {
         bool asks;
     } cases[] = {{"newer", true}, {"same", false}, {"empty", false}, {"missing", false}};
     for (const auto& c : cases) {
+        const size_t seen = ServerRequests().size();
         CUpgradeCheck check;
         CDialogAnswerer answerer("Tidemark", IDNO, c.asks ? 15000 : 2000);
         check.CheckUpgradeAtStart("4.7.0", VersionFile(c.kind));
-        EXPECT_EQ(AnswerWhilePumping(answerer), c.asks) << c.kind;
+        EXPECT_EQ(answerer.Wait(), c.asks) << c.kind;
+        // Not asking counts only when the check did ask the server.
+        EXPECT_NE(ServerRequests().find(std::string("/") + c.kind + "/NewVersion\n", seen), std::string::npos)
+            << c.kind;
         if (c.asks) {
             EXPECT_EQ(answerer.GetText(), "다운 받을 수 있는 가장 최신 버전은 4.8.0 버전 입니다.\n\n"
                                           "홈페이지로 이동하셔서 다운로드 받으시겠습니까?");

@@ -13,29 +13,6 @@ RECT WindowRectIn(HWND parent, HWND child) {
     return rect;
 }
 
-RECT ControlRect(HWND dialog, int id) {
-    return WindowRectIn(dialog, GetDlgItem(dialog, id));
-}
-
-RECT PixelsOf(HWND dialog, DialogUnits units) {
-    // Position and size are converted separately, as the dialog manager does.
-    RECT converted = {units.left, units.top, units.width, units.height};
-    MapDialogRect(dialog, &converted);
-    return {converted.left, converted.top, converted.left + converted.right,
-            converted.top + converted.bottom};
-}
-
-std::string ReadFileBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 std::string TempFilePath(const std::string& name) {
     char directory[MAX_PATH] = "";
     GetTempPathA(sizeof directory, directory);

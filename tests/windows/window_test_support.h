@@ -1,10 +1,10 @@
-// Helpers for tests that look at real windows: control positions in dialog
-// units, pictures rendered into memory, message pumping, and a plain
-// framework window to host controls.
+// Helpers for tests that look at real windows: control positions, pictures rendered into memory, message
+// pumping, and a plain framework window to host controls.
 #pragma once
 
 #include "framework/application.h"
 #include "framework/window.h"
+#include "test_support.h"
 
 #include <windows.h>
 
@@ -12,17 +12,8 @@
 #include <string>
 #include <vector>
 
-// Left, top, width and height, as dialog resources give them.
-struct DialogUnits {
-    int left, top, width, height;
-};
-
 // The rectangle of `child` in `parent`'s client coordinates, in pixels.
 RECT WindowRectIn(HWND parent, HWND child);
-// The position of control `id` in `dialog`'s client area, in pixels.
-RECT ControlRect(HWND dialog, int id);
-// `units` converted to pixels with the dialog's own font.
-RECT PixelsOf(HWND dialog, DialogUnits units);
 
 std::string WindowText(HWND window);
 bool HasStyle(HWND window, LONG_PTR style);
@@ -31,10 +22,7 @@ bool IsShown(HWND window);
 // True when the window stands in the middle of the primary work area (to a pixel).
 bool IsCenteredOnWorkArea(HWND window);
 
-// Files of the tests: the whole content ("" when unreadable), and `name` in
-// the temporary directory.
-std::string ReadFileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, const std::string& bytes);
+// `name` in the temporary directory.
 std::string TempFilePath(const std::string& name);
 
 // Dispatches every message waiting for this thread.
