@@ -82,7 +82,7 @@ std::string ToRtf(const CRichDocument& document, size_t from, size_t to) {
                 rtf += static_cast<char>(c);
             } else if (c >= 0x20 && c < 0x7F) {
                 rtf += static_cast<char>(c);
-            } else if (c >= 0x20) {
+            } else {
                 rtf += "\\u" + std::to_string(static_cast<short>(c)) + "?";
             }
         }
@@ -306,8 +306,12 @@ LRESULT CWebBrowser2::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         SendMessageW(handle, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
         const TextRun* link = LinkAt(CharacterAt(point));
         if (link && selection.cpMin == selection.cpMax && IsOpenableLink(link->link)) {
-            const std::wstring target(link->link.begin(), link->link.end());
-            ShellExecuteW(GetParent(handle), L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+            if (openLink) {
+                openLink(link->link);
+            } else {
+                const std::wstring target(link->link.begin(), link->link.end());
+                ShellExecuteW(GetParent(handle), L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+            }
         }
         return result;
     }

@@ -9,6 +9,7 @@
 #include "framework/window.h"
 #include "mail/message_view.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,6 +39,12 @@ class CWebBrowser2 : public CWindow {
     // Writes attachment `index` (decoded) to `path`; false on failure.
     bool SaveAttachment(size_t index, const std::string& path) const;
 
+    // What a click on an openable link does with its target; the shell
+    // opens it unless this is set.
+    void SetLinkOpener(std::function<void(const std::u16string& target)> opener) {
+        openLink = std::move(opener);
+    }
+
   protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -66,4 +73,5 @@ class CWebBrowser2 : public CWindow {
     CRichDocument shown;
     size_t shownLength = 0; // characters of `shown` in the control
     std::vector<LinkRange> links;
+    std::function<void(const std::u16string&)> openLink;
 };

@@ -88,3 +88,19 @@ TEST_F(WebBrowser2Test, LongMailArrivesWholeInPartsAndReplacesTheLastOne) {
         EXPECT_EQ(text.find(u"줄 0 "), text.rfind(u"줄 0 ")); // the first mail is gone
     }
 }
+
+TEST_F(WebBrowser2Test, ClickOpensTheLinkUnderItAfterControlCharacters) {
+    WriteFileBytes(mailPath,
+                   "Subject: x\r\nMIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=m\r\n\r\n"
+                   "--m\r\nContent-Type: text/plain\r\n\r\nform\x0c feed\x01\x1b\x0b\r\n"
+                   "--m\r\nContent-Type: text/html\r\n\r\n<a href=\"https://one.example/\">one</a> "
+                   "<a href=\"https://two.example/\">two</a>\r\n--m--\r\n");
+    browser.Navigate("file://" + mailPath);
+    std::u16string opened;
+    browser.SetLinkOpener([&](const std::u16string& target) { opened = target; });
+    const LRESULT at = static_cast<LRESULT>(ControlText(browser.GetHandle()).find(u"two"));
+    const LRESULT place = SendMessageW(browser.GetHandle(), EM_POSFROMCHAR, at + 1, 0);
+    SendMessageW(browser.GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, place);
+    SendMessageW(browser.GetHandle(), WM_LBUTTONUP, 0, place);
+    EXPECT_EQ(opened, u"https://two.example/");
+}
