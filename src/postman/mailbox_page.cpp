@@ -60,7 +60,7 @@ bool CMailboxPage::OnInitDialog() {
     SetToolTip(deleteButton, IDS_DELETE_MAIL, true);
     UpdateCheckButton();
     viewer.Create(nullptr); // no owner: it stays up when the postman window hides
-    viewer.SetReplyAction([this](const std::string& address, const std::string& subject) {
+    viewer.SetReplyAction([this](const std::string& address, const std::u16string& subject) {
         host.StartReply(address, subject);
     });
     return CTabPage::OnInitDialog();
@@ -182,7 +182,7 @@ const MailHeader* CMailboxPage::SelectedMail(bool listedOnly) const {
 
 void CMailboxPage::OnReply() {
     if (const MailHeader* mail = SelectedMail(true))
-        host.StartReply(mail->senderAddress, mail->subject);
+        host.StartReply(mail->senderAddress, ShownSubject(*mail));
 }
 
 void CMailboxPage::OnAddToSpam() {

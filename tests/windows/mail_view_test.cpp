@@ -2,6 +2,7 @@
 // dovecot of tests/peers, stepping past error rows, the header fields.
 #include "check_cycle_fixture.h"
 #include "framework/list_view.h"
+#include "mail/charset.h"
 #include "postman/quick_mail_page.h"
 #include "resource.h"
 #include "window_test_support.h"
@@ -44,7 +45,7 @@ struct ModernMail {
 };
 
 const ModernMail modernMails[] = {
-    {"네이버 메일", "주간 소식: 漢字와 이모지 ?", u"안녕하세요, 漢字와 이모지 😀 입니다."},
+    {"네이버 메일", "주간 소식: 漢字와 이모지 ? Caf?", u"안녕하세요, 漢字와 이모지 😀 입니다."},
     {"다음 카페", "카페 새 글 알림", u"EUC-KR로 쓴 HTML 본문입니다."},
     {"Old Mailer", "옛날 메일", u"ISO-2022-KR 본문입니다."},
     {"김철수", "회의 자료 공유", u"회의 자료를 공유합니다. 이 줄은 이어집니다."},
@@ -71,7 +72,12 @@ TEST_F(MailViewTest, ModernMailFromDovecotIsListedAndShownRight) {
         ViewRow(row);
         EXPECT_TRUE(IsWindowVisible(Viewer().GetHandle()));
         EXPECT_TRUE(IsCenteredOnWorkArea(Viewer().GetHandle())); // not in the screen's corner
-        EXPECT_EQ(Field(IDC_VIEW_SUBJECT), expected.subject);
+        // The view shows the mail's own characters, not code page 949's.
+        const std::u16string whole = u"주간 소식: 漢字와 이모지 😀 Café"; // outside the macro: CP949
+        wchar_t subject[64] = {};
+        GetDlgItemTextW(Viewer().GetHandle(), IDC_VIEW_SUBJECT, subject, 64);
+        EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(subject)),
+                  &expected == modernMails ? whole : Cp949ToUtf16(expected.subject));
         EXPECT_EQ(Field(IDC_VIEW_ACCOUNT), "최신");
         EXPECT_NE(Body().find(expected.bodyText), std::u16string::npos);
     }
