@@ -28,9 +28,7 @@ class MailViewTest : public CheckCycleTest {
     std::u16string WideCell(int row, int column) {
         wchar_t text[128] = {};
         LVITEMW item = {};
-        item.iSubItem = column;
-        item.pszText = text;
-        item.cchTextMax = 128;
+        item.iSubItem = column, item.pszText = text, item.cchTextMax = 128;
         SendDlgItemMessageW(Page().GetHandle(), IDC_MAIL_LIST, LVM_GETITEMTEXTW, row,
                             reinterpret_cast<LPARAM>(&item));
         return reinterpret_cast<const char16_t*>(text);
@@ -38,8 +36,7 @@ class MailViewTest : public CheckCycleTest {
     void Step(int command) {
         SendMessageA(Viewer().GetHandle(), WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
     }
-    std::u16string Body() {
-        HWND control = Viewer().GetBrowser().GetHandle();
+    std::u16string Text(HWND control) {
         std::u16string text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, u'\0');
         text.resize(static_cast<size_t>(
             GetWindowTextW(control, reinterpret_cast<wchar_t*>(&text[0]), static_cast<int>(text.size()))));
@@ -82,11 +79,9 @@ TEST_F(MailViewTest, ModernMailFromDovecotIsListedAndShownRight) {
         EXPECT_TRUE(IsWindowVisible(Viewer().GetHandle()));
         EXPECT_TRUE(IsCenteredOnWorkArea(Viewer().GetHandle())); // not in the screen's corner
         // The list and the view show the mail's own characters, not code page 949's.
-        wchar_t subject[64] = {};
-        GetDlgItemTextW(Viewer().GetHandle(), IDC_VIEW_SUBJECT, subject, 64);
-        EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(subject)), expected.subject);
+        EXPECT_EQ(Text(Viewer().GetItem(IDC_VIEW_SUBJECT)), expected.subject);
         EXPECT_EQ(Field(IDC_VIEW_ACCOUNT), "최신");
-        EXPECT_NE(Body().find(expected.bodyText), std::u16string::npos);
+        EXPECT_NE(Text(Viewer().GetBrowser().GetHandle()).find(expected.bodyText), std::u16string::npos);
     }
     // The next check hides the window.
     RunCheck();
