@@ -177,7 +177,9 @@ void CAccountCheck::List(int row) {
                     session.GetSenderAddress(),
                     session.GetSubject(),
                     session.GetDateText(),
-                    session.GetStoreFile()};
+                    session.GetStoreFile(),
+                    session.GetHeaderFields().senderNameWide,
+                    session.GetHeaderFields().subjectWide};
     host.ListMail(mail, account.entry.Name, row);
     ++listedCount;
     if (mail.dateText.empty())

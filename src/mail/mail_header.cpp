@@ -1,6 +1,7 @@
 #include "mail/mail_header.h"
 
 #include "base/ascii_text.h"
+#include "mail/charset.h"
 #include "mail/mail_address.h"
 #include "mail/encoded_words.h"
 #include "mail/mail_date.h"
@@ -127,10 +128,16 @@ void CHeaderReader::TakeLine() {
         fields.cc = DecodeHeaderText(text.substr(ccKey.Length()));
     } else if (fromKey.StartsLine(text) && fields.senderAddress.empty()) {
         // Of several senders, the first is the one listed.
-        SplitSender(DecodeHeaderText(FirstMailbox(text.substr(fromKey.Length()))), fields.senderName,
-                    fields.senderAddress);
+        std::string first = FirstMailbox(text.substr(fromKey.Length()));
+        SplitSender(DecodeHeaderText(first), fields.senderName, fields.senderAddress);
+        // Encoded words are whole words of the name, so the undecoded line
+        // splits the same way.
+        std::string name, address;
+        SplitSender(first, name, address);
+        fields.senderNameWide = DecodeHeaderTextWide(name);
     } else if (subjectKey.StartsLine(text) && fields.subject.empty()) {
         fields.subject = DecodeHeaderText(text.substr(subjectKey.Length()));
+        fields.subjectWide = DecodeHeaderTextWide(text.substr(subjectKey.Length()));
     } else if (fields.dateText.empty()) {
         // A date candidate: the Date line, or a Received header (all its
         // continuation lines) until one names a month.
@@ -150,4 +157,12 @@ void CHeaderReader::TakeLine() {
             errorText = "날짜 변환 에러입니다!";
         inReceived = false;
     }
+}
+
+std::u16string ShownSenderName(const MailHeader& mail) {
+    return mail.senderNameWide.empty() ? Cp949ToUtf16(mail.senderName) : mail.senderNameWide;
+}
+
+std::u16string ShownSubject(const MailHeader& mail) {
+    return mail.subjectWide.empty() ? Cp949ToUtf16(mail.subject) : mail.subjectWide;
 }

@@ -18,7 +18,16 @@ struct MailHeader {
     std::string subject;   // decoded
     std::string dateText;  // display form ("2001년 7월 24일 오전 10:05:09")
     std::string storeFile; // full path of the .eml copy
+    // The sender's name and the subject with every character the mail gives
+    // them, for the screen (the strings above are code page 949).
+    std::u16string senderNameWide;
+    std::u16string subjectWide;
 };
+
+// What the screen shows of a mail's sender name and subject: its own
+// characters, or the code page 949 text of a record made without them.
+std::u16string ShownSenderName(const MailHeader& mail);
+std::u16string ShownSubject(const MailHeader& mail);
 
 extern const char* const errorRowSender; // "[에러]"
 
@@ -34,6 +43,8 @@ struct HeaderFields {
     std::string senderName;
     std::string senderAddress;
     std::string subject;
+    std::u16string senderNameWide; // the two above with every character, for the screen
+    std::u16string subjectWide;
     std::string dateText; // empty until a date converted
     std::string storeFile;
     CCalendarTime mailTime; // kept from the previous message when no date line is found

@@ -1,8 +1,25 @@
 #include "mail/rich_document.h"
 
 #include <algorithm>
+#include <iterator>
+
+namespace {
+
+bool IsShown(char16_t c) {
+    return c >= 0x20 || c == u'\n' || c == u'\t';
+}
+
+} // namespace
 
 void CRichDocument::Append(const std::u16string& text, unsigned style, const std::u16string& link) {
+    // The view shows no other control character; left in, each would shift
+    // every later position of the document against the view's.
+    if (!std::all_of(text.begin(), text.end(), IsShown)) {
+        std::u16string shown;
+        std::copy_if(text.begin(), text.end(), std::back_inserter(shown), IsShown);
+        Append(shown, style, link);
+        return;
+    }
     if (text.empty())
         return;
     if (length + text.size() > capacity) {

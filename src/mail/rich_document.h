@@ -1,6 +1,7 @@
 // A small formatted-text document: runs of UTF-16 text with style flags and
 // link targets, built by the message reader and the HTML formatter and
-// written out by the message view. Paragraph breaks are "\n" in the text.
+// written out by the message view. Paragraph breaks are "\n" in the text;
+// tab is the only other control character it keeps.
 #pragma once
 
 #include <string>
@@ -28,7 +29,8 @@ class CRichDocument {
     explicit CRichDocument(size_t capacity = defaultCapacity) : capacity(capacity) {}
 
     // Appends text in one style, joined to the last run when it has the same
-    // style and link.
+    // style and link. Control characters other than newline and tab are left
+    // out, so positions in the document are those of the view.
     void Append(const std::u16string& text, unsigned style = StylePlain, const std::u16string& link = {});
     // Ends the current line unless the text is empty or already ends one.
     void EndLine();

@@ -1,6 +1,7 @@
 #include "postman/mail_view_dlg.h"
 
 #include "framework/screen_dpi.h"
+#include "mail/charset.h"
 #include "resource.h"
 
 #include <algorithm>
@@ -17,6 +18,29 @@ const int buttonIds[] = {ID_VIEW_PREVIOUS, ID_VIEW_NEXT, ID_VIEW_REPLY, IDC_VIEW
 constexpr int buttonWidth = 65, buttonHeight = 26, buttonPitch = 70, buttonRowHeight = 33;
 constexpr int minimumWidth = 460, minimumHeight = 306;
 
+// Puts a Unicode edit control in the place of dialog item `id`: the ANSI
+// dialog makes ANSI ones, which keep only what code page 949 holds.
+void MakeUnicodeEdit(HWND dialog, int id) {
+    HWND old = GetDlgItem(dialog, id);
+    RECT rect;
+    GetWindowRect(old, &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    HWND edit = CreateWindowExW(static_cast<DWORD>(GetWindowLongW(old, GWL_EXSTYLE)), L"EDIT", L"",
+                                static_cast<DWORD>(GetWindowLongW(old, GWL_STYLE)), rect.left, rect.top,
+                                rect.right - rect.left, rect.bottom - rect.top, dialog,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
+                                nullptr);
+    if (!edit)
+        return;
+    SendMessageW(edit, WM_SETFONT, SendMessageW(old, WM_GETFONT, 0, 0), FALSE);
+    SetWindowPos(edit, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); // same tab order
+    DestroyWindow(old);
+}
+
+void SetWideText(HWND dialog, int id, const std::u16string& text) {
+    SetDlgItemTextW(dialog, id, reinterpret_cast<const wchar_t*>(text.c_str()));
+}
+
 } // namespace
 
 CMailViewDlg::CMailViewDlg(const CMailboxModel& mailbox, const Settings& settings, bool smallFontScreen)
@@ -27,6 +51,8 @@ bool CMailViewDlg::OnInitDialog() {
     largeIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VIEW_HOT));
     SendMessageA(handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon));
     browser.Create(handle, RECT{0, 0, 10, 10});
+    MakeUnicodeEdit(handle, IDC_VIEW_SENDER);
+    MakeUnicodeEdit(handle, IDC_VIEW_SUBJECT);
     RECT client;
     GetClientRect(handle, &client);
     Layout(client.right, client.bottom);
@@ -45,10 +71,10 @@ void CMailViewDlg::ViewMail(int row) {
         return;
     const MailHeader& mail = mails[row];
     index = row;
-    senderName = mail.senderName;
+    senderName = ShownSenderName(mail);
     senderAddress = mail.senderAddress;
     dateText = mail.dateText;
-    subject = mail.subject;
+    subject = ShownSubject(mail);
     storeFile = mail.storeFile;
     ShowMail();
 }
@@ -59,11 +85,12 @@ void CMailViewDlg::ShowMail() {
     SetItemText(IDC_VIEW_ACCOUNT, server >= 0 && server < static_cast<int>(settings.servers.size())
                                       ? settings.servers[server].Name
                                       : std::string());
-    senderText = senderName.empty() ? senderAddress : senderName + " <" + senderAddress + ">";
+    const std::u16string address = Cp949ToUtf16(senderAddress);
+    senderText = senderName.empty() ? address : senderName + u" <" + address + u">";
     browser.Navigate("file://" + storeFile);
-    SetItemText(IDC_VIEW_SENDER, senderText);
+    SetWideText(handle, IDC_VIEW_SENDER, senderText);
     SetItemText(IDC_VIEW_DATE, dateText);
-    SetItemText(IDC_VIEW_SUBJECT, subject);
+    SetWideText(handle, IDC_VIEW_SUBJECT, subject);
 }
 
 void CMailViewDlg::StepMail(int step) {

@@ -16,7 +16,7 @@
 class CMailViewDlg : public CDialog {
   public:
     // The reply command's work: the sender's address and the subject.
-    using ReplyAction = std::function<void(const std::string& senderAddress, const std::string& subject)>;
+    using ReplyAction = std::function<void(const std::string& senderAddress, const std::u16string& subject)>;
 
     // Mails come from `mailbox`, account names from `settings`;
     // `smallFontScreen` chooses where the body starts.
@@ -50,12 +50,13 @@ class CMailViewDlg : public CDialog {
     const CMailboxModel& mailbox;
     const Settings& settings;
     const bool smallFontScreen;
-    std::string senderText;
-    std::string subject;
+    // The mail's own texts are UTF-16, shown through the wide calls.
+    std::u16string senderText;
+    std::u16string subject;
     std::string dateText;
     std::string storeFile;
     CWebBrowser2 browser;
-    std::string senderName;
+    std::u16string senderName;
     std::string senderAddress;
     int index = 0;
     ReplyAction replyAction;

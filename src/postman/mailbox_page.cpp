@@ -4,6 +4,7 @@
 #include "core/mail_deletion.h"
 #include "framework/application.h"
 #include "framework/message_box.h"
+#include "mail/charset.h"
 #include "mail/mail_date.h"
 #include "postman/address_book_entry_dlg.h"
 #include "resource.h"
@@ -60,7 +61,7 @@ bool CMailboxPage::OnInitDialog() {
     SetToolTip(deleteButton, IDS_DELETE_MAIL, true);
     UpdateCheckButton();
     viewer.Create(nullptr); // no owner: it stays up when the postman window hides
-    viewer.SetReplyAction([this](const std::string& address, const std::string& subject) {
+    viewer.SetReplyAction([this](const std::string& address, const std::u16string& subject) {
         host.StartReply(address, subject);
     });
     return CTabPage::OnInitDialog();
@@ -182,7 +183,7 @@ const MailHeader* CMailboxPage::SelectedMail(bool listedOnly) const {
 
 void CMailboxPage::OnReply() {
     if (const MailHeader* mail = SelectedMail(true))
-        host.StartReply(mail->senderAddress, mail->subject);
+        host.StartReply(mail->senderAddress, ShownSubject(*mail));
 }
 
 void CMailboxPage::OnAddToSpam() {
@@ -334,12 +335,23 @@ void CMailboxPage::AddRow(const std::string& serverName, const std::string& send
         return;
     ++rowCount;
 
-    const std::string* columns[] = {&sender, &subject};
+    // A row of a listed mail shows the mail's own characters; the list keeps
+    // them whatever call made it.
+    const std::vector<MailHeader>& mails = mailbox.GetArrivedMails();
+    const bool listedMail = inserted < static_cast<int>(mails.size()) &&
+                            mails[inserted].senderName != errorRowSender &&
+                            mails[inserted].subject == subject;
+    std::u16string columns[] = {Cp949ToUtf16(sender), Cp949ToUtf16(subject)};
+    if (listedMail) {
+        const std::u16string name = ShownSenderName(mails[inserted]);
+        columns[0] = name.empty() ? columns[0] : name;
+        columns[1] = ShownSubject(mails[inserted]);
+    }
     for (int column = 1; column <= 2; ++column) {
-        LVITEMA text = {};
+        LVITEMW text = {};
         text.iSubItem = column;
-        text.pszText = const_cast<char*>(columns[column - 1]->c_str());
-        SendMessageA(list, LVM_SETITEMTEXTA, inserted, reinterpret_cast<LPARAM>(&text));
+        text.pszText = reinterpret_cast<wchar_t*>(&columns[column - 1][0]);
+        SendMessageW(list, LVM_SETITEMTEXTW, inserted, reinterpret_cast<LPARAM>(&text));
     }
     SendMessageA(list, LVM_SCROLL, 1, 100);
 }

@@ -34,7 +34,7 @@ class CMailboxPageHost {
     virtual void SetStatusText(const std::string& text) = 0;
     // Starts an answer to `recipient` about `subject` on the quick-mail tab
     // and switches to that tab.
-    virtual void StartReply(const std::string& recipient, const std::string& subject) = 0;
+    virtual void StartReply(const std::string& recipient, const std::u16string& subject) = 0;
     // Hides the postman window.
     virtual void HideWindow() = 0;
 

@@ -150,7 +150,7 @@ void CPostmanDlg::SetAlwaysOnTop(int state) {
         DeleteObject(previous);
 }
 
-void CPostmanDlg::StartReply(const std::string& recipient, const std::string& subject) {
+void CPostmanDlg::StartReply(const std::string& recipient, const std::u16string& subject) {
     quickMailPage->SetReply(recipient, subject);
     tabCtrl.SelectTab(1);
 }

@@ -39,7 +39,7 @@ class CPostmanDlg : public CDialog, public CMailboxPageHost {
     // The status line at the top (control 1078).
     void SetStatusText(const std::string& text) override;
     Settings& GetSettings() override { return settings; }
-    void StartReply(const std::string& recipient, const std::string& subject) override;
+    void StartReply(const std::string& recipient, const std::u16string& subject) override;
     // Minimised, then hidden: the window visibly goes away.
     void HideWindow() override;
 

@@ -6,6 +6,7 @@
 #include "framework/file_dialog.h"
 #include "framework/message_box.h"
 #include "base/ascii_text.h"
+#include "mail/charset.h"
 #include "mail/mail_delivery.h"
 #include "postman/address_book_dlg.h"
 #include "resource.h"
@@ -103,9 +104,9 @@ void CQuickMailPage::OnDestroy() {
     sendJob.Cancel();
 }
 
-void CQuickMailPage::SetReply(const std::string& recipient, const std::string& answered) {
+void CQuickMailPage::SetReply(const std::string& recipient, const std::u16string& answered) {
     recipients = recipient;
-    subject = "Re: " + answered;
+    subject = "Re: " + Utf16ToCp949(answered); // outgoing mail is code page 949
     WriteControls();
     SetFocus(GetItem(IDC_BODY));
 }

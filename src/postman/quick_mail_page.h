@@ -27,10 +27,11 @@ class CQuickMailPage : public CTabPage {
     CQuickMailPage(Settings& settings, std::function<void(const std::string&)> showStatus);
 
     // Starts an answer: the recipients become `recipient` and the subject
-    // "Re: " + `subject` (always prefixed), and the keyboard focus goes into
+    // "Re: " + `subject` (always prefixed; in code page 949, with "?" for a
+    // letter it lacks), and the keyboard focus goes into
     // the body. Body and attachment stay as they are. The caller then
     // switches the postman window to this tab.
-    void SetReply(const std::string& recipient, const std::string& subject);
+    void SetReply(const std::string& recipient, const std::u16string& subject);
     // True from the start of a send until its outcome has been shown.
     bool IsSending() const { return sendJob.IsRunning(); }
 

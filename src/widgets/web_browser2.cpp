@@ -17,6 +17,8 @@ constexpr UINT saveCommand = 1;
 constexpr UINT copyCommand = 2;
 // Posted to the control itself: the next part of a long mail is due.
 constexpr UINT showMoreMessage = WM_APP + 1;
+// A long mail goes into the control by parts: the first is a screen's worth.
+constexpr size_t firstPartCharacters = 2048, partCharacters = 8192;
 
 // The whole file, or false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
@@ -38,6 +40,24 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
     }
     CloseHandle(file);
     return ok;
+}
+
+// A mail read and formatted for the view.
+struct LoadedMail {
+    std::unique_ptr<CMimeMessage> message;
+    CRichDocument document;
+    std::vector<ListedAttachment> attachments;
+};
+
+void LoadMail(const std::string& url, LoadedMail& mail) {
+    const std::string path = StartsWithNoCase(url, "file://") ? url.substr(7) : std::string();
+    std::string bytes;
+    if (path.empty() || !ReadWholeFile(path, bytes)) {
+        mail.document.Append(Cp949ToUtf16("메일 파일을 읽을 수 없습니다: " + (path.empty() ? url : path)));
+        return;
+    }
+    mail.message = std::make_unique<CMimeMessage>(std::move(bytes));
+    BuildMessageView(*mail.message, mail.document, mail.attachments);
 }
 
 // RTF of characters [from, to) of the document: one group per run, text
@@ -82,7 +102,7 @@ std::string ToRtf(const CRichDocument& document, size_t from, size_t to) {
                 rtf += static_cast<char>(c);
             } else if (c >= 0x20 && c < 0x7F) {
                 rtf += static_cast<char>(c);
-            } else if (c >= 0x20) {
+            } else {
                 rtf += "\\u" + std::to_string(static_cast<short>(c)) + "?";
             }
         }
@@ -161,18 +181,22 @@ void CWebBrowser2::Renew() {
 }
 
 void CWebBrowser2::Navigate(const std::string& url) {
+    loadJob = std::make_unique<CBackgroundJob>(); // the previous load, if any, is cancelled
     message.reset();
     attachments.clear();
-    CRichDocument document;
-    const std::string path = StartsWithNoCase(url, "file://") ? url.substr(7) : std::string();
-    std::string bytes;
-    if (path.empty() || !ReadWholeFile(path, bytes)) {
-        document.Append(Cp949ToUtf16("메일 파일을 읽을 수 없습니다: " + (path.empty() ? url : path)));
-    } else {
-        message = std::make_unique<CMimeMessage>(std::move(bytes));
-        BuildMessageView(*message, document, attachments);
+    CRichDocument loading;
+    loading.Append(u"메일을 읽는 중입니다...", StyleQuiet);
+    Show(std::move(loading));
+    auto mail = std::make_shared<LoadedMail>();
+    auto showMail = [this, mail] {
+        message = std::move(mail->message);
+        attachments = std::move(mail->attachments);
+        Show(std::move(mail->document));
+    };
+    if (!loadJob->Start([url, mail](CJobControl&) { LoadMail(url, *mail); }, showMail)) {
+        LoadMail(url, *mail); // no thread to be had: here, then
+        showMail();
     }
-    Show(std::move(document));
 }
 
 void CWebBrowser2::Show(CRichDocument document) {
@@ -194,12 +218,11 @@ void CWebBrowser2::Show(CRichDocument document) {
 }
 
 void CWebBrowser2::ShowMore() {
-    // The rich edit lays out text slowly (under Wine about 6 ms per 1000
-    // characters), so a long mail goes in by parts: the first is on screen
-    // at once, the others follow through the message queue, and the window
+    // The rich edit lays out text slowly (under Wine 2 to 6 ms per 1000
+    // characters), so a long mail goes in by parts: the first is there at
+    // once, the others follow through the message queue, and the window
     // answers the user in between.
-    constexpr size_t partCharacters = 8192;
-    size_t end = std::min(shown.Length(), shownLength + partCharacters);
+    size_t end = std::min(shown.Length(), shownLength + (shownLength ? partCharacters : firstPartCharacters));
     if (end < shown.Length() && shown.CharacterAt(end) >= 0xDC00 && shown.CharacterAt(end) < 0xE000)
         ++end; // a surrogate pair stays whole
     const std::string rtf = ToRtf(shown, shownLength, end);
@@ -306,8 +329,12 @@ LRESULT CWebBrowser2::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         SendMessageW(handle, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
         const TextRun* link = LinkAt(CharacterAt(point));
         if (link && selection.cpMin == selection.cpMax && IsOpenableLink(link->link)) {
-            const std::wstring target(link->link.begin(), link->link.end());
-            ShellExecuteW(GetParent(handle), L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+            if (openLink) {
+                openLink(link->link);
+            } else {
+                const std::wstring target(link->link.begin(), link->link.end());
+                ShellExecuteW(GetParent(handle), L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+            }
         }
         return result;
     }

@@ -1,14 +1,18 @@
 // The message view's body: shows a mail of the .eml store, given as a
 // "file://" URL, as formatted Unicode text in a rich-edit control (the rest
 // of the program is ANSI; this control takes UTF-16, so every character of
-// the mail shows). Nothing of the mail is fetched or run: links open in the
-// shell on a click (http, https and mailto only), and the attachments listed
-// after the text are saved by a double click or the context menu.
+// the mail shows). The mail is read and formatted by a background job, so a
+// large one never holds the window; a loading line shows meanwhile. Nothing
+// of the mail is fetched or run: links open in the shell on a click (http,
+// https and mailto only), and the attachments listed after the text are
+// saved by a double click or the context menu.
 #pragma once
 
+#include "framework/background_job.h"
 #include "framework/window.h"
 #include "mail/message_view.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,18 +29,27 @@ class CWebBrowser2 : public CWindow {
     bool Create(HWND parent, const RECT& rect, int id = browserControlId);
 
     // Shows the message file of `url` ("file://" followed by the path as it
-    // is, backslashes included). A file that cannot be read shows one line
-    // that says so.
+    // is, backslashes included) once the background job has read it; a
+    // loading line shows until then. A file that cannot be read shows one
+    // line that says so.
     void Navigate(const std::string& url);
 
+    // Whether the mail is still being read and formatted.
+    bool IsLoading() const { return loadJob && loadJob->IsRunning(); }
     // Whether the whole message is in the control: a long one goes in by
     // parts, the later ones through the message queue.
-    bool IsComplete() const { return shownLength == shown.Length(); }
+    bool IsComplete() const { return !IsLoading() && shownLength == shown.Length(); }
 
     // The attachments listed under the shown message.
     const std::vector<ListedAttachment>& Attachments() const { return attachments; }
     // Writes attachment `index` (decoded) to `path`; false on failure.
     bool SaveAttachment(size_t index, const std::string& path) const;
+
+    // What a click on an openable link does with its target; the shell
+    // opens it unless this is set.
+    void SetLinkOpener(std::function<void(const std::u16string& target)> opener) {
+        openLink = std::move(opener);
+    }
 
   protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -66,4 +79,8 @@ class CWebBrowser2 : public CWindow {
     CRichDocument shown;
     size_t shownLength = 0; // characters of `shown` in the control
     std::vector<LinkRange> links;
+    std::function<void(const std::u16string&)> openLink;
+    // Last: a running load is cancelled before the rest goes. A new one
+    // each time, as a cancelled worker may still be ending.
+    std::unique_ptr<CBackgroundJob> loadJob;
 };

@@ -19,7 +19,7 @@ struct ModernMail {
 
 // The mailbox, in message-number order.
 const ModernMail modern[] = {
-    {"네이버 메일", "news@service.example", "주간 소식: 漢字와 이모지 ?",
+    {"네이버 메일", "news@service.example", "주간 소식: 漢字와 이모지 ? Caf?",
      u"안녕하세요, 漢字와 이모지 😀 입니다."},
     {"다음 카페", "cafe@service.example", "카페 새 글 알림", u"EUC-KR로 쓴 HTML 본문입니다."},
     {"Old Mailer", "old@service.example", "옛날 메일", u"ISO-2022-KR 본문입니다."},

@@ -137,7 +137,7 @@ TEST_F(QuickMailSinkTest, ARepliedMailWithSignatureAndKoreanAttachmentReachesThe
     frame.GetPostmanWindow().GetTabCtrl().SelectTab(1);
     EXPECT_EQ(Text(IDC_BODY), "\r\n-- 홍길동");
 
-    Page().SetReply("sink-quick@example.com", "보고서");
+    Page().SetReply("sink-quick@example.com", u"보고서");
     EXPECT_EQ(GetFocus(), Item(IDC_BODY));
     SendMessageA(Item(IDC_BODY), EM_SETSEL, 0, 0);
     SendMessageA(Item(IDC_BODY), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("보내 드립니다."));
@@ -183,10 +183,10 @@ TEST_F(QuickMailSinkTest, ARepliedMailWithSignatureAndKoreanAttachmentReachesThe
 }
 
 TEST_F(QuickMailSinkTest, AReplyStartedWhileASendRunsIsKeptWhenTheSendSucceeds) {
-    Page().SetReply("sink-first@example.com", "첫째");
+    Page().SetReply("sink-first@example.com", u"첫째");
     CDialogAnswerer done("Tidemark", IDOK);
     Click(IDC_SEND);
-    Page().SetReply("sink-next@example.com", "둘째"); // before the send can report
+    Page().SetReply("sink-next@example.com", u"둘째"); // before the send can report
     ASSERT_TRUE(PumpMessagesUntil([&] { return !Page().IsSending(); }, 15000));
     ASSERT_TRUE(done.Wait());
     EXPECT_EQ(done.GetText(), "E-mail 전송이 완료 되었습니다.");

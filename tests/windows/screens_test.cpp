@@ -130,7 +130,7 @@ TEST_F(DISABLED_ScreensTest, PostmanWindowAndMailView) {
     postman.ShowNormal();
     PumpMessagesUntil([] { return false; }, paintTime);
     SaveScreen(postman.GetHandle(), "postman-mailbox");
-    postman.StartReply("sender@example.co.kr", "Re: 회의 자료 공유");
+    postman.StartReply("sender@example.co.kr", u"Re: 회의 자료 공유");
     PumpMessagesUntil([] { return false; }, paintTime);
     SaveScreen(postman.GetHandle(), "postman-quick-mail");
 

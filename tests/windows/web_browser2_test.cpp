@@ -27,6 +27,13 @@ class WebBrowser2Test : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(browser.Create(host.GetHandle(), RECT{0, 0, 600, 400})); }
     void TearDown() override { DeleteFileA(mailPath.c_str()); }
+    void Open() {
+        browser.Navigate("file://" + mailPath);
+        EXPECT_EQ(ControlText(browser.GetHandle()), u"메일을 읽는 중입니다...");
+        for (MSG message; browser.IsLoading();) // one message at a time, to see the parts
+            if (GetMessageW(&message, nullptr, 0, 0) > 0)
+                DispatchMessageW(&message);
+    }
     bool Shows(const std::u16string& text) {
         return ControlText(browser.GetHandle()).find(text) != std::u16string::npos;
     }
@@ -46,7 +53,7 @@ TEST_F(WebBrowser2Test, ShowsHtmlMailWithCharactersOutsideCodePage949) {
                       html +
                       "--m\r\nContent-Type: application/octet-stream; name*=utf-8''%ED%8C%8C%EC%9D%BC.bin\r\n"
                       "Content-Transfer-Encoding: base64\r\n\r\nAAEC/w==\r\n--m--\r\n");
-    browser.Navigate("file://" + mailPath);
+    Open();
     const std::u16string body = u"한글 漢字 😀 ñ\r\r링크\r"; // outside the macro, whose text is CP949
     EXPECT_TRUE(Shows(body));
     EXPECT_TRUE(Shows(u"\r  파일.bin  4 바이트"));
@@ -59,7 +66,7 @@ TEST_F(WebBrowser2Test, ShowsHtmlMailWithCharactersOutsideCodePage949) {
 }
 
 TEST_F(WebBrowser2Test, MissingFileShowsOneClearLine) {
-    browser.Navigate("file://" + mailPath);
+    Open();
     EXPECT_EQ(ControlText(browser.GetHandle()), Cp949ToUtf16("메일 파일을 읽을 수 없습니다: " + mailPath));
     EXPECT_TRUE(browser.Attachments().empty());
 }
@@ -78,7 +85,7 @@ TEST_F(WebBrowser2Test, LongMailArrivesWholeInPartsAndReplacesTheLastOne) {
         "Subject: x\r\nMIME-Version: 1.0\r\nContent-Type: text/plain; charset=utf-8\r\n\r\n" + lines;
     for (int time = 0; time < 2; ++time) {
         WriteFileBytes(mailPath, mail);
-        browser.Navigate("file://" + mailPath);
+        Open();
         EXPECT_FALSE(browser.IsComplete());
         ASSERT_TRUE(PumpMessagesUntil([&] { return browser.IsComplete(); }, 20000));
         // The same control, still in its parent.
@@ -87,4 +94,20 @@ TEST_F(WebBrowser2Test, LongMailArrivesWholeInPartsAndReplacesTheLastOne) {
         EXPECT_NE(text.find(expected), std::u16string::npos);
         EXPECT_EQ(text.find(u"줄 0 "), text.rfind(u"줄 0 ")); // the first mail is gone
     }
+}
+
+TEST_F(WebBrowser2Test, ClickOpensTheLinkUnderItAfterControlCharacters) {
+    WriteFileBytes(
+        mailPath,
+        "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=m\r\n\r\n--m\r\n\r\n"
+        "form\x0c feed\x01\x1b\x0b\r\n--m\r\nContent-Type: text/html\r\n\r\n<a "
+        "href=\"https://one.example/\">one</a> <a href=\"https://two.example/\">two</a>\r\n--m--\r\n");
+    Open();
+    std::u16string opened;
+    browser.SetLinkOpener([&](const std::u16string& target) { opened = target; });
+    const size_t at = ControlText(browser.GetHandle()).find(u"two") + 1;
+    const LRESULT place = SendMessageW(browser.GetHandle(), EM_POSFROMCHAR, at, 0);
+    SendMessageW(browser.GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, place);
+    SendMessageW(browser.GetHandle(), WM_LBUTTONUP, 0, place);
+    EXPECT_EQ(opened, u"https://two.example/");
 }
