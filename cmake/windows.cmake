@@ -25,6 +25,13 @@ file(GLOB RESOURCE_PICTURES CONFIGURE_DEPENDS res/icons/*.ico res/bitmaps/*.bmp 
 set_source_files_properties(${RESOURCE_SCRIPT} PROPERTIES OBJECT_DEPENDS "${RESOURCE_PICTURES}")
 add_executable(tidemark WIN32 src/app/main.cpp ${RESOURCE_SCRIPT})
 target_link_libraries(tidemark PRIVATE tidemark_ui)
+# A resident program is judged by its size: the program's own code is built
+# for size, one section per function, so that the linker drops what no one
+# calls.
+foreach(target tidemark_portable tidemark_ui tidemark)
+    target_compile_options(${target} PRIVATE -Os -ffunction-sections -fdata-sections)
+endforeach()
+target_link_options(tidemark PRIVATE -Wl,--gc-sections)
 
 # New accounts default to the bell sound in the program's own folder.
 configure_file(${CMAKE_SOURCE_DIR}/res/tidebell.wav ${CMAKE_BINARY_DIR}/tidebell.wav COPYONLY)

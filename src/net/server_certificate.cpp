@@ -1,6 +1,7 @@
 #include "net/server_certificate.h"
 
 #include <cstdio>
+#include <vector>
 
 std::string CertificateFingerprint(PCCERT_CONTEXT certificate) {
     BYTE hash[32];
@@ -36,10 +37,11 @@ TlsFailure ReasonOf(DWORD policyError) {
     }
 }
 
-std::wstring WideText(const std::string& text) {
+// The text in UTF-16 with its terminating null.
+std::vector<wchar_t> WideText(const std::string& text) {
     const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+    std::vector<wchar_t> wide(static_cast<size_t>(length) + 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
     return wide;
 }
 
@@ -58,11 +60,11 @@ TlsFailure CheckServerCertificate(PCCERT_CONTEXT certificate, const std::string&
                                  nullptr, &chain))
         return TlsFailure::CertificateUntrusted;
 
-    std::wstring serverName = WideText(host);
+    std::vector<wchar_t> serverName = WideText(host);
     SSL_EXTRA_CERT_CHAIN_POLICY_PARA sslPara = {};
     sslPara.cbSize = sizeof sslPara;
     sslPara.dwAuthType = AUTHTYPE_SERVER;
-    sslPara.pwszServerName = &serverName[0];
+    sslPara.pwszServerName = serverName.data();
     CERT_CHAIN_POLICY_PARA policyPara = {};
     policyPara.cbSize = sizeof policyPara;
     policyPara.pvExtraPolicyPara = &sslPara;

@@ -306,8 +306,8 @@ LRESULT CWebBrowser2::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         SendMessageW(handle, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
         const TextRun* link = LinkAt(CharacterAt(point));
         if (link && selection.cpMin == selection.cpMax && IsOpenableLink(link->link)) {
-            const std::wstring target(link->link.begin(), link->link.end());
-            ShellExecuteW(GetParent(handle), L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+            ShellExecuteW(GetParent(handle), L"open", reinterpret_cast<const wchar_t*>(link->link.c_str()),
+                          nullptr, nullptr, SW_SHOWNORMAL);
         }
         return result;
     }
