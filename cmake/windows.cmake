@@ -1,13 +1,21 @@
 # Cross build: tidemark.exe and the Windows test programs (run under Wine).
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0600)
-set(WIN32_LIBS ws2_32 wininet comctl32 comdlg32 shell32 winmm gdi32 user32 ole32 oleaut32 uuid advapi32)
+# What the tray icon needs is linked as usual; the rest loads when first
+# used: TLS and certificates at the first secure connection, WinINet at the
+# upgrade check, the file dialogs, sounds and clips, OLE with the mail view.
+include(cmake/delay_import.cmake)
+foreach(name secur32 crypt32 wininet comdlg32 winmm ole32 oleaut32)
+    delay_import_library(${name}_delay ${name})
+endforeach()
+set(WIN32_LIBS ws2_32 ${wininet_delay} comctl32 ${comdlg32_delay} shell32 ${winmm_delay} gdi32 user32
+    ${ole32_delay} ${oleaut32_delay} uuid advapi32)
 
 # The portable tests also run inside Wine, against Winsock; TLS is SChannel's.
 list(APPEND PORTABLE_SOURCES ${CMAKE_SOURCE_DIR}/src/net/tls_channel_schannel.cpp
     ${CMAKE_SOURCE_DIR}/src/net/server_certificate.cpp)
 set(PORTABLE_TESTS portable_tests)
 include(cmake/portable.cmake)
-target_link_libraries(tidemark_portable PUBLIC ws2_32 secur32 crypt32)
+target_link_libraries(tidemark_portable PUBLIC ws2_32 ${secur32_delay} ${crypt32_delay})
 
 file(GLOB_RECURSE UI_SOURCES CONFIGURE_DEPENDS
     src/app/*.cpp src/postman/*.cpp src/options/*.cpp src/widgets/*.cpp src/framework/*.cpp)

@@ -2,12 +2,12 @@
 
 #include "app/main_frame.h"
 #include "framework/message_box.h"
+#include "framework/ole_support.h"
 #include "net/socket_platform.h"
 #include "mail/mail_store.h"
 #include "resource.h"
 
 #include <commctrl.h>
-#include <ole2.h>
 
 namespace {
 const char instanceMutexName[] = "Tdm2000InstanceRunning";
@@ -30,7 +30,6 @@ bool CCheckerApp::InitInstance() {
 
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_TAB_CLASSES};
     InitCommonControlsEx(&controls);
-    OleInitialize(nullptr);
 
     SetRegistryKey(companyKey);
 
@@ -50,7 +49,7 @@ int CCheckerApp::ExitInstance() {
     mainFrame.reset();
     if (workerLeft)
         ExitProcess(static_cast<UINT>(CApplication::ExitInstance()));
-    OleUninitialize();
+    EndOleSupport();
     StopSocketLibrary();
     if (instanceMutex) {
         CloseHandle(instanceMutex);

@@ -59,11 +59,17 @@ bool CMailboxPage::OnInitDialog() {
     SetToolTip(viewButton, IDS_VIEW_MAIL, true);
     SetToolTip(deleteButton, IDS_DELETE_MAIL, true);
     UpdateCheckButton();
-    viewer.Create(nullptr); // no owner: it stays up when the postman window hides
-    viewer.SetReplyAction([this](const std::string& address, const std::string& subject) {
-        host.StartReply(address, subject);
-    });
     return CTabPage::OnInitDialog();
+}
+
+CMailViewDlg& CMailboxPage::GetViewer() {
+    if (!viewer.IsCreated()) {
+        viewer.Create(nullptr); // no owner: it stays up when the postman window hides
+        viewer.SetReplyAction([this](const std::string& address, const std::string& subject) {
+            host.StartReply(address, subject);
+        });
+    }
+    return viewer;
 }
 
 void CMailboxPage::CreateToolTips() {
@@ -313,13 +319,15 @@ void CMailboxPage::ViewSelectedMail() {
     const std::vector<MailHeader>& mails = mailbox.GetArrivedMails();
     if (row >= static_cast<int>(mails.size()) || mails[row].senderName == errorRowSender)
         return;
-    ShowWindow(viewer.GetHandle(), SW_SHOW);
-    SetForegroundWindow(viewer.GetHandle());
+    HWND viewerWindow = GetViewer().GetHandle();
+    ShowWindow(viewerWindow, SW_SHOW);
+    SetForegroundWindow(viewerWindow);
     viewer.ViewMail(row);
 }
 
 void CMailboxPage::HideViewer() {
-    ShowWindow(viewer.GetHandle(), SW_HIDE);
+    if (viewer.IsCreated())
+        ShowWindow(viewer.GetHandle(), SW_HIDE);
 }
 
 void CMailboxPage::AddRow(const std::string& serverName, const std::string& sender,

@@ -2,6 +2,7 @@
 
 #include "framework/file_dialog.h"
 #include "framework/message_box.h"
+#include "framework/ole_support.h"
 #include "base/ascii_text.h"
 #include "mail/charset.h"
 
@@ -116,6 +117,7 @@ std::string SuggestedFileName(const std::u16string& name) {
 }
 
 HWND CreateRichEdit(HWND parent, const RECT& rect, int id, LONG style) {
+    StartOleSupport(); // for the control's drag and drop
     static const HMODULE library = LoadLibraryA("msftedit.dll");
     if (!library)
         return nullptr;
