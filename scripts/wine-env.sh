@@ -12,11 +12,12 @@ WINE=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
 WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 
 TIDEMARK_XVFB_PID=
+TIDEMARK_SCREEN_SIZE=1024x768 # of the Xvfb screen started here
 tidemark_start_display() {
     [ -n "${DISPLAY:-}" ] && return 0
     local n=77
     while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "${TIDEMARK_SCREEN_SIZE}x24" -nolisten tcp >/dev/null 2>&1 &
     TIDEMARK_XVFB_PID=$!
     export DISPLAY=":$n"
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
@@ -28,6 +29,7 @@ tidemark_stop_display() {
     kill "$TIDEMARK_XVFB_PID" 2>/dev/null || true
     wait "$TIDEMARK_XVFB_PID" 2>/dev/null || true
     TIDEMARK_XVFB_PID=
+TIDEMARK_SCREEN_SIZE=1024x768 # of the Xvfb screen started here
     unset DISPLAY
 }
 
