@@ -1,6 +1,7 @@
 #include "net/server_certificate.h"
 
-#include <cstdio>
+#include "base/ascii_text.h"
+
 #include <vector>
 
 std::string CertificateFingerprint(PCCERT_CONTEXT certificate) {
@@ -11,11 +12,8 @@ std::string CertificateFingerprint(PCCERT_CONTEXT certificate) {
         size != sizeof hash)
         return std::string();
     std::string hex;
-    char digits[3];
-    for (BYTE b : hash) {
-        std::snprintf(digits, sizeof digits, "%02X", b);
-        hex += digits;
-    }
+    for (BYTE b : hash)
+        hex += HexText(b, 2);
     return hex;
 }
 

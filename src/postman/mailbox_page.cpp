@@ -1,5 +1,7 @@
 #include "postman/mailbox_page.h"
 
+#include "base/ascii_text.h"
+
 #include "app/mail_client.h"
 #include "core/mail_deletion.h"
 #include "framework/application.h"
@@ -11,7 +13,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <memory>
 
 namespace {
@@ -372,7 +373,6 @@ void CMailboxPage::ShowLastCheck(CCalendarTime checkTime) {
 }
 
 void CMailboxPage::ShowArrivedCount() {
-    char count[16];
-    std::snprintf(count, sizeof count, "%3d", mailbox.GetListedMailCount());
-    SetItemText(IDC_ARRIVED_COUNT, LoadResourceString(IDS_ARRIVED_COUNT) + count);
+    SetItemText(IDC_ARRIVED_COUNT,
+                LoadResourceString(IDS_ARRIVED_COUNT) + DecimalText(mailbox.GetListedMailCount(), 3));
 }
