@@ -40,6 +40,8 @@ foreach(target tidemark_portable tidemark_ui tidemark)
     target_compile_options(${target} PRIVATE -Os -ffunction-sections -fdata-sections)
 endforeach()
 target_link_options(tidemark PRIVATE -Wl,--gc-sections)
+add_test(NAME program_size_budget COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:tidemark> -DSTRIP=${CMAKE_STRIP}
+    -DBUDGET_KB=600 -P ${CMAKE_SOURCE_DIR}/cmake/size_budget.cmake)
 
 # New accounts default to the bell sound in the program's own folder.
 configure_file(${CMAKE_SOURCE_DIR}/res/tidebell.wav ${CMAKE_BINARY_DIR}/tidebell.wav COPYONLY)
