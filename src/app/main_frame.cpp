@@ -33,7 +33,12 @@ UINT CheckTimerInterval(int duration) {
 
 CMainFrame::CMainFrame() : checkLink(std::make_shared<CCheckLink>()) {
     checkLink->frame = this;
-    postmanWindow = std::make_unique<CPostmanDlg>(GetMailbox(), *this, settings);
+}
+
+CPostmanDlg& CMainFrame::GetPostmanWindow() {
+    if (!postmanWindow)
+        postmanWindow = std::make_unique<CPostmanDlg>(GetMailbox(), *this, settings);
+    return *postmanWindow;
 }
 
 CMainFrame::~CMainFrame() {
@@ -46,7 +51,8 @@ int CMainFrame::OnCreate() {
     LoadSettings(CApplication::Get()->Profile(), settings);
     if (!trayIcon.CreateTrayIcon(nullptr, trayCallbackMessage, "Tidemark - 메일이 없습니다",
                                  trayIcon.LoadIconResource(iconIdle), IDR_TRAY_MENU))
-        return -1; // the program does not run without its icon
+        return -1;      // the program does not run without its icon
+    GetPostmanWindow(); // the check lists its mails there
     if (settings.MailCheckPause == 1)
         SetTrayState(iconPaused, "Tidemark - 자동 체크 기능 멈춤");
     trayIcon.SetDefaultMenuItem(settings.DefaultItem, true);
@@ -143,13 +149,13 @@ bool CMainFrame::StartWorker(std::function<void()> work) {
 void CMainFrame::StartMailCheck() {
     CMailboxModel& mailbox = GetMailbox();
     if (mailbox.IsCheckRunning()) {
-        postmanWindow->SetStatusText("체크 중지 중...");
+        GetPostmanWindow().SetStatusText("체크 중지 중...");
         mailbox.RequestStop();
         return;
     }
     // A stopped check may still be finishing its account; a delete's
     // conversation must end before a check's begins.
-    if (shutDown || postmanWindow->GetMailboxPage().IsDeleting() || !mailbox.BeginCheck())
+    if (shutDown || GetPostmanWindow().GetMailboxPage().IsDeleting() || !mailbox.BeginCheck())
         return;
     if (settings.MailCheckPause == 1)
         settings.MailCheckPause = 0; // a manual check ends a pause
@@ -169,7 +175,7 @@ void CMainFrame::StartMailCheck() {
 void CMainFrame::OnCheckBegins() {
     KillTimer(handle, checkTimerId);
     GetMailbox().ResetListedCount();
-    CMailboxPage& page = postmanWindow->GetMailboxPage();
+    CMailboxPage& page = GetPostmanWindow().GetMailboxPage();
     page.UpdateCheckButton();
     page.HideViewer();
     page.ClearRows();
@@ -181,8 +187,8 @@ void CMainFrame::OnCheckBegins() {
 }
 
 void CMainFrame::OnCheckOutcome(int newMailCount, int notifyResult) {
-    postmanWindow->GetMailboxPage().ShowArrivedCount();
-    postmanWindow->SetStatusText("");
+    GetPostmanWindow().GetMailboxPage().ShowArrivedCount();
+    GetPostmanWindow().SetStatusText("");
     trayIcon.StopIconAnimation();
     if (newMailCount == 0 || (notifyResult == 1 && settings.IconInit == 1))
         ShowNoNewMailState();
@@ -191,8 +197,8 @@ void CMainFrame::OnCheckOutcome(int newMailCount, int notifyResult) {
 }
 
 void CMainFrame::OnCheckFinished() {
-    postmanWindow->GetMailboxPage().UpdateCheckButton();
-    postmanWindow->GetMailboxPage().HideViewer();
+    GetPostmanWindow().GetMailboxPage().UpdateCheckButton();
+    GetPostmanWindow().GetMailboxPage().HideViewer();
     ArmCheckTimer();
 }
 
@@ -211,7 +217,7 @@ void CMainFrame::TogglePause() {
 void CMainFrame::ShowPostmanWindow() {
     // With a program password set, the password prompt decides here whether
     // the window is shown.
-    postmanWindow->ShowNormal();
+    GetPostmanWindow().ShowNormal();
 }
 
 void CMainFrame::OnMailClientStarted() {
