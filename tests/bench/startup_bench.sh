@@ -3,7 +3,9 @@
 # (minimal_tray.exe): time from process creation until the main window with
 # its tray icon exists, its memory after some idle seconds (working set as
 # Wine reports it, and the private resident memory of its Linux process),
-# medians of RUNS runs each, and the size of the stripped programs. Tidemark
+# medians of RUNS runs each, and the size of the programs. Both run stripped,
+# as the installer ships Tidemark (Wine reads an image whose sections are not
+# page-aligned in the file into private memory, debugging sections too). Tidemark
 # is measured twice, in a Wine prefix of its own: without accounts, and with
 # the run script's demo account after its first check of the demo mailbox
 # (dovecot started here), once the postman window it opened is closed.
@@ -65,14 +67,15 @@ measure() { # PREPARE PROGRAM CLASS [CAPTION COMMAND]: "startup_ms working_set_k
 
 yardstick=()
 row() { # NAME PREPARE PROGRAM CLASS [CAPTION COMMAND]
-    local name=$1 rows startup working private size
-    shift
-    rows=$(measure "$@")
-    x86_64-w64-mingw32-strip -o "$work/stripped.exe" "$2"
+    local name=$1 prepare=$2 stripped rows startup working private size
+    stripped="$work/$(basename "$3")"
+    x86_64-w64-mingw32-strip -o "$stripped" "$3"
+    shift 3
+    rows=$(measure "$prepare" "$stripped" "$@")
     startup=$(cut -d' ' -f1 <<<"$rows" | median)
     working=$(cut -d' ' -f2 <<<"$rows" | median)
     private=$(cut -d' ' -f3 <<<"$rows" | median)
-    size=$(($(stat -c %s "$work/stripped.exe") / 1024))
+    size=$(($(stat -c %s "$stripped") / 1024))
     [ ${#yardstick[@]} -gt 0 ] || yardstick=("$startup" "$working" "$private")
     awk -v name="$name" -v s="$startup" -v w="$working" -v p="$private" -v k="$size" \
         -v s0="${yardstick[0]}" -v w0="${yardstick[1]}" -v p0="${yardstick[2]}" 'BEGIN {
