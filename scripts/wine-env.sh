@@ -33,11 +33,22 @@ TIDEMARK_SCREEN_SIZE=1024x768 # of the Xvfb screen started here
     unset DISPLAY
 }
 
+# The captions' buttons are glyphs of Wine's Marlett (fonts-wine), which
+# this Wine finds only in the prefix's font folder; older prefixes get it too.
+tidemark_add_caption_font() {
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    [ -f "$fonts/marlett.ttf" ] || cp /usr/share/wine/fonts/marlett.ttf "$fonts/" 2>/dev/null || true
+}
+
 # wineboot once per prefix, then map the Korean dialog fonts to Nanum.
 tidemark_prepare_prefix() {
-    [ -f "$WINEPREFIX/.tidemark-ready" ] && return 0
+    if [ -f "$WINEPREFIX/.tidemark-ready" ]; then
+        tidemark_add_caption_font
+        return 0
+    fi
     mkdir -p "$WINEPREFIX"
     "$WINE" wineboot -i >/dev/null 2>&1
+    tidemark_add_caption_font
     local reg="$WINEPREFIX/fonts.reg"
     printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"굴림"="NanumGothic"\r\n"굴림체"="NanumGothicCoding"\r\n"MS Sans Serif"="NanumGothic"\r\n"MS Shell Dlg"="NanumGothic"\r\n"Tahoma"="NanumGothic"\r\n' |
         iconv -f UTF-8 -t CP949 >"$reg"
