@@ -159,14 +159,21 @@ void CMainFrame::StartMailCheck() {
         return;
     if (settings.MailCheckPause == 1)
         settings.MailCheckPause = 0; // a manual check ends a pause
-    bool started = StartWorker([link = checkLink] {
+    auto check = [link = checkLink] {
         CFrameCheckHost host(link);
         CMailboxModel& model = link->mailbox;
         RunMailCheck(host, model.checkRunning, model.GetProgramStartTime(), model.announcedMails,
                      model.retrievedMails);
         model.EndCheck();
-    });
-    if (!started) {
+    };
+    // Without an account to check nothing waits on a server: the check runs
+    // here, sparing a thread whose stack Wine keeps after it ends.
+    if (std::none_of(settings.servers.begin(), settings.servers.end(),
+                     [](const ServerEntry& server) { return server.CheckYN == 1; })) {
+        check();
+        return;
+    }
+    if (!StartWorker(check)) {
         mailbox.EndCheck();
         OnCheckFinished();
     }
