@@ -1,15 +1,17 @@
 #!/bin/bash
 # Installs what building, running and testing Tidemark needs on Debian.
 # Idempotent: when everything is present it only checks and returns.
-# Wine's SChannel does its TLS with GnuTLS (libgnutls30); the TLS test
-# servers make their certificates with openssl. nsis builds the installer;
-# x11vnc, novnc and websockify show the run script's desktop in a browser.
+# Wine draws the captions' buttons with its own fonts (fonts-wine, only
+# recommended by wine64). Wine's SChannel does its TLS with GnuTLS
+# (libgnutls30); the TLS test servers make their certificates with openssl.
+# nsis builds the installer; x11vnc, novnc and websockify show the run
+# script's desktop in a browser.
 set -euo pipefail
 
 packages=(
     cmake make g++ googletest
     mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-    wine64 xvfb xauth x11-utils xdotool xclip imagemagick fonts-nanum locales curl
+    wine64 fonts-wine xvfb xauth x11-utils xdotool xclip imagemagick fonts-nanum locales curl
     dovecot-pop3d dovecot-imapd python3-aiosmtpd python3
     libgnutls30 openssl
     nsis x11vnc novnc websockify

@@ -58,6 +58,15 @@ start_demo_servers() {
     "$peers/smtp_sink.sh" start "$demo/sent" $smtp_port
 }
 
+# Whether the only account under KEY is the demo account of an earlier run.
+has_only_demo_account() {
+    local server="$1\\POP3\\Server0"
+    [ $(($(tidemark_registry_value "$1\\POP3" ServerNumber))) -eq 1 ] &&
+        [ "$(tidemark_registry_value "$server" Address)" = 127.0.0.1 ] &&
+        [ "$(tidemark_registry_value "$server" ID)" = demo ] &&
+        [ $(($(tidemark_registry_value "$server" Port))) -eq "$pop3_port" ]
+}
+
 # The demo account goes only into a prefix without accounts; the sink becomes
 # the outgoing server only when none is set.
 seed_demo_account() {
@@ -65,7 +74,11 @@ seed_demo_account() {
     local servers
     servers=$(tidemark_registry_value "$key\\POP3" ServerNumber)
     if [ -n "$servers" ] && [ $((servers)) -ne 0 ]; then
-        echo "The Wine prefix has accounts of its own: no demo account added"
+        if has_only_demo_account "$key"; then
+            echo "The demo account \"데모 메일함\" of an earlier run is kept"
+        else
+            echo "The Wine prefix has accounts of its own: no demo account added"
+        fi
         return 0
     fi
     local smtp=$smtp_port
@@ -120,5 +133,8 @@ if [ -n "$web_port" ]; then
 fi
 echo "Press Ctrl-C to stop."
 # In the background, so that Ctrl-C reaches the trap at once.
-"$WINE" explorer /desktop=Tidemark,1024x700 "$root/build/windows/tidemark.exe" &
+# On a screen of its own the desktop fills it; on the user's it leaves room.
+desktop_size=1024x700
+[ -z "$web_port" ] || desktop_size=$TIDEMARK_SCREEN_SIZE
+"$WINE" explorer /desktop=Tidemark,$desktop_size "$root/build/windows/tidemark.exe" &
 wait $!

@@ -345,29 +345,31 @@ def calm(draw):
 
 
 # Callers that load an icon at "its own size" (0 x 0) get the first image of
-# the group: the tray wants 16 x 16, the picture buttons 32 x 32.
-TRAY_FIRST, BUTTON_FIRST = (16, 32), (32, 16)
+# the group: the tray wants 16 x 16, the picture buttons 32 x 32. The program's
+# icon needs both; the buttons' and the about box's are only ever loaded at
+# their own size, so a 16 x 16 image of theirs would only weigh the program.
+TRAY_FIRST, PROGRAM, BUTTON_ONLY = (16, 32), (32, 16), (32,)
 
 ICONS = [
     # (id, file, drawing, image order)
-    (128, "tidemark", logo, BUTTON_FIRST),
-    (132, "about", logo, BUTTON_FIRST),
-    (133, "about_opened", logo_opened, BUTTON_FIRST),
-    (142, "check_hot", check_mail, BUTTON_FIRST),
-    (143, "check", calm(check_mail), BUTTON_FIRST),
-    (144, "view_hot", view_mail, BUTTON_FIRST),
-    (145, "view", calm(view_mail), BUTTON_FIRST),
-    (146, "delete", calm(delete_mail), BUTTON_FIRST),
-    (147, "delete_hot", delete_mail, BUTTON_FIRST),
-    (151, "send_hot", send_mail, BUTTON_FIRST),
-    (152, "send", calm(send_mail), BUTTON_FIRST),
+    (128, "tidemark", logo, PROGRAM),
+    (132, "about", logo, BUTTON_ONLY),
+    (133, "about_opened", logo_opened, BUTTON_ONLY),
+    (142, "check_hot", check_mail, BUTTON_ONLY),
+    (143, "check", calm(check_mail), BUTTON_ONLY),
+    (144, "view_hot", view_mail, BUTTON_ONLY),
+    (145, "view", calm(view_mail), BUTTON_ONLY),
+    (146, "delete", calm(delete_mail), BUTTON_ONLY),
+    (147, "delete_hot", delete_mail, BUTTON_ONLY),
+    (151, "send_hot", send_mail, BUTTON_ONLY),
+    (152, "send", calm(send_mail), BUTTON_ONLY),
     (160, "tray_idle", tray_scene, TRAY_FIRST),
     (161, "tray_checking1", tray_checking(0.0), TRAY_FIRST),
     (162, "tray_checking2", tray_checking(0.5), TRAY_FIRST),
     (163, "tray_new_mail", tray_new_mail, TRAY_FIRST),
     (164, "tray_paused", tray_paused, TRAY_FIRST),
-    (187, "stop_hot", stop_check, BUTTON_FIRST),
-    (188, "stop", calm(stop_check), BUTTON_FIRST),
+    (187, "stop_hot", stop_check, BUTTON_ONLY),
+    (188, "stop", calm(stop_check), BUTTON_ONLY),
 ]
 
 

@@ -3,12 +3,12 @@
 #include "app/main_frame.h"
 #include "framework/background_job.h"
 #include "framework/message_box.h"
+#include "framework/ole_support.h"
 #include "net/socket_platform.h"
 #include "mail/mail_store.h"
 #include "resource.h"
 
 #include <commctrl.h>
-#include <ole2.h>
 
 namespace {
 const char instanceMutexName[] = "Tdm2000InstanceRunning";
@@ -36,7 +36,6 @@ bool CCheckerApp::InitInstance() {
 
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_TAB_CLASSES};
     InitCommonControlsEx(&controls);
-    OleInitialize(nullptr);
 
     SetRegistryKey(companyKey);
 
@@ -56,7 +55,7 @@ int CCheckerApp::ExitInstance(int loopCode) {
     // the destruction of static objects.
     if (CBackgroundJob::AnyWorkerAlive())
         ExitProcess(static_cast<UINT>(loopCode));
-    OleUninitialize();
+    EndOleSupport();
     StopSocketLibrary();
     if (instanceMutex) {
         CloseHandle(instanceMutex);

@@ -37,7 +37,12 @@ UINT CheckTimerInterval(int duration) {
 
 CMainFrame::CMainFrame() : checkLink(std::make_shared<CCheckLink>()) {
     checkLink->frame = this;
-    postmanWindow = std::make_unique<CPostmanDlg>(GetMailbox(), *this, settings);
+}
+
+CPostmanDlg& CMainFrame::GetPostmanWindow() {
+    if (!postmanWindow)
+        postmanWindow = std::make_unique<CPostmanDlg>(GetMailbox(), *this, settings);
+    return *postmanWindow;
 }
 
 CMainFrame::~CMainFrame() {
@@ -50,7 +55,8 @@ int CMainFrame::OnCreate() {
     LoadSettings(CApplication::Get()->Profile(), settings);
     if (!trayIcon.CreateTrayIcon(nullptr, trayCallbackMessage, "Tidemark - 메일이 없습니다",
                                  trayIcon.LoadIconResource(iconIdle), IDR_TRAY_MENU))
-        return -1; // the program does not run without its icon
+        return -1;      // the program does not run without its icon
+    GetPostmanWindow(); // the check lists its mails there
     if (settings.MailCheckPause)
         SetTrayState(iconPaused, "Tidemark - 자동 체크 기능 멈춤");
     trayIcon.SetDefaultMenuItem(settings.DefaultItem, true);
@@ -165,23 +171,30 @@ bool CMainFrame::StartWorker(std::function<void()> work) {
 void CMainFrame::StartMailCheck() {
     CMailboxModel& mailbox = GetMailbox();
     if (mailbox.IsCheckRunning()) {
-        postmanWindow->SetStatusText("체크 중지 중...");
+        GetPostmanWindow().SetStatusText("체크 중지 중...");
         mailbox.RequestStop();
         return;
     }
     // A stopped check may still be finishing its account; a delete's
     // conversation must end before a check's begins.
-    if (shutDown || postmanWindow->GetMailboxPage().IsDeleting() || !mailbox.BeginCheck())
+    if (shutDown || GetPostmanWindow().GetMailboxPage().IsDeleting() || !mailbox.BeginCheck())
         return;
     settings.MailCheckPause = false; // a manual check ends a pause
-    bool started = StartWorker([link = checkLink] {
+    auto check = [link = checkLink] {
         CFrameCheckHost host(link);
         CMailboxModel& model = link->mailbox;
         RunMailCheck(host, model.checkRunning, model.GetProgramStartTime(), model.announcedMails,
                      model.retrievedMails);
         model.EndCheck();
-    });
-    if (!started) {
+    };
+    // Without an account to check nothing waits on a server: the check runs
+    // here, sparing a thread whose stack Wine keeps after it ends.
+    if (std::none_of(settings.servers.begin(), settings.servers.end(),
+                     [](const ServerEntry& server) { return server.CheckYN; })) {
+        check();
+        return;
+    }
+    if (!StartWorker(check)) {
         mailbox.EndCheck();
         OnCheckFinished();
     }
@@ -190,7 +203,7 @@ void CMainFrame::StartMailCheck() {
 void CMainFrame::OnCheckBegins() {
     KillTimer(handle, checkTimerId);
     GetMailbox().ResetListedCount();
-    CMailboxPage& page = postmanWindow->GetMailboxPage();
+    CMailboxPage& page = GetPostmanWindow().GetMailboxPage();
     page.UpdateCheckButton();
     page.HideViewer();
     page.ClearRows();
@@ -202,8 +215,8 @@ void CMainFrame::OnCheckBegins() {
 }
 
 void CMainFrame::OnCheckOutcome(int newMailCount, int notifyResult) {
-    postmanWindow->GetMailboxPage().ShowArrivedCount();
-    postmanWindow->SetStatusText("");
+    GetPostmanWindow().GetMailboxPage().ShowArrivedCount();
+    GetPostmanWindow().SetStatusText("");
     trayIcon.StopIconAnimation();
     if (newMailCount == 0 || (notifyResult == 1 && settings.IconInit))
         ShowNoNewMailState();
@@ -212,8 +225,8 @@ void CMainFrame::OnCheckOutcome(int newMailCount, int notifyResult) {
 }
 
 void CMainFrame::OnCheckFinished() {
-    postmanWindow->GetMailboxPage().UpdateCheckButton();
-    postmanWindow->GetMailboxPage().HideViewer();
+    GetPostmanWindow().GetMailboxPage().UpdateCheckButton();
+    GetPostmanWindow().GetMailboxPage().HideViewer();
     ArmCheckTimer();
 }
 
@@ -232,7 +245,7 @@ void CMainFrame::TogglePause() {
 void CMainFrame::ShowPostmanWindow() {
     // A window already open was opened with the password; it only comes
     // forward. A second way there while the prompt is open asks nothing more.
-    if (!IsWindowVisible(postmanWindow->GetHandle())) {
+    if (!IsWindowVisible(GetPostmanWindow().GetHandle())) {
         if (askingPassword)
             return;
         askingPassword = true;
@@ -241,7 +254,7 @@ void CMainFrame::ShowPostmanWindow() {
         if (!granted)
             return;
     }
-    postmanWindow->ShowNormal();
+    GetPostmanWindow().ShowNormal();
 }
 
 void CMainFrame::OnMailClientStarted() {

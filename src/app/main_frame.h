@@ -32,7 +32,8 @@ class CMainFrame : public CFrameWindow, public CMailCheckControl {
 
     Settings& GetSettings() { return settings; }
     CMailboxModel& GetMailbox() { return checkLink->mailbox; }
-    CPostmanDlg& GetPostmanWindow() { return *postmanWindow; }
+    // Made hidden on first use, once the tray icon shows.
+    CPostmanDlg& GetPostmanWindow();
     CSystemTray& GetTrayIcon() { return trayIcon; }
     // Changes whenever the account list is replaced as a whole, so that a
     // running check never writes into an account that took another's place.

@@ -83,3 +83,17 @@ int DecimalValue(const std::string& text) {
         value = INT_MAX;
     return static_cast<int>(value);
 }
+
+std::string DecimalText(long long value, size_t width, char pad) {
+    std::string digits = std::to_string(value);
+    if (digits.size() < width)
+        digits.insert(0, width - digits.size(), pad);
+    return digits;
+}
+
+std::string HexText(unsigned long value, size_t digits) {
+    std::string text(digits, '0');
+    for (size_t i = digits; i-- > 0; value >>= 4)
+        text[i] = "0123456789ABCDEF"[value & 15];
+    return text;
+}

@@ -26,6 +26,12 @@ std::string TrimBytes(const std::string& text, const char* blanks, TrimEnds ends
 // Removes blanks, tabs, CR, LF, VT and FF from both ends.
 std::string TrimWhiteSpace(const std::string& text);
 
+// Numbers as text without the printf family, whose static copy is 24 KB.
+// DecimalText(v, 2, '0') is "%02d" and DecimalText(v, 3) "%3d" for v >= 0;
+// HexText(v, 8) is "%08lX".
+std::string DecimalText(long long value, size_t width = 0, char pad = ' ');
+std::string HexText(unsigned long value, size_t digits);
+
 // The decimal value at the start of text, as atoi reads it (leading white
 // space, a sign, digits up to the first other character; 0 without digits),
 // but clamped to the int range instead of overflowing.

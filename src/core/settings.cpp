@@ -1,7 +1,6 @@
 #include "core/settings.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <utility>
 
 namespace {
@@ -12,17 +11,15 @@ const char pop3[] = "POP3";
 const char address[] = "Address";
 const char spamMail[] = "SpamMail";
 
-std::string Numbered(const char* format, int index) {
-    char name[64];
-    std::snprintf(name, sizeof name, format, index);
-    return name;
+std::string Numbered(const char* prefix, int index) {
+    return prefix + std::to_string(index);
 }
 
 std::string AddressSection(int index) {
-    return Numbered("Address\\Address%d", index);
+    return Numbered("Address\\Address", index);
 }
 std::string SpamValueName(int index) {
-    return Numbered("Email%d", index);
+    return Numbered("Email", index);
 }
 
 int BoundCount(int count, int maximum) {
@@ -156,7 +153,7 @@ template <typename Record> class CRecordSaver {
 } // namespace
 
 std::string ServerSection(int index) {
-    return Numbered("POP3\\Server%d", index);
+    return Numbered("POP3\\Server", index);
 }
 
 void LoadSettings(CProfile& profile, Settings& settings) {

@@ -1,5 +1,7 @@
 #include "framework/file_dialog.h"
 
+#include "framework/ole_support.h"
+
 #include <commdlg.h>
 
 #include <algorithm>
@@ -31,6 +33,7 @@ std::string RunFileDialog(HWND owner, const std::string& filter, const std::stri
     dialog.lpstrDefExt = defaultExtension.empty() ? nullptr : defaultExtension.c_str();
     // The mail store and "mail.tmp" are relative to the current directory.
     dialog.Flags = flags | OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST;
+    StartOleSupport(); // the dialogs show the shell's folders
     BOOL chosen = save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
     return chosen ? std::string(path.data()) : std::string();
 }

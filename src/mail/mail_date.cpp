@@ -3,7 +3,6 @@
 #include "base/ascii_text.h"
 
 #include <climits>
-#include <cstdio>
 
 namespace {
 
@@ -15,22 +14,11 @@ const char* const monthKeys[12] = {"Jan ", "Feb ", "Mar ", "Apr ", "May ", "Jun 
 
 // "오전 12:" / "오후 %d:" and so on: the hour part shared by both forms.
 std::string HourText(int hour) {
-    char buffer[32];
     if (hour == 0)
         return "오전 12:";
     if (hour == 12)
         return "오후 12:";
-    if (hour < 12)
-        std::snprintf(buffer, sizeof(buffer), "오전 %d:", hour);
-    else
-        std::snprintf(buffer, sizeof(buffer), "오후 %d:", hour - 12);
-    return buffer;
-}
-
-std::string TwoDigits(int value, const char* pad, const char* plain) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof(buffer), value >= 0 && value <= 9 ? pad : plain, value);
-    return buffer;
+    return hour < 12 ? "오전 " + DecimalText(hour) + ":" : "오후 " + DecimalText(hour - 12) + ":";
 }
 
 // The number in up to two bytes in front of the first marker, 0 without one.
@@ -95,16 +83,15 @@ std::string FormatDisplayDate(CCalendarTime time) {
     LocalTimeFields f;
     if (!time.GetLocalFields(f))
         return std::string();
-    char date[64];
-    std::snprintf(date, sizeof(date), "%4d년 %d월 %d일 ", f.year, f.month, f.day);
-    return date + HourText(f.hour) + TwoDigits(f.minute, "0%1d:", "%2d:") + TwoDigits(f.second, "0%1d", "%d");
+    return DecimalText(f.year, 4) + "년 " + DecimalText(f.month) + "월 " + DecimalText(f.day) + "일 " +
+           HourText(f.hour) + DecimalText(f.minute, 2, '0') + ":" + DecimalText(f.second, 2, '0');
 }
 
 std::string FormatClockTime(CCalendarTime time) {
     LocalTimeFields f;
     if (!time.GetLocalFields(f))
         return std::string();
-    return HourText(f.hour) + TwoDigits(f.minute, "0%1d", "%2d");
+    return HourText(f.hour) + DecimalText(f.minute, 2, '0');
 }
 
 CCalendarTime ParseDisplayDate(const std::string& text) {

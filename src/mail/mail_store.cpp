@@ -1,5 +1,7 @@
 #include "mail/mail_store.h"
 
+#include "base/ascii_text.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -231,10 +233,9 @@ std::string MakeStoreFileName(CCalendarTime mailTime) {
     LocalTimeFields f;
     if (!mailTime.GetLocalFields(f))
         return "TM00000000000000.eml";
-    char name[64];
-    std::snprintf(name, sizeof(name), "TM%4d%02d%02d%02d%02d%02d.eml", f.year, f.month, f.day, f.hour,
-                  f.minute, f.second);
-    return name;
+    return "TM" + DecimalText(f.year, 4) + DecimalText(f.month, 2, '0') + DecimalText(f.day, 2, '0') +
+           DecimalText(f.hour, 2, '0') + DecimalText(f.minute, 2, '0') + DecimalText(f.second, 2, '0') +
+           ".eml";
 }
 
 void CHeaderBlockHash::Add(const char* bytes, size_t length) {

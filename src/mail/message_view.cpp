@@ -3,8 +3,6 @@
 #include "base/ascii_text.h"
 #include "mail/html_text.h"
 
-#include <cstdio>
-
 namespace {
 
 // Room kept after the body for the notes and the attachment list.
@@ -119,14 +117,16 @@ void BuildMessageView(const CMimeMessage& message, CRichDocument& document,
 }
 
 std::u16string FormatSize(size_t bytes) {
-    char text[32];
     if (bytes < 1024)
         return Ascii(std::to_string(bytes)) + u" 바이트";
-    if (bytes < (1u << 20))
-        std::snprintf(text, sizeof(text), "%.1f KB", bytes / 1024.0);
-    else
-        std::snprintf(text, sizeof(text), "%.1f MB", bytes / 1048576.0);
-    return Ascii(text);
+    // One decimal, rounded as printf's "%.1f" rounds: a tie to the even digit.
+    const size_t unit = bytes < (1u << 20) ? 1024 : 1048576;
+    size_t tenths = bytes / unit * 10 + bytes % unit * 10 / unit;
+    const size_t rest = bytes % unit * 10 % unit;
+    if (rest * 2 > unit || (rest * 2 == unit && tenths % 2 == 1))
+        ++tenths;
+    return Ascii(DecimalText(static_cast<long long>(tenths / 10)) + "." + DecimalText(tenths % 10) +
+                 (unit == 1024 ? " KB" : " MB"));
 }
 
 bool IsOpenableLink(const std::u16string& target) {

@@ -4,7 +4,6 @@
 #include "mail/dot_stuffing.h"
 #include "mail/quoted_printable.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -36,11 +35,9 @@ std::string JoinFormatted(const std::vector<MailAddress>& list) {
 
 // "+0900": whole hours with sign, then the minutes of the offset.
 std::string FormatZone(int offsetMinutes) {
-    char zone[16];
     int magnitude = std::abs(offsetMinutes);
-    std::snprintf(zone, sizeof zone, "%c%02d%02d", offsetMinutes < 0 ? '-' : '+', magnitude / 60,
-                  magnitude % 60);
-    return zone;
+    return (offsetMinutes < 0 ? "-" : "+") + DecimalText(magnitude / 60, 2, '0') +
+           DecimalText(magnitude % 60, 2, '0');
 }
 
 // 0 for Sunday to 6 for Saturday (Sakamoto's method for Gregorian dates).
@@ -56,11 +53,10 @@ std::string FormatDate(const LocalTimeFields& local, const ZoneBias& zone) {
     static const char* const weekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    char date[64];
-    std::snprintf(date, sizeof date, "%s, %02d %s %d %02d:%02d:%02d ",
-                  weekdays[DayOfWeek(local.year, local.month, local.day)], local.day, months[local.month - 1],
-                  local.year, local.hour, local.minute, local.second);
-    return date + FormatZone(zone.OffsetMinutes());
+    return std::string(weekdays[DayOfWeek(local.year, local.month, local.day)]) + ", " +
+           DecimalText(local.day, 2, '0') + " " + months[local.month - 1] + " " + DecimalText(local.year) +
+           " " + DecimalText(local.hour, 2, '0') + ":" + DecimalText(local.minute, 2, '0') + ":" +
+           DecimalText(local.second, 2, '0') + " " + FormatZone(zone.OffsetMinutes());
 }
 } // namespace
 

@@ -3,8 +3,8 @@
 #include "base/ascii_text.h"
 #include "mail/base64.h"
 
+#include <algorithm>
 #include <cstring>
-#include <sstream>
 #include <string_view>
 
 namespace {
@@ -30,15 +30,22 @@ std::string LocalHostName() {
 // Whether the EHLO reply offers the AUTH mechanism ("250-AUTH LOGIN PLAIN",
 // or the older "250-AUTH=LOGIN").
 bool OffersMechanism(const std::string& ehloReply, const std::string& mechanism) {
-    std::istringstream lines(ehloReply);
-    for (std::string line; std::getline(lines, line);) {
+    const char blanks[] = " \t\r";
+    for (size_t lineStart = 0; lineStart < ehloReply.size();) {
+        size_t lineEnd = std::min(ehloReply.find('\n', lineStart), ehloReply.size());
+        std::string line = ehloReply.substr(lineStart, lineEnd - lineStart);
+        lineStart = lineEnd + 1;
         if (line.size() < 9 || !StartsWithNoCase(line.substr(4), "AUTH") ||
             (line[8] != ' ' && line[8] != '='))
             continue;
-        std::istringstream words(AsciiUpper(line.substr(9)));
-        for (std::string word; words >> word;)
-            if (TrimBytes(word, "\r") == mechanism)
+        std::string words = AsciiUpper(line.substr(9));
+        for (size_t at = words.find_first_not_of(blanks); at != std::string::npos;
+             at = words.find_first_not_of(blanks, at)) {
+            size_t end = std::min(words.find_first_of(blanks, at), words.size());
+            if (words.compare(at, end - at, mechanism) == 0)
                 return true;
+            at = end;
+        }
     }
     return false;
 }

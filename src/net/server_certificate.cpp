@@ -1,6 +1,8 @@
 #include "net/server_certificate.h"
 
-#include <cstdio>
+#include "base/ascii_text.h"
+
+#include <vector>
 
 std::string CertificateFingerprint(PCCERT_CONTEXT certificate) {
     BYTE hash[32];
@@ -10,11 +12,8 @@ std::string CertificateFingerprint(PCCERT_CONTEXT certificate) {
         size != sizeof hash)
         return std::string();
     std::string hex;
-    char digits[3];
-    for (BYTE b : hash) {
-        std::snprintf(digits, sizeof digits, "%02X", b);
-        hex += digits;
-    }
+    for (BYTE b : hash)
+        hex += HexText(b, 2);
     return hex;
 }
 
@@ -36,10 +35,11 @@ TlsFailure ReasonOf(DWORD policyError) {
     }
 }
 
-std::wstring WideText(const std::string& text) {
+// The text in UTF-16 with its terminating null.
+std::vector<wchar_t> WideText(const std::string& text) {
     const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+    std::vector<wchar_t> wide(static_cast<size_t>(length) + 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
     return wide;
 }
 
@@ -58,11 +58,11 @@ TlsFailure CheckServerCertificate(PCCERT_CONTEXT certificate, const std::string&
                                  nullptr, &chain))
         return TlsFailure::CertificateUntrusted;
 
-    std::wstring serverName = WideText(host);
+    std::vector<wchar_t> serverName = WideText(host);
     SSL_EXTRA_CERT_CHAIN_POLICY_PARA sslPara = {};
     sslPara.cbSize = sizeof sslPara;
     sslPara.dwAuthType = AUTHTYPE_SERVER;
-    sslPara.pwszServerName = &serverName[0];
+    sslPara.pwszServerName = serverName.data();
     CERT_CHAIN_POLICY_PARA policyPara = {};
     policyPara.cbSize = sizeof policyPara;
     policyPara.pvExtraPolicyPara = &sslPara;

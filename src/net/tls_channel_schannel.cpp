@@ -2,6 +2,8 @@
 // shutdown run in SChannel; the bytes travel over the stream beneath.
 #include "net/tls_channel.h"
 
+#include "base/ascii_text.h"
+
 #include "net/server_certificate.h"
 
 #define SECURITY_WIN32
@@ -13,7 +15,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -26,9 +27,7 @@ constexpr DWORD credentialFlags =
 constexpr size_t receiveChunk = 16384 + 512;
 
 std::string StatusCode(SECURITY_STATUS status) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(status));
-    return text;
+    return "0x" + HexText(static_cast<unsigned long>(status), 8);
 }
 
 // The time left of a handshake, and the stop flag that may end it early.

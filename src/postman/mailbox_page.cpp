@@ -1,5 +1,7 @@
 #include "postman/mailbox_page.h"
 
+#include "base/ascii_text.h"
+
 #include "widgets/mail_client.h"
 #include "core/mail_deletion.h"
 #include "framework/application.h"
@@ -12,7 +14,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <memory>
 
 namespace {
@@ -60,11 +61,17 @@ bool CMailboxPage::OnInitDialog() {
     SetToolTip(viewButton, IDS_VIEW_MAIL, true);
     SetToolTip(deleteButton, IDS_DELETE_MAIL, true);
     UpdateCheckButton();
-    viewer.Create(nullptr); // no owner: it stays up when the postman window hides
-    viewer.SetReplyAction([this](const std::string& address, const std::u16string& subject) {
-        host.StartReply(address, subject);
-    });
     return CTabPage::OnInitDialog();
+}
+
+CMailViewDlg& CMailboxPage::GetViewer() {
+    if (!viewer.IsCreated()) {
+        viewer.Create(nullptr); // no owner: it stays up when the postman window hides
+        viewer.SetReplyAction([this](const std::string& address, const std::u16string& subject) {
+            host.StartReply(address, subject);
+        });
+    }
+    return viewer;
 }
 
 void CMailboxPage::CreateToolTips() {
@@ -313,13 +320,15 @@ void CMailboxPage::ViewSelectedMail() {
     const std::vector<MailHeader>& mails = mailbox.GetArrivedMails();
     if (row >= static_cast<int>(mails.size()) || mails[row].senderName == errorRowSender)
         return;
-    ShowWindow(viewer.GetHandle(), SW_SHOW);
-    SetForegroundWindow(viewer.GetHandle());
+    HWND viewerWindow = GetViewer().GetHandle();
+    ShowWindow(viewerWindow, SW_SHOW);
+    SetForegroundWindow(viewerWindow);
     viewer.ViewMail(row);
 }
 
 void CMailboxPage::HideViewer() {
-    ShowWindow(viewer.GetHandle(), SW_HIDE);
+    if (viewer.IsCreated())
+        ShowWindow(viewer.GetHandle(), SW_HIDE);
 }
 
 void CMailboxPage::AddRow(const std::string& serverName, const std::string& sender,
@@ -375,7 +384,6 @@ void CMailboxPage::ShowLastCheck(CCalendarTime checkTime) {
 }
 
 void CMailboxPage::ShowArrivedCount() {
-    char count[16];
-    std::snprintf(count, sizeof count, "%3d", mailbox.GetListedMailCount());
-    SetItemText(IDC_ARRIVED_COUNT, LoadResourceString(IDS_ARRIVED_COUNT) + count);
+    SetItemText(IDC_ARRIVED_COUNT,
+                LoadResourceString(IDS_ARRIVED_COUNT) + DecimalText(mailbox.GetListedMailCount(), 3));
 }

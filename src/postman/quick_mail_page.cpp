@@ -267,9 +267,13 @@ void CQuickMailPage::OnAttachmentChange() {
     UpdateData(true);
     if (!TrimWhiteSpace(attachmentPath).empty())
         return;
+    // Only a field the user blanked hands the focus on: filling the page
+    // while it is hidden must not focus it (that starts the input method).
+    const bool typedEmpty = GetFocus() == GetItem(IDC_ATTACHMENT_PATH);
     attachmentPath.clear();
     WriteControls();
-    SetFocus(GetItem(IDC_RECIPIENTS));
+    if (typedEmpty)
+        SetFocus(GetItem(IDC_RECIPIENTS));
 }
 
 void CQuickMailPage::InsertSignature() {

@@ -2,6 +2,7 @@
 
 #include "framework/file_dialog.h"
 #include "framework/message_box.h"
+#include "framework/ole_support.h"
 #include "base/ascii_text.h"
 #include "mail/charset.h"
 
@@ -136,6 +137,7 @@ std::string SuggestedFileName(const std::u16string& name) {
 }
 
 HWND CreateRichEdit(HWND parent, const RECT& rect, int id, LONG style) {
+    StartOleSupport(); // for the control's drag and drop
     static const HMODULE library = LoadLibraryA("msftedit.dll");
     if (!library)
         return nullptr;
@@ -332,8 +334,8 @@ LRESULT CWebBrowser2::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             if (openLink) {
                 openLink(link->link);
             } else {
-                const std::wstring target(link->link.begin(), link->link.end());
-                ShellExecuteW(GetParent(handle), L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+                ShellExecuteW(GetParent(handle), L"open", reinterpret_cast<const wchar_t*>(link->link.c_str()),
+                              nullptr, nullptr, SW_SHOWNORMAL);
             }
         }
         return result;

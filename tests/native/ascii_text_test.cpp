@@ -44,3 +44,13 @@ TEST(DecimalValue, ReadsLikeAtoiWithoutOverflow) {
     EXPECT_EQ(DecimalValue("99999999999999999999"), INT_MAX);
     EXPECT_EQ(DecimalValue("-99999999999999999999"), INT_MIN);
 }
+
+TEST(NumberText, WritesWhatPrintfWould) {
+    EXPECT_EQ(DecimalText(7, 2, '0'), "07");      // "%02d"
+    EXPECT_EQ(DecimalText(12, 3), " 12");         // "%3d"
+    EXPECT_EQ(DecimalText(2026, 2, '0'), "2026"); // wider than asked
+    EXPECT_EQ(DecimalText(-5), "-5");
+    EXPECT_EQ(HexText(0xAB, 2), "AB");               // "%02X"
+    EXPECT_EQ(HexText(0x80090325ul, 8), "80090325"); // "%08lX"
+    EXPECT_EQ(HexText(0x5, 8), "00000005");
+}

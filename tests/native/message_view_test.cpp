@@ -148,3 +148,11 @@ TEST(MessageView, OnlyWebAndMailLinksOpen) {
          {u"file:///c:/x.exe", u"javascript:alert(1)", u"\\\\host\\share", u"c:\\x.exe", u"", u"http:"})
         EXPECT_FALSE(IsOpenableLink(link));
 }
+
+TEST(FormatSize, OneDecimalRoundedAsPrintfDoes) {
+    EXPECT_EQ(FormatSize(1023), u"1023 바이트");
+    EXPECT_EQ(FormatSize(1331), u"1.3 KB");
+    EXPECT_EQ(FormatSize(1280), u"1.2 KB"); // 1.25: the tie goes to the even digit
+    EXPECT_EQ(FormatSize(1433), u"1.4 KB"); // 1.3994...
+    EXPECT_EQ(FormatSize(1048576 + 524288), u"1.5 MB");
+}

@@ -154,19 +154,25 @@ for user in sorted(os.listdir(source)):
                           for f in os.listdir(folder) if f.endswith(".eml")}
 
 # Dates relative to the day the server starts: "@TODAY@", "@YESTERDAY@" and
-# "@TOMORROW@" become "Mon, 7 Dec 2026" and so on, "@ZONE@" the local zone.
-import datetime, time
+# "@TOMORROW@" become "Mon, 7 Dec 2026" and so on, "@ZONE@" the local zone;
+# "@MINUTES-AGO-N@" the whole date and time N minutes before the start.
+import datetime, re, time
 today = datetime.date.today()
+started = datetime.datetime.now()
 def mail_day(day):
     return "%s, %d %s %d" % (("Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun")[day.weekday()], day.day,
                              ("Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov",
                               "Dec")[day.month - 1], day.year)
 tokens = {"@TODAY@": mail_day(today), "@YESTERDAY@": mail_day(today - datetime.timedelta(days=1)),
           "@TOMORROW@": mail_day(today + datetime.timedelta(days=1)), "@ZONE@": time.strftime("%z")}
+def minutes_ago(match):
+    moment = started - datetime.timedelta(minutes=int(match.group(1)))
+    return "%s %s %s" % (mail_day(moment.date()), moment.strftime("%H:%M:%S"), tokens["@ZONE@"])
 for mails in messages.values():
     for name, text in mails.items():
         for token, value in tokens.items():
             text = text.replace(token, value)
+        text = re.sub(r"@MINUTES-AGO-(\d+)@", minutes_ago, text)
         mails[name] = text
 
 if os.path.samefile(source, test_messages):

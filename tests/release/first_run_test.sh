@@ -2,8 +2,8 @@
 # The first run as a newcomer meets it: scripts/run.sh on a machine without
 # a display, with a fresh Wine prefix. The demo account is added, the first
 # check fetches the demo mail, the desktop is served to a web browser, and
-# Ctrl-C leaves no process of the run behind. A second run leaves an account
-# of the user's own alone.
+# Ctrl-C leaves no process of the run behind. A second run keeps the demo
+# account and leaves an account of the user's own alone.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -66,6 +66,12 @@ account_value() {
     tidemark_registry_value 'HKCU\Software\Harrowby\Tidemark\POP3\Server0' "$1"
 }
 
+demo_account_kept() {
+    start_run || return 1
+    grep -q "demo account .* of an earlier run is kept" "$log" || { cat "$log"; return 1; }
+    interrupt_run && nothing_left_running
+}
+
 own_account_left_alone() {
     "$WINE" reg add 'HKCU\Software\Harrowby\Tidemark\POP3\Server0' /v Address /d mail.example.com /f >/dev/null 2>&1
     "$WINESERVER" -w
@@ -88,6 +94,7 @@ test_case "FirstRun.FirstCheckFetchesTheDemoMail" first_check_fetched_demo_mail
 test_case "FirstRun.CtrlCEndsTheRun" interrupt_run
 test_case "FirstRun.NothingItStartedOutlivesIt" nothing_left_running
 test_case "FirstRun.TheDemoAccountIsForTheDemoMailbox" demo_account_port
+test_case "FirstRun.ASecondRunKeepsTheDemoAccount" demo_account_kept
 test_case "FirstRun.ASecondRunLeavesAnAccountOfTheUsersOwnAlone" own_account_left_alone
 "$WINESERVER" -k 2>/dev/null
 finish_tests first_run_test

@@ -56,6 +56,7 @@ TEST_F(CheckStateTest, ATimerTickAfterResumingDuringACheckDoesNotStopIt) {
 }
 
 TEST_F(CheckStateTest, AWorkerThatCannotStartLeavesNoCheckBehind) {
+    AddAccount("대량", "bench"); // without one, the check needs no worker
     StartProgram<CThreadlessFrame>();
     auto& threadless = static_cast<CThreadlessFrame&>(*frame);
     frame->StartMailCheck();
@@ -123,4 +124,13 @@ TEST_F(CheckStateTest, TheEndOfTheSessionSavesTheSettingsAndEmptiesTheMailStore)
     SendMessageA(frame->GetHandle(), WM_ENDSESSION, TRUE, 0);
     EXPECT_EQ(GetFileAttributesA(stored.c_str()), INVALID_FILE_ATTRIBUTES);
     DeleteFileA(stored.c_str());
+}
+
+TEST_F(CheckStateTest, ACheckWithoutAccountsEndsAtOnceWithoutAWorker) {
+    StartProgram<CThreadlessFrame>();
+    auto& threadless = static_cast<CThreadlessFrame&>(*frame);
+    frame->StartMailCheck();
+    EXPECT_FALSE(frame->IsCheckActive());
+    EXPECT_EQ(threadless.tries, 0);
+    EXPECT_EQ(TrayMenuText(0), "지금 메일 체크(&N)");
 }
