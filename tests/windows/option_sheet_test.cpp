@@ -269,6 +269,8 @@ TEST_F(OptionSheetTest, UnusablePortsAndHostNamesAreRefusedNamingTheField) {
         for (const char* start : {"994", "65534", "65535"}) {
             Type(dialog, IDC_SERVER_PORT, start);
             PressKey(dialog, IDC_SERVER_PORT, VK_UP);
+            // The key is posted: give it time to move the number (the last cannot move).
+            PumpMessagesUntil([&] { return ControlText(dialog, IDC_SERVER_PORT) != start; }, 3000);
             arrowPorts += ControlText(dialog, IDC_SERVER_PORT) + " ";
         }
         Click(dialog, IDCANCEL);
