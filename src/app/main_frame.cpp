@@ -31,14 +31,21 @@ UINT CheckTimerInterval(int duration) {
     return static_cast<UINT>(std::clamp(duration, 1, longestDurationMinutes)) * 60000u;
 }
 
-CMainFrame::CMainFrame() : checkLink(std::make_shared<CCheckLink>()) {
-    checkLink->frame = this;
-    postmanWindow = std::make_unique<CPostmanDlg>(GetMailbox(), *this, settings);
+CMainFrame::CMainFrame()
+    : checkLink(std::make_shared<CCheckLink>()), checkControl{[this] { StartMailCheck(); },
+                                                              [this] { OnMailClientStarted(); }} {
+    postmanWindow = std::make_unique<CPostmanDlg>(GetMailbox(), checkControl, settings);
+    checkLink->windows.reset(new CCheckWindows{settings, *postmanWindow, [this] { OnCheckBegins(); },
+                                               [this](const CheckOutcome& outcome) {
+                                                   OnCheckOutcome(outcome.newMailCount, outcome.notifyResult);
+                                                   OnCheckFinished();
+                                               },
+                                               [this] { ShowPostmanWindow(); }});
 }
 
 CMainFrame::~CMainFrame() {
     // A check still running stops at its next wait; its reports go nowhere.
-    checkLink->frame = nullptr;
+    checkLink->windows.reset();
     GetMailbox().RequestStop();
 }
 
@@ -65,7 +72,7 @@ void CMainFrame::SaveSettings() {
 
 void CMainFrame::ApplySettings(const Settings& changed) {
     settings = changed;
-    ++accountListVersion;
+    ++checkLink->accountListVersion;
     KillTimer(handle, checkTimerId);
     ArmCheckTimer();
     trayIcon.SetDefaultMenuItem(settings.DefaultItem, true);

@@ -2,6 +2,16 @@
 
 #include <algorithm>
 
+const char* const errorRowSender = "[에러]";
+
+MailHeader ErrorRow(int serverIndex) {
+    MailHeader row;
+    row.kind = MailHeader::Kind::Error;
+    row.serverIndex = serverIndex;
+    row.senderName = errorRowSender;
+    return row;
+}
+
 std::string CAnnouncedMails::AccountKey(const std::string& host, const std::string& user) {
     return host + "\n" + user;
 }
@@ -59,6 +69,18 @@ int CMailboxModel::InsertMail(const MailHeader& mail, int row) {
     return at;
 }
 
+int RowForFoundMail(const std::vector<MailHeader>& rows, const MailHeader& mail) {
+    int row = static_cast<int>(rows.size());
+    while (row > 0) {
+        const MailHeader& before = rows[row - 1];
+        if (before.IsErrorRow() || before.serverIndex != mail.serverIndex ||
+            before.serverOrder <= mail.serverOrder)
+            break;
+        --row;
+    }
+    return row;
+}
+
 void CMailboxModel::ClearMails() {
     arrivedMails.clear();
 }
@@ -66,7 +88,7 @@ void CMailboxModel::ClearMails() {
 void CMailboxModel::RemoveMail(int row) {
     if (row < 0 || row >= static_cast<int>(arrivedMails.size()))
         return;
-    if (arrivedMails[row].senderName != errorRowSender && listedMailCount > 0)
+    if (!arrivedMails[row].IsErrorRow() && listedMailCount > 0)
         --listedMailCount;
     arrivedMails.erase(arrivedMails.begin() + row);
 }

@@ -8,8 +8,6 @@
 #include <cstring>
 #include <utility>
 
-const char* const errorRowSender = "[에러]";
-
 namespace {
 
 // Header lines are trimmed of blanks, tabs, CR and LF.

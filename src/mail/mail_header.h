@@ -1,26 +1,10 @@
 // Header extraction: the header block of every fetched message gives the
-// recipient, copy, sender, subject and date of the message. MailHeader is the
-// record of one listed mail that the check cycle and the mailbox share.
+// recipient, copy, sender, subject and date of the message.
 #pragma once
 
 #include "base/calendar_time.h"
 
 #include <string>
-
-// One mail as listed in the mailbox (element i of the main frame's
-// arrivedMails is row i of the list). An error row, for an account that
-// could not be checked, has senderName errorRowSender and the other four
-// strings empty.
-struct MailHeader {
-    int serverIndex = 0;
-    std::string senderName; // empty when the From line gives none
-    std::string senderAddress;
-    std::string subject;   // decoded
-    std::string dateText;  // display form ("2001년 7월 24일 오전 10:05:09")
-    std::string storeFile; // full path of the .eml copy
-};
-
-extern const char* const errorRowSender; // "[에러]"
 
 // The longest header line read (longer ones are cut there). It bounds every
 // field taken from a line, so a hostile header costs little memory.

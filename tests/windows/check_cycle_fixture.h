@@ -78,7 +78,7 @@ class CheckCycleTest : public testing::Test {
     // errorRowSender as its name and no address.
     void ListMail(const std::string& account, const std::string& name, const std::string& address,
                   const std::string& subject) {
-        MailHeader mail;
+        MailHeader mail = name == errorRowSender ? ErrorRow(0) : MailHeader();
         mail.senderName = name;
         mail.senderAddress = address;
         mail.subject = subject;
