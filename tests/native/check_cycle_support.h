@@ -26,6 +26,8 @@ class CRecordingHost : public CCheckHost {
     int timeoutMs = 60000;
     // Runs when a mail is listed (a stop pressed, memory running out).
     std::function<void()> onList;
+    // Makes the accounts' mailboxes instead of the servers' own.
+    std::function<std::unique_ptr<CAccountMailbox>(const ServerEntry&)> mailboxes;
     int listedCount = 0;
     int notifyResult = 0;
     int newMailCount = -1;
@@ -39,6 +41,10 @@ class CRecordingHost : public CCheckHost {
     CheckFilter GetFilter() override { return filter; }
     CCalendarTime Now() override { return clock; }
     int GetServerTimeoutMs() override { return timeoutMs; }
+    std::unique_ptr<CAccountMailbox> MakeMailbox(const ServerEntry& entry,
+                                                 const MailboxContext& context) override {
+        return mailboxes ? mailboxes(entry) : CCheckHost::MakeMailbox(entry, context);
+    }
     void StoreLastMailDate(int index, const CheckAccount&, const std::string& date) override {
         storedDates.push_back({index, date});
         accounts[index].LastMailDate = date;
