@@ -3,10 +3,10 @@
 #include "app/avi_clip_dlg.h"
 #include "app/mail_client.h"
 #include "core/notification.h"
+#include "core/user_texts.h"
 #include "framework/application.h"
 #include "framework/message_box.h"
 #include "framework/ui_thread.h"
-#include "mail/pop3_session.h"
 #include "postman/mailbox_page.h"
 #include "postman/postman_dlg.h"
 
@@ -105,14 +105,13 @@ void CFrameCheckHost::OnCheckBegins() {
 }
 
 void CFrameCheckHost::OnNoSocket() {
-    WithFrame(link, [](CCheckWindows&) {
-        ShowMessage(nullptr, CPop3Session::socketErrorText, CPop3Session::socketErrorCaption, MB_OK);
-    });
+    WithFrame(link, [](CCheckWindows&) { ShowMessage(nullptr, noSocketText, noSocketCaption, MB_OK); });
 }
 
 void CFrameCheckHost::OnAccountBegins(int, const std::string& accountName) {
-    WithFrame(link,
-              [&](CCheckWindows& frame) { frame.postmanWindow.SetStatusText(accountName + " 체크 중..."); });
+    WithFrame(link, [&](CCheckWindows& frame) {
+        frame.postmanWindow.SetStatusText(CheckingAccountText(accountName));
+    });
 }
 
 void CFrameCheckHost::OnMailFound(const MailHeader& mail, const std::string& accountName) {

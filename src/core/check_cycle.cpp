@@ -1,17 +1,12 @@
 #include "core/check_cycle.h"
 
+#include "core/user_texts.h"
 #include "mail/mail_date.h"
 
 #include <algorithm>
 #include <new>
 
 namespace {
-
-const char* const outOfMemoryText = "메모리가 부족하여 메일 체크를 마치지 못했습니다.";
-const char* const checkFailedText = "메일 체크 중에 오류가 발생했습니다.";
-// Follows a refused certificate: where the user can look at it and trust it.
-const char* const trustHintText =
-    " 받는 메일 서버의 등록 정보에서 \"인증서 확인\"으로 이 인증서를 신뢰할 수 있습니다.";
 
 CCalendarTime StartOfToday(CCalendarTime now) {
     LocalTimeFields today;

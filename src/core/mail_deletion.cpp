@@ -1,18 +1,10 @@
 #include "core/mail_deletion.h"
 
 #include "core/account_mailbox.h"
-
-std::string DeletionQuestion(const std::string& accountName, const MailHeader& mail) {
-    return "메일 서버 : " + accountName + "\n\n메일 제목 : " + mail.subject +
-           "\n\n보낸 사람 : " + mail.senderAddress + "\n\n받은 날짜 : " + mail.dateText +
-           "\n\n\n이 메일을 메일 서버에서 삭제 하시겠습니까?\n\n( 주의 : 삭제된 메일은 다시 복구할 수 없음 "
-           ") ";
-}
+#include "core/user_texts.h"
 
 const char* DeletionFailureText(DeletionResult result) {
-    return result == DeletionResult::Ambiguous ? "메일 서버에 보낸 사람, 받은 날짜, 메일 제목이 같은 메일이 "
-                                                 "여러 통 있어서 삭제하지 않았습니다."
-                                               : "메일 삭제를 실패했습니다.";
+    return result == DeletionResult::Ambiguous ? deleteAmbiguousText : deleteFailedText;
 }
 
 DeletionResult DeleteMailOnServer(const ServerEntry& account, const MailHeader& mail,

@@ -20,9 +20,6 @@ enum class DeletionResult {
     Failed,      // no login, a lost connection, or DELE or QUIT refused
 };
 
-// The question put to the user before `mail` of `accountName` is deleted.
-std::string DeletionQuestion(const std::string& accountName, const MailHeader& mail);
-
 // What the user is told when a deletion ends as Failed or Ambiguous.
 const char* DeletionFailureText(DeletionResult result);
 

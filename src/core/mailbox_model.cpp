@@ -1,8 +1,8 @@
 #include "core/mailbox_model.h"
 
-#include <algorithm>
+#include "core/user_texts.h"
 
-const char* const errorRowSender = "[에러]";
+#include <algorithm>
 
 MailHeader ErrorRow(int serverIndex) {
     MailHeader row;

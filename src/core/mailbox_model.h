@@ -41,8 +41,6 @@ struct MailHeader {
     bool IsErrorRow() const { return kind == Kind::Error; }
 };
 
-extern const char* const errorRowSender; // "[에러]"
-
 // The error row of account `serverIndex`.
 MailHeader ErrorRow(int serverIndex);
 

@@ -1,5 +1,6 @@
 #include "core/pop3_mailbox.h"
 
+#include "core/user_texts.h"
 #include "mail/mail_store.h"
 
 #include <algorithm>
@@ -23,7 +24,7 @@ CPop3Mailbox::CPop3Mailbox(const ServerEntry& account, const MailboxContext& con
 }
 
 void CPop3Mailbox::Fail() {
-    failure.reason = session.GetErrorText();
+    failure.reason = Pop3FailureText(session);
     failure.certificateRefused = IsCertificateFailure(session.GetTlsFailure());
 }
 

@@ -43,11 +43,10 @@ void SplitSender(const std::string& text, std::string& name, std::string& addres
 // blank included) and the date of the topmost Received header that names a
 // month, else of the Date line.
 // The strings are emptied first; mailTime changes only when a date line is
-// converted. A date that does not convert sets errorText to "날짜 변환
-// 에러입니다!".
+// converted. A date line that does not convert is noted (HasBadDate).
 class CHeaderReader {
   public:
-    CHeaderReader(HeaderFields& fields, std::string& errorText);
+    explicit CHeaderReader(HeaderFields& fields);
 
     // Reads the next bytes of the message; those after the header go unread.
     void Feed(const char* bytes, size_t length);
@@ -55,6 +54,8 @@ class CHeaderReader {
     void Finish();
 
     bool IsHeaderEnded() const { return ended; }
+    // A date line was met that did not convert.
+    bool HasBadDate() const { return badDate; }
     // The mail's time can change no more: a date converted or the header ended.
     bool IsTimeSettled() const { return ended || !fields.dateText.empty(); }
     // The header gave to, senderAddress and a date that converted.
@@ -68,10 +69,10 @@ class CHeaderReader {
     void TakeLine();
 
     HeaderFields& fields;
-    std::string& errorText;
     std::string line;         // the line read so far, cut at maxHeaderLineBytes
     bool lineStarted = false; // bytes of a line have come since the last LF
     bool dateConverted = false;
+    bool badDate = false;
     bool inReceived = false;
     bool ended = false;
 };

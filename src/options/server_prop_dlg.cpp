@@ -5,6 +5,7 @@
 #include "framework/file_dialog.h"
 #include "framework/message_box.h"
 #include "base/ascii_text.h"
+#include "core/user_texts.h"
 #include "mail/pop3_session.h"
 #include "options/option_fields.h"
 #include "options/preset_hosts.h"
@@ -179,7 +180,7 @@ void CServerPropDlg::CheckCertificate() {
                 session.Quit();
             check->certificateRefused = IsCertificateFailure(session.GetTlsFailure());
             check->fingerprint = session.GetCertificateFingerprint();
-            check->errorText = session.GetErrorText();
+            check->errorText = Pop3FailureText(session);
         },
         [this, check] {
             EnableServerFields(true);

@@ -2,6 +2,7 @@
 
 #include "app/mail_client.h"
 #include "core/mail_deletion.h"
+#include "core/user_texts.h"
 #include "framework/application.h"
 #include "framework/message_box.h"
 #include "mail/mail_date.h"

@@ -5,6 +5,7 @@
 #include "app/main_frame.h"
 #include "framework/application.h"
 #include "base/registry_profile.h"
+#include "core/user_texts.h"
 #include "postman/mailbox_page.h"
 #include "postman/postman_dlg.h"
 #include "program_process.h"
