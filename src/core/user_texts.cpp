@@ -1,7 +1,5 @@
 #include "core/user_texts.h"
 
-#include "core/mailbox_model.h"
-
 const char* const errorRowSender = "[에러]";
 
 const char* const noSocketText = "소켓을 생성 할 수 없습니다!";
@@ -64,9 +62,10 @@ std::string Pop3FailureText(const CPop3Session& session) {
     return std::string();
 }
 
-std::string DeletionQuestion(const std::string& accountName, const MailHeader& mail) {
-    return "메일 서버 : " + accountName + "\n\n메일 제목 : " + mail.subject +
-           "\n\n보낸 사람 : " + mail.senderAddress + "\n\n받은 날짜 : " + mail.dateText +
+std::string DeletionQuestion(const std::string& accountName, const std::string& subject,
+                             const std::string& senderAddress, const std::string& dateText) {
+    return "메일 서버 : " + accountName + "\n\n메일 제목 : " + subject + "\n\n보낸 사람 : " + senderAddress +
+           "\n\n받은 날짜 : " + dateText +
            "\n\n\n이 메일을 메일 서버에서 삭제 하시겠습니까?\n\n( 주의 : 삭제된 메일은 다시 복구할 수 없음 "
            ") ";
 }

@@ -9,8 +9,6 @@
 
 #include <string>
 
-struct MailHeader;
-
 // The sender column of an error row.
 extern const char* const errorRowSender; // "[에러]"
 
@@ -28,8 +26,10 @@ extern const char* const trustHintText;
 // What the user reads for the session's latest failure.
 std::string Pop3FailureText(const CPop3Session& session);
 
-// The question put to the user before `mail` of `accountName` is deleted.
-std::string DeletionQuestion(const std::string& accountName, const MailHeader& mail);
+// The question put to the user before the mail of `accountName` with this
+// subject, sender address and date is deleted.
+std::string DeletionQuestion(const std::string& accountName, const std::string& subject,
+                             const std::string& senderAddress, const std::string& dateText);
 extern const char* const deleteFailedText;
 // Several mails on the server look like the listed one, which has no unique id.
 extern const char* const deleteAmbiguousText;

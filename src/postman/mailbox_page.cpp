@@ -263,7 +263,9 @@ std::vector<int> CMailboxPage::DeleteOnServers(const std::vector<Deletion>& dele
             break;
         DeletionResult result = DeletionResult::Failed;
         if (deletion.accountKnown) {
-            std::string question = DeletionQuestion(deletion.account.Name, deletion.mail);
+            const MailHeader& mail = deletion.mail;
+            std::string question =
+                DeletionQuestion(deletion.account.Name, mail.subject, mail.senderAddress, mail.dateText);
             auto confirm = [&] {
                 bool yes = false;
                 control.Report(
