@@ -1,25 +1,25 @@
 #include "app/frame_check_host.h"
 
-#include "widgets/mail_client.h"
-#include "app/main_frame.h"
 #include "core/notification.h"
+#include "core/user_texts.h"
 #include "widgets/avi_clip_dlg.h"
+#include "widgets/mail_client.h"
 #include "framework/application.h"
 #include "framework/message_box.h"
 #include "framework/ui_thread.h"
 #include "postman/mailbox_page.h"
 #include "postman/postman_dlg.h"
-#include "mail/pop3_session.h"
 
 #include <mmsystem.h>
 
 namespace {
 
-// Runs `work` with the frame on the user-interface thread, if it still exists.
+// Runs `work` with the frame's side on the user-interface thread, if the
+// frame still exists.
 template <typename Work> void WithFrame(const std::shared_ptr<CCheckLink>& link, Work&& work) {
     CUiThread::Run([&] {
-        if (link->frame)
-            work(*link->frame);
+        if (link->windows)
+            work(*link->windows);
     });
 }
 
@@ -32,7 +32,7 @@ class CCheckNotifyActions : public CNotifyActions {
     explicit CCheckNotifyActions(std::shared_ptr<CCheckLink> link) : link(std::move(link)) {}
 
     void ShowBalloon(const std::string& title, const std::string& text) override {
-        WithFrame(link, [&](CMainFrame& frame) { frame.ShowNewMailBalloon(title, text); });
+        WithFrame(link, [&](CCheckWindows& frame) { frame.showBalloon(title, text); });
     }
     void PlayTune() override {
         Beep(600, 200);
@@ -40,16 +40,16 @@ class CCheckNotifyActions : public CNotifyActions {
         Beep(1000, 300);
     }
     void ShowPostmanMailbox() override {
-        WithFrame(link, [](CMainFrame& frame) {
-            frame.ShowPostmanWindow();
-            frame.GetPostmanWindow().GetTabCtrl().SelectTab(0);
+        WithFrame(link, [](CCheckWindows& frame) {
+            frame.showPostmanWindow();
+            frame.postmanWindow.GetTabCtrl().SelectTab(0);
         });
     }
     void LaunchMailClient(int code, const std::string& path) override {
-        WithFrame(link, [&](CMainFrame&) { ::LaunchMailClient(code, path); });
+        WithFrame(link, [&](CCheckWindows&) { ::LaunchMailClient(code, path); });
     }
     void PlayAviClip(const std::string& path) override {
-        WithFrame(link, [&](CMainFrame&) { ::PlayAviClip(path); });
+        WithFrame(link, [&](CCheckWindows&) { ::PlayAviClip(path); });
     }
     void PlayWave(const std::string& path) override {
         sndPlaySoundA(path.c_str(), SND_ASYNC | SND_NODEFAULT);
@@ -61,23 +61,13 @@ class CCheckNotifyActions : public CNotifyActions {
 
 } // namespace
 
-void CFrameCheckHost::BeginCheck() {
-    WithFrame(link, [](CMainFrame& frame) { frame.OnCheckBegins(); });
-}
-
-void CFrameCheckHost::ShowSocketFailure() {
-    WithFrame(link, [](CMainFrame&) {
-        ShowMessage(nullptr, CPop3Session::socketErrorText, CPop3Session::socketErrorCaption, MB_OK);
-    });
-}
-
 bool CFrameCheckHost::GetAccount(int index, CheckAccount& account) {
     bool found = false;
-    WithFrame(link, [&](CMainFrame& frame) {
-        Settings& settings = frame.GetSettings();
+    WithFrame(link, [&](CCheckWindows& frame) {
+        const Settings& settings = frame.settings;
         if (index < static_cast<int>(settings.servers.size())) {
             account.entry = settings.servers[index];
-            account.listVersion = frame.GetAccountListVersion();
+            account.listVersion = link->accountListVersion;
             found = true;
         }
     });
@@ -86,8 +76,8 @@ bool CFrameCheckHost::GetAccount(int index, CheckAccount& account) {
 
 CheckFilter CFrameCheckHost::GetFilter() {
     CheckFilter filter;
-    WithFrame(link, [&](CMainFrame& frame) {
-        const Settings& settings = frame.GetSettings();
+    WithFrame(link, [&](CCheckWindows& frame) {
+        const Settings& settings = frame.settings;
         filter.SpamMailYN = settings.SpamMailYN;
         filter.SpamMailMethod = settings.SpamMailMethod;
         filter.spamAddresses = settings.spamAddresses;
@@ -95,58 +85,12 @@ CheckFilter CFrameCheckHost::GetFilter() {
     return filter;
 }
 
-void CFrameCheckHost::ShowStatus(const std::string& text) {
-    WithFrame(link, [&](CMainFrame& frame) { frame.GetPostmanWindow().SetStatusText(text); });
-}
-
-int CFrameCheckHost::GetRowCount() {
-    int rows = 0;
-    WithFrame(link,
-              [&](CMainFrame& frame) { rows = frame.GetPostmanWindow().GetMailboxPage().GetRowCount(); });
-    return rows;
-}
-
-void CFrameCheckHost::ListMail(const MailHeader& mail, const std::string& accountName, int row) {
-    WithFrame(link, [&](CMainFrame& frame) {
-        int at = frame.GetMailbox().InsertMail(mail, row);
-        const std::string& sender = mail.senderName.empty() ? mail.senderAddress : mail.senderName;
-        frame.GetPostmanWindow().GetMailboxPage().AddRow(accountName, sender, mail.subject, at);
-    });
-}
-
-void CFrameCheckHost::ListError(int serverIndex, const std::string& accountName,
-                                const std::string& errorText) {
-    WithFrame(link, [&](CMainFrame& frame) {
-        MailHeader error;
-        error.serverIndex = serverIndex;
-        error.senderName = errorRowSender;
-        int at = frame.GetMailbox().InsertMail(error,
-                                               static_cast<int>(frame.GetMailbox().GetArrivedMails().size()));
-        frame.GetPostmanWindow().GetMailboxPage().AddRow(accountName, error.senderName, errorText, at);
-    });
-}
-
-void CFrameCheckHost::ClearMails() {
-    WithFrame(link, [](CMainFrame& frame) {
-        frame.GetPostmanWindow().GetMailboxPage().ClearRows();
-        frame.GetMailbox().ClearMails();
-    });
-}
-
-void CFrameCheckHost::AddListedCount(int count) {
-    WithFrame(link, [&](CMainFrame& frame) { frame.GetMailbox().AddListedCount(count); });
-}
-
-void CFrameCheckHost::ResetListedCount() {
-    WithFrame(link, [](CMainFrame& frame) { frame.GetMailbox().ResetListedCount(); });
-}
-
 void CFrameCheckHost::StoreLastMailDate(int index, const CheckAccount& account, const std::string& date) {
-    WithFrame(link, [&](CMainFrame& frame) {
+    WithFrame(link, [&](CCheckWindows& frame) {
         // An account list replaced during the check may hold another account
         // at this index: its mark must not change.
-        Settings& settings = frame.GetSettings();
-        if (account.listVersion != frame.GetAccountListVersion() ||
+        Settings& settings = frame.settings;
+        if (account.listVersion != link->accountListVersion ||
             index >= static_cast<int>(settings.servers.size()))
             return;
         settings.servers[index].LastMailDate = date;
@@ -159,10 +103,49 @@ int CFrameCheckHost::NotifyNewMail(int, const ServerEntry& entry, const NewMailN
     return ::NotifyNewMail(entry, news, actions);
 }
 
-void CFrameCheckHost::ShowOutcome(int newMailCount, int notifyResult) {
-    WithFrame(link, [&](CMainFrame& frame) { frame.OnCheckOutcome(newMailCount, notifyResult); });
+void CFrameCheckHost::OnCheckBegins() {
+    WithFrame(link, [](CCheckWindows& frame) { frame.checkBegins(); });
 }
 
-void CFrameCheckHost::FinishCheck() {
-    WithFrame(link, [](CMainFrame& frame) { frame.OnCheckFinished(); });
+void CFrameCheckHost::OnNoSocket() {
+    WithFrame(link, [](CCheckWindows&) { ShowMessage(nullptr, noSocketText, noSocketCaption, MB_OK); });
+}
+
+void CFrameCheckHost::OnAccountBegins(int, const std::string& accountName) {
+    WithFrame(link, [&](CCheckWindows& frame) {
+        frame.postmanWindow.SetStatusText(CheckingAccountText(accountName));
+    });
+}
+
+void CFrameCheckHost::OnMailFound(const MailHeader& mail, const std::string& accountName) {
+    WithFrame(link, [&](CCheckWindows& frame) {
+        CMailboxModel& mailbox = link->mailbox;
+        int at = mailbox.InsertMail(mail, RowForFoundMail(mailbox.GetArrivedMails(), mail));
+        const std::string& sender = mail.senderName.empty() ? mail.senderAddress : mail.senderName;
+        frame.postmanWindow.GetMailboxPage().AddRow(accountName, sender, mail.subject, at);
+    });
+}
+
+void CFrameCheckHost::OnAccountFailed(int index, const std::string& accountName, const std::string& reason) {
+    WithFrame(link, [&](CCheckWindows& frame) {
+        CMailboxModel& mailbox = link->mailbox;
+        const MailHeader error = ErrorRow(index);
+        int at = mailbox.InsertMail(error, static_cast<int>(mailbox.GetArrivedMails().size()));
+        frame.postmanWindow.GetMailboxPage().AddRow(accountName, error.senderName, reason, at);
+    });
+}
+
+void CFrameCheckHost::OnAccountFinished(int, int listedCount) {
+    WithFrame(link, [&](CCheckWindows&) { link->mailbox.AddListedCount(listedCount); });
+}
+
+void CFrameCheckHost::OnCheckFinished(const CheckOutcome& outcome) {
+    WithFrame(link, [&](CCheckWindows& frame) {
+        if (outcome.stopped) {
+            frame.postmanWindow.GetMailboxPage().ClearRows();
+            link->mailbox.ClearMails();
+            link->mailbox.ResetListedCount();
+        }
+        frame.checkEnds(outcome);
+    });
 }

@@ -1,42 +1,55 @@
-// Connects a check's worker thread to the main frame. Every report of the
+// Connects a check's worker thread to the windows. Every report of the
 // check is carried over to the user-interface thread and applied there, in
-// the order the check makes it. The frame may be gone before the worker
-// ends (the program does not wait for a check when it exits): then the
-// reports are dropped.
+// the order the check makes it: mails and error rows go into the mailbox
+// model and the mailbox page, the rest to the frame. The frame may be gone
+// before the worker ends (the program does not wait for a check when it
+// exits): then the reports are dropped.
 #pragma once
 
 #include "core/check_cycle.h"
 
+#include <functional>
 #include <memory>
 
-class CMainFrame;
+class CPostmanDlg;
 
-// What the frame and a running check share: the mailbox model, and the
-// frame, which is read and cleared on the user-interface thread only.
+// The frame's side of a check: the parts it changes, and what only the
+// frame does (its timer, its tray, the program password).
+struct CCheckWindows {
+    Settings& settings;
+    CPostmanDlg& postmanWindow;
+    std::function<void()> checkBegins;
+    std::function<void(const CheckOutcome&)> checkEnds;
+    std::function<void()> showPostmanWindow;
+    std::function<void(const std::string& title, const std::string& text)> showBalloon;
+};
+
+// What the frame and a running check share: the mailbox model, the version
+// of the account list (it changes whenever the list is replaced as a whole,
+// so a check never writes into an account that took another's place), and
+// the frame's side, which is read and cleared on the user-interface thread
+// only.
 struct CCheckLink {
     CMailboxModel mailbox;
-    CMainFrame* frame = nullptr;
+    unsigned accountListVersion = 0;
+    std::unique_ptr<CCheckWindows> windows;
 };
 
 class CFrameCheckHost : public CCheckHost {
   public:
     explicit CFrameCheckHost(std::shared_ptr<CCheckLink> link) : link(std::move(link)) {}
 
-    void BeginCheck() override;
-    void ShowSocketFailure() override;
     bool GetAccount(int index, CheckAccount& account) override;
     CheckFilter GetFilter() override;
-    void ShowStatus(const std::string& text) override;
-    int GetRowCount() override;
-    void ListMail(const MailHeader& mail, const std::string& accountName, int row) override;
-    void ListError(int serverIndex, const std::string& accountName, const std::string& errorText) override;
-    void ClearMails() override;
-    void AddListedCount(int count) override;
-    void ResetListedCount() override;
     void StoreLastMailDate(int index, const CheckAccount& account, const std::string& date) override;
     int NotifyNewMail(int index, const ServerEntry& entry, const NewMailNews& news) override;
-    void ShowOutcome(int newMailCount, int notifyResult) override;
-    void FinishCheck() override;
+    void OnCheckBegins() override;
+    void OnNoSocket() override;
+    void OnAccountBegins(int index, const std::string& accountName) override;
+    void OnMailFound(const MailHeader& mail, const std::string& accountName) override;
+    void OnAccountFailed(int index, const std::string& accountName, const std::string& reason) override;
+    void OnAccountFinished(int index, int listedCount) override;
+    void OnCheckFinished(const CheckOutcome& outcome) override;
 
   private:
     std::shared_ptr<CCheckLink> link;

@@ -35,19 +35,28 @@ UINT CheckTimerInterval(int duration) {
     return static_cast<UINT>(std::clamp(duration, 1, longestDurationMinutes)) * 60000u;
 }
 
-CMainFrame::CMainFrame() : checkLink(std::make_shared<CCheckLink>()) {
-    checkLink->frame = this;
-}
+CMainFrame::CMainFrame()
+    : checkLink(std::make_shared<CCheckLink>()), checkControl{[this] { StartMailCheck(); },
+                                                              [this] { OnMailClientStarted(); }} {}
 
 CPostmanDlg& CMainFrame::GetPostmanWindow() {
-    if (!postmanWindow)
-        postmanWindow = std::make_unique<CPostmanDlg>(GetMailbox(), *this, settings);
+    if (!postmanWindow) {
+        postmanWindow = std::make_unique<CPostmanDlg>(GetMailbox(), checkControl, settings);
+        checkLink->windows.reset(new CCheckWindows{
+            settings, *postmanWindow, [this] { OnCheckBegins(); },
+            [this](const CheckOutcome& outcome) {
+                OnCheckOutcome(outcome.newMailCount, outcome.notifyResult);
+                OnCheckFinished();
+            },
+            [this] { ShowPostmanWindow(); },
+            [this](const std::string& title, const std::string& text) { ShowNewMailBalloon(title, text); }});
+    }
     return *postmanWindow;
 }
 
 CMainFrame::~CMainFrame() {
     // A check still running stops at its next wait; its reports go nowhere.
-    checkLink->frame = nullptr;
+    checkLink->windows.reset();
     GetMailbox().RequestStop();
 }
 
@@ -76,7 +85,7 @@ void CMainFrame::SaveSettings() {
 
 void CMainFrame::ApplySettings(const Settings& changed) {
     settings = changed;
-    ++accountListVersion;
+    ++checkLink->accountListVersion;
     KillTimer(handle, checkTimerId);
     ArmCheckTimer();
     trayIcon.SetDefaultMenuItem(settings.DefaultItem, true);

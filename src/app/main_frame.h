@@ -22,7 +22,7 @@ class CPostmanDlg;
 // The check timer's period: Duration minutes, brought into 1 to 1440.
 UINT CheckTimerInterval(int duration);
 
-class CMainFrame : public CFrameWindow, public CMailCheckControl {
+class CMainFrame : public CFrameWindow {
   public:
     // How long closing waits for a check's worker to stop.
     static constexpr DWORD workerStopWaitMs = 5000;
@@ -35,14 +35,18 @@ class CMainFrame : public CFrameWindow, public CMailCheckControl {
     // Made hidden on first use, once the tray icon shows.
     CPostmanDlg& GetPostmanWindow();
     CSystemTray& GetTrayIcon() { return trayIcon; }
+    // What the windows start and stop checks through.
+    CMailCheckControl& GetCheckControl() { return checkControl; }
     // Changes whenever the account list is replaced as a whole, so that a
     // running check never writes into an account that took another's place.
-    unsigned GetAccountListVersion() const { return accountListVersion; }
+    unsigned GetAccountListVersion() const { return checkLink->accountListVersion; }
 
     // Starts a check, or asks the running one to stop. No check starts
     // while the mailbox page deletes mail on a server.
-    void StartMailCheck() override;
-    void OnMailClientStarted() override;
+    void StartMailCheck();
+    // A mail client was started for the user to read the mail: with the
+    // IconInit setting on, the tray no longer announces new mail.
+    void OnMailClientStarted();
     // True from the start of a check until its worker has ended.
     bool IsCheckActive() const { return checkLink->mailbox.IsCheckActive(); }
     // Timer 0 at Duration minutes, unless automatic checking is paused or a
@@ -101,9 +105,9 @@ class CMainFrame : public CFrameWindow, public CMailCheckControl {
     // Shared with the check's worker, which may outlive this frame.
     std::shared_ptr<CCheckLink> checkLink;
     Settings settings;
-    unsigned accountListVersion = 0;
     bool shutDown = false;
     bool askingPassword = false;
+    CMailCheckControl checkControl;
     CSystemTray trayIcon;
     std::unique_ptr<CPostmanDlg> postmanWindow;
     CUpgradeCheck upgradeCheck;

@@ -1,20 +1,13 @@
 #include "core/check_cycle.h"
 
 #include "core/notification.h"
+#include "core/user_texts.h"
 #include "mail/mail_date.h"
-#include "mail/mail_store.h"
-#include "mail/pop3_session.h"
 
 #include <algorithm>
 #include <new>
 
 namespace {
-
-const char* const outOfMemoryText = "메모리가 부족하여 메일 체크를 마치지 못했습니다.";
-const char* const checkFailedText = "메일 체크 중에 오류가 발생했습니다.";
-// Follows a refused certificate: where the user can look at it and trust it.
-const char* const trustHintText =
-    " 받는 메일 서버의 등록 정보에서 \"인증서 확인\"으로 이 인증서를 신뢰할 수 있습니다.";
 
 CCalendarTime StartOfToday(CCalendarTime now) {
     LocalTimeFields today;
@@ -23,43 +16,33 @@ CCalendarTime StartOfToday(CCalendarTime now) {
     return CCalendarTime::FromLocal(today.year, today.month, today.day, 0, 0, 0);
 }
 
-// The state of one account's walk through its messages.
+// The state of one account's walk through its mails.
 class CAccountCheck {
   public:
     CAccountCheck(CCheckHost& host, std::atomic<int>& checkRunning, int index, const CheckAccount& account,
                   const CheckFilter& filter, CAnnouncedMails& announced, CRetrievedMails& retrieved)
         : host(host), checkRunning(checkRunning), index(index), account(account), filter(filter),
-          announced(announced), retrieved(retrieved),
+          announced(announced),
           accountKey(CAnnouncedMails::AccountKey(account.entry.Address, account.entry.ID)),
-          mailboxKey(
-              CRetrievedMails::MailboxKey(account.entry.Address, account.entry.Port, account.entry.ID)) {
-        session.SetStopFlag(&checkRunning);
-        session.SetTimeout(host.GetServerTimeoutMs());
-    }
+          mailbox(host.MakeMailbox(account.entry, {&checkRunning, host.GetServerTimeoutMs(), &retrieved})) {}
 
     // Returns the number of mails counted as new.
     int Run(CCalendarTime programStartTime, int& notifyResult);
 
   private:
-    enum class Fetched { Mail, Nothing, Ended };
-
-    // Logs in and reads the message count; false after an error row.
+    // Opens the mailbox; false after the account failed.
     bool Open();
     void StartMark();
-    void Walk(CCalendarTime programStartTime);
-    // The unique ids of the messages, when the server lists them.
-    void ListIds();
-    // A message an earlier check retrieved whose fields still stand, or null.
-    const CRetrievedMails::Mail* KnownMail(int number) const;
-    Fetched Fetch(int number);
+    // Goes through the mails of the account's reception method; false when
+    // the check was stopped on the way.
+    bool Walk(CCalendarTime programStartTime);
     // Spam is skipped, or deleted on the server first.
-    bool IsSpam(int number);
-    void List(int row);
+    bool IsSpam(const MailboxMail& mail);
+    void List(const MailboxMail& found);
     void MoveMark(CCalendarTime time, const std::string& dateText);
     // Counts a new mail; the newest of them is the one the news names.
     void CountNew(const MailHeader& mail, CCalendarTime mailTime);
-    // The account ends with the session's error text as its row.
-    void ListError() { host.ListError(index, account.entry.Name, session.GetErrorText()); }
+    void Fail(const MailboxFailure& failure);
 
     CCheckHost& host;
     std::atomic<int>& checkRunning;
@@ -67,11 +50,8 @@ class CAccountCheck {
     const CheckAccount& account;
     const CheckFilter& filter;
     CAnnouncedMails& announced;
-    CRetrievedMails& retrieved;
     const std::string accountKey;
-    const std::string mailboxKey;
-    CPop3Session session;
-    std::vector<std::string> ids; // ids[n - 1] of message n; empty without UIDL
+    std::unique_ptr<CAccountMailbox> mailbox;
     int listedCount = 0;
     NewMailNews news;
     CCalendarTime newsTime;
@@ -90,25 +70,18 @@ class CAccountCheck {
     std::set<std::string> announcedSeen;
 };
 
+void CAccountCheck::Fail(const MailboxFailure& failure) {
+    host.OnAccountFailed(index, account.entry.Name,
+                         failure.certificateRefused ? failure.reason + trustHintText : failure.reason);
+}
+
 bool CAccountCheck::Open() {
-    const ServerEntry& entry = account.entry;
-    if (!session.HasSocket())
-        host.ShowSocketFailure();
-    session.SetSecurity(SecurityOf(entry.Security), entry.TrustedCertificate);
-    if (!session.Login(entry.Address, entry.ID, entry.Password, entry.Port)) {
-        if (IsCertificateFailure(session.GetTlsFailure()))
-            host.ListError(index, entry.Name, session.GetErrorText() + trustHintText);
-        else
-            ListError();
-        return false;
-    }
-    if (!session.Stat()) {
-        ListError();
-        if (session.IsConnected())
-            session.Quit();
-        return false;
-    }
-    return true;
+    if (!mailbox->CanConnect())
+        host.OnNoSocket();
+    if (mailbox->Open())
+        return true;
+    Fail(mailbox->GetFailure());
+    return false;
 }
 
 void CAccountCheck::StartMark() {
@@ -125,66 +98,31 @@ void CAccountCheck::StartMark() {
     newestTime = markTime;
 }
 
-void CAccountCheck::ListIds() {
-    if (session.GetMessageCount() > 0)
-        session.ListUniqueIds(ids);
-    retrieved.Retain(mailboxKey, ids);
-}
-
-const CRetrievedMails::Mail* CAccountCheck::KnownMail(int number) const {
-    if (static_cast<size_t>(number) > ids.size())
-        return nullptr;
-    const CRetrievedMails::Mail* known = retrieved.Find(mailboxKey, ids[number - 1]);
-    // Without a date of its own a message takes the time of the one before.
-    if (!known || (known->fields.dateText.empty() && known->previousTime != session.GetMailTime()))
-        return nullptr;
-    return IsStoreFilePresent(known->fields.storeFile) ? known : nullptr;
-}
-
-CAccountCheck::Fetched CAccountCheck::Fetch(int number) {
-    if (const CRetrievedMails::Mail* known = KnownMail(number)) {
-        session.UseKnownHeader(number, known->fields);
-        return checkRunning ? Fetched::Mail : Fetched::Ended;
-    }
-    const CCalendarTime previousTime = session.GetMailTime();
-    const bool fetched = session.Retrieve(number);
-    if (static_cast<size_t>(number) <= ids.size() && session.GetHeaderNumber() == number)
-        retrieved.Remember(mailboxKey, ids[number - 1], {session.GetHeaderFields(), previousTime});
-    if (!checkRunning)
-        return Fetched::Ended;
-    if (!session.IsConnected()) {
-        ListError();
-        return Fetched::Ended;
-    }
-    // A failed transfer may leave the fields of the message before; only a
-    // header read from this very message may be listed.
-    if (!fetched && session.GetHeaderNumber() != number)
-        return Fetched::Nothing;
-    return Fetched::Mail;
-}
-
-bool CAccountCheck::IsSpam(int number) {
-    if (!filter.SpamMailYN || !IsSpamSender(filter.spamAddresses, session.GetSenderAddress()))
+bool CAccountCheck::IsSpam(const MailboxMail& mail) {
+    if (!filter.SpamMailYN || !IsSpamSender(filter.spamAddresses, mail.fields.senderAddress))
         return false;
     if (filter.SpamMailMethod == 1)
-        session.Delete(number);
+        mailbox->DeleteMail(mail);
     return true;
 }
 
-void CAccountCheck::List(int row) {
-    MailHeader mail{index,
-                    session.GetSenderName(),
-                    session.GetSenderAddress(),
-                    session.GetSubject(),
-                    session.GetDateText(),
-                    session.GetStoreFile(),
-                    session.GetHeaderFields().senderNameWide,
-                    session.GetHeaderFields().subjectWide};
-    host.ListMail(mail, account.entry.Name, row);
+void CAccountCheck::List(const MailboxMail& found) {
+    MailHeader mail;
+    mail.serverIndex = index;
+    mail.senderName = found.fields.senderName;
+    mail.senderAddress = found.fields.senderAddress;
+    mail.subject = found.fields.subject;
+    mail.dateText = found.fields.dateText;
+    mail.storeFile = found.fields.storeFile;
+    mail.senderNameWide = found.fields.senderNameWide;
+    mail.subjectWide = found.fields.subjectWide;
+    mail.uniqueId = found.uniqueId;
+    mail.serverOrder = found.serverOrder;
+    host.OnMailFound(mail, account.entry.Name);
     ++listedCount;
     if (mail.dateText.empty())
         return; // no date of its own: never new
-    CCalendarTime mailTime = session.GetMailTime();
+    CCalendarTime mailTime = found.fields.mailTime;
     std::string key = CAnnouncedMails::MailKey(mail);
     if (announced.Contains(accountKey, key)) {
         announcedSeen.insert(key); // counted once while it lay ahead of the clock
@@ -220,61 +158,45 @@ void CAccountCheck::MoveMark(CCalendarTime time, const std::string& dateText) {
     }
 }
 
-void CAccountCheck::Walk(CCalendarTime programStartTime) {
-    int count = session.GetMessageCount();
+bool CAccountCheck::Walk(CCalendarTime programStartTime) {
+    MailListing listing;
     switch (account.entry.CheckAlgorithm) {
     case CheckTodayOnly:
-    case CheckSinceProgramStart: {
-        // Newest first; each older mail goes in front of the newer ones, so the
-        // account's rows end up in ascending message order.
-        ListIds();
-        int insertRow = host.GetRowCount();
-        CCalendarTime cutOff =
-            account.entry.CheckAlgorithm == CheckTodayOnly ? StartOfToday(checkTime) : programStartTime;
-        for (int n = count; n >= 1; --n) {
-            Fetched fetched = Fetch(n);
-            if (fetched == Fetched::Ended)
-                return;
-            if (fetched == Fetched::Nothing)
-                continue;
-            // A mail without a readable date says nothing about the older ones.
-            if (!session.GetDateText().empty() && session.GetMailTime() < cutOff)
-                break;
-            if (!IsSpam(n))
-                List(insertRow);
-        }
+        listing.range = MailListing::Range::Since;
+        listing.since = StartOfToday(checkTime);
         break;
-    }
+    case CheckSinceProgramStart:
+        listing.range = MailListing::Range::Since;
+        listing.since = programStartTime;
+        break;
     case CheckAllMail:
-        ListIds();
-        for (int n = 1; n <= count; ++n) {
-            Fetched fetched = Fetch(n);
-            if (fetched == Fetched::Ended)
-                return;
-            if (fetched == Fetched::Mail && !IsSpam(n))
-                List(host.GetRowCount());
-        }
         break;
     default:
-        break; // an unknown method lists nothing
+        return true; // an unknown method lists nothing
     }
+    const ListingEnd end = mailbox->ListMails(listing, [this](const MailboxMail& mail) {
+        if (!IsSpam(mail))
+            List(mail);
+    });
+    if (end == ListingEnd::Failed)
+        Fail(mailbox->GetFailure());
+    return end != ListingEnd::Stopped;
 }
 
 int CAccountCheck::Run(CCalendarTime programStartTime, int& notifyResult) {
     const ServerEntry& entry = account.entry;
-    host.ShowStatus(entry.Name + " 체크 중...");
+    host.OnAccountBegins(index, entry.Name);
     if (!Open())
         return 0;
     StartMark();
-    Walk(programStartTime);
-    if (!checkRunning)
+    if (!Walk(programStartTime) || !checkRunning)
         return 0; // stopped: the list goes, and with it what was counted
-    if (session.IsConnected()) {
+    if (mailbox->IsOpen()) {
         walkComplete = true;
-        session.Quit();
+        mailbox->Close();
     }
 
-    host.AddListedCount(listedCount);
+    host.OnAccountFinished(index, listedCount);
     announced.Update(accountKey, announcedSeen, walkComplete);
     if (markMoved)
         host.StoreLastMailDate(index, account, newestDate);
@@ -285,10 +207,6 @@ int CAccountCheck::Run(CCalendarTime programStartTime, int& notifyResult) {
 
 } // namespace
 
-int CCheckHost::GetServerTimeoutMs() {
-    return CPop3Session::defaultTimeoutMs;
-}
-
 int IsSpamSender(const std::vector<std::string>& spamAddresses, const std::string& address) {
     if (address.empty())
         return 0;
@@ -297,7 +215,7 @@ int IsSpamSender(const std::vector<std::string>& spamAddresses, const std::strin
 
 void RunMailCheck(CCheckHost& host, std::atomic<int>& checkRunning, CCalendarTime programStartTime,
                   CAnnouncedMails& announced, CRetrievedMails& retrieved) {
-    host.BeginCheck();
+    host.OnCheckBegins();
     int newMailCount = 0;
     int notifyResult = 0;
 
@@ -312,17 +230,15 @@ void RunMailCheck(CCheckHost& host, std::atomic<int>& checkRunning, CCalendarTim
                                 .Run(programStartTime, notifyResult);
         }
     } catch (const std::bad_alloc&) {
-        host.ListError(index, account.entry.Name, outOfMemoryText);
+        host.OnAccountFailed(index, account.entry.Name, outOfMemoryText);
     } catch (const std::exception&) {
-        host.ListError(index, account.entry.Name, checkFailedText);
+        host.OnAccountFailed(index, account.entry.Name, checkFailedText);
     }
 
-    if (!checkRunning) {
-        host.ClearMails();
-        host.ResetListedCount();
-        newMailCount = 0;
-    }
-    host.ShowOutcome(newMailCount, notifyResult);
+    CheckOutcome outcome;
+    outcome.stopped = !checkRunning;
+    outcome.newMailCount = outcome.stopped ? 0 : newMailCount;
+    outcome.notifyResult = notifyResult;
     checkRunning = 0;
-    host.FinishCheck();
+    host.OnCheckFinished(outcome);
 }

@@ -1,13 +1,12 @@
-// Deleting one listed mail on its POP3 server. The mail is found again by
-// its header (message numbers change between sessions): from the highest
-// message number down, the first message whose sender address, date and
-// subject equal the listed mail's. The user confirms before it is deleted.
-// Talks only to the server; the question is put through a callback, so this
-// runs on a worker thread.
+// Deleting one listed mail on its server. The mail is found again by its
+// unique id, or where the server offers none by its header (sender address,
+// date and subject), which must then be the header of that mail alone. The
+// user confirms before it is deleted. Talks only to the server; the
+// question is put through a callback, so this runs on a worker thread.
 #pragma once
 
+#include "core/mailbox_model.h"
 #include "core/settings.h"
-#include "mail/mail_header.h"
 
 #include <atomic>
 #include <functional>
@@ -17,11 +16,12 @@ enum class DeletionResult {
     Deleted,     // found, confirmed and deleted
     NotOnServer, // no longer on the server: the listed row may go
     Declined,    // the user kept it
+    Ambiguous,   // without unique ids, several mails have its header: none is touched
     Failed,      // no login, a lost connection, or DELE or QUIT refused
 };
 
-// The question put to the user before `mail` of `accountName` is deleted.
-std::string DeletionQuestion(const std::string& accountName, const MailHeader& mail);
+// What the user is told when a deletion ends as Failed or Ambiguous.
+const char* DeletionFailureText(DeletionResult result);
 
 // Logs into `account`, looks for `mail`, asks `confirm` (true: delete) and
 // logs out; the deletion takes effect only when QUIT is accepted. A stop

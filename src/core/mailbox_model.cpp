@@ -1,6 +1,25 @@
 #include "core/mailbox_model.h"
 
+#include "core/user_texts.h"
+#include "mail/charset.h"
+
 #include <algorithm>
+
+MailHeader ErrorRow(int serverIndex) {
+    MailHeader row;
+    row.kind = MailHeader::Kind::Error;
+    row.serverIndex = serverIndex;
+    row.senderName = errorRowSender;
+    return row;
+}
+
+std::u16string ShownSenderName(const MailHeader& mail) {
+    return mail.senderNameWide.empty() ? Cp949ToUtf16(mail.senderName) : mail.senderNameWide;
+}
+
+std::u16string ShownSubject(const MailHeader& mail) {
+    return mail.subjectWide.empty() ? Cp949ToUtf16(mail.subject) : mail.subjectWide;
+}
 
 std::string CAnnouncedMails::AccountKey(const std::string& host, const std::string& user) {
     return host + "\n" + user;
@@ -59,6 +78,18 @@ int CMailboxModel::InsertMail(const MailHeader& mail, int row) {
     return at;
 }
 
+int RowForFoundMail(const std::vector<MailHeader>& rows, const MailHeader& mail) {
+    int row = static_cast<int>(rows.size());
+    while (row > 0) {
+        const MailHeader& before = rows[row - 1];
+        if (before.IsErrorRow() || before.serverIndex != mail.serverIndex ||
+            before.serverOrder <= mail.serverOrder)
+            break;
+        --row;
+    }
+    return row;
+}
+
 void CMailboxModel::ClearMails() {
     arrivedMails.clear();
 }
@@ -66,7 +97,7 @@ void CMailboxModel::ClearMails() {
 void CMailboxModel::RemoveMail(int row) {
     if (row < 0 || row >= static_cast<int>(arrivedMails.size()))
         return;
-    if (arrivedMails[row].senderName != errorRowSender && listedMailCount > 0)
+    if (!arrivedMails[row].IsErrorRow() && listedMailCount > 0)
         --listedMailCount;
     arrivedMails.erase(arrivedMails.begin() + row);
 }

@@ -16,10 +16,47 @@
 #include "mail/mail_header.h"
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
+
+// One row of the mailbox list: a mail a check found, or an account that
+// could not be checked (an error row, whose sender column reads
+// errorRowSender and whose other texts are empty).
+struct MailHeader {
+    enum class Kind { Mail, Error };
+
+    Kind kind = Kind::Mail;
+    int serverIndex = 0;
+    std::string senderName; // empty when the From line gives none
+    std::string senderAddress;
+    std::string subject;   // decoded
+    std::string dateText;  // display form ("2001년 7월 24일 오전 10:05:09")
+    std::string storeFile; // full path of the .eml copy
+    std::string uniqueId;  // the server's lasting name of the mail; "" when it offers none
+    int serverOrder = 0;   // where the mail stood on its server: later mails have higher numbers
+    // The sender's name and the subject with every character the mail gives
+    // them, for the screen (the strings above are code page 949).
+    std::u16string senderNameWide;
+    std::u16string subjectWide;
+
+    bool IsErrorRow() const { return kind == Kind::Error; }
+};
+
+// The error row of account `serverIndex`.
+MailHeader ErrorRow(int serverIndex);
+
+// What the screen shows of a mail's sender name and subject: its own
+// characters, or the code page 949 text of a record made without them.
+std::u16string ShownSenderName(const MailHeader& mail);
+std::u16string ShownSubject(const MailHeader& mail);
+
+// Where in `rows` a mail that a check found belongs: among the rows its
+// account has listed so far (the last ones), in the order of the server, so
+// the account's rows stand in ascending order however the server was walked.
+int RowForFoundMail(const std::vector<MailHeader>& rows, const MailHeader& mail);
 
 // Mails dated beyond the time of the check that listed them, already counted
 // as new once. Such a date must not carry the new-mail mark into the future,
@@ -118,15 +155,11 @@ class CMailboxModel {
 };
 
 // The check as windows may start or stop it, and the new-mail state it
-// leaves in the tray.
-class CMailCheckControl {
-  public:
+// leaves in the tray; the frame that runs checks fills it in.
+struct CMailCheckControl {
     // Starts a check, or asks the running one to stop.
-    virtual void StartMailCheck() = 0;
+    std::function<void()> startOrStop;
     // A mail client was started for the user to read the mail: with the
     // IconInit setting on, the tray no longer announces new mail.
-    virtual void OnMailClientStarted() = 0;
-
-  protected:
-    ~CMailCheckControl() = default;
+    std::function<void()> mailClientStarted;
 };

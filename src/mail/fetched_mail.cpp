@@ -1,7 +1,6 @@
 #include "mail/fetched_mail.h"
 
-CFetchedMail::CFetchedMail(FetchedPart part, CCalendarTime previousTime)
-    : reader(fields, dateError), part(part) {
+CFetchedMail::CFetchedMail(FetchedPart part, CCalendarTime previousTime) : reader(fields), part(part) {
     fields.mailTime = previousTime;
 }
 

@@ -29,15 +29,14 @@ class CFetchedMail {
     const HeaderFields& GetFields() const { return fields; }
     // The header gave to, a sender address and a converted date.
     bool IsComplete() const { return reader.IsComplete(); }
-    // The reason the date did not convert, or "".
-    const std::string& GetDateError() const { return dateError; }
+    // A date line of the header did not convert.
+    bool HasBadDate() const { return reader.HasBadDate(); }
 
   private:
     // Opens the store file once the mail's time is known and writes what waited.
     void StartStoring();
 
     HeaderFields fields;
-    std::string dateError;
     CHeaderReader reader;
     CStoreWriter store;
     FetchedPart part;

@@ -10,8 +10,6 @@
 #include <cstring>
 #include <utility>
 
-const char* const errorRowSender = "[에러]";
-
 namespace {
 
 // Header lines are trimmed of blanks, tabs, CR and LF.
@@ -73,8 +71,7 @@ void SplitSender(const std::string& text, std::string& name, std::string& addres
     name = TrimBytes(name, lineBlanks, TrimEnds::Right);
 }
 
-CHeaderReader::CHeaderReader(HeaderFields& fields, std::string& errorText)
-    : fields(fields), errorText(errorText) {
+CHeaderReader::CHeaderReader(HeaderFields& fields) : fields(fields) {
     HeaderFields emptied; // every string empty; the time stays until a date converts
     emptied.mailTime = fields.mailTime;
     fields = std::move(emptied);
@@ -153,16 +150,7 @@ void CHeaderReader::TakeLine() {
         const std::string date =
             TrimBytes(text.substr(month >= 3 ? month - 3 : 0), lineBlanks, TrimEnds::Left);
         dateConverted = ConvertDate(date, fields.mailTime, fields.dateText);
-        if (!dateConverted)
-            errorText = "날짜 변환 에러입니다!";
+        badDate = badDate || !dateConverted;
         inReceived = false;
     }
-}
-
-std::u16string ShownSenderName(const MailHeader& mail) {
-    return mail.senderNameWide.empty() ? Cp949ToUtf16(mail.senderName) : mail.senderNameWide;
-}
-
-std::u16string ShownSubject(const MailHeader& mail) {
-    return mail.subjectWide.empty() ? Cp949ToUtf16(mail.subject) : mail.subjectWide;
 }

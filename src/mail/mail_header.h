@@ -1,35 +1,10 @@
 // Header extraction: the header block of every fetched message gives the
-// recipient, copy, sender, subject and date of the message. MailHeader is the
-// record of one listed mail that the check cycle and the mailbox share.
+// recipient, copy, sender, subject and date of the message.
 #pragma once
 
 #include "base/calendar_time.h"
 
 #include <string>
-
-// One mail as listed in the mailbox (element i of the main frame's
-// arrivedMails is row i of the list). An error row, for an account that
-// could not be checked, has senderName errorRowSender and the other four
-// strings empty.
-struct MailHeader {
-    int serverIndex = 0;
-    std::string senderName; // empty when the From line gives none
-    std::string senderAddress;
-    std::string subject;   // decoded
-    std::string dateText;  // display form ("2001년 7월 24일 오전 10:05:09")
-    std::string storeFile; // full path of the .eml copy
-    // The sender's name and the subject with every character the mail gives
-    // them, for the screen (the strings above are code page 949).
-    std::u16string senderNameWide;
-    std::u16string subjectWide;
-};
-
-// What the screen shows of a mail's sender name and subject: its own
-// characters, or the code page 949 text of a record made without them.
-std::u16string ShownSenderName(const MailHeader& mail);
-std::u16string ShownSubject(const MailHeader& mail);
-
-extern const char* const errorRowSender; // "[에러]"
 
 // The longest header line read (longer ones are cut there). It bounds every
 // field taken from a line, so a hostile header costs little memory.
@@ -70,11 +45,10 @@ void SplitSender(const std::string& text, std::string& name, std::string& addres
 // blank included; of a From list, its first mailbox) and the date of the
 // topmost Received header that names a month, else of the Date line.
 // The strings are emptied first; mailTime changes only when a date line is
-// converted. A date that does not convert sets errorText to "날짜 변환
-// 에러입니다!".
+// converted. A date line that does not convert is noted (HasBadDate).
 class CHeaderReader {
   public:
-    CHeaderReader(HeaderFields& fields, std::string& errorText);
+    explicit CHeaderReader(HeaderFields& fields);
 
     // Reads the next bytes of the message; those after the header go unread.
     void Feed(const char* bytes, size_t length);
@@ -82,6 +56,8 @@ class CHeaderReader {
     void Finish();
 
     bool IsHeaderEnded() const { return ended; }
+    // A date line was met that did not convert.
+    bool HasBadDate() const { return badDate; }
     // The mail's time can change no more: a date converted or the header ended.
     bool IsTimeSettled() const { return ended || !fields.dateText.empty(); }
     // The header gave to, senderAddress and a date that converted.
@@ -95,10 +71,10 @@ class CHeaderReader {
     void TakeLine();
 
     HeaderFields& fields;
-    std::string& errorText;
     std::string line;         // the line read so far, cut at maxHeaderLineBytes
     bool lineStarted = false; // bytes of a line have come since the last LF
     bool dateConverted = false;
+    bool badDate = false;
     bool inReceived = false;
     bool ended = false;
 };

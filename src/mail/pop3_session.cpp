@@ -10,16 +10,6 @@
 
 namespace {
 
-const char* const connectFailedText = "POP3 서버에 연결할 수 없습니다.";
-const char* const timedOutText = "POP3 서버가 응답하지 않습니다.";
-const char* const closedText = "POP3 서버가 연결을 끊었습니다.";
-const char* const readErrorText = "소켓으로 부터 읽는 중 에러가 발생했습니다.";
-const char* const tooLargeText = "메일이 너무 커서 받을 수 없습니다.";
-const char* const storeFileText = "임시 파일 생성 에러!";
-const char* const stoppedText = "메일 체크를 중지했습니다.";
-const char* const badCredentialText = "사용자 ID 또는 패스워드에 쓸 수 없는 문자가 있습니다.";
-const char* const stlsRefusedText = "POP3 서버가 보안 연결(STLS)을 거부했습니다.";
-
 // A user id or password that would end its command line early and let the
 // rest pass as another command.
 bool CanEndALine(const std::string& text) {
@@ -50,6 +40,11 @@ TlsFailure CPop3Session::GetTlsFailure() const {
     return channel ? channel->GetFailure() : TlsFailure::None;
 }
 
+std::string CPop3Session::GetTlsErrorText() const {
+    const CTlsChannel* channel = transport.GetTlsChannel();
+    return channel ? channel->GetErrorText() : std::string();
+}
+
 std::string CPop3Session::GetCertificateFingerprint() const {
     const CTlsChannel* channel = transport.GetTlsChannel();
     return channel ? channel->GetCertificateFingerprint() : std::string();
@@ -58,10 +53,9 @@ std::string CPop3Session::GetCertificateFingerprint() const {
 bool CPop3Session::StartTls(const std::string& host) {
     if (transport.StartTls(host, trustedFingerprint))
         return true;
-    const CTlsChannel* channel = transport.GetTlsChannel();
-    DropConnection(transport.GetFailure() == CSocketTransport::Failure::Tls && channel
-                       ? channel->GetErrorText().c_str()
-                       : TransportFailureText());
+    DropConnection(transport.GetFailure() == CSocketTransport::Failure::Tls && transport.GetTlsChannel()
+                       ? Pop3Failure::Tls
+                       : TransportFailure());
     return false;
 }
 
@@ -74,13 +68,13 @@ bool CPop3Session::Connect(const std::string& host, int port) {
                 break;
             connected = transport.Connect(host, port);
             if (transport.GetFailure() == CSocketTransport::Failure::Stopped) {
-                errorText = stoppedText;
+                failure = Pop3Failure::Stopped;
                 return false;
             }
         }
     }
     if (!connected) {
-        errorText = connectFailedText;
+        failure = Pop3Failure::NoConnection;
         return false;
     }
     pending.clear();
@@ -95,7 +89,7 @@ bool CPop3Session::Connect(const std::string& host, int port) {
         return false;
     if (!ReadStatusLine(ReplyKind::Stls)) {
         if (IsConnected())
-            DropConnection(stlsRefusedText); // never on in plain
+            DropConnection(Pop3Failure::StlsRefused); // never on in plain
         return false;
     }
     // Whatever came with the "+OK" was not protected: it must not pass as
@@ -107,7 +101,7 @@ bool CPop3Session::Connect(const std::string& host, int port) {
 bool CPop3Session::Login(const std::string& host, const std::string& user, const std::string& password,
                          int port) {
     if (CanEndALine(user) || CanEndALine(password)) {
-        errorText = badCredentialText;
+        failure = Pop3Failure::BadCredential;
         return false;
     }
     return Connect(host, port) && SendCommand("USER " + user + "\r\n") && ReadStatusLine(ReplyKind::User) &&
@@ -186,14 +180,14 @@ bool CPop3Session::Quit() {
 
 bool CPop3Session::SendCommand(const std::string& line) {
     if (!IsConnected()) {
-        if (errorText.empty())
-            errorText = closedText;
+        if (failure == Pop3Failure::None)
+            failure = Pop3Failure::Closed;
         return false;
     }
     if (!transport.Send(line)) {
         // A write fails when the connection is gone, not in reading.
         const bool broken = transport.GetFailure() == CSocketTransport::Failure::Error;
-        DropConnection(broken ? closedText : TransportFailureText());
+        DropConnection(broken ? Pop3Failure::Closed : TransportFailure());
         return false;
     }
     return true;
@@ -215,30 +209,30 @@ bool CPop3Session::Fetch(ReplyKind kind, int number, const std::string& command)
     return false;
 }
 
-const char* CPop3Session::RefusalText(ReplyKind kind) {
+Pop3Failure CPop3Session::Refusal(ReplyKind kind) {
     switch (kind) {
     case ReplyKind::Greeting:
-        return "연결 확인을 실패했습니다.";
+        return Pop3Failure::GreetingRefused;
     case ReplyKind::Stls:
-        return stlsRefusedText;
+        return Pop3Failure::StlsRefused;
     case ReplyKind::User:
-        return "사용자 ID가 없습니다.";
+        return Pop3Failure::UserRefused;
     case ReplyKind::Pass:
-        return "사용자 패스워드가 잘못 입력되었습니다.";
+        return Pop3Failure::PassRefused;
     case ReplyKind::Quit:
-        return "POP3 서버 연결을 실패했습니다.";
+        return Pop3Failure::QuitRefused;
     case ReplyKind::Dele:
-        return "DELE 명령어 실행중에 에러가 발생했습니다.";
+        return Pop3Failure::DeleRefused;
     case ReplyKind::Stat:
-        return "STAT 명령어 실행중에 에러가 발생했습니다.";
+        return Pop3Failure::StatRefused;
     case ReplyKind::Top:
-        return "TOP 명령어 실행중에 에러가 발생했습니다.";
+        return Pop3Failure::TopRefused;
     case ReplyKind::Retr:
-        return "RETR 명령어 실행중에 에러가 발생했습니다.";
+        return Pop3Failure::RetrRefused;
     case ReplyKind::Uidl:
-        return "UIDL 명령어 실행중에 에러가 발생했습니다.";
+        return Pop3Failure::UidlRefused;
     }
-    return "";
+    return Pop3Failure::None;
 }
 
 size_t CPop3Session::ReceiveChunk() {
@@ -250,25 +244,25 @@ size_t CPop3Session::ReceiveChunk() {
     }
     const size_t n = transport.Receive(buffer.data(), buffer.size());
     if (n == 0)
-        DropConnection(TransportFailureText());
+        DropConnection(TransportFailure());
     return n;
 }
 
-const char* CPop3Session::TransportFailureText() const {
+Pop3Failure CPop3Session::TransportFailure() const {
     switch (transport.GetFailure()) {
     case CSocketTransport::Failure::TimedOut:
-        return timedOutText;
+        return Pop3Failure::TimedOut;
     case CSocketTransport::Failure::Stopped:
-        return stoppedText;
+        return Pop3Failure::Stopped;
     case CSocketTransport::Failure::Error:
-        return readErrorText;
+        return Pop3Failure::ReadError;
     default:
-        return closedText;
+        return Pop3Failure::Closed;
     }
 }
 
-void CPop3Session::DropConnection(const char* reason) {
-    errorText = reason;
+void CPop3Session::DropConnection(Pop3Failure reason) {
+    failure = reason;
     transport.Close();
     pending.clear();
 }
@@ -291,7 +285,7 @@ bool CPop3Session::ReadStatusLine(ReplyKind kind, std::string* lineRead) {
         }
         const size_t n = transport.Receive(buffer.data(), buffer.size());
         if (n == 0) {
-            DropConnection(TransportFailureText());
+            DropConnection(TransportFailure());
             return false;
         }
         pending.append(buffer.data(), n);
@@ -299,7 +293,8 @@ bool CPop3Session::ReadStatusLine(ReplyKind kind, std::string* lineRead) {
     line.resize(std::strlen(line.c_str())); // the reply is read as text: it ends at a zero byte
 
     if (!StartsWithNoCase(line, "+OK")) {
-        errorText = RefusalText(kind);
+        failure = Refusal(kind);
+        serverReply = line.substr(0, line.find_last_not_of("\r\n") + 1);
         return false;
     }
     if (kind == ReplyKind::Stat) {
@@ -307,7 +302,8 @@ bool CPop3Session::ReadStatusLine(ReplyKind kind, std::string* lineRead) {
         const size_t gap = line.find_first_of(" \t");
         const size_t digits = gap == std::string::npos ? gap : line.find_first_not_of(" \t", gap);
         if (digits == std::string::npos || line[digits] < '0' || line[digits] > '9') {
-            errorText = RefusalText(kind);
+            failure = Refusal(kind);
+            serverReply = line.substr(0, line.find_last_not_of("\r\n") + 1);
             return false;
         }
         const int count = DecimalValue(line.substr(digits, 12));
@@ -333,12 +329,12 @@ bool CPop3Session::ReadMultiLine(ReplyKind kind, const std::function<void(const 
         // The bytes after this reply come before anything still pending.
         pending.insert(0, buffer.data() + used, n - used);
         if (state == CMultiLineReply::State::Refused) {
-            errorText = RefusalText(kind);
+            failure = Refusal(kind);
             return false;
         }
         total += used; // the status line counts too: a reply must end some time
         if (total > messageLimit) {
-            DropConnection(tooLargeText);
+            DropConnection(Pop3Failure::TooLarge);
             return false;
         }
         if (reply.IsMessage() && !text.empty())
@@ -354,12 +350,12 @@ CPop3Session::Transfer CPop3Session::ReadMessage(ReplyKind kind) {
     if (!ReadMultiLine(kind, [&mail](const std::string& text) { mail.Write(text.data(), text.size()); }))
         return Transfer::Failed;
     if (!mail.Finish()) {
-        errorText = storeFileText;
+        failure = Pop3Failure::StoreFile;
         return Transfer::Failed;
     }
     header = mail.GetFields();
     headerNumber = fetchNumber;
-    if (!mail.GetDateError().empty())
-        errorText = mail.GetDateError();
+    if (mail.HasBadDate())
+        failure = Pop3Failure::BadDate;
     return mail.IsComplete() ? Transfer::Complete : Transfer::HeaderIncomplete;
 }

@@ -5,36 +5,13 @@
 // directory, its header fields are extracted (ParseHeaders), and it is
 // copied into the .eml store; the accessors then describe that message.
 //
-// Operations return true on success. On failure GetErrorText() tells why, in
-// the words the user is shown; success does not clear it. All calls block,
-// but every wait is bounded: the silence allowed (60 s unless set), a
-// deadline for each reply (120 s, and for a message one more second for
-// every 2 KB received), and the stop flag.
-//
-// Error texts:
-//   "POP3 서버에 연결할 수 없습니다."            no connection after the tries
-//   "POP3 서버가 보안 연결(STLS)을 거부했습니다."  "-ERR" to STLS
-//   the TLS channel's text (TlsFailureText)      TLS asked for could not start
-//   "연결 확인을 실패했습니다."                  "-ERR" greeting (login goes on)
-//   "사용자 ID가 없습니다."                      "-ERR" to USER
-//   "사용자 패스워드가 잘못 입력되었습니다."     "-ERR" to PASS
-//   "STAT 명령어 실행중에 에러가 발생했습니다."  "-ERR" to STAT
-//   "DELE 명령어 실행중에 에러가 발생했습니다."  "-ERR" to DELE
-//   "TOP 명령어 실행중에 에러가 발생했습니다."   "-ERR" to TOP
-//   "RETR 명령어 실행중에 에러가 발생했습니다."  "-ERR" to RETR
-//   "UIDL 명령어 실행중에 에러가 발생했습니다."  "-ERR" to UIDL
-//   "POP3 서버 연결을 실패했습니다."             "-ERR" to QUIT
-//   "POP3 서버가 응답하지 않습니다."             no answer within the time-out or deadline
-//   "POP3 서버가 연결을 끊었습니다."             closed while a reply was awaited
-//   "메일 체크를 중지했습니다."                  the stop flag ended a wait
-//   "사용자 ID 또는 패스워드에 쓸 수 없는 문자가 있습니다."
-//                                                CR, LF or NUL in the user id or password
-//   "소켓으로 부터 읽는 중 에러가 발생했습니다." socket error in a message
-//   "메일이 너무 커서 받을 수 없습니다."         reply longer than the limit (128 MB)
-//   "임시 파일 생성 에러!"                       the store file not writable
-//   plus the text of a date that does not convert (CHeaderReader).
-// After a time-out, a close or a socket error, a stop, or a message over the
-// limit, the connection is closed (IsConnected turns false): the
+// Operations return true on success. On failure GetFailure() tells what
+// happened (and GetServerReply() what the server said, when it refused);
+// success does not clear it. All calls block, but every wait is bounded:
+// the silence allowed (60 s unless set), a deadline for each reply (120 s,
+// and for a message one more second for every 2 KB received), and the stop
+// flag. After a time-out, a close or a socket error, a stop, or a message
+// over the limit, the connection is closed (IsConnected turns false): the
 // conversation cannot go on and every later operation fails.
 #pragma once
 
@@ -49,6 +26,31 @@
 #include <string>
 #include <vector>
 
+// What ended the latest failed operation.
+enum class Pop3Failure {
+    None,
+    NoConnection,    // no connection after the tries
+    StlsRefused,     // "-ERR" to STLS
+    Tls,             // TLS asked for could not start (GetTlsFailure)
+    GreetingRefused, // "-ERR" greeting (login goes on)
+    UserRefused,     // "-ERR" to USER
+    PassRefused,     // "-ERR" to PASS
+    StatRefused,     // "-ERR" to STAT, or no count in its answer
+    DeleRefused,     // "-ERR" to DELE
+    TopRefused,      // "-ERR" to TOP
+    RetrRefused,     // "-ERR" to RETR
+    UidlRefused,     // "-ERR" to UIDL
+    QuitRefused,     // "-ERR" to QUIT
+    TimedOut,        // no answer within the time-out or deadline
+    Closed,          // closed while a reply was awaited
+    Stopped,         // the stop flag ended a wait
+    BadCredential,   // CR, LF or NUL in the user id or password
+    ReadError,       // socket error in a message
+    TooLarge,        // reply longer than the limit (128 MB)
+    StoreFile,       // the store file not writable
+    BadDate,         // a date that does not convert (CHeaderReader)
+};
+
 class CPop3Session {
   public:
     static constexpr int replyBufferSize = 16384;
@@ -60,10 +62,6 @@ class CPop3Session {
     // keeps, few enough that a walk over the messages ends.
     static constexpr int maxMessageCount = 100000;
     static constexpr std::uint64_t defaultMessageLimit = 128u << 20;
-
-    // What the caller shows in a topmost box when HasSocket() is false.
-    static constexpr const char* socketErrorText = "소켓을 생성 할 수 없습니다!";
-    static constexpr const char* socketErrorCaption = "치명적 오류";
 
     // Creates the socket. When that fails the session is built all the same,
     // HasSocket() is false and its operations fail.
@@ -109,16 +107,18 @@ class CPop3Session {
     bool HasSocket() const { return socketCreated; }
     // False before Login, after Quit and once the connection is gone
     // (closed by the server, a socket error, a time-out, a message over the
-    // limit, a stop); GetErrorText() then tells why.
+    // limit, a stop); GetFailure() then tells why.
     bool IsConnected() const { return transport.IsConnected(); }
     // When *running becomes 0, a blocked connect, send or receive ends
-    // within about a second and the operation fails ("메일 체크를
-    // 중지했습니다."). Null: never stopped.
+    // within about a second and the operation fails (Stopped). Null: never
+    // stopped.
     void SetStopFlag(const std::atomic<int>* running) { transport.SetStopFlag(running); }
 
-    // After Connect or Login failed for TLS: why (None otherwise), and the
-    // server certificate's fingerprint when it showed one.
+    // After Connect or Login failed for TLS: why (None otherwise), the TLS
+    // channel's account of it, and the server certificate's fingerprint
+    // when it showed one.
     TlsFailure GetTlsFailure() const;
+    std::string GetTlsErrorText() const;
     std::string GetCertificateFingerprint() const;
 
     int GetMessageCount() const { return messageCount; }
@@ -130,7 +130,9 @@ class CPop3Session {
     std::string GetDateText() const { return header.dateText; }
     std::string GetStoreFile() const { return header.storeFile; }
     CCalendarTime GetMailTime() const { return header.mailTime; }
-    std::string GetErrorText() const { return errorText; }
+    Pop3Failure GetFailure() const { return failure; }
+    // The server's refusal line, without its line end; "" when it gave none.
+    const std::string& GetServerReply() const { return serverReply; }
     // The number of the message whose header the fields describe: set when a
     // TOP or RETR of it was read and its header extracted, even if the header
     // was incomplete; 0 before that. A transfer that failed earlier leaves it.
@@ -159,8 +161,8 @@ class CPop3Session {
         Complete,
     };
 
-    // The error text of a "-ERR" answer to a command of this kind.
-    static const char* RefusalText(ReplyKind kind);
+    // The failure of a "-ERR" answer to a command of this kind.
+    static Pop3Failure Refusal(ReplyKind kind);
     bool SendCommand(const std::string& line);
     // Reads a one-line reply; true for "+OK". `line` gets the line read.
     bool ReadStatusLine(ReplyKind kind, std::string* line = nullptr);
@@ -174,9 +176,9 @@ class CPop3Session {
     // TLS beneath the conversation, or the connection closed with the reason.
     bool StartTls(const std::string& host);
     // Ends a conversation that cannot go on, with the reason.
-    void DropConnection(const char* reason);
+    void DropConnection(Pop3Failure reason);
     // The reason for a failure of the transport.
-    const char* TransportFailureText() const;
+    Pop3Failure TransportFailure() const;
 
     CSocketTransport transport;
     bool socketCreated = false;
@@ -184,7 +186,8 @@ class CPop3Session {
     std::string trustedFingerprint;
     std::vector<char> buffer = std::vector<char>(replyBufferSize); // one receive
     std::string pending;                                           // bytes received beyond the last reply
-    std::string errorText;
+    Pop3Failure failure = Pop3Failure::None;
+    std::string serverReply;
     int messageCount = 0;
     HeaderFields header;
     int fetchNumber = 0;  // the message of the TOP or RETR under way

@@ -5,6 +5,7 @@
 #include "framework/file_dialog.h"
 #include "framework/message_box.h"
 #include "base/ascii_text.h"
+#include "core/user_texts.h"
 #include "mail/pop3_session.h"
 #include "options/option_fields.h"
 #include "options/preset_hosts.h"
@@ -50,7 +51,7 @@ CertificateProbe ProbePop3Server(const std::string& host, int port, ConnectionSe
         session.Quit();
     probe.certificateRefused = IsCertificateFailure(session.GetTlsFailure());
     probe.fingerprint = session.GetCertificateFingerprint();
-    probe.errorText = session.GetErrorText();
+    probe.errorText = Pop3FailureText(session);
     return probe;
 }
 

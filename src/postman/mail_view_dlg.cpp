@@ -8,10 +8,6 @@
 
 namespace {
 
-bool IsErrorRow(const MailHeader& mail) {
-    return mail.senderName == errorRowSender;
-}
-
 // The button row under the body: previous, next, reply, close. Its sizes,
 // the margins of the layout and the smallest window are pixels at 96 DPI.
 const int buttonIds[] = {ID_VIEW_PREVIOUS, ID_VIEW_NEXT, ID_VIEW_REPLY, IDC_VIEW_CLOSE};
@@ -67,7 +63,7 @@ void CMailViewDlg::SetReplyAction(ReplyAction action) {
 
 void CMailViewDlg::ViewMail(int row) {
     const std::vector<MailHeader>& mails = mailbox.GetArrivedMails();
-    if (row < 0 || row >= static_cast<int>(mails.size()) || IsErrorRow(mails[row]))
+    if (row < 0 || row >= static_cast<int>(mails.size()) || mails[row].IsErrorRow())
         return;
     const MailHeader& mail = mails[row];
     index = row;
@@ -96,7 +92,7 @@ void CMailViewDlg::ShowMail() {
 void CMailViewDlg::StepMail(int step) {
     const std::vector<MailHeader>& mails = mailbox.GetArrivedMails();
     for (int row = index + step; row >= 0 && row < static_cast<int>(mails.size()); row += step) {
-        if (!IsErrorRow(mails[row])) {
+        if (!mails[row].IsErrorRow()) {
             ViewMail(row);
             return;
         }

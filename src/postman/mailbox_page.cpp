@@ -4,6 +4,7 @@
 
 #include "widgets/mail_client.h"
 #include "core/mail_deletion.h"
+#include "core/user_texts.h"
 #include "framework/application.h"
 #include "framework/message_box.h"
 #include "mail/charset.h"
@@ -27,8 +28,6 @@ const ListViewColumn listColumns[] = {
 };
 
 const int pageControls[] = {IDC_CHECK_BUTTON, IDC_VIEW_BUTTON, IDC_DELETE_BUTTON, IDC_MAIL_LIST};
-
-const char deleteFailedText[] = "메일 삭제를 실패했습니다.";
 
 bool IsKeyMessage(UINT message) {
     return message >= WM_KEYFIRST && message <= WM_KEYLAST;
@@ -117,7 +116,7 @@ bool CMailboxPage::OnCommand(int id, int code, HWND) {
         return false;
     switch (id) {
     case IDC_CHECK_BUTTON:
-        checker.StartMailCheck();
+        checker.startOrStop();
         return true;
     case IDC_VIEW_BUTTON:
         if (settings.ViewButton == 0)
@@ -183,7 +182,7 @@ const MailHeader* CMailboxPage::SelectedMail(bool listedOnly) const {
     if (row < 0 || row >= static_cast<int>(mails.size()))
         return nullptr;
     const MailHeader& mail = mails[row];
-    if (listedOnly && mail.senderName == errorRowSender)
+    if (listedOnly && mail.IsErrorRow())
         return nullptr;
     return &mail;
 }
@@ -219,14 +218,14 @@ void CMailboxPage::OnAccountMailClient() {
         return;
     const ServerEntry& account = settings.servers[mail->serverIndex];
     LaunchMailClient(account.MailClient, account.MailClientFile, handle);
-    checker.OnMailClientStarted();
+    checker.mailClientStarted();
 }
 
 void CMailboxPage::OnMailClientButton() {
     HideViewer();
     host.HideWindow();
     LaunchMailClient(settings.MailClient, settings.MailClientFile);
-    checker.OnMailClientStarted();
+    checker.mailClientStarted();
 }
 
 void CMailboxPage::OnDelete() {
@@ -243,7 +242,7 @@ void CMailboxPage::OnDelete() {
     const std::vector<MailHeader>& mails = mailbox.GetArrivedMails();
     auto deletions = std::make_shared<std::vector<Deletion>>();
     for (int row : list.GetSelectedRows()) {
-        if (row >= static_cast<int>(mails.size()) || mails[row].senderName == errorRowSender)
+        if (row >= static_cast<int>(mails.size()) || mails[row].IsErrorRow())
             continue;
         const MailHeader& mail = mails[row];
         bool known = mail.serverIndex >= 0 && mail.serverIndex < static_cast<int>(settings.servers.size());
@@ -257,7 +256,7 @@ void CMailboxPage::OnDelete() {
                                               [this, removed] { OnDeleteFinished(*removed); });
     if (!started) {
         if (!deletions->empty())
-            ShowMessage(handle, deleteFailedText, MB_OK | MB_ICONEXCLAMATION);
+            ShowMessage(handle, DeletionFailureText(DeletionResult::Failed), MB_OK | MB_ICONEXCLAMATION);
         OnDeleteFinished({});
         return;
     }
@@ -271,7 +270,9 @@ std::vector<int> CMailboxPage::DeleteOnServers(const std::vector<Deletion>& dele
             break;
         DeletionResult result = DeletionResult::Failed;
         if (deletion.accountKnown) {
-            std::string question = DeletionQuestion(deletion.account.Name, deletion.mail);
+            const MailHeader& mail = deletion.mail;
+            std::string question =
+                DeletionQuestion(deletion.account.Name, mail.subject, mail.senderAddress, mail.dateText);
             auto confirm = [&] {
                 bool yes = false;
                 control.Report(
@@ -282,8 +283,10 @@ std::vector<int> CMailboxPage::DeleteOnServers(const std::vector<Deletion>& dele
         }
         if (result == DeletionResult::Deleted || result == DeletionResult::NotOnServer)
             removed.push_back(deletion.row);
-        else if (result == DeletionResult::Failed)
-            control.Report([this] { ShowMessage(handle, deleteFailedText, MB_OK | MB_ICONEXCLAMATION); });
+        else if (result == DeletionResult::Failed || result == DeletionResult::Ambiguous)
+            control.Report([this, result] {
+                ShowMessage(handle, DeletionFailureText(result), MB_OK | MB_ICONEXCLAMATION);
+            });
     }
     return removed;
 }
@@ -318,7 +321,7 @@ void CMailboxPage::ViewSelectedMail() {
         list.SelectRow(row);
     }
     const std::vector<MailHeader>& mails = mailbox.GetArrivedMails();
-    if (row >= static_cast<int>(mails.size()) || mails[row].senderName == errorRowSender)
+    if (row >= static_cast<int>(mails.size()) || mails[row].IsErrorRow())
         return;
     HWND viewerWindow = GetViewer().GetHandle();
     ShowWindow(viewerWindow, SW_SHOW);
@@ -348,7 +351,7 @@ void CMailboxPage::AddRow(const std::string& serverName, const std::string& send
     // them whatever call made it.
     const std::vector<MailHeader>& mails = mailbox.GetArrivedMails();
     const bool listedMail = inserted < static_cast<int>(mails.size()) &&
-                            mails[inserted].senderName != errorRowSender &&
+                            !mails[inserted].IsErrorRow() &&
                             mails[inserted].subject == subject;
     std::u16string columns[] = {Cp949ToUtf16(sender), Cp949ToUtf16(subject)};
     if (listedMail) {

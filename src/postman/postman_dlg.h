@@ -19,7 +19,7 @@
 #include <string>
 
 class CMailboxModel;
-class CMailCheckControl;
+struct CMailCheckControl;
 class CQuickMailPage;
 struct Settings;
 

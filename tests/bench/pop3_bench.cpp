@@ -113,29 +113,25 @@ class CCountingHost : public CCheckHost {
     int listed = 0;
     int errors = 0;
 
-    void BeginCheck() override { listed = errors = 0; }
-    void ShowSocketFailure() override { ++errors; }
     bool GetAccount(int index, CheckAccount& copy) override {
         copy = account;
         return index == 0;
     }
     CheckFilter GetFilter() override { return {}; }
-    void ShowStatus(const std::string&) override {}
-    int GetRowCount() override { return listed; }
-    void ListMail(const MailHeader&, const std::string&, int) override { ++listed; }
-    void ListError(int, const std::string&, const std::string& text) override {
-        std::fprintf(stderr, "error row: %s\n", text.c_str());
-        ++errors;
-    }
-    void ClearMails() override {}
-    void AddListedCount(int) override {}
-    void ResetListedCount() override {}
     void StoreLastMailDate(int, const CheckAccount&, const std::string& date) override {
         account.entry.LastMailDate = date;
     }
     int NotifyNewMail(int, const ServerEntry&, const NewMailNews&) override { return 0; }
-    void ShowOutcome(int, int) override {}
-    void FinishCheck() override {}
+    void OnCheckBegins() override { listed = errors = 0; }
+    void OnNoSocket() override { ++errors; }
+    void OnAccountBegins(int, const std::string&) override {}
+    void OnMailFound(const MailHeader&, const std::string&) override { ++listed; }
+    void OnAccountFailed(int, const std::string&, const std::string& reason) override {
+        std::fprintf(stderr, "error row: %s\n", reason.c_str());
+        ++errors;
+    }
+    void OnAccountFinished(int, int) override {}
+    void OnCheckFinished(const CheckOutcome&) override {}
 
   private:
     CheckAccount account;

@@ -27,12 +27,12 @@ class CRecordingHost : public CCheckHost {
     int timeoutMs = 60000;
     // Runs when a mail is listed (a stop pressed, memory running out).
     std::function<void()> onList;
+    // Makes the accounts' mailboxes instead of the servers' own.
+    std::function<std::unique_ptr<CAccountMailbox>(const ServerEntry&)> mailboxes;
     int listedCount = 0;
     int notifyResult = 0;
     int newMailCount = -1;
 
-    void BeginCheck() override { events.push_back("begin"); }
-    void ShowSocketFailure() override { events.push_back("no socket"); }
     bool GetAccount(int index, CheckAccount& account) override {
         if (index >= static_cast<int>(accounts.size()))
             return false;
@@ -42,28 +42,10 @@ class CRecordingHost : public CCheckHost {
     CheckFilter GetFilter() override { return filter; }
     CCalendarTime Now() override { return clock; }
     int GetServerTimeoutMs() override { return timeoutMs; }
-    void ShowStatus(const std::string& text) override { events.push_back("status " + text); }
-    int GetRowCount() override { return static_cast<int>(mails.size()); }
-    void ListMail(const MailHeader& mail, const std::string& accountName, int row) override {
-        if (onList)
-            onList();
-        mails.insert(mails.begin() + row, mail);
-        events.push_back("list " + accountName + " " + mail.subject);
+    std::unique_ptr<CAccountMailbox> MakeMailbox(const ServerEntry& entry,
+                                                 const MailboxContext& context) override {
+        return mailboxes ? mailboxes(entry) : CCheckHost::MakeMailbox(entry, context);
     }
-    void ListError(int serverIndex, const std::string& accountName, const std::string& errorText) override {
-        MailHeader error;
-        error.serverIndex = serverIndex;
-        error.senderName = "[에러]";
-        error.subject = errorText;
-        mails.push_back(error);
-        events.push_back("error " + accountName + " " + errorText);
-    }
-    void ClearMails() override {
-        mails.clear();
-        events.push_back("clear");
-    }
-    void AddListedCount(int count) override { listedCount += count; }
-    void ResetListedCount() override { listedCount = 0; }
     void StoreLastMailDate(int index, const CheckAccount&, const std::string& date) override {
         storedDates.push_back({index, date});
         accounts[index].LastMailDate = date;
@@ -73,8 +55,34 @@ class CRecordingHost : public CCheckHost {
         news = told;
         return notifyResult;
     }
-    void ShowOutcome(int count, int) override { newMailCount = count; }
-    void FinishCheck() override { events.push_back("finish"); }
+    void OnCheckBegins() override { events.push_back("begin"); }
+    void OnNoSocket() override { events.push_back("no socket"); }
+    void OnAccountBegins(int, const std::string& name) override {
+        events.push_back("status " + name + " 체크 중...");
+    }
+    void OnMailFound(const MailHeader& mail, const std::string& accountName) override {
+        if (onList)
+            onList();
+        mails.insert(mails.begin() + RowForFoundMail(mails, mail), mail);
+        events.push_back("list " + accountName + " " + mail.subject);
+    }
+    void OnAccountFailed(int serverIndex, const std::string& accountName,
+                         const std::string& reason) override {
+        MailHeader error = ErrorRow(serverIndex);
+        error.subject = reason;
+        mails.push_back(error);
+        events.push_back("error " + accountName + " " + reason);
+    }
+    void OnAccountFinished(int, int count) override { listedCount += count; }
+    void OnCheckFinished(const CheckOutcome& outcome) override {
+        if (outcome.stopped) {
+            mails.clear();
+            listedCount = 0;
+            events.push_back("clear");
+        }
+        newMailCount = outcome.newMailCount;
+        events.push_back("finish");
+    }
 };
 
 inline ServerEntry Account(const std::string& name, int port, const std::string& user = "user",

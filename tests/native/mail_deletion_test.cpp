@@ -1,5 +1,6 @@
 // Deleting a listed mail on the dovecot of tests/peers: the mail is found
-// again by its header, the user is asked, and only QUIT makes it final.
+// again by its unique id (or, listed without one, by a header no other mail
+// shares), the user is asked, and only QUIT makes it final.
 #include "core/mail_deletion.h"
 
 #include "mail/pop3_session.h"
@@ -22,8 +23,9 @@ class MailDeletion : public ::testing::Test {
         if (account.Port == 0)
             GTEST_SKIP() << "no POP3 server: run through ctest";
     }
-    // The listed mail of message `number`, as a check would have read it.
-    MailHeader Listed(int number) {
+    // The listed mail of message `number`, as a check would have read it
+    // (from a server without UIDL when `withId` is false).
+    MailHeader Listed(int number, bool withId = true) {
         CPop3Session session;
         EXPECT_TRUE(session.Login(account.Address, account.ID, account.Password, account.Port));
         session.Top(number, 0);
@@ -31,6 +33,9 @@ class MailDeletion : public ::testing::Test {
         mail.senderAddress = session.GetSenderAddress();
         mail.subject = session.GetSubject();
         mail.dateText = session.GetDateText();
+        if (withId) {
+            EXPECT_TRUE(session.GetUniqueId(number, mail.uniqueId));
+        }
         session.Quit();
         return mail;
     }
@@ -52,26 +57,27 @@ class MailDeletion : public ::testing::Test {
 
 } // namespace
 
-TEST_F(MailDeletion, TheMailWithTheListedHeaderIsAskedAboutAndDeleted) {
+TEST_F(MailDeletion, TheListedMailIsAskedAboutAndDeletedAndNoLookAlikeInItsPlace) {
     MailHeader second = Listed(2);
     MailHeader first = Listed(1);
+    MailHeader firstWithoutId = Listed(1, false);
     ASSERT_EQ(Recipients().size(), 3u) << "the twins mailbox is used up: run the tests through ctest";
     int asked = 0;
     auto no = [&] { return ++asked, false; };
     auto yes = [&] { return ++asked, true; };
     EXPECT_EQ(DeleteMailOnServer(account, second, no, nullptr), DeletionResult::Declined);
     EXPECT_EQ(Recipients().size(), 3u);
-    // The same sender and date under another subject is another mail.
     EXPECT_EQ(DeleteMailOnServer(account, second, yes, nullptr), DeletionResult::Deleted);
     EXPECT_EQ(Recipients(), (std::vector<std::string>{"first@tidemark.test", "third@tidemark.test"}));
-    // Of two equal headers, the highest-numbered message goes.
+    // Known by its header alone, either twin might be the listed one: neither goes.
+    EXPECT_EQ(DeleteMailOnServer(account, firstWithoutId, yes, nullptr), DeletionResult::Ambiguous);
+    EXPECT_EQ(asked, 2);
+    // By its unique id, the listed twin goes and the other stays.
     EXPECT_EQ(DeleteMailOnServer(account, first, yes, nullptr), DeletionResult::Deleted);
-    EXPECT_EQ(Recipients(), std::vector<std::string>{"first@tidemark.test"});
+    EXPECT_EQ(Recipients(), std::vector<std::string>{"third@tidemark.test"});
     EXPECT_EQ(asked, 3);
 
-    MailHeader gone = first;
-    gone.subject = "없는 메일";
-    EXPECT_EQ(DeleteMailOnServer(account, gone, no, nullptr), DeletionResult::NotOnServer);
+    EXPECT_EQ(DeleteMailOnServer(account, first, no, nullptr), DeletionResult::NotOnServer);
     EXPECT_EQ(asked, 3);
 
     account.Password = "wrong";

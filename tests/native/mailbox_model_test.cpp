@@ -4,9 +4,8 @@
 
 namespace {
 
-MailHeader Mail(const std::string& subject, const std::string& sender = "a@example.com") {
-    MailHeader mail;
-    mail.senderName = sender;
+MailHeader Mail(const std::string& subject, MailHeader mail = {}) {
+    mail.senderAddress = "a@example.com";
     mail.subject = subject;
     return mail;
 }
@@ -24,7 +23,7 @@ TEST(MailboxModel, MailsGoInAtTheirRowAndARemovedMailCountsOneLess) {
     CMailboxModel model;
     EXPECT_EQ(model.InsertMail(Mail("b"), 0), 0);
     EXPECT_EQ(model.InsertMail(Mail("a"), -4), 0);
-    EXPECT_EQ(model.InsertMail(Mail("error", errorRowSender), 99), 2);
+    EXPECT_EQ(model.InsertMail(Mail("error", ErrorRow(0)), 99), 2);
     model.AddListedCount(2);
     EXPECT_EQ(Subjects(model), (std::vector<std::string>{"a", "b", "error"}));
 

@@ -2,6 +2,7 @@
 // (user "modern", whose messages keep their own charsets): the list fields
 // come out in code page 949 and the view shows the body text.
 #include "mail/message_view.h"
+#include "core/user_texts.h"
 #include "mail/pop3_session.h"
 
 #include "test_support.h"
@@ -40,13 +41,13 @@ TEST(ModernMail, FetchedFromDovecotListsAndShowsRight) {
     {
         CPop3Session session;
         session.SetTimeout(30000);
-        ASSERT_TRUE(session.Login("127.0.0.1", "modern", "secret", port)) << session.GetErrorText();
+        ASSERT_TRUE(session.Login("127.0.0.1", "modern", "secret", port)) << Pop3FailureText(session);
         ASSERT_TRUE(session.Stat());
         ASSERT_EQ(session.GetMessageCount(), static_cast<int>(std::size(modern)));
         for (int n = 1; n <= session.GetMessageCount(); ++n) {
             const ModernMail& expected = modern[n - 1];
             SCOPED_TRACE(expected.subject);
-            EXPECT_TRUE(session.Retrieve(n)) << session.GetErrorText();
+            EXPECT_TRUE(session.Retrieve(n)) << Pop3FailureText(session);
             EXPECT_EQ(session.GetSenderName(), expected.senderName);
             EXPECT_EQ(session.GetSenderAddress(), expected.senderAddress);
             EXPECT_EQ(session.GetSubject(), expected.subject);

@@ -2,6 +2,7 @@
 // mailboxes hold the messages of tests/peers/messages. Runs through ctest,
 // which starts the server (fixture pop3_peer); skipped without one.
 #include "mail/pop3_session.h"
+#include "core/user_texts.h"
 
 #include "test_support.h"
 
@@ -22,7 +23,7 @@ class Dovecot : public ::testing::Test {
     std::unique_ptr<CPop3Session> LogIn(const std::string& user) {
         auto session = std::make_unique<CPop3Session>();
         session->SetTimeout(30000);
-        EXPECT_TRUE(session->Login("127.0.0.1", user, "secret", port)) << session->GetErrorText();
+        EXPECT_TRUE(session->Login("127.0.0.1", user, "secret", port)) << Pop3FailureText(*session);
         return session;
     }
     int port = 0;
@@ -96,7 +97,7 @@ TEST_F(Dovecot, StatCountsTheMessages) {
 TEST_F(Dovecot, WrongPassword) {
     CPop3Session session;
     EXPECT_FALSE(session.Login("127.0.0.1", "alice", "wrong", port));
-    EXPECT_EQ(session.GetErrorText(), "사용자 패스워드가 잘못 입력되었습니다.");
+    EXPECT_EQ(Pop3FailureText(session), "사용자 패스워드가 잘못 입력되었습니다.");
     // dovecot delays logins after a failure until one succeeds: succeed here
     // so that the delay does not fall on the next test.
     EXPECT_TRUE(LogIn("alice")->Quit());
@@ -110,7 +111,7 @@ TEST_F(Dovecot, RetrievesEveryMessageWithItsFieldsAndExactCopy) {
     for (int n = 1; n <= aliceCount; ++n) {
         const Expected& e = alice[n - 1];
         SCOPED_TRACE(e.file);
-        EXPECT_EQ(session->Retrieve(n), e.complete) << session->GetErrorText();
+        EXPECT_EQ(session->Retrieve(n), e.complete) << Pop3FailureText(*session);
         EXPECT_EQ(session->GetSenderName(), e.senderName);
         EXPECT_EQ(session->GetSenderAddress(), e.senderAddress);
         EXPECT_EQ(session->GetSubject(), e.subject);
@@ -146,7 +147,7 @@ TEST_F(Dovecot, HeaderOnlyFetchAndWholeFetchShareOneFile) {
     // The blank line's CR LF begins the terminator: the header keeps its last CR LF.
     const std::string header = message.substr(0, message.find("\r\n\r\n") + 2);
     auto session = LogIn("alice");
-    ASSERT_TRUE(session->Top(9, 0)) << session->GetErrorText();
+    ASSERT_TRUE(session->Top(9, 0)) << Pop3FailureText(*session);
     const std::string path = session->GetStoreFile();
     EXPECT_EQ(ReadFileBytes(path), header);
     ASSERT_TRUE(session->Retrieve(9));
@@ -162,11 +163,11 @@ TEST_F(Dovecot, HeaderOnlyFetchAndWholeFetchShareOneFile) {
 TEST_F(Dovecot, MissingMessageIsRefusedAndTheSessionGoesOn) {
     auto session = LogIn("alice");
     EXPECT_FALSE(session->Retrieve(999));
-    EXPECT_EQ(session->GetErrorText(), "RETR 명령어 실행중에 에러가 발생했습니다.");
+    EXPECT_EQ(Pop3FailureText(*session), "RETR 명령어 실행중에 에러가 발생했습니다.");
     EXPECT_FALSE(session->Top(999, 0));
-    EXPECT_EQ(session->GetErrorText(), "TOP 명령어 실행중에 에러가 발생했습니다.");
+    EXPECT_EQ(Pop3FailureText(*session), "TOP 명령어 실행중에 에러가 발생했습니다.");
     EXPECT_FALSE(session->Delete(999));
-    EXPECT_EQ(session->GetErrorText(), "DELE 명령어 실행중에 에러가 발생했습니다.");
+    EXPECT_EQ(Pop3FailureText(*session), "DELE 명령어 실행중에 에러가 발생했습니다.");
     EXPECT_TRUE(session->Stat());
     EXPECT_EQ(session->GetMessageCount(), aliceCount);
     EXPECT_TRUE(session->Retrieve(1));

@@ -1,6 +1,7 @@
 // CPop3Session fetching messages: replies cut at awkward places, the
 // temporary file, and the copies in the store.
 #include "pop3_fixture.h"
+#include "core/user_texts.h"
 
 #include <algorithm>
 #include <atomic>
@@ -12,7 +13,7 @@
 TEST_F(Pop3Session, RetrieveStoresTheMessageAndItsFields) {
     CScriptedPeer server(WithLogin({Reply(RetrReply(sampleMessage))}));
     auto session = Connect(server);
-    ASSERT_TRUE(session->Retrieve(1)) << session->GetErrorText();
+    ASSERT_TRUE(session->Retrieve(1)) << Pop3FailureText(*session);
     EXPECT_EQ(session->GetSenderName(), "Kim");
     EXPECT_EQ(session->GetSenderAddress(), "kim@example.com");
     EXPECT_EQ(session->GetSubject(), "Hello");
@@ -84,7 +85,7 @@ TEST_F(Pop3Session, RepliesCutAnywhereArriveWholeAndInStep) {
         SCOPED_TRACE(what);
         CScriptedPeer server(WithLogin({step, Reply("+OK 6 9\r\n")}));
         auto session = Connect(server);
-        ASSERT_TRUE(session->Retrieve(1)) << session->GetErrorText();
+        ASSERT_TRUE(session->Retrieve(1)) << Pop3FailureText(*session);
         EXPECT_EQ(ReadFileBytes(session->GetStoreFile()), sampleMessage);
         EXPECT_TRUE(session->Stat());
         EXPECT_EQ(session->GetMessageCount(), 6) << "out of step";
@@ -98,19 +99,27 @@ TEST_F(Pop3Session, ErrToRetrieveOrTopIsAnErrorWithoutWaiting) {
     auto session = Connect(server, 20000);
     const auto start = Clock::now();
     EXPECT_FALSE(session->Retrieve(9));
-    EXPECT_EQ(session->GetErrorText(), "RETR 명령어 실행중에 에러가 발생했습니다.");
+    EXPECT_EQ(Pop3FailureText(*session), "RETR 명령어 실행중에 에러가 발생했습니다.");
     EXPECT_FALSE(session->Top(9, 0));
-    EXPECT_EQ(session->GetErrorText(), "TOP 명령어 실행중에 에러가 발생했습니다.");
+    EXPECT_EQ(Pop3FailureText(*session), "TOP 명령어 실행중에 에러가 발생했습니다.");
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
     EXPECT_TRUE(session->Stat());
     EXPECT_EQ(session->GetMessageCount(), 4);
+}
+
+TEST_F(Pop3Session, ADateThatDoesNotConvertIsTheFailureOfItsFetch) {
+    CScriptedPeer server(
+        WithLogin({Reply(RetrReply("From: a@b\r\nTo: c@d\r\nDate: 24 Jul 1960 10:00:00\r\n"))}));
+    auto session = Connect(server, 20000);
+    EXPECT_FALSE(session->Retrieve(1));
+    EXPECT_EQ(Pop3FailureText(*session), "날짜 변환 에러입니다!");
 }
 
 TEST_F(Pop3Session, EnormousMessageArrivesWhole) {
     const std::string big = MakeMessageText(24 << 20, 5);
     CScriptedPeer server(WithLogin({Reply(RetrReply(big)), Reply("+OK 1 1\r\n")}));
     auto session = Connect(server, 60000);
-    ASSERT_TRUE(session->Retrieve(1)) << session->GetErrorText();
+    ASSERT_TRUE(session->Retrieve(1)) << Pop3FailureText(*session);
     EXPECT_TRUE(ReadFileBytes(session->GetStoreFile()) == big);
     EXPECT_TRUE(session->Stat());
 }
@@ -146,7 +155,7 @@ TEST_F(Pop3Session, FetchWorksWhenTheCurrentDirectoryIsNotWritable) {
     auto session = Connect(server);
     const bool fetched = session->Retrieve(1);
     ASSERT_EQ(chdir(previous), 0);
-    EXPECT_TRUE(fetched) << session->GetErrorText();
+    EXPECT_TRUE(fetched) << Pop3FailureText(*session);
     EXPECT_EQ(ReadFileBytes(session->GetStoreFile()), sampleMessage);
 }
 #endif
@@ -157,7 +166,7 @@ TEST_F(Pop3Session, TemporaryFileThatCannotBeCreatedIsReportedAndTheReplyRead) {
     auto session = Connect(server);
     SetTemporaryDirectory(store.Path() + "missing");
     EXPECT_FALSE(session->Retrieve(1));
-    EXPECT_EQ(session->GetErrorText(), "임시 파일 생성 에러!");
+    EXPECT_EQ(Pop3FailureText(*session), "임시 파일 생성 에러!");
     EXPECT_TRUE(session->Stat());
     EXPECT_EQ(session->GetMessageCount(), 5);
     SetTemporaryDirectory(store.Path());

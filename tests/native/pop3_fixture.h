@@ -3,6 +3,7 @@
 #pragma once
 
 #include "mail/mail_store.h"
+#include "core/user_texts.h"
 #include "mail/pop3_session.h"
 
 #include "scripted_peer.h"
@@ -30,7 +31,8 @@ class Pop3Session : public ::testing::Test {
     std::unique_ptr<CPop3Session> Connect(CScriptedPeer& server, int timeoutMs = 10000) {
         auto session = std::make_unique<CPop3Session>();
         session->SetTimeout(timeoutMs);
-        EXPECT_TRUE(session->Login("127.0.0.1", "alice", "secret", server.Port())) << session->GetErrorText();
+        EXPECT_TRUE(session->Login("127.0.0.1", "alice", "secret", server.Port()))
+            << Pop3FailureText(*session);
         return session;
     }
 

@@ -2,6 +2,7 @@
 // closed connections, oversized replies, a stop from another thread, and
 // input that must never reach the server.
 #include "pop3_fixture.h"
+#include "core/user_texts.h"
 
 #include <algorithm>
 #include <atomic>
@@ -38,7 +39,7 @@ TEST_F(Pop3Session, ConnectionClosedOrSilentWhileAStatusLineIsAwaitedFails) {
         session.SetTimeout(500);
         const auto start = Clock::now();
         EXPECT_FALSE(session.Login("127.0.0.1", "alice", "secret", server.Port())) << i;
-        EXPECT_EQ(session.GetErrorText(), logins[i].text) << i;
+        EXPECT_EQ(Pop3FailureText(session), logins[i].text) << i;
         EXPECT_LT(Clock::now() - start, std::chrono::seconds(5)) << i;
         EXPECT_FALSE(session.IsConnected()) << i;
         EXPECT_FALSE(session.Stat()) << i;
@@ -47,7 +48,7 @@ TEST_F(Pop3Session, ConnectionClosedOrSilentWhileAStatusLineIsAwaitedFails) {
     auto session = Connect(server);
     EXPECT_TRUE(session->IsConnected());
     EXPECT_FALSE(session->Stat());
-    EXPECT_EQ(session->GetErrorText(), closedText);
+    EXPECT_EQ(Pop3FailureText(*session), closedText);
     EXPECT_FALSE(session->IsConnected());
 }
 
@@ -55,7 +56,7 @@ TEST_F(Pop3Session, OnlyPlusOkCountsAsAnAnswer) {
     CScriptedPeer server({Greeting(), Reply("+OK\r\n"), Reply("welcome\r\n")});
     CPop3Session session;
     EXPECT_FALSE(session.Login("127.0.0.1", "alice", "secret", server.Port()));
-    EXPECT_EQ(session.GetErrorText(), "사용자 패스워드가 잘못 입력되었습니다.");
+    EXPECT_EQ(Pop3FailureText(session), "사용자 패스워드가 잘못 입력되었습니다.");
 }
 
 TEST_F(Pop3Session, StatCountIsCappedAndMustBeANumber) {
@@ -67,7 +68,7 @@ TEST_F(Pop3Session, StatCountIsCappedAndMustBeANumber) {
     EXPECT_FALSE(session->Stat());
     EXPECT_FALSE(session->Stat());
     EXPECT_EQ(session->GetMessageCount(), CPop3Session::maxMessageCount);
-    EXPECT_EQ(session->GetErrorText(), "STAT 명령어 실행중에 에러가 발생했습니다.");
+    EXPECT_EQ(Pop3FailureText(*session), "STAT 명령어 실행중에 에러가 발생했습니다.");
 }
 
 // A server that sends a byte now and then, never falling silent for long,
@@ -79,7 +80,7 @@ TEST_F(Pop3Session, TricklingServerIsCutAtTheDeadline) {
         session.SetReplyDeadline(1000);
         const auto start = Clock::now();
         EXPECT_FALSE(session.Login("127.0.0.1", "alice", "secret", server.Port()));
-        EXPECT_EQ(session.GetErrorText(), timedOutText);
+        EXPECT_EQ(Pop3FailureText(session), timedOutText);
         EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
     }
     CScriptedPeer server(WithLogin({Trickle(RetrReply(sampleMessage), true)}));
@@ -87,7 +88,7 @@ TEST_F(Pop3Session, TricklingServerIsCutAtTheDeadline) {
     session->SetReplyDeadline(1000);
     const auto start = Clock::now();
     EXPECT_FALSE(session->Retrieve(1));
-    EXPECT_EQ(session->GetErrorText(), timedOutText);
+    EXPECT_EQ(Pop3FailureText(*session), timedOutText);
     EXPECT_FALSE(session->IsConnected());
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
 }
@@ -104,7 +105,7 @@ TEST_F(Pop3Session, StopEndsABlockedReceive) {
     const auto start = Clock::now();
     EXPECT_FALSE(session->Retrieve(1));
     stopper.join();
-    EXPECT_EQ(session->GetErrorText(), "메일 체크를 중지했습니다.");
+    EXPECT_EQ(Pop3FailureText(*session), "메일 체크를 중지했습니다.");
     EXPECT_FALSE(session->IsConnected());
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
 }
@@ -119,7 +120,7 @@ TEST_F(Pop3Session, CredentialsWithLineBreaksAreNeverSent) {
         CScriptedPeer server(WithLogin({}));
         CPop3Session session;
         EXPECT_FALSE(session.Login("127.0.0.1", user, password, server.Port()));
-        EXPECT_EQ(session.GetErrorText(), "사용자 ID 또는 패스워드에 쓸 수 없는 문자가 있습니다.");
+        EXPECT_EQ(Pop3FailureText(session), "사용자 ID 또는 패스워드에 쓸 수 없는 문자가 있습니다.");
         CSocketTransport poke; // the peer's one connection: nothing came before it
         ASSERT_TRUE(poke.Create() && poke.Connect("127.0.0.1", server.Port()));
         poke.Close();
@@ -159,7 +160,7 @@ TEST_F(Pop3Session, ServerFailingInAMessageEndsTheTransfer) {
         auto session = Connect(server, 500);
         const auto start = Clock::now();
         EXPECT_FALSE(session->Retrieve(1));
-        EXPECT_EQ(session->GetErrorText(), failure.text);
+        EXPECT_EQ(Pop3FailureText(*session), failure.text);
         EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
         EXPECT_EQ(session->GetStoreFile(), "");
         EXPECT_TRUE(ListFiles(store.Path()).empty());
@@ -175,7 +176,7 @@ TEST_F(Pop3Session, MessageOverTheLimitIsRefused) {
     auto session = Connect(server);
     session->SetMessageLimit(1 << 20);
     EXPECT_FALSE(session->Retrieve(1));
-    EXPECT_EQ(session->GetErrorText(), "메일이 너무 커서 받을 수 없습니다.");
+    EXPECT_EQ(Pop3FailureText(*session), "메일이 너무 커서 받을 수 없습니다.");
 }
 
 TEST_F(Pop3Session, EndlessStatusLineIsRefusedAtTheLimit) {
@@ -183,7 +184,7 @@ TEST_F(Pop3Session, EndlessStatusLineIsRefusedAtTheLimit) {
     auto session = Connect(server, 5000);
     session->SetMessageLimit(100000);
     EXPECT_FALSE(session->Retrieve(1));
-    EXPECT_EQ(session->GetErrorText(), "메일이 너무 커서 받을 수 없습니다.");
+    EXPECT_EQ(Pop3FailureText(*session), "메일이 너무 커서 받을 수 없습니다.");
 }
 
 #ifndef _WIN32
@@ -198,9 +199,9 @@ TEST_F(Pop3Session, SocketThatCannotBeCreatedFailsTheLogin) {
     ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
     auto session = std::make_unique<CPop3Session>();
     ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
-    EXPECT_FALSE(session->HasSocket()); // the caller shows socketErrorText
+    EXPECT_FALSE(session->HasSocket()); // the caller shows noSocketText
     CScriptedPeer server(WithLogin({}));
     EXPECT_FALSE(session->Login("127.0.0.1", "alice", "secret", server.Port()));
-    EXPECT_EQ(session->GetErrorText(), "POP3 서버에 연결할 수 없습니다.");
+    EXPECT_EQ(Pop3FailureText(*session), "POP3 서버에 연결할 수 없습니다.");
 }
 #endif

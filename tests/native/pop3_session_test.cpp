@@ -1,6 +1,7 @@
 // CPop3Session against a scripted peer: command lines, reply kinds, error
 // texts and the state of the connection.
 #include "pop3_fixture.h"
+#include "core/user_texts.h"
 
 #include <vector>
 
@@ -14,14 +15,15 @@ TEST_F(Pop3Session, ErrGreetingLeavesItsTextButTheLoginGoesOn) {
     CScriptedPeer server({Greeting("-ERR busy\r\n"), Reply("+OK\r\n"), Reply("+OK\r\n")});
     CPop3Session session;
     EXPECT_TRUE(session.Login("localhost", "alice", "secret", server.Port()));
-    EXPECT_EQ(session.GetErrorText(), "연결 확인을 실패했습니다.");
+    EXPECT_EQ(Pop3FailureText(session), "연결 확인을 실패했습니다.");
 }
 
 TEST_F(Pop3Session, RefusedUser) {
     CScriptedPeer server({Greeting(), Reply("-ERR unknown\r\n")});
     auto session = std::make_unique<CPop3Session>();
     EXPECT_FALSE(session->Login("127.0.0.1", "nobody", "secret", server.Port()));
-    EXPECT_EQ(session->GetErrorText(), "사용자 ID가 없습니다.");
+    EXPECT_EQ(Pop3FailureText(*session), "사용자 ID가 없습니다.");
+    EXPECT_EQ(session->GetServerReply(), "-ERR unknown");
     session.reset();
     EXPECT_EQ(server.Commands(), std::vector<std::string>{"USER nobody\r\n"});
 }
@@ -30,7 +32,7 @@ TEST_F(Pop3Session, RefusedPasswordInAnyCase) {
     CScriptedPeer server({Greeting(), Reply("+OK\r\n"), Reply("-err [AUTH] Authentication failed.\r\n")});
     CPop3Session session;
     EXPECT_FALSE(session.Login("127.0.0.1", "alice", "wrong", server.Port()));
-    EXPECT_EQ(session.GetErrorText(), "사용자 패스워드가 잘못 입력되었습니다.");
+    EXPECT_EQ(Pop3FailureText(session), "사용자 패스워드가 잘못 입력되었습니다.");
 }
 
 TEST_F(Pop3Session, NoServerAfterThreeTries) {
@@ -42,7 +44,7 @@ TEST_F(Pop3Session, NoServerAfterThreeTries) {
     CPop3Session session;
     session.SetTimeout(2000);
     EXPECT_FALSE(session.Login("127.0.0.1", "alice", "secret", port));
-    EXPECT_EQ(session.GetErrorText(), "POP3 서버에 연결할 수 없습니다.");
+    EXPECT_EQ(Pop3FailureText(session), "POP3 서버에 연결할 수 없습니다.");
     EXPECT_FALSE(session.Login("no-such-host.invalid", "alice", "secret", 110));
 }
 
@@ -70,7 +72,7 @@ TEST_F(Pop3Session, StatRefused) {
     CScriptedPeer server(WithLogin({Reply("-ERR no\r\n")}));
     auto session = Connect(server);
     EXPECT_FALSE(session->Stat());
-    EXPECT_EQ(session->GetErrorText(), "STAT 명령어 실행중에 에러가 발생했습니다.");
+    EXPECT_EQ(Pop3FailureText(*session), "STAT 명령어 실행중에 에러가 발생했습니다.");
 }
 
 TEST_F(Pop3Session, StatReplyInTinyChunksStaysInStep) {
@@ -88,7 +90,7 @@ TEST_F(Pop3Session, DeleteAndItsRefusal) {
     auto session = Connect(server);
     EXPECT_TRUE(session->Delete(2));
     EXPECT_FALSE(session->Delete(9));
-    EXPECT_EQ(session->GetErrorText(), "DELE 명령어 실행중에 에러가 발생했습니다.");
+    EXPECT_EQ(Pop3FailureText(*session), "DELE 명령어 실행중에 에러가 발생했습니다.");
     session.reset();
     const auto commands = server.Commands();
     EXPECT_EQ(commands[2], "DELE 2\r\n");
@@ -108,7 +110,7 @@ TEST_F(Pop3Session, RefusedQuitKeepsTheConnectionOpen) {
     CScriptedPeer server(WithLogin({Reply("-ERR not now\r\n"), Reply("+OK 2 20\r\n")}));
     auto session = Connect(server);
     EXPECT_FALSE(session->Quit());
-    EXPECT_EQ(session->GetErrorText(), "POP3 서버 연결을 실패했습니다.");
+    EXPECT_EQ(Pop3FailureText(*session), "POP3 서버 연결을 실패했습니다.");
     EXPECT_TRUE(session->Stat());
     EXPECT_EQ(session->GetMessageCount(), 2);
 }
@@ -138,11 +140,11 @@ TEST_F(Pop3Session, NoCredentialGoesOutUnlessTlsIsUp) {
         EXPECT_EQ(received.find("secret"), std::string::npos);
         EXPECT_EQ(received.find("USER"), std::string::npos);
         if (c.error) {
-            EXPECT_EQ(session.GetErrorText(), c.error);
+            EXPECT_EQ(Pop3FailureText(session), c.error);
         }
 #ifndef _WIN32
         else {
-            EXPECT_EQ(session.GetErrorText(), "TLS를 지원하지 않습니다.");
+            EXPECT_EQ(Pop3FailureText(session), "TLS를 지원하지 않습니다.");
         }
 #endif
     }

@@ -5,6 +5,7 @@
 #include "app/main_frame.h"
 #include "framework/application.h"
 #include "base/registry_profile.h"
+#include "core/user_texts.h"
 #include "postman/mailbox_page.h"
 #include "postman/postman_dlg.h"
 #include "program_process.h"
@@ -78,7 +79,7 @@ class CheckCycleTest : public testing::Test {
     // errorRowSender as its name and no address.
     void ListMail(const std::string& account, const std::string& name, const std::string& address,
                   const std::string& subject) {
-        MailHeader mail;
+        MailHeader mail = name == errorRowSender ? ErrorRow(0) : MailHeader();
         mail.senderName = name;
         mail.senderAddress = address;
         mail.subject = subject;

@@ -89,7 +89,7 @@ TEST_F(MailboxPageTest, ColumnsHaveTheirTitlesLeftAlignedAndShown) {
 
 TEST_F(MailboxPageTest, LargeFontScreensGetTheSameColumnsAsSmallFontScreensAtOneDpi) {
     CTestHost host;
-    CMailboxPage page(frame.GetMailbox(), frame, frame.GetPostmanWindow(), false);
+    CMailboxPage page(frame.GetMailbox(), frame.GetCheckControl(), frame.GetPostmanWindow(), false);
     ASSERT_TRUE(page.Create(host.GetHandle()));
     std::vector<Column> large = Columns(GetDlgItem(page.GetHandle(), IDC_MAIL_LIST)), small = Columns(List());
     ASSERT_EQ(large.size(), 3u);

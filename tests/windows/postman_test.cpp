@@ -173,7 +173,8 @@ RECT PaintedStrip(HWND window, COLORREF* firstPixel = nullptr) {
 
 TEST_F(PostmanTest, PictureStripSpansTheWindowAtItsHeightForTheDpi) {
     for (bool smallFontScreen : {true, false}) {
-        CPostmanDlg postman(frame.GetMailbox(), frame, frame.GetSettings(), smallFontScreen);
+        CPostmanDlg postman(frame.GetMailbox(), frame.GetCheckControl(), frame.GetSettings(),
+                            smallFontScreen);
         RECT client;
         GetClientRect(postman.GetHandle(), &client);
         COLORREF first = unpainted;
@@ -187,7 +188,7 @@ TEST_F(PostmanTest, PictureStripSpansTheWindowAtItsHeightForTheDpi) {
 }
 
 TEST_F(PostmanTest, LargeFontScreensPutThePagesWhereSmallFontScreensDoAtOneDpi) {
-    CPostmanDlg large(frame.GetMailbox(), frame, frame.GetSettings(), false);
+    CPostmanDlg large(frame.GetMailbox(), frame.GetCheckControl(), frame.GetSettings(), false);
     RECT largePage =
         WindowRectIn(GetDlgItem(large.GetHandle(), IDC_PAGE_TABS), large.GetMailboxPage().GetHandle());
     RECT smallPage = WindowRectIn(Tabs(), MailboxPage());

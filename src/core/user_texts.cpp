@@ -1,0 +1,75 @@
+#include "core/user_texts.h"
+
+const char* const errorRowSender = "[에러]";
+
+const char* const noSocketText = "소켓을 생성 할 수 없습니다!";
+const char* const noSocketCaption = "치명적 오류";
+
+std::string CheckingAccountText(const std::string& accountName) {
+    return accountName + " 체크 중...";
+}
+
+const char* const outOfMemoryText = "메모리가 부족하여 메일 체크를 마치지 못했습니다.";
+const char* const checkFailedText = "메일 체크 중에 오류가 발생했습니다.";
+const char* const trustHintText =
+    " 받는 메일 서버의 등록 정보에서 \"인증서 확인\"으로 이 인증서를 신뢰할 수 있습니다.";
+
+std::string Pop3FailureText(const CPop3Session& session) {
+    switch (session.GetFailure()) {
+    case Pop3Failure::None:
+        return std::string();
+    case Pop3Failure::NoConnection:
+        return "POP3 서버에 연결할 수 없습니다.";
+    case Pop3Failure::StlsRefused:
+        return "POP3 서버가 보안 연결(STLS)을 거부했습니다.";
+    case Pop3Failure::Tls:
+        return session.GetTlsErrorText();
+    case Pop3Failure::GreetingRefused:
+        return "연결 확인을 실패했습니다.";
+    case Pop3Failure::UserRefused:
+        return "사용자 ID가 없습니다.";
+    case Pop3Failure::PassRefused:
+        return "사용자 패스워드가 잘못 입력되었습니다.";
+    case Pop3Failure::StatRefused:
+        return "STAT 명령어 실행중에 에러가 발생했습니다.";
+    case Pop3Failure::DeleRefused:
+        return "DELE 명령어 실행중에 에러가 발생했습니다.";
+    case Pop3Failure::TopRefused:
+        return "TOP 명령어 실행중에 에러가 발생했습니다.";
+    case Pop3Failure::RetrRefused:
+        return "RETR 명령어 실행중에 에러가 발생했습니다.";
+    case Pop3Failure::UidlRefused:
+        return "UIDL 명령어 실행중에 에러가 발생했습니다.";
+    case Pop3Failure::QuitRefused:
+        return "POP3 서버 연결을 실패했습니다.";
+    case Pop3Failure::TimedOut:
+        return "POP3 서버가 응답하지 않습니다.";
+    case Pop3Failure::Closed:
+        return "POP3 서버가 연결을 끊었습니다.";
+    case Pop3Failure::Stopped:
+        return "메일 체크를 중지했습니다.";
+    case Pop3Failure::BadCredential:
+        return "사용자 ID 또는 패스워드에 쓸 수 없는 문자가 있습니다.";
+    case Pop3Failure::ReadError:
+        return "소켓으로 부터 읽는 중 에러가 발생했습니다.";
+    case Pop3Failure::TooLarge:
+        return "메일이 너무 커서 받을 수 없습니다.";
+    case Pop3Failure::StoreFile:
+        return "임시 파일 생성 에러!";
+    case Pop3Failure::BadDate:
+        return "날짜 변환 에러입니다!";
+    }
+    return std::string();
+}
+
+std::string DeletionQuestion(const std::string& accountName, const std::string& subject,
+                             const std::string& senderAddress, const std::string& dateText) {
+    return "메일 서버 : " + accountName + "\n\n메일 제목 : " + subject + "\n\n보낸 사람 : " + senderAddress +
+           "\n\n받은 날짜 : " + dateText +
+           "\n\n\n이 메일을 메일 서버에서 삭제 하시겠습니까?\n\n( 주의 : 삭제된 메일은 다시 복구할 수 없음 "
+           ") ";
+}
+
+const char* const deleteFailedText = "메일 삭제를 실패했습니다.";
+const char* const deleteAmbiguousText =
+    "메일 서버에 보낸 사람, 받은 날짜, 메일 제목이 같은 메일이 여러 통 있어서 삭제하지 않았습니다.";

@@ -1,0 +1,35 @@
+// The sentences the user reads about checking and deleting mail, in one
+// place: the reasons of failed POP3 conversations, the check's own texts and
+// the deletion's question and refusals. Sessions below report what happened
+// as kinds and the server's own words; the words the user sees are chosen
+// here.
+#pragma once
+
+#include "mail/pop3_session.h"
+
+#include <string>
+
+// The sender column of an error row.
+extern const char* const errorRowSender; // "[에러]"
+
+// The box shown when no socket can be made, and its caption.
+extern const char* const noSocketText;
+extern const char* const noSocketCaption;
+
+// The status line while account `accountName` is read.
+std::string CheckingAccountText(const std::string& accountName);
+extern const char* const outOfMemoryText;
+extern const char* const checkFailedText;
+// Follows a refused certificate: where the user can look at it and trust it.
+extern const char* const trustHintText;
+
+// What the user reads for the session's latest failure.
+std::string Pop3FailureText(const CPop3Session& session);
+
+// The question put to the user before the mail of `accountName` with this
+// subject, sender address and date is deleted.
+std::string DeletionQuestion(const std::string& accountName, const std::string& subject,
+                             const std::string& senderAddress, const std::string& dateText);
+extern const char* const deleteFailedText;
+// Several mails on the server look like the listed one, which has no unique id.
+extern const char* const deleteAmbiguousText;
