@@ -403,13 +403,25 @@ def ico_bytes(draw, sizes):
 # ---------------------------------------------------------------- bitmaps
 
 def bmp_bytes(rows):
-    """A bottom-up 24-bit .bmp from rows of (b, g, r, a) pixels."""
+    """A bottom-up .bmp from rows of (b, g, r, a) pixels: 8-bit with a palette
+    of the colours used when there are at most 256 of them (the program's
+    pictures are few colours, and the resource stays small), else 24-bit."""
     h, w = len(rows), len(rows[0])
-    pad = (-3 * w) % 4
-    pixels = b"".join(bytes(v for px in row for v in px[:3]) + b"\0" * pad
-                      for row in reversed(rows))
-    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
-    return struct.pack("<2sIHHI", b"BM", 14 + 40 + len(pixels), 0, 0, 54) + info + pixels
+    colours = sorted({tuple(px[:3]) for row in rows for px in row})
+    if len(colours) <= 256:
+        index = {colour: i for i, colour in enumerate(colours)}
+        pad = (-w) % 4
+        pixels = b"".join(bytes(index[tuple(px[:3])] for px in row) + b"\0" * pad for row in reversed(rows))
+        palette = b"".join(bytes(colour) + b"\0" for colour in colours)
+        bits, used = 8, len(colours)
+    else:
+        pad = (-3 * w) % 4
+        pixels = b"".join(bytes(v for px in row for v in px[:3]) + b"\0" * pad
+                          for row in reversed(rows))
+        palette, bits, used = b"", 24, 0
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, bits, 0, len(pixels), 2835, 2835, used, 0)
+    start = 14 + 40 + len(palette)
+    return struct.pack("<2sIHHI", b"BM", start + len(pixels), 0, 0, start) + info + palette + pixels
 
 
 def keyed(c, key, face):
