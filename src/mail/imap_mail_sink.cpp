@@ -12,22 +12,18 @@ bool IsBodySection(const std::string& item) {
 
 CImapMailSink::CImapMailSink(CImapReader& reader, FetchedPart part, CCalendarTime previousTime)
     : reader(reader), part(part), previousTime(previousTime) {
-    reader.SetLiteralSink(this);
+    reader.SetLiteralSink(&literals);
 }
 
 CImapMailSink::~CImapMailSink() {
     reader.SetLiteralSink(nullptr);
 }
 
-bool CImapMailSink::TakeLiteral(const std::string& item, std::uint64_t) {
+bool CImapMailSink::TakeLiteral(const std::string& item) {
     if (!IsBodySection(item))
         return false;
     mail = std::make_unique<CFetchedMail>(part, previousTime);
     return true;
-}
-
-void CImapMailSink::Write(const char* bytes, size_t length) {
-    mail->Write(bytes, length);
 }
 
 std::unique_ptr<CFetchedMail> CImapMailSink::TakeMail(const std::vector<ImapValue>& items) {

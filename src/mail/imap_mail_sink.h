@@ -8,16 +8,13 @@
 
 #include <memory>
 
-class CImapMailSink : public CImapLiteralSink {
+class CImapMailSink {
   public:
     // previousTime: the mail time a mail without a date line keeps.
     CImapMailSink(CImapReader& reader, FetchedPart part, CCalendarTime previousTime);
-    ~CImapMailSink() override;
+    ~CImapMailSink();
     CImapMailSink(const CImapMailSink&) = delete;
     CImapMailSink& operator=(const CImapMailSink&) = delete;
-
-    bool TakeLiteral(const std::string& item, std::uint64_t size) override;
-    void Write(const char* bytes, size_t length) override;
 
     // The mail of this FETCH response's body section, taken or quoted; null
     // when the response has none. The next response starts afresh.
@@ -25,8 +22,13 @@ class CImapMailSink : public CImapLiteralSink {
     void SetPreviousTime(CCalendarTime time) { previousTime = time; }
 
   private:
+    bool TakeLiteral(const std::string& item);
+
     CImapReader& reader;
     FetchedPart part;
     CCalendarTime previousTime;
     std::unique_ptr<CFetchedMail> mail;
+    const ImapLiteralSink literals{
+        [this](const std::string& item, std::uint64_t) { return TakeLiteral(item); },
+        [this](const char* bytes, size_t length) { mail->Write(bytes, length); }};
 };

@@ -111,7 +111,7 @@ bool CImapReader::ReadLine() {
 }
 
 bool CImapReader::ReadLiteral(std::uint64_t size, ImapValue& value, const std::string& item) {
-    const bool taking = sink && sink->TakeLiteral(item, size);
+    const bool taking = sink && sink->take(item, size);
     if (taking ? size > limits.takenBytes : size > limits.responseBytes - responseBytes) {
         failure = Result::TooLarge;
         return false;
@@ -123,7 +123,7 @@ bool CImapReader::ReadLiteral(std::uint64_t size, ImapValue& value, const std::s
         const size_t available = pending.size() - start;
         const size_t n = size < available ? static_cast<size_t>(size) : available;
         if (taking)
-            sink->Write(pending.data() + start, n);
+            sink->write(pending.data() + start, n);
         else
             value.text.append(pending, start, n);
         start += n;

@@ -56,13 +56,11 @@ struct ImapResponse {
 
 // Takes the literals that follow the item `item` (the atom before the
 // literal in its list, such as "BODY[]") when it wants them.
-class CImapLiteralSink {
-  public:
-    virtual ~CImapLiteralSink() = default;
+struct ImapLiteralSink {
     // A literal of `size` bytes follows `item`: true to take its bytes
-    // (then given to Write), false to keep it in the response.
-    virtual bool TakeLiteral(const std::string& item, std::uint64_t size) = 0;
-    virtual void Write(const char* bytes, size_t length) = 0;
+    // (then given to write), false to keep it in the response.
+    std::function<bool(const std::string& item, std::uint64_t size)> take;
+    std::function<void(const char* bytes, size_t length)> write;
 };
 
 class CImapReader {
@@ -103,7 +101,7 @@ class CImapReader {
 
     void SetLimits(const Limits& newLimits) { limits = newLimits; }
     // Null: every literal is kept in its response.
-    void SetLiteralSink(CImapLiteralSink* newSink) { sink = newSink; }
+    void SetLiteralSink(const ImapLiteralSink* newSink) { sink = newSink; }
 
   private:
     bool ReadLine(); // the next line into `line`, without CR LF
@@ -125,7 +123,7 @@ class CImapReader {
 
     Source source;
     Limits limits;
-    CImapLiteralSink* sink = nullptr;
+    const ImapLiteralSink* sink = nullptr;
     std::string pending; // bytes received and not yet read, from `start`
     size_t start = 0;
     std::string line; // the line being parsed

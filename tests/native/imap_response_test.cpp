@@ -24,7 +24,7 @@ std::string Render(const std::vector<ImapValue>& values) {
 
 // Reads one response from stream, handed over `chunk` bytes at a time.
 std::string ReadOne(const std::string& stream, size_t chunk, CImapReader::Limits limits = {},
-                    CImapLiteralSink* sink = nullptr) {
+                    const ImapLiteralSink* sink = nullptr) {
     size_t at = 0;
     CImapReader reader([&](char* buffer, size_t size) {
         const size_t n = std::min({size, chunk, stream.size() - at});
@@ -83,17 +83,15 @@ TEST(ImapReader, ReadsEveryShapeHoweverTheBytesAreSplit) {
 }
 
 TEST(ImapReader, SinkTakesOnlyTheBodySectionItAsksFor) {
-    struct CSink : CImapLiteralSink {
-        bool TakeLiteral(const std::string& item, std::uint64_t) override { return item == "BODY[]"; }
-        void Write(const char* bytes, size_t length) override { taken.append(bytes, length); }
-        std::string taken;
-    } sink;
+    std::string taken;
+    const ImapLiteralSink sink{[](const std::string& item, std::uint64_t) { return item == "BODY[]"; },
+                               [&](const char* bytes, size_t length) { taken.append(bytes, length); }};
     const std::string stream =
         "* 3 FETCH (INTERNALDATE {5}\r\ndate! BODY[] {200}\r\n" + std::string(200, 'm') + ")\r\n";
     CImapReader::Limits limits;
     limits.responseBytes = 100; // the taken literal is bounded apart
     EXPECT_EQ(ReadOne(stream, 9, limits, &sink), "*|||||3 FETCH (INTERNALDATE 'date!' BODY[] <taken>)");
-    EXPECT_EQ(sink.taken, std::string(200, 'm'));
+    EXPECT_EQ(taken, std::string(200, 'm'));
     limits.takenBytes = 199;
     EXPECT_EQ(ReadOne(stream, 9, limits, &sink), "failed 2");
 }
