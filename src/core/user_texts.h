@@ -1,9 +1,8 @@
 // The sentences the user reads about checking, deleting and sending mail, in
 // one place: the reasons of failed TLS channels and POP3 and SMTP
-// conversations, the check's own texts and
-// the deletion's question and refusals. Sessions below report what happened
-// as kinds and the server's own words; the words the user sees are chosen
-// here.
+// conversations, the check's own texts and the deletion's question and
+// refusals. Sessions below report what happened as kinds and the server's own
+// words; the words the user sees are chosen here.
 #pragma once
 
 #include "mail/pop3_session.h"
