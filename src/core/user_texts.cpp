@@ -14,6 +14,45 @@ const char* const checkFailedText = "메일 체크 중에 오류가 발생했습
 const char* const trustHintText =
     " 받는 메일 서버의 등록 정보에서 \"인증서 확인\"으로 이 인증서를 신뢰할 수 있습니다.";
 
+namespace {
+
+std::string TlsReasonText(TlsFailure failure, const std::string& host) {
+    switch (failure) {
+    case TlsFailure::None:
+        return std::string();
+    case TlsFailure::Unsupported:
+        return "TLS를 지원하지 않습니다.";
+    case TlsFailure::Handshake:
+        return host + " 서버와 보안 연결(TLS)을 맺지 못했습니다.";
+    case TlsFailure::ProtocolTooOld:
+        return host + " 서버가 TLS 1.2 이상을 지원하지 않습니다.";
+    case TlsFailure::TimedOut:
+        return host + " 서버가 보안 연결(TLS) 중에 응답하지 않습니다.";
+    case TlsFailure::Closed:
+        return host + " 서버가 보안 연결(TLS) 중에 연결을 끊었습니다.";
+    case TlsFailure::CertificateExpired:
+        return host + " 서버의 인증서가 만료되었습니다.";
+    case TlsFailure::CertificateName:
+        return host + " 서버의 인증서 이름이 맞지 않습니다.";
+    case TlsFailure::CertificateUntrusted:
+        return host + " 서버의 인증서를 신뢰할 수 없습니다.";
+    case TlsFailure::CertificateRevoked:
+        return host + " 서버의 인증서가 폐기되었습니다.";
+    case TlsFailure::Stream:
+        return host + " 서버와의 보안 연결(TLS)에 오류가 발생했습니다.";
+    }
+    return std::string();
+}
+
+} // namespace
+
+std::string TlsFailureText(const TlsError& error) {
+    std::string text = TlsReasonText(error.failure, error.host);
+    if (!error.detail.empty())
+        text += " (" + error.detail + ")";
+    return text;
+}
+
 std::string Pop3FailureText(const CPop3Session& session) {
     switch (session.GetFailure()) {
     case Pop3Failure::None:
@@ -23,7 +62,7 @@ std::string Pop3FailureText(const CPop3Session& session) {
     case Pop3Failure::StlsRefused:
         return "POP3 서버가 보안 연결(STLS)을 거부했습니다.";
     case Pop3Failure::Tls:
-        return session.GetTlsErrorText();
+        return TlsFailureText(session.GetTlsError());
     case Pop3Failure::GreetingRefused:
         return "연결 확인을 실패했습니다.";
     case Pop3Failure::UserRefused:
@@ -58,6 +97,21 @@ std::string Pop3FailureText(const CPop3Session& session) {
         return "임시 파일 생성 에러!";
     case Pop3Failure::BadDate:
         return "날짜 변환 에러입니다!";
+    }
+    return std::string();
+}
+
+std::string SmtpFailureText(const SmtpError& error) {
+    switch (error.failure) {
+    case SmtpFailure::None:
+    case SmtpFailure::Reply:
+        return error.reply;
+    case SmtpFailure::Tls:
+        return TlsFailureText(error.tls);
+    case SmtpFailure::NoMechanism:
+        return "SMTP 서버가 지원하는 인증 방식(PLAIN, LOGIN)이 없습니다.";
+    case SmtpFailure::BadAddress:
+        return "잘못된 메일 주소입니다: " + error.address;
     }
     return std::string();
 }

@@ -1,11 +1,12 @@
-// The sentences the user reads about checking and deleting mail, in one
-// place: the reasons of failed POP3 conversations, the check's own texts and
-// the deletion's question and refusals. Sessions below report what happened
-// as kinds and the server's own words; the words the user sees are chosen
-// here.
+// The sentences the user reads about checking, deleting and sending mail, in
+// one place: the reasons of failed TLS channels and POP3 and SMTP
+// conversations, the check's own texts and the deletion's question and
+// refusals. Sessions below report what happened as kinds and the server's own
+// words; the words the user sees are chosen here.
 #pragma once
 
 #include "mail/pop3_session.h"
+#include "mail/smtp_session.h"
 
 #include <string>
 
@@ -23,8 +24,16 @@ extern const char* const checkFailedText;
 // Follows a refused certificate: where the user can look at it and trust it.
 extern const char* const trustHintText;
 
+// "<host> 서버의 인증서가 만료되었습니다." and the like, a status code
+// following in parentheses; empty for no failure.
+std::string TlsFailureText(const TlsError& error);
+
 // What the user reads for the session's latest failure.
 std::string Pop3FailureText(const CPop3Session& session);
+
+// What the user reads for a failed SMTP session: the server's own text, or
+// ours for what the session did not do.
+std::string SmtpFailureText(const SmtpError& error);
 
 // The question put to the user before the mail of `accountName` with this
 // subject, sender address and date is deleted.

@@ -1,7 +1,5 @@
 #include "mail/mail_delivery.h"
 
-#include "mail/smtp_session.h"
-
 CMailDelivery::CMailDelivery(const std::string& host, int port, const std::string& attachmentPath)
     : host(host), port(port), attachmentPath(attachmentPath) {}
 
@@ -28,14 +26,14 @@ DeliveryOutcome CMailDelivery::Run(const std::function<void()>& connected, const
     session.SetStopFlag(running);
     if (!session.Open(host, port)) {
         outcome.result = DeliveryResult::ConnectFailed;
-        outcome.lastReply = session.GetLastReply();
+        outcome.error = session.GetError();
         outcome.certificateRefused = IsCertificateFailure(session.GetTlsFailure());
         return outcome;
     }
     connected();
     if (!session.Transmit(mail)) {
         outcome.result = DeliveryResult::TransmitFailed;
-        outcome.lastReply = session.GetLastReply();
+        outcome.error = session.GetError();
         return outcome; // the session says QUIT as it goes
     }
     session.Close();

@@ -6,6 +6,7 @@
 #include "mail/connection_security.h"
 #include "mail/mail_attachment.h"
 #include "mail/outgoing_mail.h"
+#include "mail/smtp_session.h"
 
 #include <atomic>
 #include <functional>
@@ -15,9 +16,8 @@ enum class DeliveryResult { Sent, AttachmentUnreadable, ConnectFailed, TransmitF
 
 struct DeliveryOutcome {
     DeliveryResult result = DeliveryResult::Sent;
-    // The server's explanation of a failed transmission, or why a session
-    // did not open (a refusal, or the TLS channel's text) when there is one.
-    std::string lastReply;
+    // Why the session did not open or the transmission failed.
+    SmtpError error;
     // The connection failed on the server's certificate.
     bool certificateRefused = false;
 };

@@ -40,9 +40,9 @@ TlsFailure CPop3Session::GetTlsFailure() const {
     return channel ? channel->GetFailure() : TlsFailure::None;
 }
 
-std::string CPop3Session::GetTlsErrorText() const {
+TlsError CPop3Session::GetTlsError() const {
     const CTlsChannel* channel = transport.GetTlsChannel();
-    return channel ? channel->GetErrorText() : std::string();
+    return channel ? channel->GetError() : TlsError();
 }
 
 std::string CPop3Session::GetCertificateFingerprint() const {

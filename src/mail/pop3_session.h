@@ -118,7 +118,7 @@ class CPop3Session {
     // channel's account of it, and the server certificate's fingerprint
     // when it showed one.
     TlsFailure GetTlsFailure() const;
-    std::string GetTlsErrorText() const;
+    TlsError GetTlsError() const;
     std::string GetCertificateFingerprint() const;
 
     int GetMessageCount() const { return messageCount; }

@@ -12,7 +12,6 @@ const char textPartOpener[] = "\r\n--#BOUNDARY#\r\nContent-Type: text/plain; cha
                               "Content-Transfer-Encoding: quoted-printable\r\n\r\n";
 const char closingDelimiter[] = "\r\n--#BOUNDARY#--";
 const char endOfData[] = "\r\n.\r\n";
-const char noMechanismText[] = "SMTP 서버가 지원하는 인증 방식(PLAIN, LOGIN)이 없습니다.";
 
 std::string AttachmentOpener(const MailAttachment& attachment) {
     return "\r\n\r\n--#BOUNDARY#\r\nContent-Type: application/octet-stream; name=" + attachment.name +
@@ -114,9 +113,9 @@ bool CSmtpSession::Open(const std::string& host, int port) {
     connected = 1;
     if ((security == ConnectionSecurity::TlsOnConnect && !StartTls(host)) || !Greet(host)) {
         // The answer to QUIT must not hide why the session could not open.
-        std::string reason = lastReply;
+        SmtpError reason = error;
         Close();
-        lastReply = reason;
+        error = reason;
         return false;
     }
     return true;
@@ -159,8 +158,10 @@ bool CSmtpSession::StartTls(const std::string& host) {
     if (transport.StartTls(host, trustedFingerprint))
         return true;
     const CTlsChannel* channel = transport.GetTlsChannel();
-    lastReply = channel && transport.GetFailure() == CSocketTransport::Failure::Tls ? channel->GetErrorText()
-                                                                                    : std::string();
+    if (!channel || transport.GetFailure() != CSocketTransport::Failure::Tls)
+        return Fail(SmtpFailure::Reply);
+    Fail(SmtpFailure::Tls);
+    error.tls = channel->GetError();
     return false;
 }
 
@@ -174,7 +175,12 @@ bool CSmtpSession::Authenticate() {
         return transport.Send("AUTH LOGIN\r\n") && ExpectReply(334) &&
                transport.Send(Base64OneLine(loginUser) + "\r\n") && ExpectReply(334) &&
                transport.Send(Base64OneLine(loginPassword) + "\r\n") && ExpectReply(235);
-    lastReply = noMechanismText;
+    return Fail(SmtpFailure::NoMechanism);
+}
+
+bool CSmtpSession::Fail(SmtpFailure failure) {
+    error = SmtpError();
+    error.failure = failure;
     return false;
 }
 
@@ -240,8 +246,9 @@ bool CSmtpSession::ReceiveUntil(char* buffer, size_t bufferSize, const char* ter
         text = heapBuffer.get();
         size = grownSize;
     };
-    auto fail = [&]() {
-        lastReply.assign(text, held);
+    auto fail = [&](size_t length) {
+        Fail(SmtpFailure::Reply);
+        error.reply.assign(text, length);
         return false;
     };
 
@@ -254,12 +261,12 @@ bool CSmtpSession::ReceiveUntil(char* buffer, size_t bufferSize, const char* ter
     transport.BeginReply(replyDeadlineMs);
     while (!FindReply(std::string_view(text, held), terminator, reply)) {
         if (held >= maxReplySize)
-            return fail();
+            return fail(held);
         makeRoom(held + 1);
         // Silence, the deadline, a closed connection or a stop ends it.
         const size_t count = transport.Receive(text + held, size - held - 1);
         if (count == 0)
-            return fail();
+            return fail(held);
         held += count;
         text[held] = '\0';
     }
@@ -268,10 +275,8 @@ bool CSmtpSession::ReceiveUntil(char* buffer, size_t bufferSize, const char* ter
     replyText.assign(text, reply.textLength);
     std::string_view lastLine(text + reply.lastLineStart, reply.textLength - reply.lastLineStart);
     // A malformed reply keeps the previous code but never counts as expected.
-    if (!ParseReplyCode(lastLine, lastReplyCode) || lastReplyCode != expectedCode) {
-        lastReply.assign(text, reply.textLength);
-        return false;
-    }
+    if (!ParseReplyCode(lastLine, lastReplyCode) || lastReplyCode != expectedCode)
+        return fail(reply.textLength);
     return true;
 }
 
@@ -285,7 +290,8 @@ bool CSmtpSession::SendAddressCommand(const char* prefix, const std::string& add
     static const std::string lineEnds("\r\n\0", 3);
     size_t bad = address.find_first_of(lineEnds);
     if (bad != std::string::npos) {
-        lastReply = "잘못된 메일 주소입니다: " + address.substr(0, bad);
+        Fail(SmtpFailure::BadAddress);
+        error.address = address.substr(0, bad);
         return false;
     }
     return transport.Send(prefix + address + ">\r\n");

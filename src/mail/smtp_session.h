@@ -7,14 +7,12 @@
 // timeoutMs of silence or replyDeadlineMs in all, and any wait ends early
 // once the stop flag is cleared.
 //
-// Operations answer true or false. On a false, GetLastReply holds the
-// server's text that explains it: the refusing reply (its lines joined by CR
-// LF, without the final line break), or what arrived before a time-out or a
-// closed connection; or, for a sender or recipient address with a line break
-// in it, a note that the address was refused unsent; for TLS that did not
-// start, the channel's text naming the host and the reason; for a login
-// the session would not attempt, why. A failed socket write leaves it as it
-// was.
+// Operations answer true or false. On a false, GetError tells why: the
+// server's refusing reply (its lines joined by CR LF, without the final line
+// break) or what arrived before a time-out or a closed connection; a sender
+// or recipient address with a line break in it, refused unsent; TLS that did
+// not start, with the channel's reason; a login the session would not
+// attempt. A failed socket write leaves it as it was.
 #pragma once
 
 #include "net/socket_transport.h"
@@ -25,6 +23,24 @@
 #include <atomic>
 #include <memory>
 #include <string>
+
+enum class SmtpFailure {
+    None,
+    Reply,       // the server refused, fell silent or hung up (reply)
+    Tls,         // TLS asked for did not start (tls)
+    NoMechanism, // the server offers no login we make (PLAIN, LOGIN)
+    BadAddress,  // an address that could end its command line (address)
+};
+
+// Why a session failed; the user's words for it are chosen above.
+struct SmtpError {
+    SmtpFailure failure = SmtpFailure::None;
+    // The refusing reply, or what arrived before the server fell silent or
+    // hung up; may be empty.
+    std::string reply;
+    std::string address; // up to its first line break
+    TlsError tls;
+};
 
 class CSmtpSession {
   public:
@@ -58,7 +74,9 @@ class CSmtpSession {
     // Sends QUIT and closes the socket; true only when QUIT was acknowledged
     // with 221. Nothing is sent when the session is not connected.
     bool Close();
-    std::string GetLastReply() const { return lastReply; }
+    const SmtpError& GetError() const { return error; }
+    // The server's text of the latest failure (SmtpError::reply).
+    std::string GetLastReply() const { return error.reply; }
     // After Open failed for TLS: why (None otherwise), and the server
     // certificate's fingerprint when it showed one.
     TlsFailure GetTlsFailure() const;
@@ -89,7 +107,7 @@ class CSmtpSession {
 
     CSocketTransport transport;
     int connected = 0;
-    std::string lastReply;
+    SmtpError error;
     unsigned timeoutMs = 10000;  // silence allowed while a reply is awaited
     int replyDeadlineMs = 30000; // the longest one reply may take
     int lastReplyCode = 0;
@@ -103,6 +121,8 @@ class CSmtpSession {
     bool Ehlo();
     bool StartTls(const std::string& host);
     bool Authenticate();
+    // Records why an operation failed, forgetting the reason before; false.
+    bool Fail(SmtpFailure failure);
     std::string pendingInput; // bytes received after the last reply
     std::string replyText;    // the last reply read, without its final line break
     ConnectionSecurity security = ConnectionSecurity::None;

@@ -17,7 +17,7 @@
 #include <memory>
 #include <string>
 
-// Why a channel failed; each reason has its own text (TlsFailureText).
+// Why a channel failed; the user's words for each are chosen above.
 enum class TlsFailure {
     None,
     Unsupported,          // this build has no TLS
@@ -32,6 +32,14 @@ enum class TlsFailure {
     Stream,               // the established session broke down
 };
 
+// A failed channel's reason, the host it was talking to and, where the
+// platform gave one, its status code.
+struct TlsError {
+    TlsFailure failure = TlsFailure::None;
+    std::string host;
+    std::string detail;
+};
+
 class CTlsChannel : public CByteStream {
   public:
     // Negotiates TLS 1.2 or later with host: its name goes to the server
@@ -40,8 +48,8 @@ class CTlsChannel : public CByteStream {
     // when its SHA-256 fingerprint equals trustedFingerprint (see
     // SameFingerprint; empty trusts nothing). Bounded as a whole by
     // timeoutMs, and ends within a quarter of a second once *stopFlag (when
-    // given) becomes 0, as a time-out. False with GetFailure and
-    // GetErrorText set; the fingerprint is known from the moment the server
+    // given) becomes 0, as a time-out. False with GetFailure and GetError
+    // set; the fingerprint is known from the moment the server
     // showed its certificate, also when the check refused it. Once per
     // channel.
     virtual bool Handshake(const std::string& host, const std::string& trustedFingerprint, int timeoutMs,
@@ -53,30 +61,25 @@ class CTlsChannel : public CByteStream {
     // data or an end to report. Shutdown tells the server that we are done
     // (close_notify) and ends the session; the socket stays open.
 
-    TlsFailure GetFailure() const { return failure; }
-    const std::string& GetErrorText() const { return errorText; }
+    TlsFailure GetFailure() const { return error.failure; }
+    const TlsError& GetError() const { return error; }
     // The SHA-256 of the server's certificate (DER) as 64 upper-case hex
     // digits; empty before the server showed one.
     const std::string& GetCertificateFingerprint() const { return fingerprint; }
 
   protected:
-    // Records reason with its text for host; a non-empty detail (a status
-    // code) follows in parentheses. Returns false.
+    // Records reason, with host and an optional detail (a status code).
+    // Returns false.
     bool Fail(TlsFailure reason, const std::string& host, const std::string& detail = std::string());
 
     std::string fingerprint;
 
   private:
-    TlsFailure failure = TlsFailure::None;
-    std::string errorText;
+    TlsError error;
 };
 
 // A channel over lower, a connected stream.
 std::unique_ptr<CTlsChannel> CreateTlsChannel(CByteStream& lower);
-
-// The user's words for a failure with host: "<host> 서버의 인증서가
-// 만료되었습니다." and the like; empty for None.
-std::string TlsFailureText(TlsFailure failure, const std::string& host);
 
 // Whether the failure is the server certificate's (which the user may
 // choose to trust by its fingerprint).

@@ -1,5 +1,6 @@
 #include "options/option_page2.h"
 
+#include "core/user_texts.h"
 #include "framework/data_exchange.h"
 #include "framework/message_box.h"
 #include "base/ascii_text.h"
@@ -27,7 +28,7 @@ CertificateProbe ProbeSmtpServer(const std::string& host, int port, ConnectionSe
     probe.connected = session.Open(host, port);
     probe.certificateRefused = IsCertificateFailure(session.GetTlsFailure());
     probe.fingerprint = session.GetCertificateFingerprint();
-    const std::string reason = session.GetLastReply();
+    const std::string reason = SmtpFailureText(session.GetError());
     probe.errorText = probe.certificateRefused ? reason
                                                : "SMTP 서버(" + host + ")에 연결할 수 없습니다." +
                                                      (reason.empty() ? "" : "\r\n\r\n" + reason);

@@ -1,6 +1,7 @@
 #include "postman/quick_mail_page.h"
 
 #include "core/settings.h"
+#include "core/user_texts.h"
 #include "framework/application.h"
 #include "framework/data_exchange.h"
 #include "framework/file_dialog.h"
@@ -187,17 +188,17 @@ void CQuickMailPage::OnSendFinished(const DeliveryOutcome& outcome, const std::s
     case DeliveryResult::AttachmentUnreadable:
         Tell("첨부 파일을 읽을 수 없습니다:\n\n" + path);
         break;
-    case DeliveryResult::ConnectFailed:
+    case DeliveryResult::ConnectFailed: {
+        const std::string reason = SmtpFailureText(outcome.error);
         // A refused certificate is told as the check tells it, with the way to trust it.
         if (outcome.certificateRefused)
-            Tell(outcome.lastReply +
-                 " 환경 설정의 보내는 메일에서 \"인증서 확인\"으로 이 인증서를 신뢰할 수 있습니다.");
+            Tell(reason + " 환경 설정의 보내는 메일에서 \"인증서 확인\"으로 이 인증서를 신뢰할 수 있습니다.");
         else
-            Tell("SMTP 서버(" + host + ")에 연결할 수 없습니다." +
-                 (outcome.lastReply.empty() ? "" : "\n\n" + outcome.lastReply));
+            Tell("SMTP 서버(" + host + ")에 연결할 수 없습니다." + (reason.empty() ? "" : "\n\n" + reason));
         break;
+    }
     case DeliveryResult::TransmitFailed:
-        Tell("E-mail을 보내는 동안 에러가 발생했습니다!\n\n" + outcome.lastReply);
+        Tell("E-mail을 보내는 동안 에러가 발생했습니다!\n\n" + SmtpFailureText(outcome.error));
         break;
     }
     showStatus("");

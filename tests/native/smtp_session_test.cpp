@@ -1,5 +1,6 @@
 #include "mail/smtp_session.h"
 #include "mail/mail_delivery.h"
+#include "core/user_texts.h"
 
 #include "fixed_clock.h"
 #include "scripted_peer.h"
@@ -95,7 +96,7 @@ SendOutcome SendThrough(CScriptedPeer& peer, const COutgoingMail& mail) {
         return outcome;
     }
     outcome.transmitted = session.Transmit(mail);
-    outcome.lastReply = session.GetLastReply();
+    outcome.lastReply = SmtpFailureText(session.GetError());
     outcome.closed = session.Close();
     outcome.received = peer.Received();
     return outcome;
@@ -369,7 +370,7 @@ TEST(SmtpLogin, AuthenticatesAfterEhloWithTheMechanismOffered) {
         CQuickSession session;
         session.SetLogin("alice", "secret"); // plain, as the user chose
         EXPECT_EQ(session.Open("127.0.0.1", peer.Port()), c.opened);
-        EXPECT_EQ(session.GetLastReply(), c.lastReply);
+        EXPECT_EQ(SmtpFailureText(session.GetError()), c.lastReply);
         EXPECT_EQ(session.Close(), c.opened);
         EXPECT_EQ(peer.Received(), Hello("EHLO") + c.sent);
     }
@@ -402,7 +403,7 @@ TEST(SmtpLogin, NothingButEhloAndStarttlsGoesOutBeforeTls) {
         }
 #ifndef _WIN32
         else {
-            EXPECT_EQ(session.GetLastReply(), "TLS를 지원하지 않습니다.");
+            EXPECT_EQ(SmtpFailureText(session.GetError()), "TLS를 지원하지 않습니다.");
         }
 #endif
     }

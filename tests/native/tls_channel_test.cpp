@@ -1,4 +1,5 @@
 #include "net/tls_channel.h"
+#include "core/user_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +30,7 @@ TEST(TlsChannelWithoutPlatformTls, RefusesEveryHandshakeAndSendsNothing) {
     auto channel = CreateTlsChannel(transport);
     EXPECT_FALSE(channel->Handshake("pop.example.com", std::string(), 1000));
     EXPECT_EQ(channel->GetFailure(), TlsFailure::Unsupported);
-    EXPECT_EQ(channel->GetErrorText(), "TLS를 지원하지 않습니다.");
+    EXPECT_EQ(TlsFailureText(channel->GetError()), "TLS를 지원하지 않습니다.");
     EXPECT_EQ(channel->Write("x", 1), -1);
     EXPECT_FALSE(transport.used);
 }

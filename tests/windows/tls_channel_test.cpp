@@ -1,4 +1,5 @@
 #include "net/tls_channel.h"
+#include "core/user_texts.h"
 #include "tls_test_peer.h"
 #include "user_actions.h"
 
@@ -47,7 +48,7 @@ class TlsChannelTest : public testing::Test {
 
 TEST_F(TlsChannelTest, GoodCertificateCarriesLinesBothWaysAcrossRecords) {
     Connect("good");
-    ASSERT_TRUE(Handshake()) << channel->GetErrorText();
+    ASSERT_TRUE(Handshake()) << TlsFailureText(channel->GetError());
     EXPECT_EQ(channel->GetFailure(), TlsFailure::None);
     EXPECT_TRUE(SameFingerprint(channel->GetCertificateFingerprint(), TlsPeerFingerprint("good")));
     EXPECT_EQ(channel->GetCertificateFingerprint().size(), 64u);
@@ -70,7 +71,7 @@ TEST_F(TlsChannelTest, GoodCertificateCarriesLinesBothWaysAcrossRecords) {
 
     // Closing after the goodbye sends ours.
     Connect("good");
-    ASSERT_TRUE(Handshake()) << channel->GetErrorText();
+    ASSERT_TRUE(Handshake()) << TlsFailureText(channel->GetError());
     EXPECT_EQ(ReadLine(transport), "+OK ready for localhost");
     ASSERT_TRUE(SendLine(transport, "QUIT"));
     EXPECT_EQ(ReadLine(transport), "+OK bye");
@@ -82,7 +83,7 @@ TEST_F(TlsChannelTest, GoodCertificateCarriesLinesBothWaysAcrossRecords) {
 
 TEST_F(TlsChannelTest, QuietServerTimesOutTheReceiveAndTheChannelGoesOn) {
     Connect("good");
-    ASSERT_TRUE(Handshake()) << channel->GetErrorText();
+    ASSERT_TRUE(Handshake()) << TlsFailureText(channel->GetError());
     EXPECT_EQ(ReadLine(transport), "+OK ready for localhost");
     SetReceiveTimeout(300);
     char byte;
@@ -94,21 +95,22 @@ TEST_F(TlsChannelTest, QuietServerTimesOutTheReceiveAndTheChannelGoesOn) {
 
 TEST_F(TlsChannelTest, ForgedRecordEndsTheSession) {
     Connect("good");
-    ASSERT_TRUE(Handshake()) << channel->GetErrorText();
+    ASSERT_TRUE(Handshake()) << TlsFailureText(channel->GetError());
     EXPECT_EQ(ReadLine(transport), "+OK ready for localhost");
     ASSERT_TRUE(SendLine(transport, "FORGE"));
     char byte;
     EXPECT_EQ(transport.Receive(&byte, 1), 0u);
     EXPECT_EQ(transport.GetFailure(), CSocketTransport::Failure::Error);
     EXPECT_EQ(channel->GetFailure(), TlsFailure::Stream);
-    EXPECT_EQ(channel->GetErrorText().rfind("localhost 서버와의 보안 연결(TLS)에 오류가 발생했습니다.", 0),
+    EXPECT_EQ(TlsFailureText(channel->GetError())
+                  .rfind("localhost 서버와의 보안 연결(TLS)에 오류가 발생했습니다.", 0),
               0u);
     EXPECT_FALSE(SendLine(transport, "NOOP"));
 }
 
 TEST_F(TlsChannelTest, ServerAskingForAClientCertificateIsServedWithoutOne) {
     Connect("asks-certificate");
-    ASSERT_TRUE(Handshake()) << channel->GetErrorText();
+    ASSERT_TRUE(Handshake()) << TlsFailureText(channel->GetError());
     EXPECT_EQ(ReadLine(transport), "+OK ready for localhost");
     ExpectEcho("NOOP");
 }
@@ -133,7 +135,7 @@ TEST_F(TlsChannelTest, CertificatesWindowsRefusesFailWithTheirReason) {
         Connect(c.server);
         EXPECT_FALSE(Handshake(c.host));
         EXPECT_EQ(channel->GetFailure(), c.failure);
-        EXPECT_EQ(channel->GetErrorText(), c.text);
+        EXPECT_EQ(TlsFailureText(channel->GetError()), c.text);
         EXPECT_TRUE(SameFingerprint(channel->GetCertificateFingerprint(), TlsPeerFingerprint(c.server)));
         EXPECT_EQ(transport.GetFailure(), CSocketTransport::Failure::Tls);
         EXPECT_FALSE(SendLine(transport, "USER alice")) << "a refused channel carries nothing";
@@ -144,7 +146,7 @@ TEST_F(TlsChannelTest, TrustedFingerprintAdmitsThatCertificateOnly) {
     // As openssl prints it: lower or upper case, with colons.
     const std::string trusted = TlsPeerFingerprint("self-signed");
     Connect("self-signed");
-    ASSERT_TRUE(Handshake("localhost", trusted)) << channel->GetErrorText();
+    ASSERT_TRUE(Handshake("localhost", trusted)) << TlsFailureText(channel->GetError());
     EXPECT_EQ(ReadLine(transport), "+OK ready for localhost");
     ExpectEcho("RETR 1");
 
@@ -173,7 +175,7 @@ TEST_F(TlsChannelTest, HandshakesThatCannotCompleteFailWithinTheTimeOut) {
         EXPECT_FALSE(Handshake("localhost", std::string(), 1000));
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
         EXPECT_EQ(channel->GetFailure(), c.failure);
-        EXPECT_EQ(channel->GetErrorText(), c.text);
+        EXPECT_EQ(TlsFailureText(channel->GetError()), c.text);
         EXPECT_FALSE(SendLine(transport, "USER alice"));
     }
 }
@@ -185,7 +187,7 @@ TEST_F(TlsChannelTest, PlainConnectionUpgradesAfterStls) {
     EXPECT_EQ(ReadLine(transport), "CAPA");
     ASSERT_TRUE(SendLine(transport, "STLS"));
     EXPECT_EQ(ReadLine(transport), "+OK begin TLS");
-    ASSERT_TRUE(Handshake()) << channel->GetErrorText();
+    ASSERT_TRUE(Handshake()) << TlsFailureText(channel->GetError());
     ExpectEcho("HELLO alice");
     ASSERT_TRUE(SendLine(transport, "QUIT"));
     EXPECT_EQ(ReadLine(transport), "+OK bye");
