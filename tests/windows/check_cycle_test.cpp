@@ -78,19 +78,17 @@ TEST_F(CheckCycleTest, TodaysMailAndMailSinceTheStartFollowTheirCutOffs) {
     EXPECT_EQ(frame->GetMailbox().GetListedMailCount(), 3);
 }
 
-TEST_F(CheckCycleTest, SpamIsSkippedOrDeletedOnTheServer) {
+// Skipping and deleting are checked below the window; here the stored spam settings reach the check.
+TEST_F(CheckCycleTest, TheStoredSpamSettingsFilterAndDeleteOnTheServer) {
     AddAccount("스팸", "spammy");
     profile.WriteInt("SpamMail", "SpamMailYN", 1);
+    profile.WriteInt("SpamMail", "SpamMailMethod", 1);
     profile.WriteInt("SpamMail", "SpamMailNumber", 1);
     profile.WriteString("SpamMail", "Email0", "ad@spam.example");
     StartProgram();
     RunCheck();
     ASSERT_EQ(Rows(), 1);
     EXPECT_EQ(Cell(0, 1), "friend@example.com");
-
-    frame->GetSettings().SpamMailMethod = 1;
-    RunCheck();
-    EXPECT_EQ(Rows(), 1);
 
     CPop3Session session;
     ASSERT_TRUE(session.Login("127.0.0.1", "spammy", "secret", Pop3Port()));
@@ -99,6 +97,7 @@ TEST_F(CheckCycleTest, SpamIsSkippedOrDeletedOnTheServer) {
     session.Quit();
 }
 
+// The error row's texts and counts are checked below the window; here it shows under its account.
 TEST_F(CheckCycleTest, AnAccountThatCannotLogInShowsAnErrorRow) {
     AddAccount("틀린 암호", "checka", CheckAllMail, 0, "wrong");
     AddAccount("회사", "checkb");
@@ -108,8 +107,6 @@ TEST_F(CheckCycleTest, AnAccountThatCannotLogInShowsAnErrorRow) {
     EXPECT_EQ(Cell(0, 0), "틀린 암호");
     EXPECT_EQ(Cell(0, 1), "[에러]");
     EXPECT_EQ(Cell(0, 2), "사용자 패스워드가 잘못 입력되었습니다.");
-    EXPECT_EQ(frame->GetMailbox().GetArrivedMails()[0].senderName, "[에러]");
-    EXPECT_EQ(frame->GetMailbox().GetListedMailCount(), 1); // error rows are not counted
 }
 
 TEST_F(CheckCycleTest, StoppingACheckEmptiesTheListAndEndsAfterTheAccount) {
