@@ -47,7 +47,7 @@ TEST_F(CheckCycleTest, AnAccountSetUpInTheOptionsWindowIsChecked) {
         Click(CurrentPage(sheet), IDC_ADD_SERVER);
         HWND dialog = WaitForDialog(serverDialogCaption);
         ASSERT_TRUE(dialog);
-        TypeServer(dialog, {"회사", "127.0.0.1", "checka", "secret", std::to_string(Pop3Port())});
+        TypeServer(dialog, {"회사", "127.0.0.1", "checka", "secret", std::to_string(PeerPop3Port())});
         SendMessageA(GetDlgItem(dialog, IDC_CHECK_ALGORITHM), CB_SETCURSEL, CheckAllMail, 0);
         Click(dialog, IDC_NOTIFY_WAVE);
         Click(dialog, IDC_NOTIFY_POSTMAN);
@@ -91,7 +91,7 @@ TEST_F(CheckCycleTest, TheStoredSpamSettingsFilterAndDeleteOnTheServer) {
     EXPECT_EQ(Cell(0, 1), "friend@example.com");
 
     CPop3Session session;
-    ASSERT_TRUE(session.Login("127.0.0.1", "spammy", "secret", Pop3Port()));
+    ASSERT_TRUE(session.Login("127.0.0.1", "spammy", "secret", PeerPop3Port()));
     ASSERT_TRUE(session.Stat());
     EXPECT_EQ(session.GetMessageCount(), 1);
     session.Quit();
