@@ -5,8 +5,10 @@
 #include "base/profile.h"
 
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 class CMemoryProfile : public CProfile {
   public:
@@ -18,23 +20,25 @@ class CMemoryProfile : public CProfile {
     using Key = std::pair<std::string, std::string>;
 
     int GetInt(const std::string& section, const std::string& name, int def) override {
+        asked.insert({section, name});
         auto it = values.find({section, name});
         return it != values.end() && it->second.isInt ? it->second.number : def;
     }
     std::string GetString(const std::string& section, const std::string& name,
                           const std::string& def) override {
+        asked.insert({section, name});
         auto it = values.find({section, name});
         return it != values.end() && !it->second.isInt ? it->second.text : def;
     }
     bool WriteInt(const std::string& section, const std::string& name, int value) override {
         values[{section, name}] = Value{true, value, {}};
-        ++writes;
+        written.push_back({section, name});
         return true;
     }
     bool WriteString(const std::string& section, const std::string& name, const std::string& value) override {
         // Like a registry string value, the text ends at its first NUL.
         values[{section, name}] = Value{false, 0, std::string(value.c_str())};
-        ++writes;
+        written.push_back({section, name});
         return true;
     }
 
@@ -43,5 +47,6 @@ class CMemoryProfile : public CProfile {
     }
 
     std::map<Key, Value> values;
-    int writes = 0;
+    std::set<Key> asked;      // every value read
+    std::vector<Key> written; // in the order of the writes
 };

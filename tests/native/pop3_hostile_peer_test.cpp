@@ -52,25 +52,6 @@ TEST_F(Pop3Session, ConnectionClosedOrSilentWhileAStatusLineIsAwaitedFails) {
     EXPECT_FALSE(session->IsConnected());
 }
 
-TEST_F(Pop3Session, OnlyPlusOkCountsAsAnAnswer) {
-    CScriptedPeer server({Greeting(), Reply("+OK\r\n"), Reply("welcome\r\n")});
-    CPop3Session session;
-    EXPECT_FALSE(session.Login("127.0.0.1", "alice", "secret", server.Port()));
-    EXPECT_EQ(Pop3FailureText(session), "사용자 패스워드가 잘못 입력되었습니다.");
-}
-
-TEST_F(Pop3Session, StatCountIsCappedAndMustBeANumber) {
-    CScriptedPeer server(
-        WithLogin({Reply("+OK 4294967296 10\r\n"), Reply("+OK -3 0\r\n"), Reply("+OK many\r\n")}));
-    auto session = Connect(server);
-    EXPECT_TRUE(session->Stat());
-    EXPECT_EQ(session->GetMessageCount(), CPop3Session::maxMessageCount);
-    EXPECT_FALSE(session->Stat());
-    EXPECT_FALSE(session->Stat());
-    EXPECT_EQ(session->GetMessageCount(), CPop3Session::maxMessageCount);
-    EXPECT_EQ(Pop3FailureText(*session), "STAT 명령어 실행중에 에러가 발생했습니다.");
-}
-
 // A server that sends a byte now and then, never falling silent for long,
 // is cut off at the reply's deadline.
 TEST_F(Pop3Session, TricklingServerIsCutAtTheDeadline) {

@@ -33,10 +33,6 @@ Outcome ReadInChunks(const std::string& stream, const std::vector<size_t>& sizes
     return out;
 }
 
-Outcome ReadWhole(const std::string& stream) {
-    return ReadInChunks(stream, {});
-}
-
 // What the file must hold: the text between the status line and the first
 // CR LF "." CR LF (the status line's CR LF counting as a line end).
 std::string Reference(const std::string& afterStatus) {
@@ -51,63 +47,62 @@ const std::string message = "From: a@example.com\r\nTo: b@example.com\r\n\r\nbod
 
 } // namespace
 
-TEST(MultiLineReply, OneChunkGivesTheTextWithoutStatusLineAndFinalLineEnd) {
-    const Outcome out = ReadWhole("+OK 80 octets\r\n" + message + "\r\n.\r\n");
-    EXPECT_EQ(out.state, CMultiLineReply::State::Complete);
-    EXPECT_EQ(out.text, message);
-    EXPECT_EQ(out.rest, "");
-}
-
-TEST(MultiLineReply, KeepsDotStuffingAndLineEnds) {
-    const Outcome out = ReadWhole("+OK\r\n..a\r\n...\r\n\r\n.\r\n");
-    EXPECT_EQ(out.text, "..a\r\n...\r\n");
-}
-
-TEST(MultiLineReply, EmptyMessageGivesEmptyText) {
-    const Outcome out = ReadWhole("+OK 0 octets\r\n.\r\n");
-    EXPECT_EQ(out.state, CMultiLineReply::State::Complete);
-    EXPECT_EQ(out.text, "");
-}
-
-TEST(MultiLineReply, BareOkStatusLineIsSkippedToo) {
-    // dovecot answers TOP with "+OK" CR LF.
-    const Outcome out = ReadWhole("+OK\r\nFrom: x@y\r\n.\r\n");
-    EXPECT_EQ(out.text, "From: x@y");
-}
-
-TEST(MultiLineReply, StatusLineIsRecognisedInAnyCase) {
-    EXPECT_EQ(ReadWhole("+ok message follows\r\nA\r\n.\r\n").text, "A");
-}
-
-TEST(MultiLineReply, ReplyWithoutStatusLineIsAllText) {
-    EXPECT_EQ(ReadWhole("+OKAY\r\nA\r\n.\r\n").text, "+OKAY\r\nA");
-    EXPECT_EQ(ReadWhole("From: x\r\n.\r\n").text, "From: x");
-    EXPECT_EQ(ReadWhole(".\r\n").text, "");
-}
-
-TEST(MultiLineReply, ErrLineIsRefusedAndReadToItsEnd) {
-    const Outcome out = ReadInChunks("-ERR no such message\r\n+OK next", {3, 4, 100});
-    EXPECT_EQ(out.state, CMultiLineReply::State::Refused);
-    EXPECT_EQ(out.text, "");
-    EXPECT_EQ(out.rest, "+OK next");
-}
-
-TEST(MultiLineReply, ErrIsRecognisedInAnyCase) {
-    EXPECT_EQ(ReadWhole("-err nope\r\n").state, CMultiLineReply::State::Refused);
-}
-
-TEST(MultiLineReply, ChunkEndingAfterLineEndAndDotOfAStuffedLineDoesNotEndTheReply) {
-    // The chunk ends with CR LF "." where the dot starts the stuffed line "..x".
-    const std::string stream = "+OK\r\nA\r\n..x\r\nB\r\n.\r\n";
-    const Outcome out = ReadInChunks(stream, {stream.find("..x") + 1});
-    EXPECT_EQ(out.state, CMultiLineReply::State::Complete);
-    EXPECT_EQ(out.text, "A\r\n..x\r\nB");
-}
-
-TEST(MultiLineReply, ShortChunkInTheMiddleDoesNotEndTheReply) {
-    const Outcome out = ReadInChunks("+OK\r\nfirst\r\nsecond\r\n.\r\n", {12, 3, 2, 100});
-    EXPECT_EQ(out.state, CMultiLineReply::State::Complete);
-    EXPECT_EQ(out.text, "first\r\nsecond");
+TEST(MultiLineReply, StreamsGiveTheirTextStateAndRest) {
+    using State = CMultiLineReply::State;
+    const std::string stuffed = "+OK\r\nA\r\n..x\r\nB\r\n.\r\n";
+    const struct {
+        const char* what;
+        std::string stream;
+        std::vector<size_t> chunks;
+        State state;
+        std::string text, rest;
+    } cases[] = {
+        {"one chunk: no status line, no final line end",
+         "+OK 80 octets\r\n" + message + "\r\n.\r\n",
+         {},
+         State::Complete,
+         message,
+         ""},
+        {"dot-stuffing and line ends kept",
+         "+OK\r\n..a\r\n...\r\n\r\n.\r\n",
+         {},
+         State::Complete,
+         "..a\r\n...\r\n",
+         ""},
+        {"empty message", "+OK 0 octets\r\n.\r\n", {}, State::Complete, "", ""},
+        {"bare +OK (dovecot's TOP)", "+OK\r\nFrom: x@y\r\n.\r\n", {}, State::Complete, "From: x@y", ""},
+        {"status line in any case", "+ok message follows\r\nA\r\n.\r\n", {}, State::Complete, "A", ""},
+        {"no status line: +OKAY", "+OKAY\r\nA\r\n.\r\n", {}, State::Complete, "+OKAY\r\nA", ""},
+        {"no status line: a header", "From: x\r\n.\r\n", {}, State::Complete, "From: x", ""},
+        {"no status line: only the end", ".\r\n", {}, State::Complete, "", ""},
+        {"-ERR read to its end",
+         "-ERR no such message\r\n+OK next",
+         {3, 4, 100},
+         State::Refused,
+         "",
+         "+OK next"},
+        {"-ERR in any case", "-err nope\r\n", {}, State::Refused, "", ""},
+        // The chunk ends with CR LF "." where the dot starts the stuffed line "..x".
+        {"chunk ending in a stuffed line's dot",
+         stuffed,
+         {stuffed.find("..x") + 1},
+         State::Complete,
+         "A\r\n..x\r\nB",
+         ""},
+        {"short chunk in the middle",
+         "+OK\r\nfirst\r\nsecond\r\n.\r\n",
+         {12, 3, 2, 100},
+         State::Complete,
+         "first\r\nsecond",
+         ""},
+        {"line end and dot wait for the rest", "+OK\r\nA\r\n.", {1000}, State::Reading, "A", ""},
+    };
+    for (const auto& c : cases) {
+        const Outcome out = ReadInChunks(c.stream, c.chunks);
+        EXPECT_EQ(out.state, c.state) << c.what;
+        EXPECT_EQ(out.text, c.text) << c.what;
+        EXPECT_EQ(out.rest, c.rest) << c.what;
+    }
 }
 
 TEST(MultiLineReply, TerminatorSplitAcrossChunksIsRecognisedWhole) {
@@ -118,11 +113,6 @@ TEST(MultiLineReply, TerminatorSplitAcrossChunksIsRecognisedWhole) {
         EXPECT_EQ(out.text, "A") << cut;
         EXPECT_EQ(out.rest, "NEXT") << "the terminator's last CR LF is consumed, cut " << cut;
     }
-}
-
-TEST(MultiLineReply, ChunkEndingWithLineEndAndDotWaitsForTheRest) {
-    Outcome out = ReadInChunks("+OK\r\nA\r\n.", {1000});
-    EXPECT_EQ(out.state, CMultiLineReply::State::Reading);
 }
 
 TEST(MultiLineReply, EverySplitIntoTwoChunksGivesTheSameText) {

@@ -5,34 +5,57 @@
 
 #include <vector>
 
-TEST_F(Pop3Session, LogsInWithUserAndPassLines) {
-    CScriptedPeer server(WithLogin({}));
-    Connect(server).reset();
-    EXPECT_EQ(server.Commands(), (std::vector<std::string>{"USER alice\r\n", "PASS secret\r\n"}));
-}
-
-TEST_F(Pop3Session, ErrGreetingLeavesItsTextButTheLoginGoesOn) {
-    CScriptedPeer server({Greeting("-ERR busy\r\n"), Reply("+OK\r\n"), Reply("+OK\r\n")});
-    CPop3Session session;
-    EXPECT_TRUE(session.Login("localhost", "alice", "secret", server.Port()));
-    EXPECT_EQ(Pop3FailureText(session), "연결 확인을 실패했습니다.");
-}
-
-TEST_F(Pop3Session, RefusedUser) {
-    CScriptedPeer server({Greeting(), Reply("-ERR unknown\r\n")});
-    auto session = std::make_unique<CPop3Session>();
-    EXPECT_FALSE(session->Login("127.0.0.1", "nobody", "secret", server.Port()));
-    EXPECT_EQ(Pop3FailureText(*session), "사용자 ID가 없습니다.");
-    EXPECT_EQ(session->GetServerReply(), "-ERR unknown");
-    session.reset();
-    EXPECT_EQ(server.Commands(), std::vector<std::string>{"USER nobody\r\n"});
-}
-
-TEST_F(Pop3Session, RefusedPasswordInAnyCase) {
-    CScriptedPeer server({Greeting(), Reply("+OK\r\n"), Reply("-err [AUTH] Authentication failed.\r\n")});
-    CPop3Session session;
-    EXPECT_FALSE(session.Login("127.0.0.1", "alice", "wrong", server.Port()));
-    EXPECT_EQ(Pop3FailureText(session), "사용자 패스워드가 잘못 입력되었습니다.");
+TEST_F(Pop3Session, LoginRepliesGiveTheirResultTextAndLines) {
+    const std::vector<std::string> both = {"USER alice\r\n", "PASS secret\r\n"};
+    const char* const wrongPassword = "사용자 패스워드가 잘못 입력되었습니다.";
+    const struct {
+        const char* what;
+        std::vector<PeerStep> script;
+        const char* user;
+        bool loggedIn;
+        const char* text; // nullptr: not looked at
+        std::vector<std::string> commands;
+    } cases[] = {
+        {"accepted", WithLogin({}), "alice", true, nullptr, both},
+        {"-ERR greeting: the login goes on",
+         {Greeting("-ERR busy\r\n"), Reply("+OK\r\n"), Reply("+OK\r\n")},
+         "alice",
+         true,
+         "연결 확인을 실패했습니다.",
+         both},
+        {"refused user",
+         {Greeting(), Reply("-ERR unknown\r\n")},
+         "nobody",
+         false,
+         "사용자 ID가 없습니다.",
+         {"USER nobody\r\n"}},
+        {"refused password in any case",
+         {Greeting(), Reply("+OK\r\n"), Reply("-err [AUTH] Authentication failed.\r\n")},
+         "alice",
+         false,
+         wrongPassword,
+         both},
+        {"only +OK counts as an answer",
+         {Greeting(), Reply("+OK\r\n"), Reply("welcome\r\n")},
+         "alice",
+         false,
+         wrongPassword,
+         both},
+    };
+    for (const auto& c : cases) {
+        CScriptedPeer server(c.script);
+        {
+            CPop3Session session;
+            EXPECT_EQ(session.Login("127.0.0.1", c.user, "secret", server.Port()), c.loggedIn) << c.what;
+            if (c.text) {
+                EXPECT_EQ(Pop3FailureText(session), c.text) << c.what;
+            }
+            if (!c.loggedIn) {
+                EXPECT_EQ(session.GetServerReply() + "\r\n", c.script.back().chunks[0]) << c.what;
+            }
+        }
+        EXPECT_EQ(server.Commands(), c.commands) << c.what;
+    }
 }
 
 TEST_F(Pop3Session, NoServerAfterThreeTries) {
@@ -48,41 +71,43 @@ TEST_F(Pop3Session, NoServerAfterThreeTries) {
     EXPECT_FALSE(session.Login("no-such-host.invalid", "alice", "secret", 110));
 }
 
-TEST_F(Pop3Session, StatTakesTheNumberAfterTheFirstBlank) {
-    CScriptedPeer server(WithLogin({Reply("+OK 3 1234\r\n")}));
-    auto session = Connect(server);
-    EXPECT_TRUE(session->Stat());
-    EXPECT_EQ(session->GetMessageCount(), 3);
-    session.reset();
-    EXPECT_EQ(server.Commands().back(), "STAT \r\n");
-}
-
-TEST_F(Pop3Session, StatWithoutACountFailsAndLeavesTheCount) {
-    CScriptedPeer server(WithLogin({Reply("+OK\r\n"), Reply("+OK\t5 10\r\n"), Reply("+OK\r\n")}));
-    auto session = Connect(server);
-    EXPECT_FALSE(session->Stat());
-    EXPECT_EQ(session->GetMessageCount(), 0);
-    EXPECT_TRUE(session->Stat());
-    EXPECT_EQ(session->GetMessageCount(), 5);
-    EXPECT_FALSE(session->Stat());
-    EXPECT_EQ(session->GetMessageCount(), 5);
-}
-
-TEST_F(Pop3Session, StatRefused) {
-    CScriptedPeer server(WithLogin({Reply("-ERR no\r\n")}));
-    auto session = Connect(server);
-    EXPECT_FALSE(session->Stat());
-    EXPECT_EQ(Pop3FailureText(*session), "STAT 명령어 실행중에 에러가 발생했습니다.");
-}
-
-TEST_F(Pop3Session, StatReplyInTinyChunksStaysInStep) {
-    CScriptedPeer server(
-        WithLogin({ChunkedReply({"+O", "K 7", " 99", "\r", "\n"}, 30), Reply("+OK 8 1\r\n")}));
-    auto session = Connect(server);
-    EXPECT_TRUE(session->Stat());
-    EXPECT_EQ(session->GetMessageCount(), 7);
-    EXPECT_TRUE(session->Stat());
-    EXPECT_EQ(session->GetMessageCount(), 8);
+TEST_F(Pop3Session, StatRepliesGiveTheirCountsInStep) {
+    const char* const statError = "STAT 명령어 실행중에 에러가 발생했습니다.";
+    const int most = CPop3Session::maxMessageCount;
+    const struct {
+        const char* what;
+        std::vector<PeerStep> replies;
+        std::vector<std::pair<bool, int>> results; // of each STAT, and the count after it
+        const char* text;                          // nullptr: not looked at
+    } cases[] = {
+        {"the number after the first blank", {Reply("+OK 3 1234\r\n")}, {{true, 3}}, nullptr},
+        {"without a count the count stays",
+         {Reply("+OK\r\n"), Reply("+OK\t5 10\r\n"), Reply("+OK\r\n")},
+         {{false, 0}, {true, 5}, {false, 5}},
+         nullptr},
+        {"refused", {Reply("-ERR no\r\n")}, {{false, 0}}, statError},
+        {"tiny chunks stay in step",
+         {ChunkedReply({"+O", "K 7", " 99", "\r", "\n"}, 30), Reply("+OK 8 1\r\n")},
+         {{true, 7}, {true, 8}},
+         nullptr},
+        {"capped, and a number",
+         {Reply("+OK 4294967296 10\r\n"), Reply("+OK -3 0\r\n"), Reply("+OK many\r\n")},
+         {{true, most}, {false, most}, {false, most}},
+         statError},
+    };
+    for (const auto& c : cases) {
+        CScriptedPeer server(WithLogin(c.replies));
+        auto session = Connect(server);
+        for (const auto& [accepted, count] : c.results) {
+            EXPECT_EQ(session->Stat(), accepted) << c.what;
+            EXPECT_EQ(session->GetMessageCount(), count) << c.what;
+        }
+        if (c.text) {
+            EXPECT_EQ(Pop3FailureText(*session), c.text) << c.what;
+        }
+        session.reset();
+        EXPECT_EQ(server.Commands().back(), "STAT \r\n") << c.what;
+    }
 }
 
 TEST_F(Pop3Session, DeleteAndItsRefusal) {

@@ -142,8 +142,20 @@ TEST(SettingsSave, WritesEveryValueUnderItsSectionAndName) {
     EXPECT_EQ(profile.GetString("Address\\Address0", "Name", "?"), "김철수");
     EXPECT_EQ(profile.GetString("Address\\Address0", "Email", "?"), "kim@example.com");
     EXPECT_EQ(profile.GetString("SpamMail", "Email0", "?"), "ad@example.com");
-    // 24 general values, 15 per server, count + 2 per address, 3 + 1 per spam address
-    EXPECT_EQ(profile.writes, 24 + 15 + 1 + 2 + 3 + 1);
+    // Each value that loading reads is written once, and each list's count before its entries.
+    const std::set<CMemoryProfile::Key> written(profile.written.begin(), profile.written.end());
+    EXPECT_EQ(written.size(), profile.written.size());
+    CMemoryProfile reread = profile;
+    reread.asked.clear();
+    Load(reread);
+    EXPECT_EQ(reread.asked, written);
+    std::vector<std::string> sections;
+    for (const auto& key : profile.written)
+        if (sections.empty() || sections.back() != key.first)
+            sections.push_back(key.first);
+    EXPECT_EQ(sections, (std::vector<std::string>{"Setting", "SMTP", "Setting", "POP3", "POP3\\Server0",
+                                                  "Address", "Address\\Address0", "SpamMail"}));
+    EXPECT_EQ(profile.written[profile.written.size() - 4].second, "SpamMailNumber");
 }
 
 TEST(SettingsSecurity, OldDataLoadsPlainAndTheNewValuesKeepTheirNames) {

@@ -2,49 +2,24 @@
 // POP3 server: what the tests of the check and its state share.
 #pragma once
 
-#include "app/main_frame.h"
-#include "framework/application.h"
-#include "base/registry_profile.h"
 #include "core/user_texts.h"
 #include "postman/mailbox_page.h"
 #include "postman/postman_dlg.h"
-#include "program_process.h"
-#include "resource.h"
-#include "window_test_support.h"
+#include "program_fixture.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <memory>
 #include <string>
 
 // A whole check against the local server ends well within this.
 inline constexpr DWORD checkTimeoutMs = 60000;
 
-inline int Pop3Port() {
-    std::ifstream file(std::string(TIDEMARK_PEERS_DIR) + "/pop3.port");
-    int port = 0;
-    file >> port;
-    return port;
-}
-
-class CheckCycleTest : public testing::Test {
+class CheckCycleTest : public ProgramTest {
   protected:
     void SetUp() override {
-        ClearProgramSettings();
-        app.SetRegistryKey("Harrowby");
-        profile.WriteInt("Setting", "StartCheck", 0);
-        ASSERT_GT(Pop3Port(), 0) << "the POP3 test server is not running";
-    }
-    void TearDown() override {
-        if (frame && frame->IsCreated()) {
-            PumpMessagesUntil([&] { return !frame->IsCheckActive(); }, 30000);
-            app.SetMainWindow(nullptr); // no WM_QUIT for the tests that follow
-            DestroyWindow(frame->GetHandle());
-        }
-        frame.reset();
-        ClearProgramSettings();
+        ProgramTest::SetUp();
+        ASSERT_GT(PeerPop3Port(), 0) << "the POP3 test server is not running";
     }
 
     void AddAccount(const std::string& name, const std::string& user, int method = CheckAllMail,
@@ -56,15 +31,9 @@ class CheckCycleTest : public testing::Test {
         profile.WriteString(section, "Address", "127.0.0.1");
         profile.WriteString(section, "ID", user);
         profile.WriteString(section, "Password", EncodeStoredPassword(password));
-        profile.WriteInt(section, "Port", Pop3Port());
+        profile.WriteInt(section, "Port", PeerPop3Port());
         profile.WriteInt(section, "CheckAlgorithm", method);
         profile.WriteInt(section, "Notify", notify);
-    }
-
-    template <typename Frame = CMainFrame> void StartProgram() {
-        frame = std::make_unique<Frame>();
-        ASSERT_TRUE(frame->Create("Tidemark", WS_OVERLAPPEDWINDOW, IDR_TRAY_MENU));
-        app.SetMainWindow(frame->GetHandle());
     }
 
     void RunCheck() {
@@ -111,8 +80,5 @@ class CheckCycleTest : public testing::Test {
         return frame->GetTrayIcon().GetTrayIcon() == frame->GetTrayIcon().LoadIconResource(iconId);
     }
 
-    CTestApplication app;
-    CRegistryProfile profile{"Harrowby", "Tidemark"};
-    std::unique_ptr<CMainFrame> frame;
     int accounts = 0;
 };

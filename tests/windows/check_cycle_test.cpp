@@ -47,7 +47,7 @@ TEST_F(CheckCycleTest, AnAccountSetUpInTheOptionsWindowIsChecked) {
         Click(CurrentPage(sheet), IDC_ADD_SERVER);
         HWND dialog = WaitForDialog(serverDialogCaption);
         ASSERT_TRUE(dialog);
-        TypeServer(dialog, {"회사", "127.0.0.1", "checka", "secret", std::to_string(Pop3Port())});
+        TypeServer(dialog, {"회사", "127.0.0.1", "checka", "secret", std::to_string(PeerPop3Port())});
         SendMessageA(GetDlgItem(dialog, IDC_CHECK_ALGORITHM), CB_SETCURSEL, CheckAllMail, 0);
         Click(dialog, IDC_NOTIFY_WAVE);
         Click(dialog, IDC_NOTIFY_POSTMAN);
@@ -78,9 +78,11 @@ TEST_F(CheckCycleTest, TodaysMailAndMailSinceTheStartFollowTheirCutOffs) {
     EXPECT_EQ(frame->GetMailbox().GetListedMailCount(), 3);
 }
 
-TEST_F(CheckCycleTest, SpamIsSkippedOrDeletedOnTheServer) {
+// Skipping and deleting are checked below the window; here the stored spam settings reach the check.
+TEST_F(CheckCycleTest, TheStoredSpamSettingsFilterAndDeleteOnTheServer) {
     AddAccount("스팸", "spammy");
     profile.WriteInt("SpamMail", "SpamMailYN", 1);
+    profile.WriteInt("SpamMail", "SpamMailMethod", 1);
     profile.WriteInt("SpamMail", "SpamMailNumber", 1);
     profile.WriteString("SpamMail", "Email0", "ad@spam.example");
     StartProgram();
@@ -88,17 +90,14 @@ TEST_F(CheckCycleTest, SpamIsSkippedOrDeletedOnTheServer) {
     ASSERT_EQ(Rows(), 1);
     EXPECT_EQ(Cell(0, 1), "friend@example.com");
 
-    frame->GetSettings().SpamMailMethod = 1;
-    RunCheck();
-    EXPECT_EQ(Rows(), 1);
-
     CPop3Session session;
-    ASSERT_TRUE(session.Login("127.0.0.1", "spammy", "secret", Pop3Port()));
+    ASSERT_TRUE(session.Login("127.0.0.1", "spammy", "secret", PeerPop3Port()));
     ASSERT_TRUE(session.Stat());
     EXPECT_EQ(session.GetMessageCount(), 1);
     session.Quit();
 }
 
+// The error row's texts and counts are checked below the window; here it shows under its account.
 TEST_F(CheckCycleTest, AnAccountThatCannotLogInShowsAnErrorRow) {
     AddAccount("틀린 암호", "checka", CheckAllMail, 0, "wrong");
     AddAccount("회사", "checkb");
@@ -108,8 +107,6 @@ TEST_F(CheckCycleTest, AnAccountThatCannotLogInShowsAnErrorRow) {
     EXPECT_EQ(Cell(0, 0), "틀린 암호");
     EXPECT_EQ(Cell(0, 1), "[에러]");
     EXPECT_EQ(Cell(0, 2), "사용자 패스워드가 잘못 입력되었습니다.");
-    EXPECT_EQ(frame->GetMailbox().GetArrivedMails()[0].senderName, "[에러]");
-    EXPECT_EQ(frame->GetMailbox().GetListedMailCount(), 1); // error rows are not counted
 }
 
 TEST_F(CheckCycleTest, StoppingACheckEmptiesTheListAndEndsAfterTheAccount) {

@@ -18,7 +18,7 @@ const char deleteQuestionTail[] =
 std::vector<std::string> ServerSubjects(const std::string& user, const std::string& doomed = "") {
     std::vector<std::string> subjects;
     CPop3Session session;
-    if (!session.Login("127.0.0.1", user, "secret", Pop3Port()) || !session.Stat())
+    if (!session.Login("127.0.0.1", user, "secret", PeerPop3Port()) || !session.Stat())
         return {"(no login)"};
     for (int number = 1; number <= session.GetMessageCount(); ++number) {
         session.Top(number, 0);
@@ -39,7 +39,7 @@ struct Answer {
 
 class MailboxCommandsTest : public CheckCycleTest {
   protected:
-    void StartWithAccount(const std::string& user, int port = Pop3Port()) {
+    void StartWithAccount(const std::string& user, int port = PeerPop3Port()) {
         AddAccount("지우기", user);
         profile.WriteInt(ServerSection(0), "Port", port);
         StartProgram();

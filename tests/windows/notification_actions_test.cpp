@@ -1,6 +1,7 @@
 #include "widgets/avi_clip_dlg.h"
 #include "widgets/mail_client.h"
 #include "dialog_answerer.h"
+#include "window_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +13,12 @@ TEST(MailClientLaunch, AProgramThatCannotStartIsReportedInItsOwnBox) {
 }
 
 TEST(MailClientLaunch, AnUnknownCodeRunsTheGivenPath) {
+    CScratchDirectory folder;
+    const std::string client = folder.Path() + "client.bat", marker = folder.Path() + "ran.txt";
+    WriteFileBytes(client, "@echo ran> \"%~dp0ran.txt\"\r\n");
     CDialogAnswerer answerer("메일 클라이언트 프로그램 실행 오류", IDOK, 3000);
-    LaunchMailClient(7, "C:\\windows\\system32\\hostname.exe");
+    LaunchMailClient(7, client);
+    EXPECT_TRUE(PumpMessagesUntil([&] { return FileExists(marker); }, 10000)); // the client ran
     EXPECT_FALSE(answerer.Wait());
 }
 

@@ -1,14 +1,10 @@
-#include "app/main_frame.h"
 #include "core/startup_entry.h"
 #include "dialog_answerer.h"
-#include "base/registry_profile.h"
 #include "framework/ui_thread.h"
 #include "option_sheet_driver.h"
 #include "options/server_prop_dlg.h"
 #include "postman/postman_dlg.h"
-#include "program_process.h"
-#include "resource.h"
-#include "window_test_support.h"
+#include "program_fixture.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -22,22 +18,8 @@ constexpr UINT trayCallbackMessage = 32778;
 
 // A main frame started from the registry, whose options window the tests
 // open from the tray.
-class OptionSheetTest : public testing::Test {
+class OptionSheetTest : public ProgramTest {
   protected:
-    void SetUp() override {
-        ClearProgramSettings();
-        app.SetRegistryKey("Harrowby");
-        profile.WriteInt("Setting", "StartCheck", 0);
-    }
-    void TearDown() override {
-        if (frame && frame->IsCreated()) {
-            app.SetMainWindow(nullptr);
-            DestroyWindow(frame->GetHandle());
-        }
-        frame.reset();
-        ClearProgramSettings();
-    }
-
     void StoreServer(int index, const std::string& name, const std::string& lastMailDate = "") {
         std::string section = ServerSection(index);
         profile.WriteInt("POP3", "ServerNumber", index + 1);
@@ -49,20 +31,10 @@ class OptionSheetTest : public testing::Test {
         profile.WriteInt(section, "Notify", 8);
     }
 
-    void StartProgram() {
-        frame = std::make_unique<CMainFrame>();
-        ASSERT_TRUE(frame->Create("Tidemark", WS_OVERLAPPEDWINDOW, IDR_TRAY_MENU));
-        app.SetMainWindow(frame->GetHandle());
-    }
-
     void UseOptions(const std::function<void(HWND sheet)>& act) { UseOptionSheet(frame->GetHandle(), act); }
     const Settings& Stored() { return frame->GetSettings(); }
 
     static HWND ServerList(HWND sheet) { return GetDlgItem(CurrentPage(sheet), IDC_SERVER_LIST); }
-
-    CTestApplication app;
-    CRegistryProfile profile{"Harrowby", "Tidemark"};
-    std::unique_ptr<CMainFrame> frame;
 };
 
 } // namespace

@@ -72,35 +72,26 @@ TEST_F(RegistryProfileTest, ValuesOfTheWrongTypeOrAbsurdSizeCountAsMissing) {
     EXPECT_EQ(profile.GetInt("Setting", "Short", 3), 3);
 }
 
+// Every field, list and count is checked on the memory profile; the registry adds scrambled password
+// bytes (a 0 at position 32, control characters) and Korean texts through the ANSI functions.
 TEST_F(RegistryProfileTest, SettingsSurviveARoundTripThroughTheRegistry) {
     Settings saved;
     LoadSettings(profile, saved);
-    saved.Duration = 12;
     saved.Password = std::string(31, 'p') + " 끝"; // scrambles to a 0 byte at position 32
     ServerEntry entry;
     entry.Name = "집";
-    entry.Address = "127.0.0.1";
     entry.Password = "\x01secret";
     entry.LastMailDate = "2026년 12월 7일 오전 9:15:00";
-    saved.servers = {entry, entry};
-    saved.addressBook = {{"홍길동", "hong@example.com"}};
-    SaveSettings(profile, saved);
-
-    saved.servers.pop_back();
+    saved.servers = {entry};
     SaveSettings(profile, saved);
 
     Settings loaded;
     LoadSettings(profile, loaded);
-    EXPECT_EQ(loaded.Duration, 12);
     EXPECT_EQ(loaded.Password, saved.Password);
     ASSERT_EQ(loaded.servers.size(), 1u);
     EXPECT_EQ(loaded.servers[0].Name, "집");
     EXPECT_EQ(loaded.servers[0].Password, "\x01secret");
     EXPECT_EQ(loaded.servers[0].LastMailDate, entry.LastMailDate);
-    ASSERT_EQ(loaded.addressBook.size(), 1u);
-    EXPECT_EQ(loaded.addressBook[0].displayName, "홍길동");
-    // The removed entry's section stays behind, unread.
-    EXPECT_EQ(profile.GetString("POP3\\Server1", "Name", ""), "집");
 }
 
 TEST(Resources, StringsAreCodePage949) {

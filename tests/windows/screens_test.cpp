@@ -2,18 +2,14 @@
 // suite: scripts/screens.sh runs it on a Wine desktop at each DPI, with
 // TIDEMARK_SCREENS naming the folder that gets one .bmp per window.
 #include "app/about_dlg.h"
-#include "app/main_frame.h"
 #include "framework/list_view.h"
 #include "framework/message_box.h"
-#include "base/registry_profile.h"
 #include "option_sheet_driver.h"
 #include "options/password_dlg.h"
 #include "postman/address_book_dlg.h"
 #include "postman/mailbox_page.h"
 #include "postman/postman_dlg.h"
-#include "program_process.h"
-#include "resource.h"
-#include "window_test_support.h"
+#include "program_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -73,28 +69,17 @@ void SaveDialog(const std::string& caption, const std::string& name, int button 
     WaitUntilClosed(dialog);
 }
 
-class DISABLED_ScreensTest : public testing::Test {
+class DISABLED_ScreensTest : public ProgramTest {
   protected:
     void SetUp() override {
-        ClearProgramSettings();
-        app.SetRegistryKey("Harrowby");
-        CRegistryProfile profile("Harrowby", "Tidemark");
-        profile.WriteInt("Setting", "StartCheck", 0);
+        ProgramTest::SetUp();
         profile.WriteInt("POP3", "ServerNumber", 1);
         profile.WriteString(ServerSection(0), "Name", "회사 메일");
         profile.WriteString(ServerSection(0), "Address", "pop.example.co.kr");
         profile.WriteString(ServerSection(0), "ID", "gildong");
         profile.WriteInt(ServerSection(0), "Notify", 9);
         profile.WriteInt(ServerSection(0), "MailClient", 1);
-        frame = std::make_unique<CMainFrame>();
-        ASSERT_TRUE(frame->Create("Tidemark", WS_OVERLAPPEDWINDOW, IDR_TRAY_MENU));
-        app.SetMainWindow(frame->GetHandle());
-    }
-    void TearDown() override {
-        app.SetMainWindow(nullptr);
-        DestroyWindow(frame->GetHandle());
-        frame.reset();
-        ClearProgramSettings();
+        StartProgram();
     }
 
     CMailboxPage& Mailbox() { return frame->GetPostmanWindow().GetMailboxPage(); }
@@ -109,9 +94,6 @@ class DISABLED_ScreensTest : public testing::Test {
         int row = frame->GetMailbox().InsertMail(mail, Mailbox().GetRowCount());
         Mailbox().AddRow("회사 메일", name, subject, row);
     }
-
-    CTestApplication app;
-    std::unique_ptr<CMainFrame> frame;
 };
 
 } // namespace
