@@ -7,6 +7,7 @@
 #include "framework/application.h"
 #include "framework/message_box.h"
 #include "framework/ui_thread.h"
+#include "mail/charset.h"
 #include "postman/mailbox_page.h"
 #include "postman/postman_dlg.h"
 
@@ -121,8 +122,9 @@ void CFrameCheckHost::OnMailFound(const MailHeader& mail, const std::string& acc
     WithFrame(link, [&](CCheckWindows& frame) {
         CMailboxModel& mailbox = link->mailbox;
         int at = mailbox.InsertMail(mail, RowForFoundMail(mailbox.GetArrivedMails(), mail));
-        const std::string& sender = mail.senderName.empty() ? mail.senderAddress : mail.senderName;
-        frame.postmanWindow.GetMailboxPage().AddRow(accountName, sender, mail.subject, at);
+        const std::u16string name = ShownSenderName(mail);
+        frame.postmanWindow.GetMailboxPage().AddRow(
+            accountName, name.empty() ? Cp949ToUtf16(mail.senderAddress) : name, ShownSubject(mail), at);
     });
 }
 

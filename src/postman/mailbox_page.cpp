@@ -334,8 +334,8 @@ void CMailboxPage::HideViewer() {
         ShowWindow(viewer.GetHandle(), SW_HIDE);
 }
 
-void CMailboxPage::AddRow(const std::string& serverName, const std::string& sender,
-                          const std::string& subject, int row) {
+void CMailboxPage::AddRow(const std::string& serverName, const std::u16string& sender,
+                          const std::u16string& subject, int row) {
     HWND list = List();
     int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
     LVITEMA item = {};
@@ -347,18 +347,8 @@ void CMailboxPage::AddRow(const std::string& serverName, const std::string& send
         return;
     ++rowCount;
 
-    // A row of a listed mail shows the mail's own characters; the list keeps
-    // them whatever call made it.
-    const std::vector<MailHeader>& mails = mailbox.GetArrivedMails();
-    const bool listedMail = inserted < static_cast<int>(mails.size()) &&
-                            !mails[inserted].IsErrorRow() &&
-                            mails[inserted].subject == subject;
-    std::u16string columns[] = {Cp949ToUtf16(sender), Cp949ToUtf16(subject)};
-    if (listedMail) {
-        const std::u16string name = ShownSenderName(mails[inserted]);
-        columns[0] = name.empty() ? columns[0] : name;
-        columns[1] = ShownSubject(mails[inserted]);
-    }
+    // The list keeps Unicode texts whatever call made the row.
+    std::u16string columns[] = {sender, subject};
     for (int column = 1; column <= 2; ++column) {
         LVITEMW text = {};
         text.iSubItem = column;

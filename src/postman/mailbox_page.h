@@ -18,6 +18,7 @@
 #include "framework/background_job.h"
 #include "base/calendar_time.h"
 #include "framework/list_view.h"
+#include "mail/charset.h"
 #include "postman/mail_view_dlg.h"
 #include "postman/tab_page.h"
 #include "widgets/icon_button.h"
@@ -53,9 +54,15 @@ class CMailboxPage : public CTabPage {
 
     // Inserts a row at `row` with the account name, sender and subject,
     // moving later rows down (an index outside 0..GetRowCount() is brought
-    // to the nearer end), and scrolls the list towards its newest rows.
-    void AddRow(const std::string& serverName, const std::string& sender, const std::string& subject,
+    // to the nearer end), and scrolls the list towards its newest rows. The
+    // sender and subject of a mail keep every character it gives them.
+    void AddRow(const std::string& serverName, const std::u16string& sender, const std::u16string& subject,
                 int row);
+    // The same with code page 949 texts (the program's own, such as an error row's).
+    void AddRow(const std::string& serverName, const std::string& sender, const std::string& subject,
+                int row) {
+        AddRow(serverName, Cp949ToUtf16(sender), Cp949ToUtf16(subject), row);
+    }
     // Deletes every row.
     void ClearRows();
     // The number of rows; also where the check appends a row.
