@@ -41,6 +41,12 @@ template <typename Record> struct FlagField {
     bool Record::*field;
     bool def;
 };
+// An unsigned 32-bit value, stored as the DWORD's bits.
+template <typename Record> struct DwordField {
+    const char* section;
+    const char* name;
+    std::uint32_t Record::*field;
+};
 template <typename Record> struct TextField {
     const char* section;
     const char* name;
@@ -98,6 +104,9 @@ template <typename Visit> void VisitServerValues(Visit&& visit) {
     visit(Text{nullptr, "LastMailDate", &ServerEntry::LastMailDate});
     visit(Int{nullptr, "Security", &ServerEntry::Security, 0});
     visit(Text{nullptr, "TrustedCertificate", &ServerEntry::TrustedCertificate});
+    visit(Int{nullptr, "Protocol", &ServerEntry::Protocol, ProtocolPop3});
+    visit(DwordField<ServerEntry>{nullptr, "UidValidity", &ServerEntry::ImapUidValidity});
+    visit(DwordField<ServerEntry>{nullptr, "LastUid", &ServerEntry::ImapLastUid});
 }
 
 // Passwords, and nothing else, pass through the scrambling.
@@ -115,6 +124,10 @@ template <typename Record> class CRecordLoader {
     }
     void operator()(const FlagField<Record>& v) {
         record.*v.field = profile.GetInt(v.section ? v.section : entrySection, v.name, v.def ? 1 : 0) == 1;
+    }
+    void operator()(const DwordField<Record>& v) {
+        record.*v.field =
+            static_cast<std::uint32_t>(profile.GetInt(v.section ? v.section : entrySection, v.name, 0));
     }
     void operator()(const TextField<Record>& v) {
         std::string text = profile.GetString(v.section ? v.section : entrySection, v.name, "");
@@ -137,6 +150,9 @@ template <typename Record> class CRecordSaver {
     }
     void operator()(const FlagField<Record>& v) {
         profile.WriteInt(v.section ? v.section : entrySection, v.name, record.*v.field ? 1 : 0);
+    }
+    void operator()(const DwordField<Record>& v) {
+        profile.WriteInt(v.section ? v.section : entrySection, v.name, static_cast<int>(record.*v.field));
     }
     void operator()(const TextField<Record>& v) {
         const std::string& text = record.*v.field;
@@ -295,10 +311,14 @@ std::string DecodeStoredPassword(const std::string& stored) {
 void TakeCheckMarks(const std::vector<ServerEntry>& live, std::vector<ServerEntry>& edited) {
     for (ServerEntry& account : edited) {
         auto same = std::find_if(live.begin(), live.end(), [&](const ServerEntry& other) {
-            return other.Address == account.Address && other.Port == account.Port && other.ID == account.ID;
+            return other.Address == account.Address && other.Port == account.Port && other.ID == account.ID &&
+                   other.Protocol == account.Protocol;
         });
-        if (same != live.end())
-            account.LastMailDate = same->LastMailDate;
+        if (same == live.end())
+            continue;
+        account.LastMailDate = same->LastMailDate;
+        account.ImapUidValidity = same->ImapUidValidity;
+        account.ImapLastUid = same->ImapLastUid;
     }
 }
 

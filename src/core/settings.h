@@ -7,6 +7,7 @@
 #include "base/profile.h"
 #include "mail/mail_address.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,13 @@ enum CheckAlgorithmCode {
     CheckAllMail = 2,           // "[3] 메일 서버의 모든 메일을 수신"
 };
 
-// One POP3 account.
+// The protocol an account's server speaks.
+enum MailProtocolCode {
+    ProtocolPop3 = 0,
+    ProtocolImap = 1,
+};
+
+// One mail account. Its section keeps the name "POP3\Server%d" whatever the protocol.
 struct ServerEntry {
     bool CheckYN = true; // stored 1: checked; anything else: skipped
     std::string Name;
@@ -47,6 +54,11 @@ struct ServerEntry {
     // SHA-256 of a server certificate the user chose to trust although
     // Windows does not (64 hex digits); empty: none.
     std::string TrustedCertificate;
+    int Protocol = ProtocolPop3; // MailProtocolCode; absent in older settings: POP3
+    // IMAP: the mark of the mails announced already, the highest UID seen in
+    // INBOX while its UIDVALIDITY was ImapUidValidity (0: no mark yet).
+    std::uint32_t ImapUidValidity = 0;
+    std::uint32_t ImapLastUid = 0;
 };
 
 // On/off values are stored as 1 and 0 ("...YN" and the like); a stored
@@ -72,7 +84,7 @@ struct Settings {
     std::string UserMail;
     bool SignYN = false;
     std::string Sign;
-    int SMTPSecurity = 0;    // ConnectionSecurity: 0 plain, 1 TLS on connect, 2 STARTTLS
+    int SMTPSecurity = 0; // ConnectionSecurity: 0 plain, 1 TLS on connect, 2 STARTTLS
     // As an account's TrustedCertificate, for the outgoing server.
     std::string SMTPTrustedCertificate;
     bool SMTPAuthYN = false; // AUTH with SMTPID and SMTPPassword

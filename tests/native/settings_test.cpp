@@ -164,6 +164,7 @@ TEST(SettingsSecurity, OldDataLoadsPlainAndTheNewValuesKeepTheirNames) {
     profile.WriteString("POP3\\Server0", "Address", "pop.example.com");
     Settings s = Load(profile);
     EXPECT_EQ(s.servers[0].Security, 0);
+    EXPECT_EQ(s.servers[0].Protocol, ProtocolPop3);
     EXPECT_EQ(s.servers[0].TrustedCertificate, "");
     EXPECT_EQ(s.SMTPSecurity, 0);
     EXPECT_EQ(s.SMTPAuthYN, 0);
@@ -172,6 +173,9 @@ TEST(SettingsSecurity, OldDataLoadsPlainAndTheNewValuesKeepTheirNames) {
 
     s.servers[0].Security = 2;
     s.servers[0].TrustedCertificate = "0A1B";
+    s.servers[0].Protocol = ProtocolImap;
+    s.servers[0].ImapUidValidity = 0xFFFFFFF0u; // beyond a signed DWORD
+    s.servers[0].ImapLastUid = 7;
     s.SMTPSecurity = 1;
     s.SMTPTrustedCertificate = "2C3D";
     s.SMTPAuthYN = 1;
@@ -180,6 +184,9 @@ TEST(SettingsSecurity, OldDataLoadsPlainAndTheNewValuesKeepTheirNames) {
     SaveSettings(profile, s);
     EXPECT_EQ(profile.GetInt("POP3\\Server0", "Security", -1), 2);
     EXPECT_EQ(profile.GetString("POP3\\Server0", "TrustedCertificate", "?"), "0A1B");
+    EXPECT_EQ(profile.GetInt("POP3\\Server0", "Protocol", -1), 1);
+    EXPECT_EQ(profile.GetInt("POP3\\Server0", "LastUid", -1), 7);
+    EXPECT_EQ(Load(profile).servers[0].ImapUidValidity, 0xFFFFFFF0u);
     EXPECT_EQ(profile.GetInt("SMTP", "SMTPSecurity", -1), 1);
     EXPECT_EQ(profile.GetString("SMTP", "SMTPTrustedCertificate", "?"), "2C3D");
     EXPECT_EQ(profile.GetInt("SMTP", "SMTPAuthYN", -1), 1);
@@ -347,6 +354,7 @@ TEST(SettingsMerge, EditedAccountsTakeTheMarksOfTheirMailboxes) {
         entry.Port = port;
         entry.ID = id;
         entry.LastMailDate = mark;
+        entry.ImapLastUid = mark[0] ? 40 : 0;
         return entry;
     };
     const std::vector<ServerEntry> live = {account("pop.a.kr", 110, "kim", "2026/12/07 10:00"),
@@ -362,6 +370,7 @@ TEST(SettingsMerge, EditedAccountsTakeTheMarksOfTheirMailboxes) {
     EXPECT_EQ(edited[0].Name, "renamed");
     EXPECT_EQ(edited[1].LastMailDate, "2026/12/01 09:00");
     EXPECT_EQ(edited[2].LastMailDate, "2026/12/07 10:00");
+    EXPECT_EQ(edited[2].ImapLastUid, 40u);
     EXPECT_EQ(edited[3].LastMailDate, "");
 }
 
