@@ -1,0 +1,103 @@
+#include "core/check_status.h"
+
+#include "core/user_texts.h"
+#include "mail/mail_date.h"
+
+void CCheckStatus::BeginCheck(unsigned version) {
+    tried.clear();
+    failed.clear();
+    heldBack.clear();
+    reachedServer = false;
+    if (version != listVersion)
+        Forget();
+    listVersion = version;
+}
+
+bool CCheckStatus::ShowsRow(const MailHeader& row) const {
+    if (!row.IsErrorRow())
+        return false;
+    return row.serverIndex == offlineRowIndex ? offline : shown.count(row.serverIndex) > 0;
+}
+
+ErrorRowChange CCheckStatus::AccountFailed(const AccountProblem& problem, bool unreachable) {
+    tried.insert(problem.index);
+    failed.insert(problem.index);
+    if (unreachable) {
+        heldBack.push_back(problem);
+        return ErrorRowChange::None;
+    }
+    reachedServer = true;
+    return Record(problem);
+}
+
+ErrorRowChange CCheckStatus::AccountFinished(int index) {
+    if (failed.count(index))
+        return ErrorRowChange::None;
+    tried.insert(index);
+    reachedServer = true;
+    return shown.erase(index) ? ErrorRowChange::Remove : ErrorRowChange::None;
+}
+
+ErrorRowChange CCheckStatus::Record(const AccountProblem& problem) {
+    auto known = shown.find(problem.index);
+    if (known == shown.end()) {
+        shown[problem.index] = problem;
+        return ErrorRowChange::Write;
+    }
+    if (known->second.reason == problem.reason && known->second.name == problem.name)
+        return ErrorRowChange::None;
+    known->second = problem;
+    return ErrorRowChange::Replace;
+}
+
+CheckStatusEnd CCheckStatus::EndCheck() {
+    CheckStatusEnd end;
+    const bool nowOffline = !tried.empty() && !reachedServer;
+    end.offlineBegins = nowOffline && !offline;
+    end.offlineEnds = !nowOffline && offline;
+    offline = nowOffline;
+    if (end.offlineBegins) {
+        // One row says it for every account.
+        for (const auto& problem : shown)
+            end.removed.push_back(problem.first);
+        shown.clear();
+    }
+    if (!offline)
+        for (const AccountProblem& problem : heldBack) {
+            ErrorRowChange change = Record(problem);
+            if (change != ErrorRowChange::None)
+                end.rows.push_back({problem, change});
+        }
+    heldBack.clear();
+    return end;
+}
+
+void CCheckStatus::Forget() {
+    shown.clear();
+    heldBack.clear();
+    offline = false;
+}
+
+std::vector<AccountProblem> CCheckStatus::GetProblems() const {
+    std::vector<AccountProblem> problems;
+    for (const auto& problem : shown)
+        problems.push_back(problem.second);
+    return problems;
+}
+
+std::string CCheckStatus::PaneText() const {
+    std::string first;
+    if (checking)
+        first = checkRunningText;
+    else {
+        first = offline ? std::string(offlineText) + " - " : std::string();
+        if (paused)
+            first += checkPausedText;
+        else if (nextCheck.IsValid())
+            first += NextCheckText(FormatClockTime(nextCheck));
+    }
+    std::string second;
+    for (const auto& problem : shown)
+        second += (second.empty() ? "" : " / ") + problem.second.name + ": " + problem.second.reason;
+    return second.empty() ? first : first + "\r\n" + second;
+}
