@@ -74,6 +74,11 @@ class CMainFrame : public CFrameWindow {
     // Icon 160 with "Tidemark - 새로 도착한 메일이 없습니다": used after a mail
     // client was started when the IconInit setting asks for it.
     void ShowNoNewMailState();
+    // What the checks' lasting problems, the offline state and the next
+    // check are; the postman window's status pane shows it.
+    const CCheckStatus& GetCheckStatus() const { return checkLink->status; }
+    // Brings the status pane up to date, when the postman window exists.
+    void ShowCheckStatus();
 
     // The program's version, as the maker's version file names it.
     const std::string versionText = "4.7.0";
