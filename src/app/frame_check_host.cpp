@@ -60,8 +60,8 @@ class CCheckNotifyActions : public CNotifyActions {
     std::shared_ptr<CCheckLink> link;
 };
 
-// The error row of account `serverIndex` (offlineRowIndex: the offline row),
-// if the list shows one.
+// Removes the error row of account `serverIndex` (offlineRowIndex: the
+// offline row), if the list shows one.
 void RemoveErrorRow(CCheckWindows& frame, const CMailboxModel& mailbox, int serverIndex) {
     const std::vector<MailHeader>& rows = mailbox.GetArrivedMails();
     for (int row = 0; row < static_cast<int>(rows.size()); ++row)
@@ -96,7 +96,7 @@ void ApplyCheckEnd(CCheckWindows& frame, CMailboxModel& mailbox, const CheckStat
     if (end.offlineEnds)
         RemoveErrorRow(frame, mailbox, offlineRowIndex);
     for (const auto& row : end.rows)
-        ChangeErrorRow(frame, mailbox, row.second, row.first);
+        ChangeErrorRow(frame, mailbox, row.change, row.problem);
 }
 
 } // namespace

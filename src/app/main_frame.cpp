@@ -142,9 +142,9 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 void CMainFrame::ArmCheckTimer() {
     if (settings.MailCheckPause || GetMailbox().IsCheckRunning())
         return;
-    SetTimer(handle, checkTimerId, CheckTimerInterval(settings.Duration), nullptr);
-    checkLink->status.SetNextCheck(
-        CCalendarTime(CCalendarTime::Now().GetSeconds() + CheckTimerInterval(settings.Duration) / 1000));
+    const UINT interval = CheckTimerInterval(settings.Duration);
+    SetTimer(handle, checkTimerId, interval, nullptr);
+    checkLink->status.SetNextCheck(CCalendarTime(CCalendarTime::Now().GetSeconds() + interval / 1000));
     ShowCheckStatus();
 }
 

@@ -74,10 +74,9 @@ class CMainFrame : public CFrameWindow {
     // Icon 160 with "Tidemark - 새로 도착한 메일이 없습니다": used after a mail
     // client was started when the IconInit setting asks for it.
     void ShowNoNewMailState();
-    // What the checks' lasting problems, the offline state and the next
-    // check are; the postman window's status pane shows it.
-    const CCheckStatus& GetCheckStatus() const { return checkLink->status; }
-    // Brings the status pane up to date, when the postman window exists.
+    // Brings the postman window's status pane up to date, when the window
+    // exists: the next check, the pause, the offline state, the accounts
+    // with a problem.
     void ShowCheckStatus();
 
     // The program's version, as the maker's version file names it.

@@ -40,8 +40,12 @@ struct CheckStatusEnd {
     bool offlineBegins = false; // the offline row comes; the rows of `removed` go
     bool offlineEnds = false;   // the offline row goes
     std::vector<int> removed;
-    // Failures held back until the end: their rows and what becomes of them.
-    std::vector<std::pair<AccountProblem, ErrorRowChange>> rows;
+    // Failures held back until the end, and what becomes of their rows.
+    struct HeldRow {
+        AccountProblem problem;
+        ErrorRowChange change;
+    };
+    std::vector<HeldRow> rows;
 };
 
 class CCheckStatus {

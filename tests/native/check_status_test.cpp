@@ -72,8 +72,8 @@ TEST(CheckStatus, ChecksThatReachNoServerShowOneOfflineRowUntilOneDoes) {
     CheckStatusEnd back = CheckUnreachable(status, true);
     EXPECT_TRUE(back.offlineEnds);
     ASSERT_EQ(back.rows.size(), 1u);
-    EXPECT_EQ(back.rows[0].first.index, 1);
-    EXPECT_EQ(back.rows[0].second, ErrorRowChange::Write);
+    EXPECT_EQ(back.rows[0].problem.index, 1);
+    EXPECT_EQ(back.rows[0].change, ErrorRowChange::Write);
     EXPECT_FALSE(status.ShowsRow(ErrorRow(offlineRowIndex)));
     EXPECT_TRUE(status.ShowsRow(ErrorRow(1)));
 }

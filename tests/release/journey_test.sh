@@ -342,6 +342,8 @@ a_check_announces_the_new_mail() {
         { tail -5 "$work/pop3/dovecot.log"; return 1; }
     # The account announces new mail with a balloon and the postman window.
     local balloon x y
+    xdotool mousemove 0 0 # the icon's tool tip goes; the balloon stays
+    sleep 0.5
     balloon=$(await_unnamed_window explorer.exe "balloon of the tray icon") || return 1
     sleep 0.5
     read -r x y _ _ < <(geometry "$balloon") || return 1
