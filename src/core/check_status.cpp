@@ -78,26 +78,20 @@ void CCheckStatus::Forget() {
     offline = false;
 }
 
-std::vector<AccountProblem> CCheckStatus::GetProblems() const {
-    std::vector<AccountProblem> problems;
-    for (const auto& problem : shown)
-        problems.push_back(problem.second);
-    return problems;
+std::string CCheckStatus::PaneText() const {
+    if (checking)
+        return checkRunningText + ProblemsLine();
+    std::string first = paused                ? std::string(checkPausedText)
+                        : nextCheck.IsValid() ? NextCheckText(FormatClockTime(nextCheck))
+                                              : std::string();
+    if (offline)
+        first = first.empty() ? offlineText : offlineText + (" - " + first);
+    return first + ProblemsLine();
 }
 
-std::string CCheckStatus::PaneText() const {
-    std::string first;
-    if (checking)
-        first = checkRunningText;
-    else {
-        first = offline ? std::string(offlineText) + " - " : std::string();
-        if (paused)
-            first += checkPausedText;
-        else if (nextCheck.IsValid())
-            first += NextCheckText(FormatClockTime(nextCheck));
-    }
-    std::string second;
+std::string CCheckStatus::ProblemsLine() const {
+    std::string line;
     for (const auto& problem : shown)
-        second += (second.empty() ? "" : " / ") + problem.second.name + ": " + problem.second.reason;
-    return second.empty() ? first : first + "\r\n" + second;
+        line += (line.empty() ? "\r\n" : " / ") + problem.second.name + ": " + problem.second.reason;
+    return line;
 }

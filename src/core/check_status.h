@@ -69,8 +69,6 @@ class CCheckStatus {
     void Forget();
 
     bool IsOffline() const { return offline; }
-    // Accounts whose error rows the list shows, in account order.
-    std::vector<AccountProblem> GetProblems() const;
 
     // The state of the checks as the status pane tells it.
     void SetChecking(bool running) { checking = running; }
@@ -83,6 +81,8 @@ class CCheckStatus {
 
   private:
     ErrorRowChange Record(const AccountProblem& problem);
+    // The second line of the pane, with the line break in front; "" without problems.
+    std::string ProblemsLine() const;
 
     std::map<int, AccountProblem> shown;
     unsigned listVersion = 0;
