@@ -132,7 +132,9 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             CheckSoon(true);
         return TRUE;
     case networkChangedMessage:
-        if (CNetworkWatch::IsConnected() && !IsCheckActive())
+        // Connected: the servers may answer again. Cut off: a check that
+        // reaches none shows the offline state at once, not at the next tick.
+        if (!IsCheckActive() && (CNetworkWatch::IsConnected() || !checkLink->status.IsOffline()))
             CheckSoon(false);
         return 0;
     }
