@@ -60,6 +60,45 @@ class CCheckNotifyActions : public CNotifyActions {
     std::shared_ptr<CCheckLink> link;
 };
 
+// Removes the error row of account `serverIndex` (offlineRowIndex: the
+// offline row), if the list shows one.
+void RemoveErrorRow(CCheckWindows& frame, const CMailboxModel& mailbox, int serverIndex) {
+    const std::vector<MailHeader>& rows = mailbox.GetArrivedMails();
+    for (int row = 0; row < static_cast<int>(rows.size()); ++row)
+        if (rows[row].IsErrorRow() && rows[row].serverIndex == serverIndex)
+            return frame.postmanWindow.GetMailboxPage().RemoveRow(row);
+}
+
+void AddErrorRow(CCheckWindows& frame, CMailboxModel& mailbox, int serverIndex,
+                 const std::string& accountName, const std::string& reason) {
+    const MailHeader error = ErrorRow(serverIndex);
+    int at = mailbox.InsertMail(error, static_cast<int>(mailbox.GetArrivedMails().size()));
+    frame.postmanWindow.GetMailboxPage().AddRow(accountName, error.senderName, reason, at);
+}
+
+void ChangeErrorRow(CCheckWindows& frame, CMailboxModel& mailbox, ErrorRowChange change,
+                    const AccountProblem& problem) {
+    if (change == ErrorRowChange::Replace || change == ErrorRowChange::Remove)
+        RemoveErrorRow(frame, mailbox, problem.index);
+    if (change == ErrorRowChange::Write || change == ErrorRowChange::Replace)
+        AddErrorRow(frame, mailbox, problem.index, problem.name, problem.reason);
+    if (change != ErrorRowChange::None)
+        frame.showStatus();
+}
+
+// What the end of a check changes in the list: the offline row stands for
+// the accounts, or the failures held back get their rows.
+void ApplyCheckEnd(CCheckWindows& frame, CMailboxModel& mailbox, const CheckStatusEnd& end) {
+    for (int index : end.removed)
+        RemoveErrorRow(frame, mailbox, index);
+    if (end.offlineBegins)
+        AddErrorRow(frame, mailbox, offlineRowIndex, offlineRowAccount, offlineRowText);
+    if (end.offlineEnds)
+        RemoveErrorRow(frame, mailbox, offlineRowIndex);
+    for (const auto& row : end.rows)
+        ChangeErrorRow(frame, mailbox, row.change, row.problem);
+}
+
 } // namespace
 
 bool CFrameCheckHost::GetAccount(int index, CheckAccount& account) {
@@ -130,15 +169,21 @@ void CFrameCheckHost::OnMailFound(const MailHeader& mail, const std::string& acc
 
 void CFrameCheckHost::OnAccountFailed(int index, const std::string& accountName, const std::string& reason) {
     WithFrame(link, [&](CCheckWindows& frame) {
-        CMailboxModel& mailbox = link->mailbox;
-        const MailHeader error = ErrorRow(index);
-        int at = mailbox.InsertMail(error, static_cast<int>(mailbox.GetArrivedMails().size()));
-        frame.postmanWindow.GetMailboxPage().AddRow(accountName, error.senderName, reason, at);
+        const AccountProblem problem{index, accountName, reason};
+        ChangeErrorRow(frame, link->mailbox, link->status.AccountFailed(problem, false), problem);
     });
 }
 
-void CFrameCheckHost::OnAccountFinished(int, int listedCount) {
-    WithFrame(link, [&](CCheckWindows&) { link->mailbox.AddListedCount(listedCount); });
+void CFrameCheckHost::OnServerUnreached(int index, const std::string& accountName,
+                                        const std::string& reason) {
+    WithFrame(link, [&](CCheckWindows&) { link->status.AccountFailed({index, accountName, reason}, true); });
+}
+
+void CFrameCheckHost::OnAccountFinished(int index, int listedCount) {
+    WithFrame(link, [&](CCheckWindows& frame) {
+        link->mailbox.AddListedCount(listedCount);
+        ChangeErrorRow(frame, link->mailbox, link->status.AccountFinished(index), {index, "", ""});
+    });
 }
 
 void CFrameCheckHost::OnCheckFinished(const CheckOutcome& outcome) {
@@ -147,6 +192,9 @@ void CFrameCheckHost::OnCheckFinished(const CheckOutcome& outcome) {
             frame.postmanWindow.GetMailboxPage().ClearRows();
             link->mailbox.ClearMails();
             link->mailbox.ResetListedCount();
+            link->status.Forget();
+        } else {
+            ApplyCheckEnd(frame, link->mailbox, link->status.EndCheck());
         }
         frame.checkEnds(outcome);
     });

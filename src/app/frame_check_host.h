@@ -7,6 +7,7 @@
 #pragma once
 
 #include "core/check_cycle.h"
+#include "core/check_status.h"
 
 #include <functional>
 #include <memory>
@@ -22,16 +23,19 @@ struct CCheckWindows {
     std::function<void(const CheckOutcome&)> checkEnds;
     std::function<void()> showPostmanWindow;
     std::function<void(const std::string& title, const std::string& text)> showBalloon;
+    // The check status changed: the status pane follows it.
+    std::function<void()> showStatus;
 };
 
 // What the frame and a running check share: the mailbox model, the version
 // of the account list (it changes whenever the list is replaced as a whole,
-// so a check never writes into an account that took another's place), and
-// the frame's side, which is read and cleared on the user-interface thread
-// only.
+// so a check never writes into an account that took another's place), the
+// lasting problems and offline state of the checks, and the frame's side;
+// the last two are read and changed on the user-interface thread only.
 struct CCheckLink {
     CMailboxModel mailbox;
     unsigned accountListVersion = 0;
+    CCheckStatus status;
     std::unique_ptr<CCheckWindows> windows;
 };
 
@@ -48,6 +52,7 @@ class CFrameCheckHost : public CCheckHost {
     void OnAccountBegins(int index, const std::string& accountName) override;
     void OnMailFound(const MailHeader& mail, const std::string& accountName) override;
     void OnAccountFailed(int index, const std::string& accountName, const std::string& reason) override;
+    void OnServerUnreached(int index, const std::string& accountName, const std::string& reason) override;
     void OnAccountFinished(int index, int listedCount) override;
     void OnCheckFinished(const CheckOutcome& outcome) override;
 

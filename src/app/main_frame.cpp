@@ -2,6 +2,7 @@
 
 #include "app/about_dlg.h"
 #include "app/checker_app.h"
+#include "core/user_texts.h"
 #include "widgets/web_site.h"
 #include "framework/application.h"
 #include "options/option_sheet.h"
@@ -49,7 +50,9 @@ CPostmanDlg& CMainFrame::GetPostmanWindow() {
                 OnCheckFinished();
             },
             [this] { ShowPostmanWindow(); },
-            [this](const std::string& title, const std::string& text) { ShowNewMailBalloon(title, text); }});
+            [this](const std::string& title, const std::string& text) { ShowNewMailBalloon(title, text); },
+            [this] { ShowCheckStatus(); }});
+        ShowCheckStatus();
     }
     return *postmanWindow;
 }
@@ -129,7 +132,9 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             CheckSoon(true);
         return TRUE;
     case networkChangedMessage:
-        if (CNetworkWatch::IsConnected() && !IsCheckActive())
+        // Connected: the servers may answer again. Cut off: a check that
+        // reaches none shows the offline state at once, not at the next tick.
+        if (!IsCheckActive() && (CNetworkWatch::IsConnected() || !checkLink->status.IsOffline()))
             CheckSoon(false);
         return 0;
     }
@@ -139,7 +144,10 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 void CMainFrame::ArmCheckTimer() {
     if (settings.MailCheckPause || GetMailbox().IsCheckRunning())
         return;
-    SetTimer(handle, checkTimerId, CheckTimerInterval(settings.Duration), nullptr);
+    const UINT interval = CheckTimerInterval(settings.Duration);
+    SetTimer(handle, checkTimerId, interval, nullptr);
+    checkLink->status.SetNextCheck(CCalendarTime(CCalendarTime::Now().GetSeconds() + interval / 1000));
+    ShowCheckStatus();
 }
 
 void CMainFrame::OnTimer(UINT_PTR id) {
@@ -166,6 +174,8 @@ void CMainFrame::CheckSoon(bool stopRunning) {
     // Several reports in a row (both resume messages, a burst of interface
     // changes) make one check.
     SetTimer(handle, soonTimerId, soonDelayMs, nullptr);
+    checkLink->status.SetNextCheck(CCalendarTime(CCalendarTime::Now().GetSeconds() + soonDelayMs / 1000));
+    ShowCheckStatus();
 }
 
 bool CMainFrame::StartWorker(std::function<void()> work) {
@@ -215,8 +225,11 @@ void CMainFrame::OnCheckBegins() {
     CMailboxPage& page = GetPostmanWindow().GetMailboxPage();
     page.UpdateCheckButton();
     page.HideViewer();
-    page.ClearRows();
-    GetMailbox().ClearMails();
+    // The rows of problems that last stay; a replaced account list has none.
+    checkLink->status.BeginCheck(checkLink->accountListVersion);
+    page.ClearRowsExcept([this](const MailHeader& row) { return checkLink->status.ShowsRow(row); });
+    checkLink->status.SetChecking(true);
+    ShowCheckStatus();
     trayIcon.SetTrayTooltip("Tidemark - 메일 체크 중...");
     trayIcon.SetAnimationIcons(iconCheckingFirst, iconCheckingLast);
     trayIcon.StartIconAnimation(animationFrameMs, -1);
@@ -227,7 +240,9 @@ void CMainFrame::OnCheckOutcome(int newMailCount, int notifyResult) {
     GetPostmanWindow().GetMailboxPage().ShowArrivedCount();
     GetPostmanWindow().SetStatusText("");
     trayIcon.StopIconAnimation();
-    if (newMailCount == 0 || (notifyResult == 1 && settings.IconInit))
+    if (checkLink->status.IsOffline())
+        SetTrayState(iconIdle, std::string("Tidemark - ") + offlineText);
+    else if (newMailCount == 0 || (notifyResult == 1 && settings.IconInit))
         ShowNoNewMailState();
     else
         SetTrayState(iconNewMail, "Tidemark - " + std::to_string(newMailCount) + " 통의 메일 도착");
@@ -236,7 +251,9 @@ void CMainFrame::OnCheckOutcome(int newMailCount, int notifyResult) {
 void CMainFrame::OnCheckFinished() {
     GetPostmanWindow().GetMailboxPage().UpdateCheckButton();
     GetPostmanWindow().GetMailboxPage().HideViewer();
+    checkLink->status.SetChecking(false);
     ArmCheckTimer();
+    ShowCheckStatus();
 }
 
 void CMainFrame::TogglePause() {
@@ -244,6 +261,7 @@ void CMainFrame::TogglePause() {
         SetTrayState(iconPaused, "Tidemark - 자동 체크 기능 멈춤");
         settings.MailCheckPause = true;
         KillTimer(handle, checkTimerId);
+        ShowCheckStatus();
     } else {
         SetTrayState(iconIdle, "Tidemark");
         settings.MailCheckPause = false;
@@ -278,6 +296,12 @@ void CMainFrame::SetTrayState(int iconId, const std::string& tooltip) {
 
 void CMainFrame::ShowNewMailBalloon(const std::string& title, const std::string& text) {
     trayIcon.ShowBalloon(title, text, ID_SHOW_POSTMAN);
+}
+
+void CMainFrame::ShowCheckStatus() {
+    checkLink->status.SetPaused(settings.MailCheckPause);
+    if (postmanWindow)
+        postmanWindow->SetStatusPane(checkLink->status.PaneText());
 }
 
 void CMainFrame::ShowNoNewMailState() {

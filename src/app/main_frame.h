@@ -74,6 +74,10 @@ class CMainFrame : public CFrameWindow {
     // Icon 160 with "Tidemark - 새로 도착한 메일이 없습니다": used after a mail
     // client was started when the IconInit setting asks for it.
     void ShowNoNewMailState();
+    // Brings the postman window's status pane up to date, when the window
+    // exists: the next check, the pause, the offline state, the accounts
+    // with a problem.
+    void ShowCheckStatus();
 
     // The program's version, as the maker's version file names it.
     const std::string versionText = "4.7.0";

@@ -27,11 +27,14 @@ struct MailboxMail {
     int serverOrder = 0;
 };
 
-// Why an operation failed, in the user's words, and whether the server's
-// certificate was the reason (the user may choose to trust it).
+// Why an operation failed, in the user's words, whether the server's
+// certificate was the reason (the user may choose to trust it), and whether
+// the network was.
 struct MailboxFailure {
     std::string reason;
     bool certificateRefused = false;
+    // No server answered: its name did not resolve or no connection came about.
+    bool serverUnreached = false;
 };
 
 // Which mails a listing goes through.

@@ -71,6 +71,8 @@ class CAccountCheck {
 };
 
 void CAccountCheck::Fail(const MailboxFailure& failure) {
+    if (failure.serverUnreached)
+        return host.OnServerUnreached(index, account.entry.Name, failure.reason);
     host.OnAccountFailed(index, account.entry.Name,
                          failure.certificateRefused ? failure.reason + trustHintText : failure.reason);
 }

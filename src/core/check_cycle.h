@@ -74,6 +74,11 @@ class CCheckHost {
     virtual void OnMailFound(const MailHeader& mail, const std::string& accountName) = 0;
     // The account could not be read (or not to its end), for `reason`.
     virtual void OnAccountFailed(int index, const std::string& accountName, const std::string& reason) = 0;
+    // The same when no server answered (no network, a name that does not
+    // resolve, a refused connection).
+    virtual void OnServerUnreached(int index, const std::string& accountName, const std::string& reason) {
+        OnAccountFailed(index, accountName, reason);
+    }
     // The account is done with, `listedCount` mails listed for it.
     virtual void OnAccountFinished(int index, int listedCount) = 0;
     // The check has ended; `checkRunning` is already cleared.

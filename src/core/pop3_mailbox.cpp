@@ -26,6 +26,7 @@ CPop3Mailbox::CPop3Mailbox(const ServerEntry& account, const MailboxContext& con
 void CPop3Mailbox::Fail() {
     failure.reason = Pop3FailureText(session);
     failure.certificateRefused = IsCertificateFailure(session.GetTlsFailure());
+    failure.serverUnreached = session.GetFailure() == Pop3Failure::NoConnection;
 }
 
 bool CPop3Mailbox::Open() {

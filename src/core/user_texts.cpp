@@ -11,6 +11,16 @@ std::string CheckingAccountText(const std::string& accountName) {
 
 const char* const outOfMemoryText = "메모리가 부족하여 메일 체크를 마치지 못했습니다.";
 const char* const checkFailedText = "메일 체크 중에 오류가 발생했습니다.";
+const char* const offlineText = "네트워크에 연결되어 있지 않습니다";
+const char* const offlineRowAccount = "모든 계정";
+const char* const offlineRowText = "네트워크에 연결되어 있지 않습니다. 메일 서버에 연결되면 다시 체크합니다.";
+const char* const checkRunningText = "메일 체크 중...";
+const char* const checkPausedText = "자동 체크 기능 멈춤";
+
+std::string NextCheckText(const std::string& clockTime) {
+    return "다음 체크: " + clockTime;
+}
+
 const char* const trustHintText =
     " 받는 메일 서버의 등록 정보에서 \"인증서 확인\"으로 이 인증서를 신뢰할 수 있습니다.";
 

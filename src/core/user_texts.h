@@ -21,6 +21,17 @@ extern const char* const noSocketCaption;
 std::string CheckingAccountText(const std::string& accountName);
 extern const char* const outOfMemoryText;
 extern const char* const checkFailedText;
+// The offline state: the tray's tool tip after "Tidemark - ", the status
+// pane and, with offlineRowAccount in the account column, the one row that
+// stands for every account while no server can be reached.
+extern const char* const offlineText;
+extern const char* const offlineRowAccount;
+extern const char* const offlineRowText;
+// The status pane's first line: a check under way, the pause, the next check
+// at `clockTime` ("오후 3:07").
+extern const char* const checkRunningText;
+extern const char* const checkPausedText;
+std::string NextCheckText(const std::string& clockTime);
 // Follows a refused certificate: where the user can look at it and trust it.
 extern const char* const trustHintText;
 

@@ -1,5 +1,5 @@
 // The advertisement pane of the postman window. No advertising library is
-// part of this program: the pane stays empty.
+// part of this program: the pane's host shows the state of the checks.
 #pragma once
 
 #include <windows.h>

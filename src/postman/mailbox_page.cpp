@@ -293,12 +293,9 @@ std::vector<int> CMailboxPage::DeleteOnServers(const std::vector<Deletion>& dele
 
 void CMailboxPage::OnDeleteFinished(const std::vector<int>& removedRows) {
     EnableControls(true);
-    for (auto row = removedRows.rbegin(); row != removedRows.rend(); ++row) {
-        // No check ran meanwhile, so the rows are where they were.
-        mailbox.RemoveMail(*row);
-        if (list.DeleteRow(*row))
-            --rowCount;
-    }
+    // No check ran meanwhile, so the rows are where they were.
+    for (auto row = removedRows.rbegin(); row != removedRows.rend(); ++row)
+        RemoveRow(*row);
     ShowArrivedCount();
     host.SetStatusText("");
 }
@@ -361,6 +358,25 @@ void CMailboxPage::AddRow(const std::string& serverName, const std::u16string& s
 void CMailboxPage::ClearRows() {
     rowCount = 0;
     SendMessageA(List(), LVM_DELETEALLITEMS, 0, 0);
+}
+
+void CMailboxPage::RemoveRow(int row) {
+    mailbox.RemoveMail(row);
+    if (list.DeleteRow(row))
+        --rowCount;
+}
+
+void CMailboxPage::ClearRowsExcept(const std::function<bool(const MailHeader&)>& keep) {
+    const std::vector<MailHeader>& mails = mailbox.GetArrivedMails();
+    if (std::none_of(mails.begin(), mails.end(), keep)) {
+        ClearRows();
+        mailbox.ClearMails();
+        return;
+    }
+    // From the end, so the rows still to go keep their places.
+    for (int row = static_cast<int>(mails.size()) - 1; row >= 0; --row)
+        if (!keep(mails[row]))
+            RemoveRow(row);
 }
 
 void CMailboxPage::UpdateCheckButton() {

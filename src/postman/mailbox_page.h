@@ -23,6 +23,7 @@
 #include "postman/tab_page.h"
 #include "widgets/icon_button.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,11 @@ class CMailboxPage : public CTabPage {
     }
     // Deletes every row.
     void ClearRows();
+    // Deletes row `row` and its mail in the model.
+    void RemoveRow(int row);
+    // Deletes the rows, with their mails in the model, but those that `keep`
+    // holds on to (the rows of problems that last).
+    void ClearRowsExcept(const std::function<bool(const MailHeader&)>& keep);
     // The number of rows; also where the check appends a row.
     int GetRowCount() const { return rowCount; }
 

@@ -114,6 +114,10 @@ bool CPostmanDlg::OnCommand(int id, int code, HWND) {
     return false;
 }
 
+void CPostmanDlg::SetStatusPane(const std::string& text) {
+    SetItemText(IDC_AD_HOST, text);
+}
+
 void CPostmanDlg::ShowNormal() {
     ShowWindow(handle, SW_SHOWNORMAL);
     SetForegroundWindow(handle);

@@ -38,6 +38,9 @@ class CPostmanDlg : public CDialog, public CMailboxPageHost {
     void ShowNormal();
     // The status line at the top (control 1078).
     void SetStatusText(const std::string& text) override;
+    // The status pane at the bottom (control 1134): a line or two on the
+    // checks, which the main frame keeps up to date.
+    void SetStatusPane(const std::string& text);
     Settings& GetSettings() override { return settings; }
     void StartReply(const std::string& recipient, const std::u16string& subject) override;
     // Minimised, then hidden: the window visibly goes away.

@@ -340,7 +340,14 @@ a_check_announces_the_new_mail() {
     tray_command n || return 1
     wait_until 30 grep -q "pop3(demo).*Logged out.*retr=4/" "$work/pop3/dovecot.log" ||
         { tail -5 "$work/pop3/dovecot.log"; return 1; }
-    # The account announces new mail with the postman window too.
+    # The account announces new mail with a balloon and the postman window.
+    local balloon x y
+    xdotool mousemove 0 0 # the icon's tool tip goes; the balloon stays
+    sleep 0.5
+    balloon=$(await_unnamed_window explorer.exe "balloon of the tray icon") || return 1
+    sleep 0.5
+    read -r x y _ _ < <(geometry "$balloon") || return 1
+    shot 06-new-mail-balloon $((x - 20)) $((y - 20)) $((desktop_w - x + 20)) $((desktop_h - y + 20))
     postman=$(await_window Tidemark) || return 1
     wait_until 10 eval '[ "$(tray_icon_pixels)" != "$idle_icon" ]' || { echo "the tray icon did not change"; return 1; }
     [ "$(temp_mail_files | wc -l)" -eq 4 ] || { echo "fetched mail files:"; temp_mail_files; return 1; }
