@@ -1,0 +1,119 @@
+// CImapPush: watchers in IDLE on the dovecot of tests/peers (the user push)
+// and on scripted servers (no IDLE, a dropped connection).
+#include "core/imap_push.h"
+
+#include "scripted_peer.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+ServerEntry ImapAccount(int port, bool checked = true) {
+    ServerEntry account;
+    account.Address = "127.0.0.1";
+    account.ID = "push";
+    account.Password = "secret";
+    account.Port = port;
+    account.Protocol = ProtocolImap;
+    account.CheckYN = checked;
+    return account;
+}
+
+// The accounts a push reported, in order.
+struct CReports {
+    std::mutex mutex;
+    std::vector<int> accounts;
+    CImapPush::ChangeHandler Handler() {
+        return [this](int account) {
+            std::lock_guard<std::mutex> lock(mutex);
+            accounts.push_back(account);
+        };
+    }
+    // The reports once there are `count`, or after 5 seconds.
+    std::vector<int> Await(size_t count) {
+        for (const auto end = Clock::now() + std::chrono::seconds(5); Clock::now() < end;) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            std::lock_guard<std::mutex> lock(mutex);
+            if (accounts.size() >= count)
+                break;
+        }
+        std::lock_guard<std::mutex> lock(mutex);
+        return accounts;
+    }
+};
+
+// The greeting, and LOGIN accepted, with `capabilities`.
+std::vector<PeerStep> LoggedIn(const std::string& capabilities) {
+    return {Say("* OK [CAPABILITY " + capabilities + "] ready\r\n"),
+            Reply("A1 OK [CAPABILITY " + capabilities + "] in\r\n")};
+}
+
+// INBOX examined and IDLE begun, then `end`.
+std::vector<PeerStep> IdleScript(PeerStep end) {
+    std::vector<PeerStep> script = LoggedIn("IMAP4rev1 IDLE");
+    script.insert(script.end(), {Reply("* 1 EXISTS\r\n* OK [UIDVALIDITY 5] v\r\nA2 OK [READ-ONLY] done\r\n"),
+                                 Reply("+ idling\r\n"), end});
+    return script;
+}
+
+} // namespace
+
+TEST(ImapPush, DeliveryWakesTheWatcherOfItsAccountAndStopEndsIt) {
+    int port = 0;
+#ifdef TIDEMARK_PEERS_DIR
+    std::ifstream(std::string(TIDEMARK_PEERS_DIR) + "/imap.port") >> port;
+#endif
+    if (port == 0)
+        GTEST_SKIP() << "no IMAP server: run through ctest";
+    ServerEntry pop3 = ImapAccount(port);
+    pop3.Protocol = ProtocolPop3;
+    CReports reports;
+    CImapPush push;
+    push.Start({pop3, ImapAccount(port), ImapAccount(port, false)}, 60000, reports.Handler());
+    EXPECT_EQ(push.GetWatcherCount(), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+#ifdef TIDEMARK_PEERS_DIR
+    std::ofstream(std::string(TIDEMARK_PEERS_DIR) + "/mail/push/Maildir/new/4000.push", std::ios::binary)
+        << "From: p@example.com\r\nTo: push@tidemark.test\r\nSubject: Push\r\n\r\nNew.\r\n";
+#endif
+    EXPECT_EQ(reports.Await(1), std::vector<int>{1});
+    const auto start = Clock::now();
+    push.Stop();
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
+    EXPECT_EQ(push.GetWatcherCount(), 0);
+}
+
+TEST(ImapPush, LeavesAServerWithoutIdleAndReconnectsAfterADrop) {
+    CReports reports;
+    CImapPush push;
+    push.SetFirstPause(50);
+    {
+        std::vector<PeerStep> script = LoggedIn("IMAP4rev1");
+        script.push_back(Reply("* BYE\r\nA2 OK\r\n"));
+        CScriptedPeer server(script);
+        push.Start({ImapAccount(server.Port())}, 60000, reports.Handler());
+        EXPECT_EQ(server.Commands(),
+                  (std::vector<std::string>{"A1 LOGIN \"push\" \"secret\"\r\n", "A2 LOGOUT\r\n"}));
+    }
+    for (const auto end = Clock::now() + std::chrono::seconds(2);
+         push.GetWatcherCount() > 0 && Clock::now() < end;)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(push.GetWatcherCount(), 0);
+
+    auto dropping = std::make_unique<CScriptedPeer>(IdleScript(Hangup()));
+    const int port = dropping->Port();
+    push.Start({ImapAccount(port)}, 60000, reports.Handler());
+    dropping->Received();
+    dropping.reset();
+    CScriptedPeer idling(IdleScript(GoSilent()), port);
+    EXPECT_EQ(reports.Await(1), std::vector<int>{0}); // mail may have come while it was away
+    push.Stop();
+    EXPECT_EQ(idling.Commands().back(), "A4 LOGOUT\r\n");
+}
