@@ -293,14 +293,23 @@ std::vector<int> CMailboxPage::DeleteOnServers(const std::vector<Deletion>& dele
 
 void CMailboxPage::OnDeleteFinished(const std::vector<int>& removedRows) {
     EnableControls(true);
-    for (auto row = removedRows.rbegin(); row != removedRows.rend(); ++row) {
-        // No check ran meanwhile, so the rows are where they were.
-        mailbox.RemoveMail(*row);
-        if (list.DeleteRow(*row))
-            --rowCount;
-    }
+    // No check ran meanwhile, so the rows are where they were.
+    for (auto row = removedRows.rbegin(); row != removedRows.rend(); ++row)
+        RemoveRow(*row);
     ShowArrivedCount();
     host.SetStatusText("");
+}
+
+void CMailboxPage::RemoveRow(int row) {
+    mailbox.RemoveMail(row);
+    if (list.DeleteRow(row))
+        --rowCount;
+}
+
+void CMailboxPage::RemoveAccountRows(int serverIndex) {
+    for (int row = static_cast<int>(mailbox.GetArrivedMails().size()) - 1; row >= 0; --row)
+        if (mailbox.GetArrivedMails()[row].serverIndex == serverIndex)
+            RemoveRow(row);
 }
 
 void CMailboxPage::EnableControls(bool enable) {

@@ -65,6 +65,9 @@ class CMailboxPage : public CTabPage {
     }
     // Deletes every row.
     void ClearRows();
+    // Removes the rows of account `serverIndex` from the list and the model,
+    // its error row too, before that account alone is checked again.
+    void RemoveAccountRows(int serverIndex);
     // The number of rows; also where the check appends a row.
     int GetRowCount() const { return rowCount; }
 
@@ -111,6 +114,7 @@ class CMailboxPage : public CTabPage {
     // returns the rows to remove, in ascending order.
     std::vector<int> DeleteOnServers(const std::vector<Deletion>& deletions, CJobControl& control);
     void OnDeleteFinished(const std::vector<int>& removedRows);
+    void RemoveRow(int row);
     void OnAddToSpam();
     void OnAddToAddressBook();
     // The selected row's account's mail client (error rows too).
