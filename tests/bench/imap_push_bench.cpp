@@ -90,7 +90,11 @@ int main(int argc, char** argv) {
     const int deliveries = argc > 2 ? std::atoi(argv[2]) : 20;
     int port = 0;
     std::ifstream(peers + "/imap.port") >> port;
-    ServerEntry account{true, "push", "127.0.0.1", "push", "secret", port};
+    ServerEntry account;
+    account.Address = "127.0.0.1";
+    account.ID = "push";
+    account.Password = "secret";
+    account.Port = port;
     account.Protocol = ProtocolImap;
 
     CWakes wakes;

@@ -6,48 +6,29 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <fstream>
-#include <mutex>
 #include <thread>
+#include <tuple>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-ServerEntry ImapAccount(int port, bool checked = true) {
+ServerEntry ImapAccount(int port, int protocol = ProtocolImap, bool checked = true) {
     ServerEntry account;
-    account.Address = "127.0.0.1";
-    account.ID = "push";
-    account.Password = "secret";
-    account.Port = port;
-    account.Protocol = ProtocolImap;
-    account.CheckYN = checked;
+    std::tie(account.Address, account.ID, account.Password) = std::make_tuple("127.0.0.1", "push", "secret");
+    std::tie(account.Port, account.Protocol, account.CheckYN) = std::make_tuple(port, protocol, checked);
     return account;
 }
 
-// The accounts a push reported, in order.
-struct CReports {
-    std::mutex mutex;
-    std::vector<int> accounts;
-    CImapPush::ChangeHandler Handler() {
-        return [this](int account) {
-            std::lock_guard<std::mutex> lock(mutex);
-            accounts.push_back(account);
-        };
-    }
-    // The reports once there are `count`, or after 5 seconds.
-    std::vector<int> Await(size_t count) {
-        for (const auto end = Clock::now() + std::chrono::seconds(5); Clock::now() < end;) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            std::lock_guard<std::mutex> lock(mutex);
-            if (accounts.size() >= count)
-                break;
-        }
-        std::lock_guard<std::mutex> lock(mutex);
-        return accounts;
-    }
-};
+// Whether `done` came true within 5 seconds.
+template <typename Done> bool Eventually(Done done) {
+    for (const auto end = Clock::now() + std::chrono::seconds(5); !done() && Clock::now() < end;)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return done();
+}
 
 // The greeting, and LOGIN accepted, with `capabilities`.
 std::vector<PeerStep> LoggedIn(const std::string& capabilities) {
@@ -72,18 +53,17 @@ TEST(ImapPush, DeliveryWakesTheWatcherOfItsAccountAndStopEndsIt) {
 #endif
     if (port == 0)
         GTEST_SKIP() << "no IMAP server: run through ctest";
-    ServerEntry pop3 = ImapAccount(port);
-    pop3.Protocol = ProtocolPop3;
-    CReports reports;
+    std::atomic<int> reported{-1};
     CImapPush push;
-    push.Start({pop3, ImapAccount(port), ImapAccount(port, false)}, 60000, reports.Handler());
+    push.Start({ImapAccount(port, ProtocolPop3), ImapAccount(port), ImapAccount(port, ProtocolImap, false)},
+               60000, [&](int account) { reported = account; });
     EXPECT_EQ(push.GetWatcherCount(), 1);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
 #ifdef TIDEMARK_PEERS_DIR
     std::ofstream(std::string(TIDEMARK_PEERS_DIR) + "/mail/push/Maildir/new/4000.push", std::ios::binary)
         << "From: p@example.com\r\nTo: push@tidemark.test\r\nSubject: Push\r\n\r\nNew.\r\n";
 #endif
-    EXPECT_EQ(reports.Await(1), std::vector<int>{1});
+    EXPECT_TRUE(Eventually([&] { return reported == 1; }));
     const auto start = Clock::now();
     push.Stop();
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
@@ -91,29 +71,28 @@ TEST(ImapPush, DeliveryWakesTheWatcherOfItsAccountAndStopEndsIt) {
 }
 
 TEST(ImapPush, LeavesAServerWithoutIdleAndReconnectsAfterADrop) {
-    CReports reports;
+    std::atomic<int> reported{-1};
+    CImapPush::ChangeHandler report = [&](int account) { reported = account; };
     CImapPush push;
     push.SetFirstPause(50);
     {
         std::vector<PeerStep> script = LoggedIn("IMAP4rev1");
         script.push_back(Reply("* BYE\r\nA2 OK\r\n"));
         CScriptedPeer server(script);
-        push.Start({ImapAccount(server.Port())}, 60000, reports.Handler());
+        push.Start({ImapAccount(server.Port())}, 60000, report);
         EXPECT_EQ(server.Commands(),
                   (std::vector<std::string>{"A1 LOGIN \"push\" \"secret\"\r\n", "A2 LOGOUT\r\n"}));
     }
-    for (const auto end = Clock::now() + std::chrono::seconds(2);
-         push.GetWatcherCount() > 0 && Clock::now() < end;)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(push.GetWatcherCount(), 0);
+    EXPECT_TRUE(Eventually([&] { return push.GetWatcherCount() == 0; }));
+    EXPECT_EQ(reported, -1);
 
     auto dropping = std::make_unique<CScriptedPeer>(IdleScript(Hangup()));
     const int port = dropping->Port();
-    push.Start({ImapAccount(port)}, 60000, reports.Handler());
+    push.Start({ImapAccount(port)}, 60000, report);
     dropping->Received();
     dropping.reset();
     CScriptedPeer idling(IdleScript(GoSilent()), port);
-    EXPECT_EQ(reports.Await(1), std::vector<int>{0}); // mail may have come while it was away
+    EXPECT_TRUE(Eventually([&] { return reported == 0; })); // mail may have come while it was away
     push.Stop();
     EXPECT_EQ(idling.Commands().back(), "A4 LOGOUT\r\n");
 }
