@@ -55,7 +55,7 @@ accounts_reg 3 >"$work/three.reg"
 # The Linux process of tidemark.exe in the prefix PREFIX.
 program_pid() {
     local pid
-    for pid in $(pgrep -f 'tidemark\.exe'); do
+    for pid in $(pgrep -f '^[^ ]*tidemark\.exe *$'); do
         tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$1" && echo "$pid" && return
     done
 }
