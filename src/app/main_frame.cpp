@@ -101,8 +101,9 @@ void CMainFrame::ApplySettings(const Settings& changed) {
 
 void CMainFrame::RestartPush() {
     changedAccounts.clear();
+    // The connections leave their servers in the background: no window waits for a slow one.
     if (shutDown || settings.MailCheckPause) {
-        imapPush.Stop();
+        imapPush.Stop(0);
         return;
     }
     imapPush.Start(settings.servers, CheckTimerInterval(settings.Duration),

@@ -78,7 +78,7 @@ void CImapPush::Watchers::Watch(int index, const ServerEntry& account) {
 }
 
 void CImapPush::Start(const std::vector<ServerEntry>& accounts, int checkIntervalMs, ChangeHandler onChange) {
-    Stop();
+    Stop(0);
     watchers = std::make_shared<Watchers>(std::move(onChange), firstPauseMs, checkIntervalMs);
     for (int index = 0; index < static_cast<int>(accounts.size()); ++index) {
         const ServerEntry& account = accounts[index];
@@ -94,13 +94,13 @@ void CImapPush::Start(const std::vector<ServerEntry>& accounts, int checkInterva
     }
 }
 
-void CImapPush::Stop() {
+void CImapPush::Stop(int waitMs) {
     if (!watchers)
         return;
     std::unique_lock<std::mutex> lock(watchers->mutex);
     watchers->running = 0;
     watchers->changed.notify_all();
-    const bool ended = watchers->changed.wait_for(lock, std::chrono::milliseconds(stopWaitMs),
+    const bool ended = watchers->changed.wait_for(lock, std::chrono::milliseconds(waitMs),
                                                   [this] { return watchers->live == 0; });
     lock.unlock();
     for (std::thread& thread : threads)

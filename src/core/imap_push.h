@@ -25,7 +25,7 @@ class CImapPush {
     using ChangeHandler = std::function<void(int account)>;
 
     static constexpr int defaultFirstPauseMs = 5000;
-    // How long Stop waits for the watchers to leave their servers.
+    // How long Stop waits by default for the watchers to leave their servers.
     static constexpr int stopWaitMs = 1000;
 
     CImapPush() = default;
@@ -33,15 +33,16 @@ class CImapPush {
     CImapPush& operator=(const CImapPush&) = delete;
     ~CImapPush() { Stop(); }
 
-    // Ends the watchers of an earlier Start, then watches every checked IMAP
-    // account of `accounts`; the pause between tries of one account grows
-    // to `checkIntervalMs` at most.
+    // Lets the watchers of an earlier Start go (as Stop(0)), then watches
+    // every checked IMAP account of `accounts`; the pause between tries of
+    // one account grows to `checkIntervalMs` at most.
     void Start(const std::vector<ServerEntry>& accounts, int checkIntervalMs, ChangeHandler onChange);
-    // Ends every watcher within about a second: each sends DONE and LOGOUT
-    // while its server still answers and closes its connection. A watcher
-    // still held after that (a name lookup that does not return) is let go
-    // and ends on its own, without reporting anything.
-    void Stop();
+    // Ends every watcher: each sends DONE and LOGOUT while its server still
+    // answers and closes its connection, within about a second. Waits up to
+    // `waitMs` for that (at exit, so that the servers hear it); a watcher
+    // still busy then is let go and ends on its own. Nothing is reported
+    // once this returns.
+    void Stop(int waitMs = stopWaitMs);
     // The watchers that have not ended: connected, connecting or pausing.
     int GetWatcherCount() const;
 

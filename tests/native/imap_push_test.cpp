@@ -93,6 +93,6 @@ TEST(ImapPush, LeavesAServerWithoutIdleAndReconnectsAfterADrop) {
     dropping.reset();
     CScriptedPeer idling(IdleScript(GoSilent()), port);
     EXPECT_TRUE(Eventually([&] { return reported == 0; })); // mail may have come while it was away
-    push.Stop();
+    push.Stop(0); // leaves in the background
     EXPECT_EQ(idling.Commands().back(), "A4 LOGOUT\r\n");
 }
