@@ -2,13 +2,17 @@
 # Push benchmark, against a dovecot started here (user "push"):
 # 1. Latency: tests/bench/imap_push_bench.cpp delivers DELIVERIES mails and
 #    times CImapPush's report beside a bare IDLE client's, then Stop.
-# 2. Idle cost: tidemark.exe under Wine, niced, for MINUTES minutes side by
+# 2. End to end (once the program reads IMAP accounts): tidemark.exe under
+#    Wine on one IMAP account; tests/bench/windows/push_probe.cpp delivers
+#    DELIVERIES mails and times each until its row is in the postman list.
+# 3. Idle cost: tidemark.exe under Wine, niced, for MINUTES minutes side by
 #    side in two prefixes: without accounts, and with three IMAP accounts
 #    (IDLE on the same mailbox; no timed or start-up check meanwhile). CPU
 #    time of each program's process over the idle minutes (after 20 s of
 #    settling) and its resident memory (what Wine counts as the working set)
 #    at the end.
-#   tests/bench/imap_push_bench.sh [DELIVERIES [MINUTES]]   (after scripts/build.sh windows)
+#   tests/bench/imap_push_bench.sh [DELIVERIES [MINUTES]]
+# (after scripts/build.sh windows, or cmake --build build/windows --target tidemark push_probe)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 deliveries=${1:-20}
@@ -27,30 +31,57 @@ port=$(cat "$work/peers/imap.port")
 echo "== Push latency: delivery into the Maildir to the report, commit $(git -C "$root" rev-parse --short HEAD)"
 "$build/imap_push_bench" "$work/peers" "$deliveries"
 
-echo "== Idle cost: $minutes minutes, $(nproc) cores"
 source "$root/scripts/wine-env.sh"
 tidemark_start_display
-trap '"$root/tests/peers/pop3-peer.sh" stop "$work/peers"; for p in none three; do WINEPREFIX=$work/$p "$WINESERVER" -k 2>/dev/null || true; done; tidemark_stop_display' EXIT
+trap '"$root/tests/peers/pop3-peer.sh" stop "$work/peers"; for p in e2e none three; do WINEPREFIX=$work/$p "$WINESERVER" -k 2>/dev/null || true; done; tidemark_stop_display' EXIT
 
-# The settings of COUNT IMAP accounts on the server, as a REGEDIT4 file.
+# The settings of COUNT IMAP accounts on the server (every mail listed), a
+# check at start-up or not (1, 0), as a REGEDIT4 file.
 accounts_reg() {
-    /usr/bin/python3 - "$port" "$1" "$root/scripts/demo" <<'PY'
+    /usr/bin/python3 - "$port" "$1" "$2" "$root/scripts/demo" <<'PY'
 import sys
-sys.path.insert(0, sys.argv[3])
+sys.path.insert(0, sys.argv[4])
 from demo_account import KEY, dword_value, string_value, stored_password
-port, count = int(sys.argv[1]), int(sys.argv[2])
+port, count, start = int(sys.argv[1]), int(sys.argv[2]), int(sys.argv[3])
 lines = [b"REGEDIT4", b"", b"[%s\\Setting]" % KEY.encode(), dword_value("Duration", 60),
-         dword_value("StartCheck", 0), b"", b"[%s\\POP3]" % KEY.encode(), dword_value("ServerNumber", count), b""]
+         dword_value("StartCheck", start), b"", b"[%s\\POP3]" % KEY.encode(), dword_value("ServerNumber", count), b""]
 for i in range(count):
     lines += [b"[%s\\POP3\\Server%d]" % (KEY.encode(), i), dword_value("CheckYN", 1),
               string_value("Name", b"push%d" % i), string_value("Address", b"127.0.0.1"),
               string_value("ID", b"push"), string_value("Password", stored_password(b"secret")),
-              dword_value("Port", port), dword_value("Protocol", 1), b""]
+              dword_value("Port", port), dword_value("Protocol", 1), dword_value("CheckAlgorithm", 2), b""]
 sys.stdout.buffer.write(b"\r\n".join(lines) + b"\r\n")
 PY
 }
-accounts_reg 0 >"$work/none.reg"
-accounts_reg 3 >"$work/three.reg"
+accounts_reg 1 1 >"$work/e2e.reg"
+accounts_reg 0 0 >"$work/none.reg"
+accounts_reg 3 0 >"$work/three.reg"
+
+# Starts tidemark.exe in the prefix NAME with NAME.reg, niced by NICENESS.
+start_program() {
+    export WINEPREFIX=$work/$1
+    tidemark_prepare_prefix
+    "$WINE" regedit /S "$work/$1.reg"
+    "$WINESERVER" -w
+    nice -n "$2" "$WINE" explorer "/desktop=Push$1,800x600" "$root/build/windows/tidemark.exe" >/dev/null 2>&1 &
+}
+
+if [ -f "$root/src/core/imap_mailbox.cpp" ]; then
+    echo "== End to end: delivery into the Maildir to the row in the postman list"
+    export WINEPREFIX=$work/e2e
+    tidemark_prepare_prefix
+    "$WINE" regedit /S "$work/e2e.reg"
+    "$WINESERVER" -w
+    rm -f "$work/e2e.txt"
+    "$WINE" explorer /desktop=Pushe2e,800x600 "$root/build/windows/push_probe.exe" \
+        "$root/build/windows/tidemark.exe" "Z:$work/peers/mail/push/Maildir" "$deliveries" "Z:$work/e2e.txt" \
+        >/dev/null 2>&1 &
+    for _ in $(seq $((deliveries * 12 + 60))); do [ -s "$work/e2e.txt" ] && break; sleep 1; done
+    "$WINESERVER" -k || true
+    cat "$work/e2e.txt"
+fi
+
+echo "== Idle cost: $minutes minutes, $(nproc) cores"
 
 # The Linux process of tidemark.exe in the prefix PREFIX.
 program_pid() {
@@ -61,13 +92,8 @@ program_pid() {
 }
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 
-for p in none three; do
-    export WINEPREFIX=$work/$p
-    tidemark_prepare_prefix
-    "$WINE" regedit /S "$work/$p.reg"
-    "$WINESERVER" -w
-    nice -n 10 "$WINE" explorer "/desktop=Push$p,800x600" "$root/build/windows/tidemark.exe" >/dev/null 2>&1 &
-done
+start_program none 10
+start_program three 10
 sleep 20
 declare -A pid start
 for p in none three; do
