@@ -21,6 +21,11 @@ constexpr UINT_PTR checkTimerId = 0;
 constexpr UINT_PTR soonTimerId = 1;
 constexpr UINT soonDelayMs = 3000;
 constexpr UINT networkChangedMessage = WM_APP + 10;
+// An IMAP account's mailbox changed: wParam its index, lParam the account list version.
+constexpr UINT accountChangedMessage = WM_APP + 11;
+// Retries the checks that wait for a running check's worker to end.
+constexpr UINT_PTR pendingTimerId = 2;
+constexpr UINT pendingRetryMs = 100;
 constexpr UINT trayCallbackMessage = 32778;
 constexpr UINT iconIdle = 160;
 constexpr UINT iconCheckingFirst = 161;
@@ -75,6 +80,7 @@ int CMainFrame::OnCreate() {
     if (settings.UpgradeCheck)
         upgradeCheck.CheckUpgradeAtStart(versionText);
     networkWatch.Start(handle, networkChangedMessage);
+    RestartPush();
     if (!settings.StartCheck || settings.MailCheckPause)
         ArmCheckTimer();
     else
@@ -91,8 +97,22 @@ void CMainFrame::ApplySettings(const Settings& changed) {
     ++checkLink->accountListVersion;
     KillTimer(handle, checkTimerId);
     ArmCheckTimer();
+    RestartPush();
     trayIcon.SetDefaultMenuItem(settings.DefaultItem, true);
     SaveSettings();
+}
+
+void CMainFrame::RestartPush() {
+    changedAccounts.clear();
+    // The connections leave their servers in the background: no window waits for a slow one.
+    if (shutDown || settings.MailCheckPause) {
+        imapPush.Stop(0);
+        return;
+    }
+    imapPush.Start(settings.servers, CheckTimerInterval(settings.Duration),
+                   [window = handle, version = GetAccountListVersion()](int index) {
+                       PostMessageA(window, accountChangedMessage, index, version);
+                   });
 }
 
 void CMainFrame::Shutdown() {
@@ -100,6 +120,7 @@ void CMainFrame::Shutdown() {
         return;
     shutDown = true;
     networkWatch.Stop();
+    imapPush.Stop();
     StopCheckForExit();
     SaveSettings();
     DeleteTempMailFiles();
@@ -122,10 +143,18 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_QUERYENDSESSION:
         SaveSettings(); // the session may end without another word
+        imapPush.Stop();
         return TRUE;
     case WM_ENDSESSION:
         if (wParam)
             Shutdown();
+        else
+            RestartPush(); // the session goes on after all
+        return 0;
+    case accountChangedMessage:
+        // A report from before the account list changed may name another account.
+        if (static_cast<unsigned>(lParam) == GetAccountListVersion())
+            CheckChangedAccount(static_cast<int>(wParam));
         return 0;
     case WM_POWERBROADCAST:
         if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND)
@@ -151,6 +180,15 @@ void CMainFrame::ArmCheckTimer() {
 }
 
 void CMainFrame::OnTimer(UINT_PTR id) {
+    if (id == pendingTimerId) {
+        RunPendingCheck();
+        return;
+    }
+    // A check of one account leaves the timer running: its tick waits for that check.
+    if (id == checkTimerId && IsCheckActive() && checkingAccount >= 0) {
+        fullCheckPending = true;
+        return;
+    }
     // A tick during a check (armed before it began) must not act as Stop.
     if (id == checkTimerId && !IsCheckActive())
         StartMailCheck();
@@ -160,6 +198,7 @@ void CMainFrame::OnTimer(UINT_PTR id) {
     KillTimer(handle, soonTimerId);
     if (settings.MailCheckPause)
         return;
+    RestartPush(); // after a sleep or a network change the old connections are of no use
     StartMailCheck();
     if (!IsCheckActive())
         ArmCheckTimer(); // refused (a delete under way): the timed checks go on
@@ -194,16 +233,54 @@ void CMainFrame::StartMailCheck() {
         mailbox.RequestStop();
         return;
     }
+    RunCheck(-1);
+}
+
+void CMainFrame::CheckChangedAccount(int index) {
+    if (shutDown || settings.MailCheckPause)
+        return;
+    changedAccounts.insert(index);
+    RunPendingCheck();
+}
+
+void CMainFrame::RunPendingCheck() {
+    KillTimer(handle, pendingTimerId);
+    if (!fullCheckPending && changedAccounts.empty())
+        return;
+    // A check that ended marks it in the model only after its last report.
+    if (IsCheckActive() || GetPostmanWindow().GetMailboxPage().IsDeleting()) {
+        SetTimer(handle, pendingTimerId, pendingRetryMs, nullptr);
+        return;
+    }
+    if (fullCheckPending) {
+        RunCheck(-1);
+        return;
+    }
+    const int index = *changedAccounts.begin();
+    changedAccounts.erase(changedAccounts.begin());
+    RunCheck(index);
+}
+
+void CMainFrame::RunCheck(int onlyAccount) {
+    CMailboxModel& mailbox = GetMailbox();
     // A stopped check may still be finishing its account; a delete's
     // conversation must end before a check's begins.
     if (shutDown || GetPostmanWindow().GetMailboxPage().IsDeleting() || !mailbox.BeginCheck())
         return;
-    settings.MailCheckPause = false; // a manual check ends a pause
-    auto check = [link = checkLink] {
+    checkingAccount = onlyAccount;
+    if (onlyAccount < 0) {
+        changedAccounts.clear(); // every account is read now
+        fullCheckPending = false;
+    }
+    if (settings.MailCheckPause) {
+        settings.MailCheckPause = false; // a manual check ends a pause
+        RestartPush();
+    }
+    auto check = [link = checkLink, onlyAccount] {
         CFrameCheckHost host(link);
         CMailboxModel& model = link->mailbox;
         RunMailCheck(host, model.checkRunning, model.GetProgramStartTime(), model.announcedMails,
-                     model.retrievedMails);
+                     model.retrievedMails, onlyAccount);
         model.EndCheck();
     };
     // Without an account to check nothing waits on a server: the check runs
@@ -220,16 +297,23 @@ void CMainFrame::StartMailCheck() {
 }
 
 void CMainFrame::OnCheckBegins() {
-    KillTimer(handle, checkTimerId);
-    GetMailbox().ResetListedCount();
     CMailboxPage& page = GetPostmanWindow().GetMailboxPage();
     page.UpdateCheckButton();
     page.HideViewer();
     // The rows of problems that last stay; a replaced account list has none.
     checkLink->status.BeginCheck(checkLink->accountListVersion);
-    page.ClearRowsExcept([this](const MailHeader& row) { return checkLink->status.ShowsRow(row); });
     checkLink->status.SetChecking(true);
     ShowCheckStatus();
+    if (checkingAccount >= 0) {
+        // One account is read again: the other rows stay, and so does the timers' rhythm.
+        page.ClearRowsExcept([this](const MailHeader& row) {
+            return row.serverIndex != checkingAccount || checkLink->status.ShowsRow(row);
+        });
+        return;
+    }
+    KillTimer(handle, checkTimerId);
+    GetMailbox().ResetListedCount();
+    page.ClearRowsExcept([this](const MailHeader& row) { return checkLink->status.ShowsRow(row); });
     trayIcon.SetTrayTooltip("Tidemark - 메일 체크 중...");
     trayIcon.SetAnimationIcons(iconCheckingFirst, iconCheckingLast);
     trayIcon.StartIconAnimation(animationFrameMs, -1);
@@ -240,20 +324,27 @@ void CMainFrame::OnCheckOutcome(int newMailCount, int notifyResult) {
     GetPostmanWindow().GetMailboxPage().ShowArrivedCount();
     GetPostmanWindow().SetStatusText("");
     trayIcon.StopIconAnimation();
+    // One account's check keeps what the others announced, but no more than
+    // the mails still listed: mail read elsewhere leaves the count.
+    trayNewCount = checkingAccount < 0
+                       ? newMailCount
+                       : std::min(trayNewCount + newMailCount, GetMailbox().GetListedMailCount());
     if (checkLink->status.IsOffline())
         SetTrayState(iconIdle, std::string("Tidemark - ") + offlineText);
-    else if (newMailCount == 0 || (notifyResult == 1 && settings.IconInit))
+    else if (trayNewCount == 0 || (notifyResult == 1 && settings.IconInit))
         ShowNoNewMailState();
     else
-        SetTrayState(iconNewMail, "Tidemark - " + std::to_string(newMailCount) + " 통의 메일 도착");
+        SetTrayState(iconNewMail, "Tidemark - " + std::to_string(trayNewCount) + " 통의 메일 도착");
 }
 
 void CMainFrame::OnCheckFinished() {
     GetPostmanWindow().GetMailboxPage().UpdateCheckButton();
     GetPostmanWindow().GetMailboxPage().HideViewer();
     checkLink->status.SetChecking(false);
-    ArmCheckTimer();
+    if (checkingAccount < 0)
+        ArmCheckTimer();
     ShowCheckStatus();
+    RunPendingCheck();
 }
 
 void CMainFrame::TogglePause() {
@@ -267,6 +358,7 @@ void CMainFrame::TogglePause() {
         settings.MailCheckPause = false;
         ArmCheckTimer();
     }
+    RestartPush();
 }
 
 void CMainFrame::ShowPostmanWindow() {
@@ -305,6 +397,7 @@ void CMainFrame::ShowCheckStatus() {
 }
 
 void CMainFrame::ShowNoNewMailState() {
+    trayNewCount = 0;
     SetTrayState(iconIdle, "Tidemark - 새로 도착한 메일이 없습니다");
 }
 

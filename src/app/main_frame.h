@@ -6,6 +6,7 @@
 
 #include "app/frame_check_host.h"
 #include "app/network_watch.h"
+#include "core/imap_push.h"
 #include "core/mailbox_model.h"
 #include "core/settings.h"
 #include "app/upgrade_check.h"
@@ -15,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 class CPostmanDlg;
@@ -44,6 +46,9 @@ class CMainFrame : public CFrameWindow {
     // Starts a check, or asks the running one to stop. No check starts
     // while the mailbox page deletes mail on a server.
     void StartMailCheck();
+    // An IMAP account's server told of a change: that account alone is
+    // checked now, or after the check that runs.
+    void CheckChangedAccount(int index);
     // A mail client was started for the user to read the mail: with the
     // IconInit setting on, the tray no longer announces new mail.
     void OnMailClientStarted();
@@ -99,6 +104,13 @@ class CMainFrame : public CFrameWindow {
     virtual bool StartWorker(std::function<void()> work);
 
   private:
+    // Begins a check of every account, or of `onlyAccount` alone.
+    void RunCheck(int onlyAccount);
+    // Runs the checks that waited for the last one to end.
+    void RunPendingCheck();
+    // The IDLE connections follow the account list and the pause: ended,
+    // then started again unless paused or closing.
+    void RestartPush();
     // Asks a running check to stop and waits up to workerStopWaitMs for its
     // worker, still handling messages (the worker's reports come as such).
     void StopCheckForExit();
@@ -116,5 +128,14 @@ class CMainFrame : public CFrameWindow {
     std::unique_ptr<CPostmanDlg> postmanWindow;
     CUpgradeCheck upgradeCheck;
     CNetworkWatch networkWatch;
+    CImapPush imapPush;
+    // The account the running or last check read alone; -1: every account.
+    int checkingAccount = -1;
+    // Waiting for the running check to end: accounts whose server told of a
+    // change, and the timed check of every account.
+    std::set<int> changedAccounts;
+    bool fullCheckPending = false;
+    // The new mails the tray announces.
+    int trayNewCount = 0;
     CBackgroundJob checkJob; // last: a stopped check's worker ends, or is let go, before the rest goes
 };

@@ -216,15 +216,16 @@ int IsSpamSender(const std::vector<std::string>& spamAddresses, const std::strin
 }
 
 void RunMailCheck(CCheckHost& host, std::atomic<int>& checkRunning, CCalendarTime programStartTime,
-                  CAnnouncedMails& announced, CRetrievedMails& retrieved) {
+                  CAnnouncedMails& announced, CRetrievedMails& retrieved, int onlyAccount) {
     host.OnCheckBegins();
     int newMailCount = 0;
     int notifyResult = 0;
 
-    int index = 0;
+    int index = std::max(onlyAccount, 0);
     CheckAccount account;
     try {
-        for (; checkRunning && host.GetAccount(index, account); ++index) {
+        for (; checkRunning && (onlyAccount < 0 || index == onlyAccount) && host.GetAccount(index, account);
+             ++index) {
             if (!account.entry.CheckYN)
                 continue;
             CheckFilter filter = host.GetFilter();

@@ -108,5 +108,7 @@ constexpr int futureDateToleranceSeconds = 5 * 60;
 // cannot be read is listed, is never new and does not end the walk.
 //
 // `retrieved` keeps what the mailboxes fetched, for the checks after this one.
+// With `onlyAccount` at 0 or more, that account alone is checked (when it is
+// checked at all): its server told of a change.
 void RunMailCheck(CCheckHost& host, std::atomic<int>& checkRunning, CCalendarTime programStartTime,
-                  CAnnouncedMails& announced, CRetrievedMails& retrieved);
+                  CAnnouncedMails& announced, CRetrievedMails& retrieved, int onlyAccount = -1);

@@ -55,6 +55,14 @@ TEST_F(CheckCycle, DisabledAccountsAreSkippedAndNoAccountMeansNoNewMail) {
     EXPECT_EQ(checkRunning, 0);
 }
 
+TEST_F(CheckCycle, AChangedAccountIsCheckedAlone) {
+    CScriptedPeer server(MailboxCheck(0, {}));
+    host.accounts = {Account("first", 1), Account("changed", server.Port()), Account("last", 1)};
+    checkRunning = 1;
+    RunMailCheck(host, checkRunning, CCalendarTime::Now(), announced, retrieved, 1);
+    EXPECT_EQ(host.events, (std::vector<std::string>{"begin", "status changed 체크 중...", "finish"}));
+}
+
 TEST_F(CheckCycle, ALoginFailureListsAnErrorRowAndTheCheckGoesOn) {
     CScriptedPeer refusing({Greeting(), Reply("+OK\r\n"), Reply("-ERR [AUTH] wrong\r\n")});
     CScriptedPeer server(MailboxCheck(1, {Message("one@example.com", "after the error")}));
