@@ -1,7 +1,6 @@
-// Acts on this process's windows from a thread of its own, as a user would,
-// while the thread under test sits in a modal loop: finds windows by their
-// caption, clicks, types and reads. Clicks are posted, so one that opens a
-// modal window never blocks the acting thread.
+// Acts on this process's windows as a user would: finds windows by their
+// caption, clicks, points, types and reads, also from a thread of its own
+// while the thread under test sits in a modal loop.
 #pragma once
 
 #include "window_test_support.h"
@@ -23,20 +22,35 @@ HWND WaitForDialog(const std::string& caption, DWORD milliseconds = 10000,
 // True once `window` is gone or hidden.
 bool WaitUntilClosed(HWND window, DWORD milliseconds = 10000);
 
-// Presses a button (or ticks a check box or radio button) with the mouse.
-void Click(HWND dialog, int id);
-// Replaces the text of an edit, or of a combo box's edit part, as typing would.
-void Type(HWND dialog, int id, const std::string& text);
+// How an action reaches its window. `Sent` returns once the window has
+// handled it, and so once any modal window it opens has closed: another
+// thread answers that one (CDialogAnswerer). `Posted` returns at once, so the
+// thread acting as the user can go on to work in the modal window it opens.
+enum class Delivery { Sent, Posted };
+// What the left mouse button does in PressOn.
+enum class Press { Click, DoubleClick, Down, Up };
+
+// Presses button `id` of `dialog` (or ticks a check box or radio button).
+void ClickButton(HWND dialog, int id, Delivery delivery);
+// The left mouse button at `point` of `window`, in client coordinates.
+void PressOn(HWND window, POINT point, Delivery delivery, Press press = Press::Click);
+// Moves the pointer to `point` of `window` with `keys` (MK_ bits) held. Sent.
+void MoveOver(HWND window, POINT point, WPARAM keys = 0);
+// Selects all of an edit's text (or a combo box's edit part's) and types
+// `text` over it. Sent.
+void TypeText(HWND dialog, int id, const std::string& text);
+// Types `text` key by key at the caret of `control`, as Unicode characters,
+// as a keyboard or an input method does. Posted.
+void TypeKeys(HWND control, const std::wstring& text);
 // Presses a key in control `id`, which first gets the keyboard focus.
 void PressKey(HWND dialog, int id, UINT virtualKey);
 std::string ControlText(HWND dialog, int id);
 bool IsTicked(HWND dialog, int id);
 bool IsEnabled(HWND dialog, int id);
 
-// A list view's rows as the mouse reaches them.
-void ClickRow(HWND list, int row);
-void DoubleClickRow(HWND list, int row);
-void ClickRowCheckBox(HWND list, int row);
+// Points of a list view's row for PressOn: its label, and its check box.
+POINT RowPoint(HWND list, int row);
+POINT RowCheckBoxPoint(HWND list, int row);
 std::string RowText(HWND list, int row, int column);
 int RowCount(HWND list);
 
