@@ -139,7 +139,7 @@ TEST_F(OptionSheetTest, TickingACheckBoxAloneLeavesApplyDisabledButOkStoresIt) {
         ASSERT_TRUE(sheet);
         HWND list = ServerList(sheet);
         ASSERT_TRUE(ListView_GetCheckState(list, 0));
-        PressOn(list, RowCheckBoxPoint(list, 0), Delivery::Posted);
+        PressOn(list, RowPoint(list, 0, RowPart::CheckBox), Delivery::Posted);
         ASSERT_TRUE(PumpMessagesUntil([&] { return !ListView_GetCheckState(list, 0); }));
         applyEnabled = IsEnabled(sheet, applyButtonId);
         ClickButton(sheet, IDOK, Delivery::Posted);

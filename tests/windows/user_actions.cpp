@@ -64,14 +64,11 @@ void ClickButton(HWND dialog, int id, Delivery delivery) {
 
 void PressOn(HWND window, POINT point, Delivery delivery, Press press) {
     const LPARAM where = MAKELPARAM(point.x, point.y);
-    if (press != Press::Up)
-        Deliver(window, WM_LBUTTONDOWN, MK_LBUTTON, where, delivery);
-    if (press == Press::Down)
-        return;
-    Deliver(window, WM_LBUTTONUP, 0, where, delivery);
-    if (press == Press::DoubleClick) {
-        Deliver(window, WM_LBUTTONDBLCLK, MK_LBUTTON, where, delivery);
-        Deliver(window, WM_LBUTTONUP, 0, where, delivery);
+    for (int click = 0; click < (press == Press::DoubleClick ? 2 : 1); ++click) {
+        if (press != Press::Up)
+            Deliver(window, click ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, MK_LBUTTON, where, delivery);
+        if (press != Press::Down)
+            Deliver(window, WM_LBUTTONUP, 0, where, delivery);
     }
 }
 
@@ -81,20 +78,17 @@ void MoveOver(HWND window, POINT point, WPARAM keys) {
 
 void TypeText(HWND dialog, int id, const std::string& text) {
     HWND control = GetDlgItem(dialog, id);
-    if (!control)
-        return;
-    // A combo box's edit part reports typing as CBN_EDITCHANGE; a control
-    // without an edit (the file dialog's extended combo box) takes the text whole.
+    // A combo box's edit part reports typing as CBN_EDITCHANGE.
+    if (HWND edit = control ? FindWindowExA(control, nullptr, "Edit", nullptr) : nullptr)
+        control = edit;
     char className[16] = "";
     GetClassNameA(control, className, sizeof className);
-    HWND edit =
-        lstrcmpiA(className, "Edit") == 0 ? control : FindWindowExA(control, nullptr, "Edit", nullptr);
-    if (!edit) {
+    if (lstrcmpiA(className, "Edit") != 0) { // the file dialog's extended combo box
         SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
         return;
     }
-    SendMessageA(edit, EM_SETSEL, 0, -1);
-    SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageA(control, EM_SETSEL, 0, -1);
+    SendMessageA(control, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void TypeKeys(HWND control, const std::wstring& text) {
@@ -124,23 +118,17 @@ bool IsEnabled(HWND dialog, int id) {
     return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
 }
 
-POINT RowPoint(HWND list, int row) {
+POINT RowPoint(HWND list, int row, RowPart part) {
     RECT rect = {};
-    rect.left = LVIR_LABEL;
+    rect.left = part == RowPart::Label ? LVIR_LABEL : LVIR_BOUNDS;
     SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect));
-    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-}
-
-POINT RowCheckBoxPoint(HWND list, int row) {
     // The check box is the row's state image, at its left end.
-    RECT rect = {};
-    rect.left = LVIR_BOUNDS;
-    SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect));
-    return {rect.left + 8, (rect.top + rect.bottom) / 2};
+    const int x = part == RowPart::Label ? (rect.left + rect.right) / 2 : rect.left + 8;
+    return {x, (rect.top + rect.bottom) / 2};
 }
 
 std::string RowText(HWND list, int row, int column) {
-    char text[256] = "";
+    char text[512] = "";
     ListView_GetItemText(list, row, column, text, sizeof text);
     return text;
 }

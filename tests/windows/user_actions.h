@@ -22,10 +22,10 @@ HWND WaitForDialog(const std::string& caption, DWORD milliseconds = 10000,
 // True once `window` is gone or hidden.
 bool WaitUntilClosed(HWND window, DWORD milliseconds = 10000);
 
-// How an action reaches its window. `Sent` returns once the window has
-// handled it, and so once any modal window it opens has closed: another
-// thread answers that one (CDialogAnswerer). `Posted` returns at once, so the
-// thread acting as the user can go on to work in the modal window it opens.
+// How an action reaches its window. `Sent` returns once it is handled, so
+// only after the modal window it opens has closed (answer that from another
+// thread: CDialogAnswerer). `Posted` returns at once: the acting thread can
+// then work in the modal window.
 enum class Delivery { Sent, Posted };
 // What the left mouse button does in PressOn.
 enum class Press { Click, DoubleClick, Down, Up };
@@ -36,11 +36,10 @@ void ClickButton(HWND dialog, int id, Delivery delivery);
 void PressOn(HWND window, POINT point, Delivery delivery, Press press = Press::Click);
 // Moves the pointer to `point` of `window` with `keys` (MK_ bits) held. Sent.
 void MoveOver(HWND window, POINT point, WPARAM keys = 0);
-// Selects all of an edit's text (or a combo box's edit part's) and types
-// `text` over it. Sent.
+// Types `text` over all of an edit's (or a combo box's edit part's) text. Sent.
 void TypeText(HWND dialog, int id, const std::string& text);
-// Types `text` key by key at the caret of `control`, as Unicode characters,
-// as a keyboard or an input method does. Posted.
+// Types `text` at the caret of `control` key by key, as Unicode characters
+// the way a keyboard or an input method does. Posted.
 void TypeKeys(HWND control, const std::wstring& text);
 // Presses a key in control `id`, which first gets the keyboard focus.
 void PressKey(HWND dialog, int id, UINT virtualKey);
@@ -48,9 +47,9 @@ std::string ControlText(HWND dialog, int id);
 bool IsTicked(HWND dialog, int id);
 bool IsEnabled(HWND dialog, int id);
 
-// Points of a list view's row for PressOn: its label, and its check box.
-POINT RowPoint(HWND list, int row);
-POINT RowCheckBoxPoint(HWND list, int row);
+// A list view row's point for PressOn: its label, or its check box.
+enum class RowPart { Label, CheckBox };
+POINT RowPoint(HWND list, int row, RowPart part = RowPart::Label);
 std::string RowText(HWND list, int row, int column);
 int RowCount(HWND list);
 

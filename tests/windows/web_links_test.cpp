@@ -75,7 +75,7 @@ TEST(UpgradeDialog, ClosesAtOnceWhileTheServerKeepsSilent) {
         PumpMessagesUntil([] { return false; }, 300);
         EXPECT_EQ(dialog.GetItemText(IDC_UPGRADE_RESULT), checkingText);
         HWND window = dialog.GetHandle();
-        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        ClickButton(window, IDCANCEL, Delivery::Posted);
         EXPECT_TRUE(PumpMessagesUntil([&] { return !IsWindow(window); }));
     }
     // Well within the fetch's own time-out, which the closed dialog does not wait for.
