@@ -146,7 +146,7 @@ TEST_F(PostmanTest, HidingAndShowingAgainKeepsTheTabAndTheRows) {
     EXPECT_TRUE(focus == QuickMailPage() || IsChild(QuickMailPage(), focus))
         << "the shown page has the focus";
     EXPECT_EQ(page.GetRowCount(), 2);
-    EXPECT_EQ(SendDlgItemMessageA(MailboxPage(), IDC_MAIL_LIST, LVM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(RowCount(GetDlgItem(MailboxPage(), IDC_MAIL_LIST)), 2);
     ShowWindow(Window(), SW_HIDE);
 }
 
