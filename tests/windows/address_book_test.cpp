@@ -37,7 +37,6 @@ class AddressBookTest : public testing::Test {
 
     HWND Item(int id) { return GetDlgItem(book.GetHandle(), id); }
     HWND List() { return Item(IDC_ADDRESS_LIST); }
-    void Click(int id) { SendMessageA(Item(id), BM_CLICK, 0, 0); }
     CListView Rows() { return CListView(List()); }
 
     Settings settings;
@@ -52,11 +51,11 @@ TEST_F(AddressBookTest, ShowsTheBookAndCollectsWholeAddressesOnce) {
     EXPECT_EQ(Rows().GetText(1, 1), "a@x.kr");
     EXPECT_EQ(WindowText(Item(IDC_RECIPIENTS)), "aa@x.kr");
 
-    DoubleClickRow(List(), 1);
+    PressOn(List(), RowPoint(List(), 1), Delivery::Posted, Press::DoubleClick);
     PumpMessages();
     EXPECT_EQ(WindowText(Item(IDC_RECIPIENTS)), "aa@x.kr; a@x.kr") << "a@x.kr is not aa@x.kr";
-    DoubleClickRow(List(), 1);
-    DoubleClickRow(List(), 0);
+    PressOn(List(), RowPoint(List(), 1), Delivery::Posted, Press::DoubleClick);
+    PressOn(List(), RowPoint(List(), 0), Delivery::Posted, Press::DoubleClick);
     PumpMessages();
     EXPECT_EQ(WindowText(Item(IDC_RECIPIENTS)), "aa@x.kr; a@x.kr");
     EXPECT_EQ(book.recipients, "aa@x.kr; a@x.kr");
@@ -65,7 +64,7 @@ TEST_F(AddressBookTest, ShowsTheBookAndCollectsWholeAddressesOnce) {
 TEST_F(AddressBookTest, AddsTrimmedEntriesAndRefusesEmptyOnes) {
     {
         CDialogAnswerer entry(entryCaption, IDOK, 15000, EntryFields("  이영희 ", " a@x.kr\t"));
-        Click(IDC_ADDRESS_ADD);
+        ClickButton(book.GetHandle(), IDC_ADDRESS_ADD, Delivery::Sent);
         ASSERT_TRUE(entry.Wait());
     }
     ASSERT_EQ(settings.addressBook.size(), 3u);
@@ -85,9 +84,9 @@ TEST_F(AddressBookTest, AddsTrimmedEntriesAndRefusesEmptyOnes) {
         PumpMessagesUntil([&] { return IsWindowEnabled(dialog) != FALSE; });
         stayedName = WindowText(GetDlgItem(dialog, IDC_ENTRY_NAME));
         stayedEmail = WindowText(GetDlgItem(dialog, IDC_ENTRY_EMAIL));
-        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        ClickButton(dialog, IDCANCEL, Delivery::Posted);
     });
-    Click(IDC_ADDRESS_ADD);
+    ClickButton(book.GetHandle(), IDC_ADDRESS_ADD, Delivery::Sent);
     user.join();
     EXPECT_TRUE(entry.Wait());
     EXPECT_EQ(refusal.GetText(), "이름과 E-mail 주소를 모두 입력하시기 바랍니다.");
@@ -98,19 +97,19 @@ TEST_F(AddressBookTest, AddsTrimmedEntriesAndRefusesEmptyOnes) {
 
 TEST_F(AddressBookTest, DeletesAndEditsTheMarkedEntryOnly) {
     CDialogAnswerer noSelection("선택 에러", IDOK);
-    Click(IDC_ADDRESS_DELETE);
+    ClickButton(book.GetHandle(), IDC_ADDRESS_DELETE, Delivery::Sent);
     ASSERT_TRUE(noSelection.Wait());
     EXPECT_EQ(noSelection.GetText(), "주소를 먼저 선택 하십시요.");
 
     Rows().SelectRow(1);
     CDialogAnswerer keep("Tidemark", IDNO);
-    Click(IDC_ADDRESS_DELETE);
+    ClickButton(book.GetHandle(), IDC_ADDRESS_DELETE, Delivery::Sent);
     ASSERT_TRUE(keep.Wait());
     EXPECT_EQ(keep.GetText(), "김철수을(를) 삭제 하시겠습니까?");
     EXPECT_EQ(settings.addressBook.size(), 2u);
 
     CDialogAnswerer edit(entryCaption, IDOK, 15000, EntryFields("김영수", "kim@x.kr"));
-    Click(IDC_ADDRESS_PROPERTIES);
+    ClickButton(book.GetHandle(), IDC_ADDRESS_PROPERTIES, Delivery::Sent);
     ASSERT_TRUE(edit.Wait());
     EXPECT_NE(edit.GetText().find("김철수\nE-mail :\na@x.kr"), std::string::npos) << edit.GetText();
     EXPECT_EQ(settings.addressBook[1].address, "kim@x.kr");
@@ -119,7 +118,7 @@ TEST_F(AddressBookTest, DeletesAndEditsTheMarkedEntryOnly) {
     for (int row : {1, 0}) {
         Rows().SelectRow(row);
         CDialogAnswerer remove("Tidemark", IDYES);
-        Click(IDC_ADDRESS_DELETE);
+        ClickButton(book.GetHandle(), IDC_ADDRESS_DELETE, Delivery::Sent);
         ASSERT_TRUE(remove.Wait());
     }
     EXPECT_TRUE(settings.addressBook.empty());
@@ -159,13 +158,14 @@ TEST(AddressBookFromQuickMail, OkTakesTheRecipientsAndCancelKeepsTheBooksEdits) 
             HWND dialog = WaitForDialog("주소록");
             if (addEntry) {
                 CDialogAnswerer entry(entryCaption, IDOK, 15000, EntryFields("박영희", "park@x.kr"));
-                PostMessageA(dialog, WM_COMMAND, IDC_ADDRESS_ADD, 0);
+                ClickButton(dialog, IDC_ADDRESS_ADD, Delivery::Posted);
                 entry.Wait();
             }
-            DoubleClickRow(GetDlgItem(dialog, IDC_ADDRESS_LIST), 0);
-            PostMessageA(dialog, WM_COMMAND, button, 0);
+            HWND list = GetDlgItem(dialog, IDC_ADDRESS_LIST);
+            PressOn(list, RowPoint(list, 0), Delivery::Posted, Press::DoubleClick);
+            ClickButton(dialog, button, Delivery::Posted);
         });
-        SendMessageA(GetDlgItem(page.GetHandle(), IDC_ADDRESS_BOOK), BM_CLICK, 0, 0);
+        ClickButton(page.GetHandle(), IDC_ADDRESS_BOOK, Delivery::Sent);
         user.join();
     };
     run(IDCANCEL, true);

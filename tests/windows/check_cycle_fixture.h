@@ -6,6 +6,7 @@
 #include "postman/mailbox_page.h"
 #include "postman/postman_dlg.h"
 #include "program_fixture.h"
+#include "user_actions.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -60,9 +61,7 @@ class CheckCycleTest : public ProgramTest {
     }
 
     std::string Cell(int row, int column) {
-        char text[512] = "";
-        ListView_GetItemText(GetDlgItem(Page().GetHandle(), IDC_MAIL_LIST), row, column, text, sizeof text);
-        return text;
+        return RowText(GetDlgItem(Page().GetHandle(), IDC_MAIL_LIST), row, column);
     }
     // The tray menu's item at `position` as the frame updates it before showing.
     std::string TrayMenuText(int position) {
@@ -74,7 +73,7 @@ class CheckCycleTest : public ProgramTest {
         DestroyMenu(menu);
         return text;
     }
-    int Rows() { return ListView_GetItemCount(GetDlgItem(Page().GetHandle(), IDC_MAIL_LIST)); }
+    int Rows() { return RowCount(GetDlgItem(Page().GetHandle(), IDC_MAIL_LIST)); }
 
     bool TrayShows(UINT iconId) {
         return frame->GetTrayIcon().GetTrayIcon() == frame->GetTrayIcon().LoadIconResource(iconId);

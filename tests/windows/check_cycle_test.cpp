@@ -44,16 +44,16 @@ TEST_F(CheckCycleTest, AnAccountSetUpInTheOptionsWindowIsChecked) {
     StartProgram();
     UseOptionSheet(frame->GetHandle(), [&](HWND sheet) {
         ASSERT_TRUE(sheet);
-        Click(CurrentPage(sheet), IDC_ADD_SERVER);
+        ClickButton(CurrentPage(sheet), IDC_ADD_SERVER, Delivery::Posted);
         HWND dialog = WaitForDialog(serverDialogCaption);
         ASSERT_TRUE(dialog);
         TypeServer(dialog, {"회사", "127.0.0.1", "checka", "secret", std::to_string(PeerPop3Port())});
         SendMessageA(GetDlgItem(dialog, IDC_CHECK_ALGORITHM), CB_SETCURSEL, CheckAllMail, 0);
-        Click(dialog, IDC_NOTIFY_WAVE);
-        Click(dialog, IDC_NOTIFY_POSTMAN);
-        Click(dialog, IDOK);
+        ClickButton(dialog, IDC_NOTIFY_WAVE, Delivery::Posted);
+        ClickButton(dialog, IDC_NOTIFY_POSTMAN, Delivery::Posted);
+        ClickButton(dialog, IDOK, Delivery::Posted);
         ASSERT_TRUE(WaitUntilClosed(dialog));
-        Click(sheet, IDOK);
+        ClickButton(sheet, IDOK, Delivery::Posted);
     });
     RunCheck();
     ASSERT_EQ(Rows(), 2);

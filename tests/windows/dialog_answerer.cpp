@@ -40,9 +40,7 @@ void CDialogAnswerer::Watch() {
         return;
     EnumChildWindows(found, CollectTexts, reinterpret_cast<LPARAM>(&text));
     for (const DialogField& field : fields)
-        if (HWND control = GetDlgItem(found, field.id))
-            SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(field.text.c_str()));
+        TypeText(found, field.id, field.text);
     answered = true;
-    PostMessageA(found, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(found, buttonId)));
+    ClickButton(found, buttonId, Delivery::Posted);
 }

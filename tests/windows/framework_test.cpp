@@ -64,10 +64,6 @@ class CTestForm : public CDialog {
     void OnDestroy() override { controlsAtDestroy = GetItem(IDC_TEST_NAME) != nullptr; }
 };
 
-void Click(CTestForm& form, int id) {
-    SendMessageA(form.GetItem(id), BM_CLICK, 0, 0);
-}
-
 // Runs `form` with a number typed in that does not validate, answers the
 // warning and cancels; returns the warning's text.
 std::string WarningForNumber(CTestForm& form, const std::string& typed) {
@@ -75,11 +71,11 @@ std::string WarningForNumber(CTestForm& form, const std::string& typed) {
     form.act = [&](CTestForm& f) {
         f.SetItemText(IDC_TEST_NUMBER, typed);
         CDialogAnswerer answerer("Tidemark", IDOK);
-        Click(f, IDOK); // the warning runs its own loop until answered
+        ClickButton(f.GetHandle(), IDOK, Delivery::Sent); // the warning runs its own loop until answered
         answerer.Wait();
         warning = answerer.GetText();
         EXPECT_EQ(GetFocus(), f.GetItem(IDC_TEST_NUMBER));
-        Click(f, IDCANCEL);
+        ClickButton(f.GetHandle(), IDCANCEL, Delivery::Sent);
     };
     EXPECT_EQ(form.DoModal(nullptr), IDCANCEL);
     return warning;
@@ -107,7 +103,7 @@ TEST(DialogDataExchange, ControlsShowTheMembersAndOkReadsThemBack) {
         SendMessageA(f.GetItem(IDC_TEST_CHECK), BM_SETCHECK, BST_UNCHECKED, 0);
         SendMessageA(f.GetItem(IDC_TEST_RADIO_B), BM_SETCHECK, BST_UNCHECKED, 0);
         SendMessageA(f.GetItem(IDC_TEST_RADIO_C), BM_SETCHECK, BST_CHECKED, 0);
-        Click(f, IDOK);
+        ClickButton(f.GetHandle(), IDOK, Delivery::Sent);
     };
     EXPECT_EQ(form.DoModal(nullptr), IDOK);
     EXPECT_EQ(shownName, "홍길동");

@@ -1,6 +1,7 @@
 #include "widgets/icon_button.h"
 
 #include "resource.h"
+#include "user_actions.h"
 #include "window_test_support.h"
 
 #include <gtest/gtest.h>
@@ -69,8 +70,6 @@ class IconButtonTest : public testing::Test {
         return inside;
     }
 
-    void Hover(HWND button, WPARAM keys = 0) { SendMessageA(button, WM_MOUSEMOVE, keys, MAKELPARAM(5, 5)); }
-
     CTestHost host;
     int width = 0;
     int height = 0;
@@ -119,7 +118,7 @@ TEST_F(IconButtonTest, HoverRaisesAnEdgeAndShowsTheHighlightIcon) {
     HWND window = MakeButton(button, 1, {0, 0, 40, 40});
     std::vector<COLORREF> resting = Render(window);
 
-    Hover(window);
+    MoveOver(window, {5, 5});
     EXPECT_EQ(GetCapture(), window) << "the button watches the pointer leave";
     std::vector<COLORREF> hovered = Render(window);
     EXPECT_EQ(At(hovered, 0, 0), highlight);
@@ -129,7 +128,7 @@ TEST_F(IconButtonTest, HoverRaisesAnEdgeAndShowsTheHighlightIcon) {
     EXPECT_EQ(At(hovered, 39, 20), shadow);
     EXPECT_NE(Inside(hovered), Inside(resting)) << "icon 142 instead of 143";
 
-    SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(45, 5));
+    MoveOver(window, {45, 5});
     EXPECT_NE(GetCapture(), window);
     EXPECT_EQ(Render(window), resting);
 }
@@ -137,7 +136,7 @@ TEST_F(IconButtonTest, HoverRaisesAnEdgeAndShowsTheHighlightIcon) {
 TEST_F(IconButtonTest, PressingSinksTheEdgeAndShiftsTheIconByOnePixel) {
     CIconButton button;
     HWND window = MakeButton(button, 1, {0, 0, 40, 40});
-    Hover(window);
+    MoveOver(window, {5, 5});
     std::vector<COLORREF> hovered = Render(window);
     std::vector<COLORREF> pressed = Render(window, ODS_SELECTED);
 
@@ -154,7 +153,7 @@ TEST_F(IconButtonTest, ADragThatEntersTheButtonDoesNotLightIt) {
     CIconButton button;
     HWND window = MakeButton(button, 1, {0, 0, 40, 40});
     std::vector<COLORREF> resting = Render(window);
-    Hover(window, MK_LBUTTON);
+    MoveOver(window, {5, 5}, MK_LBUTTON);
     EXPECT_NE(GetCapture(), window);
     EXPECT_EQ(Render(window), resting);
 }
@@ -165,9 +164,9 @@ TEST_F(IconButtonTest, MovingStraightToTheNextButtonLightsItAndClearsTheFirst) {
     HWND secondWindow = MakeButton(second, 2, {40, 0, 80, 40});
     std::vector<COLORREF> resting = Render(firstWindow);
 
-    Hover(firstWindow);
-    SendMessageA(firstWindow, WM_MOUSEMOVE, 0, MAKELPARAM(45, 5)); // over the second button
-    Hover(secondWindow);
+    MoveOver(firstWindow, {5, 5});
+    MoveOver(firstWindow, {45, 5}); // over the second button
+    MoveOver(secondWindow, {5, 5});
     EXPECT_EQ(GetCapture(), secondWindow);
     EXPECT_EQ(Render(firstWindow), resting);
     EXPECT_EQ(At(Render(secondWindow), 0, 0), highlight);
@@ -177,7 +176,7 @@ TEST_F(IconButtonTest, LosingTheKeyboardFocusClearsTheHover) {
     CIconButton button;
     HWND window = MakeButton(button, 1, {0, 0, 40, 40});
     std::vector<COLORREF> resting = Render(window);
-    Hover(window);
+    MoveOver(window, {5, 5});
     SendMessageA(window, WM_KILLFOCUS, 0, 0);
     EXPECT_EQ(Render(window), resting);
 }
@@ -187,7 +186,7 @@ TEST_F(IconButtonTest, LosingTheCaptureLeavesItWithItsNewHolder) {
     HWND firstWindow = MakeButton(first, 1, {0, 0, 40, 40});
     HWND secondWindow = MakeButton(second, 2, {40, 0, 80, 40});
     std::vector<COLORREF> resting = Render(firstWindow);
-    Hover(firstWindow);
+    MoveOver(firstWindow, {5, 5});
     ASSERT_NE(Render(firstWindow), resting);
     SetCapture(secondWindow);
     EXPECT_EQ(GetCapture(), secondWindow);
@@ -214,7 +213,7 @@ TEST_F(IconButtonTest, OneIconServesBothStates) {
     button.SetIcons(IDI_CHECK_HOT, 0, 32, 32);
     EXPECT_EQ(button.GetNormalIcon(), button.GetHighlightIcon());
     std::vector<COLORREF> resting = Render(window);
-    Hover(window);
+    MoveOver(window, {5, 5});
     EXPECT_EQ(Inside(Render(window)), Inside(resting));
 }
 

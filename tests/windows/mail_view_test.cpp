@@ -33,9 +33,6 @@ class MailViewTest : public CheckCycleTest {
                             reinterpret_cast<LPARAM>(&item));
         return reinterpret_cast<const char16_t*>(text);
     }
-    void Step(int command) {
-        SendMessageA(Viewer().GetHandle(), WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
-    }
     std::u16string Text(HWND control) {
         std::u16string text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, u'\0');
         text.resize(static_cast<size_t>(
@@ -99,26 +96,26 @@ TEST_F(MailViewTest, PreviousAndNextStepOverErrorRowsAndStopAtTheEnds) {
     EXPECT_EQ(Viewer().GetIndex(), 0);
     EXPECT_EQ(Field(IDC_VIEW_SENDER), "first@example.com");
     EXPECT_EQ(Field(IDC_VIEW_DATE), "2026년 12월 7일 오후 3:00:00");
-    Step(ID_VIEW_PREVIOUS);
+    ClickButton(Viewer().GetHandle(), ID_VIEW_PREVIOUS, Delivery::Sent);
     EXPECT_EQ(Viewer().GetIndex(), 0);
-    Step(ID_VIEW_NEXT);
+    ClickButton(Viewer().GetHandle(), ID_VIEW_NEXT, Delivery::Sent);
     EXPECT_EQ(Viewer().GetIndex(), 2);
     EXPECT_EQ(Field(IDC_VIEW_SENDER), "김철수 <cs@example.com>");
     EXPECT_EQ(Field(IDC_VIEW_SUBJECT), "셋째");
-    Step(ID_VIEW_NEXT);
+    ClickButton(Viewer().GetHandle(), ID_VIEW_NEXT, Delivery::Sent);
     EXPECT_EQ(Viewer().GetIndex(), 2);
-    Step(ID_VIEW_PREVIOUS);
+    ClickButton(Viewer().GetHandle(), ID_VIEW_PREVIOUS, Delivery::Sent);
     EXPECT_EQ(Viewer().GetIndex(), 0);
 
     // An error row does not open.
     ViewRow(3);
     EXPECT_EQ(Viewer().GetIndex(), 0);
-    Step(IDC_VIEW_CLOSE);
+    ClickButton(Viewer().GetHandle(), IDC_VIEW_CLOSE, Delivery::Sent);
     EXPECT_FALSE(IsWindowVisible(Viewer().GetHandle()));
 
     // Reply answers the shown mail on the quick-mail tab and dismisses the window.
     ViewRow(2);
-    Step(ID_VIEW_REPLY);
+    ClickButton(Viewer().GetHandle(), ID_VIEW_REPLY, Delivery::Sent);
     EXPECT_FALSE(IsWindowVisible(Viewer().GetHandle()));
     EXPECT_EQ(frame->GetPostmanWindow().GetTabCtrl().GetCurrentTab(), 1);
     HWND quick = frame->GetPostmanWindow().GetQuickMailPage().GetHandle();

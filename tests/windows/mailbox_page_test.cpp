@@ -3,6 +3,7 @@
 #include "app/main_frame.h"
 #include "postman/postman_dlg.h"
 #include "resource.h"
+#include "user_actions.h"
 #include "window_test_support.h"
 
 #include <commctrl.h>
@@ -17,21 +18,12 @@ class MailboxPageTest : public testing::Test {
     HWND List() { return GetDlgItem(Page().GetHandle(), IDC_MAIL_LIST); }
     HWND Item(int id) { return GetDlgItem(Page().GetHandle(), id); }
 
-    std::string Cell(int row, int column) {
-        char text[256] = "";
-        LVITEMA item = {};
-        item.iSubItem = column;
-        item.pszText = text;
-        item.cchTextMax = sizeof text;
-        SendMessageA(List(), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-        return text;
-    }
+    std::string Cell(int row, int column) { return RowText(List(), row, column); }
 
     // The first column of every row, top to bottom.
     std::vector<std::string> Servers() {
         std::vector<std::string> servers;
-        int count = static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0));
-        for (int row = 0; row < count; ++row)
+        for (int row = 0; row < RowCount(List()); ++row)
             servers.push_back(Cell(row, 0));
         return servers;
     }
@@ -127,7 +119,7 @@ TEST_F(MailboxPageTest, ClearRowsEmptiesTheListAndTheCount) {
     Page().AddRow("B", "x", "y", 1);
     Page().ClearRows();
     EXPECT_EQ(Page().GetRowCount(), 0);
-    EXPECT_EQ(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0), 0);
+    EXPECT_EQ(RowCount(List()), 0);
     Page().AddRow("C", "x", "y", Page().GetRowCount());
     EXPECT_EQ(Servers(), (std::vector<std::string>{"C"}));
 }

@@ -28,10 +28,10 @@ void ShowPage(HWND sheet, int index) {
 }
 
 void TypeServer(HWND dialog, const TypedServer& server) {
-    Type(dialog, IDC_SERVER_NAME, server.name);
-    Type(dialog, IDC_SERVER_ADDRESS, server.host);
-    Type(dialog, IDC_SERVER_ID, server.id);
-    Type(dialog, IDC_SERVER_PASSWORD, server.password);
+    TypeText(dialog, IDC_SERVER_NAME, server.name);
+    TypeText(dialog, IDC_SERVER_ADDRESS, server.host);
+    TypeText(dialog, IDC_SERVER_ID, server.id);
+    TypeText(dialog, IDC_SERVER_PASSWORD, server.password);
     if (!server.port.empty())
-        Type(dialog, IDC_SERVER_PORT, server.port);
+        TypeText(dialog, IDC_SERVER_PORT, server.port);
 }

@@ -44,15 +44,15 @@ TEST_F(OptionSheetTest, AServerAddedWithTheDefaultsIsCheckedWithPort110AndTheBel
     UseOptions([&](HWND sheet) {
         ASSERT_TRUE(sheet);
         EXPECT_TRUE(IsCenteredOnWorkArea(sheet));
-        Click(CurrentPage(sheet), IDC_ADD_SERVER);
+        ClickButton(CurrentPage(sheet), IDC_ADD_SERVER, Delivery::Posted);
         HWND dialog = WaitForDialog(serverDialogCaption);
         ASSERT_TRUE(dialog);
         TypeServer(dialog, {"집", "pop.naver.com", "alice", "", ""});
-        Click(dialog, IDOK);
+        ClickButton(dialog, IDOK, Delivery::Posted);
         ASSERT_TRUE(WaitUntilClosed(dialog));
         EXPECT_EQ(RowText(ServerList(sheet), 0, 0), "집");
         EXPECT_EQ(RowText(ServerList(sheet), 0, 1), "alice");
-        Click(sheet, IDOK);
+        ClickButton(sheet, IDOK, Delivery::Posted);
     });
 
     ASSERT_EQ(Stored().servers.size(), 1u);
@@ -83,15 +83,15 @@ TEST_F(OptionSheetTest, EditingAServerKeepsItsMarkItsCheckBoxAndWhatTheProgramCh
             frame->GetSettings().servers[0].LastMailDate = "2026년 12월 7일 오전 9:00:00";
             frame->GetSettings().spamAddresses.push_back("junk@spam.example");
         });
-        DoubleClickRow(ServerList(sheet), 0);
+        PressOn(ServerList(sheet), RowPoint(ServerList(sheet), 0), Delivery::Posted, Press::DoubleClick);
         HWND dialog = WaitForDialog(serverDialogCaption);
         ASSERT_TRUE(dialog);
         EXPECT_EQ(ControlText(dialog, IDC_SERVER_ADDRESS), "pop.work.example");
-        Type(dialog, IDC_SERVER_NAME, "  회사 ");
-        Click(dialog, IDOK);
+        TypeText(dialog, IDC_SERVER_NAME, "  회사 ");
+        ClickButton(dialog, IDOK, Delivery::Posted);
         ASSERT_TRUE(WaitUntilClosed(dialog));
         EXPECT_EQ(RowText(ServerList(sheet), 0, 0), "회사");
-        Click(sheet, IDOK);
+        ClickButton(sheet, IDOK, Delivery::Posted);
     });
     ASSERT_EQ(Stored().servers.size(), 1u);
     EXPECT_EQ(Stored().servers[0].Name, "회사");
@@ -109,19 +109,19 @@ TEST_F(OptionSheetTest, DeletingTheFirstOfThreeServersKeepsRowsAndEntriesAligned
     UseOptions([&](HWND sheet) {
         ASSERT_TRUE(sheet);
         HWND list = ServerList(sheet);
-        ClickRow(list, 0);
-        Click(CurrentPage(sheet), IDC_DELETE_SERVER);
+        PressOn(list, RowPoint(list, 0), Delivery::Posted);
+        ClickButton(CurrentPage(sheet), IDC_DELETE_SERVER, Delivery::Posted);
         question = AnswerBox("Tidemark", IDYES);
         ASSERT_TRUE(PumpMessagesUntil([&] { return RowCount(list) == 2; }));
         // Row 0 now opens the old second server.
-        ClickRow(list, 0);
-        Click(CurrentPage(sheet), IDC_SERVER_PROPERTIES);
+        PressOn(list, RowPoint(list, 0), Delivery::Posted);
+        ClickButton(CurrentPage(sheet), IDC_SERVER_PROPERTIES, Delivery::Posted);
         HWND dialog = WaitForDialog(serverDialogCaption);
         ASSERT_TRUE(dialog);
         shownAddress = ControlText(dialog, IDC_SERVER_ADDRESS);
-        Click(dialog, IDCANCEL);
+        ClickButton(dialog, IDCANCEL, Delivery::Posted);
         ASSERT_TRUE(WaitUntilClosed(dialog));
-        Click(sheet, IDOK);
+        ClickButton(sheet, IDOK, Delivery::Posted);
     });
     EXPECT_EQ(question, "first을(를) 삭제 하시겠습니까?");
     EXPECT_EQ(shownAddress, "pop.second.example");
@@ -139,10 +139,10 @@ TEST_F(OptionSheetTest, TickingACheckBoxAloneLeavesApplyDisabledButOkStoresIt) {
         ASSERT_TRUE(sheet);
         HWND list = ServerList(sheet);
         ASSERT_TRUE(ListView_GetCheckState(list, 0));
-        ClickRowCheckBox(list, 0);
+        PressOn(list, RowPoint(list, 0, RowPart::CheckBox), Delivery::Posted);
         ASSERT_TRUE(PumpMessagesUntil([&] { return !ListView_GetCheckState(list, 0); }));
         applyEnabled = IsEnabled(sheet, applyButtonId);
-        Click(sheet, IDOK);
+        ClickButton(sheet, IDOK, Delivery::Posted);
     });
     EXPECT_FALSE(applyEnabled);
     EXPECT_EQ(Stored().servers[0].CheckYN, 0);
@@ -158,13 +158,13 @@ TEST_F(OptionSheetTest, AfterApplyADoubleClickOnTheTrayShowsThePostmanWindow) {
         ShowPage(sheet, 3);
         HWND page = CurrentPage(sheet);
         ASSERT_TRUE(IsTicked(page, IDC_DEFAULT_CHECK));
-        Click(page, IDC_DEFAULT_POSTMAN);
+        ClickButton(page, IDC_DEFAULT_POSTMAN, Delivery::Posted);
         ASSERT_TRUE(PumpMessagesUntil([&] { return IsEnabled(sheet, applyButtonId); }));
-        Click(sheet, applyButtonId);
+        ClickButton(sheet, applyButtonId, Delivery::Posted);
         ASSERT_TRUE(PumpMessagesUntil([&] { return !IsEnabled(sheet, applyButtonId); }));
         SendMessageA(frame->GetTrayIcon().GetHandle(), trayCallbackMessage, IDR_TRAY_MENU, WM_LBUTTONDBLCLK);
         postmanShown = IsWindowVisible(frame->GetPostmanWindow().GetHandle()) != FALSE;
-        Click(sheet, IDCANCEL);
+        ClickButton(sheet, IDCANCEL, Delivery::Posted);
     });
     EXPECT_TRUE(postmanShown);
     EXPECT_EQ(Stored().DefaultItem, 2);
@@ -192,14 +192,14 @@ TEST_F(OptionSheetTest, ThePasswordPromptRefusesALateOrDifferentlyCasedPasswordA
             HWND prompt = WaitForDialog(passwordDialogCaption);
             ASSERT_TRUE(prompt);
             DWORD opened = GetTickCount();
-            Type(prompt, IDC_PASSWORD_INPUT, attempt.typed);
+            TypeText(prompt, IDC_PASSWORD_INPUT, attempt.typed);
             if (attempt.pressOk)
-                Click(prompt, IDOK);
+                ClickButton(prompt, IDOK, Delivery::Posted);
             ASSERT_TRUE(WaitUntilClosed(prompt, 20000));
             shownFor = GetTickCount() - opened;
             sheet = WaitForDialog(optionSheetCaption, attempt.opens ? 10000 : 1000);
             if (sheet)
-                Click(sheet, IDCANCEL);
+                ClickButton(sheet, IDCANCEL, Delivery::Posted);
         });
         EXPECT_EQ(sheet != nullptr, attempt.opens) << attempt.typed;
         if (!attempt.pressOk) {
@@ -228,34 +228,34 @@ TEST_F(OptionSheetTest, UnusablePortsAndHostNamesAreRefusedNamingTheField) {
     UseOptions([&](HWND sheet) {
         ASSERT_TRUE(sheet);
         EXPECT_TRUE(IsCenteredOnWorkArea(sheet));
-        Click(CurrentPage(sheet), IDC_ADD_SERVER);
+        ClickButton(CurrentPage(sheet), IDC_ADD_SERVER, Delivery::Posted);
         HWND dialog = WaitForDialog(serverDialogCaption);
         ASSERT_TRUE(dialog);
         for (const auto& refusal : refusals) {
             TypeServer(dialog, {"집", refusal.host, "alice", "", refusal.port});
-            Click(dialog, IDOK);
+            ClickButton(dialog, IDOK, Delivery::Posted);
             messages.push_back(AnswerBox("Tidemark", IDOK));
             EXPECT_TRUE(IsWindowVisible(dialog));
         }
         // The arrows reach the secure ports and stop at the last one.
         for (const char* start : {"994", "65534", "65535"}) {
-            Type(dialog, IDC_SERVER_PORT, start);
+            TypeText(dialog, IDC_SERVER_PORT, start);
             PressKey(dialog, IDC_SERVER_PORT, VK_UP);
             // The key is posted: give it time to move the number (the last cannot move).
             PumpMessagesUntil([&] { return ControlText(dialog, IDC_SERVER_PORT) != start; }, 3000);
             arrowPorts += ControlText(dialog, IDC_SERVER_PORT) + " ";
         }
-        Click(dialog, IDCANCEL);
+        ClickButton(dialog, IDCANCEL, Delivery::Posted);
         ASSERT_TRUE(WaitUntilClosed(dialog));
 
         ShowPage(sheet, 1);
         HWND page = CurrentPage(sheet);
-        Type(page, IDC_SMTP_ADDRESS, "smtp.example .com");
-        Type(page, IDC_USER_MAIL, "me@example.com");
-        Click(sheet, IDOK);
+        TypeText(page, IDC_SMTP_ADDRESS, "smtp.example .com");
+        TypeText(page, IDC_USER_MAIL, "me@example.com");
+        ClickButton(sheet, IDOK, Delivery::Posted);
         smtpMessage = AnswerBox("Tidemark", IDOK);
-        Type(page, IDC_SMTP_ADDRESS, " smtp.example.com ");
-        Click(sheet, IDOK);
+        TypeText(page, IDC_SMTP_ADDRESS, " smtp.example.com ");
+        ClickButton(sheet, IDOK, Delivery::Posted);
     });
     ASSERT_EQ(messages.size(), std::size(refusals));
     for (size_t i = 0; i < messages.size(); ++i)
@@ -275,8 +275,8 @@ TEST_F(OptionSheetTest, TheStartWithWindowsBoxFollowsAndEditsTheRunEntry) {
             ShowPage(sheet, 3);
             HWND page = CurrentPage(sheet);
             EXPECT_EQ(IsTicked(page, IDC_START_WITH_WINDOWS), !start);
-            Click(page, IDC_START_WITH_WINDOWS);
-            Click(sheet, IDOK);
+            ClickButton(page, IDC_START_WITH_WINDOWS, Delivery::Posted);
+            ClickButton(sheet, IDOK, Delivery::Posted);
         });
         EXPECT_EQ(IsStartedWithWindows(), start);
     }

@@ -1,5 +1,6 @@
 #include "postman/page_tab_ctrl.h"
 
+#include "user_actions.h"
 #include "window_test_support.h"
 
 #include <gtest/gtest.h>
@@ -31,9 +32,8 @@ class PageTabCtrlTest : public testing::Test {
     void ClickTab(int index) {
         RECT item;
         SendMessageA(tabs.GetHandle(), TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
-        LPARAM point = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
-        SendMessageA(tabs.GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, point);
-        SendMessageA(tabs.GetHandle(), WM_LBUTTONUP, 0, point);
+        PressOn(tabs.GetHandle(), {(item.left + item.right) / 2, (item.top + item.bottom) / 2},
+                Delivery::Sent);
     }
 
     CTestHost host;

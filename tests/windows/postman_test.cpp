@@ -5,6 +5,7 @@
 #include "postman/mailbox_page.h"
 #include "postman/quick_mail_page.h"
 #include "resource.h"
+#include "user_actions.h"
 #include "window_test_support.h"
 
 #include <commctrl.h>
@@ -26,8 +27,6 @@ class PostmanTest : public testing::Test {
     HWND Tabs() { return GetDlgItem(Window(), IDC_PAGE_TABS); }
     HWND MailboxPage() { return frame.GetPostmanWindow().GetMailboxPage().GetHandle(); }
     HWND QuickMailPage() { return frame.GetPostmanWindow().GetQuickMailPage().GetHandle(); }
-
-    void Click(int id) { SendMessageA(GetDlgItem(Window(), id), BM_CLICK, 0, 0); }
 
     CMainFrame frame;
 };
@@ -103,13 +102,13 @@ TEST_F(PostmanTest, AlwaysOnTopToggleFlipsTopmostAndTheStoredSetting) {
     ASSERT_NE(off, on);
     EXPECT_EQ(ToggleBitmapPixels(Window()), off);
 
-    Click(IDC_ALWAYS_TOP);
+    ClickButton(Window(), IDC_ALWAYS_TOP, Delivery::Sent);
     EXPECT_TRUE(IsTopmost(Window()));
     EXPECT_EQ(frame.GetSettings().AlwaysTop, 1);
     EXPECT_EQ(SendDlgItemMessageA(Window(), IDC_ALWAYS_TOP, BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_EQ(ToggleBitmapPixels(Window()), on);
 
-    Click(IDC_ALWAYS_TOP);
+    ClickButton(Window(), IDC_ALWAYS_TOP, Delivery::Sent);
     EXPECT_FALSE(IsTopmost(Window()));
     EXPECT_EQ(frame.GetSettings().AlwaysTop, 0);
     EXPECT_EQ(SendDlgItemMessageA(Window(), IDC_ALWAYS_TOP, BM_GETCHECK, 0, 0), BST_UNCHECKED);
@@ -135,7 +134,7 @@ TEST_F(PostmanTest, HidingAndShowingAgainKeepsTheTabAndTheRows) {
     EXPECT_TRUE(IsWindowVisible(Window()));
     frame.GetPostmanWindow().GetTabCtrl().SelectTab(1);
 
-    Click(IDC_HIDE);
+    ClickButton(Window(), IDC_HIDE, Delivery::Sent);
     EXPECT_FALSE(IsWindowVisible(Window()));
     EXPECT_TRUE(IsWindow(Window()));
 
@@ -147,7 +146,7 @@ TEST_F(PostmanTest, HidingAndShowingAgainKeepsTheTabAndTheRows) {
     EXPECT_TRUE(focus == QuickMailPage() || IsChild(QuickMailPage(), focus))
         << "the shown page has the focus";
     EXPECT_EQ(page.GetRowCount(), 2);
-    EXPECT_EQ(SendDlgItemMessageA(MailboxPage(), IDC_MAIL_LIST, LVM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(RowCount(GetDlgItem(MailboxPage(), IDC_MAIL_LIST)), 2);
     ShowWindow(Window(), SW_HIDE);
 }
 
@@ -232,7 +231,7 @@ class PostmanDragTest : public PostmanTest {
         GetWindowRect(Window(), &rect);
         width = rect.right - rect.left;
         height = rect.bottom - rect.top;
-        SendMessageA(Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(grabX, grabY));
+        PressOn(Window(), {grabX, grabY}, Delivery::Sent, Press::Down);
     }
 
     // Moves the pointer so that, unsnapped, the window's corner would go to
@@ -240,7 +239,7 @@ class PostmanDragTest : public PostmanTest {
     POINT DragCornerTo(int left, int top) {
         POINT pointer = {left + grabX, top + grabY};
         ScreenToClient(Window(), &pointer);
-        SendMessageA(Window(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(pointer.x, pointer.y));
+        MoveOver(Window(), pointer, MK_LBUTTON);
         RECT rect;
         GetWindowRect(Window(), &rect);
         EXPECT_EQ(rect.right - rect.left, width);
@@ -263,7 +262,7 @@ TEST_F(PostmanDragTest, TheWindowFollowsThePointerUntilTheButtonIsReleased) {
     EXPECT_EQ(corner.x, 400);
     EXPECT_EQ(corner.y, 300);
 
-    SendMessageA(Window(), WM_LBUTTONUP, 0, MAKELPARAM(grabX, grabY));
+    PressOn(Window(), {grabX, grabY}, Delivery::Sent, Press::Up);
     EXPECT_NE(GetCapture(), Window());
     corner = DragCornerTo(500, 350);
     EXPECT_EQ(corner.x, 400);

@@ -63,25 +63,19 @@ class QuickMailPageTest : public testing::Test {
     std::string Status() {
         return WindowText(GetDlgItem(frame.GetPostmanWindow().GetHandle(), IDC_STATUS_TEXT));
     }
-    // Replaces a field's text, as selecting it all and typing over it would.
-    void Type(int id, const std::string& text) {
-        SendMessageA(Item(id), EM_SETSEL, 0, -1);
-        SendMessageA(Item(id), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
-    }
-    void Click(int id) { SendMessageA(Item(id), BM_CLICK, 0, 0); }
 
     // Chooses `path` in the file dialog of the attachment button.
     void Attach(const std::string& path) {
         // The file name field is cmb13 (1148) or edt1 (1152), as the dialog's template has it.
         CDialogAnswerer dialog(openCaption, IDOK, 15000, {{1148, path}, {1152, path}});
-        Click(IDC_ATTACH);
+        ClickButton(Page().GetHandle(), IDC_ATTACH, Delivery::Sent);
         ASSERT_TRUE(dialog.Wait());
     }
     // Clicks send, waits for the send to end and answers its closing
     // message; returns that message's text.
     std::string SendAndAnswer(DWORD milliseconds = 15000) {
         CDialogAnswerer message("Tidemark", IDOK, milliseconds);
-        Click(IDC_SEND);
+        ClickButton(Page().GetHandle(), IDC_SEND, Delivery::Sent);
         EXPECT_TRUE(PumpMessagesUntil([&] { return !Page().IsSending(); }, milliseconds + 5000));
         message.Wait();
         return message.GetText();
@@ -140,7 +134,8 @@ TEST_F(QuickMailSinkTest, ARepliedMailWithSignatureAndKoreanAttachmentReachesThe
     Page().SetReply("sink-quick@example.com", u"보고서");
     EXPECT_EQ(GetFocus(), Item(IDC_BODY));
     SendMessageA(Item(IDC_BODY), EM_SETSEL, 0, 0);
-    SendMessageA(Item(IDC_BODY), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("보내 드립니다."));
+    TypeKeys(Item(IDC_BODY), L"보내 드립니다.");
+    PumpAsTheProgram(application);
     std::string content("HWP\0\x01\xff 보고서", 13);
     CTemporaryFile report("보고서 최종.hwp", content);
     Attach(report.Path());
@@ -148,7 +143,7 @@ TEST_F(QuickMailSinkTest, ARepliedMailWithSignatureAndKoreanAttachmentReachesThe
     EXPECT_TRUE(IsWindowEnabled(Item(IDC_ATTACHMENT_PATH)));
     std::remove((SinkDirectory() + "/sink-quick@example.com.eml").c_str());
 
-    Click(IDC_SEND);
+    ClickButton(Page().GetHandle(), IDC_SEND, Delivery::Sent);
     // The click returns at once: the server's part runs on a worker.
     EXPECT_TRUE(Page().IsSending());
     EXPECT_EQ(Status(), "메일 서버에 연결 중...");
@@ -185,7 +180,7 @@ TEST_F(QuickMailSinkTest, ARepliedMailWithSignatureAndKoreanAttachmentReachesThe
 TEST_F(QuickMailSinkTest, AReplyStartedWhileASendRunsIsKeptWhenTheSendSucceeds) {
     Page().SetReply("sink-first@example.com", u"첫째");
     CDialogAnswerer done("Tidemark", IDOK);
-    Click(IDC_SEND);
+    ClickButton(Page().GetHandle(), IDC_SEND, Delivery::Sent);
     Page().SetReply("sink-next@example.com", u"둘째"); // before the send can report
     ASSERT_TRUE(PumpMessagesUntil([&] { return !Page().IsSending(); }, 15000));
     ASSERT_TRUE(done.Wait());
@@ -217,8 +212,8 @@ TEST_F(QuickMailSinkTest, RefusesWhatCannotBeSentAndKeepsTheFields) {
     for (const auto& c : cases) {
         frame.GetSettings().SMTPAddress = c.smtpAddress;
         frame.GetSettings().UserName = c.userName;
-        Type(IDC_RECIPIENTS, c.recipients);
-        Type(IDC_SUBJECT, "제목");
+        TypeText(Page().GetHandle(), IDC_RECIPIENTS, c.recipients);
+        TypeText(Page().GetHandle(), IDC_SUBJECT, "제목");
         if (c.attachMissingFile) {
             CTemporaryFile vanishing("quick-vanishing.txt", "x");
             Attach(vanishing.Path());
@@ -249,10 +244,10 @@ TEST_F(QuickMailPageTest, AServerThatNeverAnswersLeavesTheWindowResponsive) {
     frame.GetSettings().SMTPPort = ntohs(address.sin_port);
 
     // Without a subject the page asks first; No sends nothing.
-    Type(IDC_RECIPIENTS, "someone@example.com");
+    TypeText(Page().GetHandle(), IDC_RECIPIENTS, "someone@example.com");
     for (int answer : {IDNO, IDYES}) {
         CDialogAnswerer question("Tidemark", answer);
-        Click(IDC_SEND);
+        ClickButton(Page().GetHandle(), IDC_SEND, Delivery::Sent);
         ASSERT_TRUE(question.Wait());
         EXPECT_EQ(question.GetText(), "제목이 없습니다. 그대로 보내시겠습니까?");
         EXPECT_EQ(Page().IsSending(), answer == IDYES);
@@ -276,9 +271,9 @@ TEST_F(QuickMailPageTest, TheOutgoingServersTrustReachesTheSendAndARefusedCertif
     Settings& settings = frame.GetSettings();
     settings.SMTPAddress = "localhost";
     settings.SMTPPort = TlsPeerPort("self-signed"); // speaks POP3 once TLS is up
-    settings.SMTPSecurity = 1; // TLS on connect
-    Type(IDC_RECIPIENTS, "someone@example.com");
-    Type(IDC_SUBJECT, "보안");
+    settings.SMTPSecurity = 1;                      // TLS on connect
+    TypeText(Page().GetHandle(), IDC_RECIPIENTS, "someone@example.com");
+    TypeText(Page().GetHandle(), IDC_SUBJECT, "보안");
     EXPECT_EQ(SendAndAnswer(), "localhost 서버의 인증서를 신뢰할 수 없습니다. 환경 설정의 보내는 메일에서 "
                                "\"인증서 확인\"으로 이 인증서를 신뢰할 수 있습니다.");
     settings.SMTPTrustedCertificate = TlsPeerFingerprint("self-signed");
@@ -295,8 +290,7 @@ TEST_F(QuickMailPageTest, ReturnMovesOnOutsideTheBodyAndEscapeIsSwallowed) {
                    {IDC_BODY, VK_RETURN, IDC_BODY},
                    {IDC_BODY, VK_ESCAPE, IDC_BODY}};
     for (const auto& press : presses) {
-        SetFocus(Item(press.from));
-        PostMessageA(Item(press.from), WM_KEYDOWN, press.key, 1);
+        PressKey(Page().GetHandle(), press.from, press.key);
         PumpAsTheProgram(application);
         EXPECT_EQ(GetFocus(), Item(press.focus)) << press.from;
     }
@@ -305,12 +299,10 @@ TEST_F(QuickMailPageTest, ReturnMovesOnOutsideTheBodyAndEscapeIsSwallowed) {
 }
 
 TEST_F(QuickMailPageTest, TypedKoreanReachesTheFieldsWhole) {
-    // A keyboard's (or an input method's) characters arrive as Unicode WM_CHARs.
     for (int id : {IDC_BODY, IDC_SUBJECT}) {
         SetFocus(Item(id));
         SetWindowTextA(Item(id), "");
-        for (wchar_t typed : std::wstring(L"잘 받았습니다."))
-            PostMessageW(Item(id), WM_CHAR, typed, 1);
+        TypeKeys(Item(id), L"잘 받았습니다.");
         PumpAsTheProgram(application);
         EXPECT_EQ(Text(id), "잘 받았습니다.") << id;
     }
@@ -326,11 +318,11 @@ TEST_F(QuickMailPageTest, TheSignatureNeverOverwritesWhatTheUserTyped) {
         tabs.SelectTab(1);
         EXPECT_EQ(Text(IDC_BODY), signYN ? "\r\n서명" : "") << signYN;
     }
-    Type(IDC_BODY, "직접 쓴 본문");
+    TypeText(Page().GetHandle(), IDC_BODY, "직접 쓴 본문");
     tabs.SelectTab(0);
     tabs.SelectTab(1);
     EXPECT_EQ(Text(IDC_BODY), "직접 쓴 본문");
-    Click(IDC_CLEAR_ALL);
+    ClickButton(Page().GetHandle(), IDC_CLEAR_ALL, Delivery::Sent);
     EXPECT_EQ(Text(IDC_BODY), "\r\n서명");
     EXPECT_EQ(GetFocus(), Item(IDC_RECIPIENTS));
 }

@@ -65,7 +65,7 @@ void SaveScreen(HWND window, const std::string& name) {
 void SaveDialog(const std::string& caption, const std::string& name, int button = IDCANCEL) {
     HWND dialog = WaitForDialog(caption);
     SaveScreen(dialog, name);
-    Click(dialog, button);
+    ClickButton(dialog, button, Delivery::Posted);
     WaitUntilClosed(dialog);
 }
 
@@ -160,10 +160,10 @@ TEST_F(DISABLED_ScreensTest, TrayMenuAboutBoxPasswordAndAddressBook) {
     CUserThread book(
         [] {
             HWND dialog = WaitForDialog("주소록");
-            Click(dialog, IDC_ADDRESS_ADD);
+            ClickButton(dialog, IDC_ADDRESS_ADD, Delivery::Posted);
             SaveDialog("등록 정보", "address-entry");
             SaveScreen(dialog, "address-book");
-            Click(dialog, IDCANCEL);
+            ClickButton(dialog, IDCANCEL, Delivery::Posted);
         },
         {"등록 정보", "주소록"});
     frame->GetSettings().addressBook = {{"홍길동", "gildong@example.co.kr"}, {"", "kim@example.com"}};
@@ -179,12 +179,13 @@ TEST_F(DISABLED_ScreensTest, OptionsSheetAndItsDialogs) {
             SaveScreen(sheet, pages[page]);
         }
         ShowPage(sheet, 2);
-        Click(CurrentPage(sheet), IDC_ADD_SPAM_ADDRESS);
+        ClickButton(CurrentPage(sheet), IDC_ADD_SPAM_ADDRESS, Delivery::Posted);
         SaveDialog("단어 입력", "spam-address");
         ShowPage(sheet, 0);
-        ClickRow(GetDlgItem(CurrentPage(sheet), IDC_SERVER_LIST), 0);
-        Click(CurrentPage(sheet), IDC_SERVER_PROPERTIES);
+        HWND servers = GetDlgItem(CurrentPage(sheet), IDC_SERVER_LIST);
+        PressOn(servers, RowPoint(servers, 0), Delivery::Posted);
+        ClickButton(CurrentPage(sheet), IDC_SERVER_PROPERTIES, Delivery::Posted);
         SaveDialog(serverDialogCaption, "server-properties");
-        Click(sheet, IDCANCEL);
+        ClickButton(sheet, IDCANCEL, Delivery::Posted);
     });
 }

@@ -24,7 +24,7 @@ ServerEntry EditInDialog(const ServerEntry& entry, const std::function<void(HWND
         [&] {
             HWND window = WaitForDialog(serverDialogCaption);
             act(window);
-            Click(window, IDOK);
+            ClickButton(window, IDOK, Delivery::Posted);
             WaitUntilClosed(window);
         },
         {"Tidemark", serverDialogCaption});
@@ -68,7 +68,7 @@ class SecureCheckTest : public CheckCycleTest {
     // `box`), then OK.
     static ServerEntry CheckCertificateInDialog(const ServerEntry& entry, int answer, std::string& box) {
         return EditInDialog(entry, [&](HWND window) {
-            Click(window, IDC_CHECK_CERTIFICATE);
+            ClickButton(window, IDC_CHECK_CERTIFICATE, Delivery::Posted);
             box = AnswerBox("Tidemark", answer);
         });
     }
@@ -147,11 +147,11 @@ TEST_F(SecureCheckTest, ACertificateCheckOfASilentServerLeavesTheDialogAnswering
     CUserThread user(
         [&] {
             HWND window = WaitForDialog(serverDialogCaption);
-            Click(window, IDC_CHECK_CERTIFICATE);
+            ClickButton(window, IDC_CHECK_CERTIFICATE, Delivery::Posted);
             buttonOff = PumpMessagesUntil([&] { return !IsEnabled(window, IDC_CHECK_CERTIFICATE); });
             DWORD_PTR result = 0;
             answering = SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0;
-            Click(window, IDCANCEL); // closing ends the check
+            ClickButton(window, IDCANCEL, Delivery::Posted); // closing ends the check
             WaitUntilClosed(window);
         },
         {"Tidemark", serverDialogCaption});
@@ -182,8 +182,8 @@ TEST(ServerSecurity, ChangingTheAddressOrPortDropsTheTrustedCertificate) {
                  {"pop.example.com", "996", false}};
     for (const auto& edit : edits) {
         ServerEntry entry = EditInDialog(TrustedAccount(), [&](HWND window) {
-            Type(window, IDC_SERVER_ADDRESS, edit.host);
-            Type(window, IDC_SERVER_PORT, edit.port);
+            TypeText(window, IDC_SERVER_ADDRESS, edit.host);
+            TypeText(window, IDC_SERVER_PORT, edit.port);
         });
         EXPECT_EQ(entry.TrustedCertificate, edit.kept ? TrustedAccount().TrustedCertificate : "")
             << edit.host << edit.port;

@@ -8,6 +8,7 @@
 #include "framework/frame_window.h"
 #include "resource.h"
 
+#include "user_actions.h"
 #include "window_test_support.h"
 
 #include <gtest/gtest.h>
@@ -64,7 +65,7 @@ class COwnerFrame : public CFrameWindow {
         GetMenuStringA(menu, 0, text, sizeof text, MF_BYPOSITION);
         menuFirstItemText = text;
         menuPauseChecked = (GetMenuState(menu, 5, MF_BYPOSITION) & MF_CHECKED) != 0;
-        PostMessageA(handle, WM_CHAR, 'd', 0);
+        TypeKeys(handle, L"d");
         SetTimer(handle, 1, 5000, nullptr);
     }
 };

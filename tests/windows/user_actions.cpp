@@ -26,27 +26,11 @@ BOOL CALLBACK CollectDialogs(HWND window, LPARAM lParam) {
     return TRUE;
 }
 
-LPARAM PointParameter(POINT point) {
-    return MAKELPARAM(point.x, point.y);
-}
-
-// A point inside `row`: its label, or `x` pixels from its left edge.
-POINT RowPoint(HWND list, int row, int x = -1) {
-    RECT rect = {};
-    rect.left = x < 0 ? LVIR_LABEL : LVIR_BOUNDS;
-    SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect));
-    return {x < 0 ? (rect.left + rect.right) / 2 : rect.left + x, (rect.top + rect.bottom) / 2};
-}
-
-void PostMouse(HWND list, POINT point, bool twice) {
-    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, PointParameter(point));
-    PostMessageA(list, WM_LBUTTONUP, 0, PointParameter(point));
-    if (twice) {
-        PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, PointParameter(point));
-        PostMessageA(list, WM_LBUTTONUP, 0, PointParameter(point));
-    }
-    // Wait until the list's thread has handled them.
-    SendMessageA(list, WM_NULL, 0, 0);
+void Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam, Delivery delivery) {
+    if (delivery == Delivery::Sent)
+        SendMessageA(window, message, wParam, lParam);
+    else
+        PostMessageA(window, message, wParam, lParam);
 }
 
 } // namespace
@@ -74,15 +58,42 @@ bool WaitUntilClosed(HWND window, DWORD milliseconds) {
     return PumpMessagesUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, milliseconds);
 }
 
-void Click(HWND dialog, int id) {
-    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+void ClickButton(HWND dialog, int id, Delivery delivery) {
+    Deliver(GetDlgItem(dialog, id), BM_CLICK, 0, 0, delivery);
 }
 
-void Type(HWND dialog, int id, const std::string& text) {
+void PressOn(HWND window, POINT point, Delivery delivery, Press press) {
+    const LPARAM where = MAKELPARAM(point.x, point.y);
+    for (int click = 0; click < (press == Press::DoubleClick ? 2 : 1); ++click) {
+        if (press != Press::Up)
+            Deliver(window, click ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, MK_LBUTTON, where, delivery);
+        if (press != Press::Down)
+            Deliver(window, WM_LBUTTONUP, 0, where, delivery);
+    }
+}
+
+void MoveOver(HWND window, POINT point, WPARAM keys) {
+    SendMessageA(window, WM_MOUSEMOVE, keys, MAKELPARAM(point.x, point.y));
+}
+
+void TypeText(HWND dialog, int id, const std::string& text) {
     HWND control = GetDlgItem(dialog, id);
     // A combo box's edit part reports typing as CBN_EDITCHANGE.
-    HWND edit = FindWindowExA(control, nullptr, "Edit", nullptr);
-    SendMessageA(edit ? edit : control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    if (HWND edit = control ? FindWindowExA(control, nullptr, "Edit", nullptr) : nullptr)
+        control = edit;
+    char className[16] = "";
+    GetClassNameA(control, className, sizeof className);
+    if (lstrcmpiA(className, "Edit") != 0) { // the file dialog's extended combo box
+        SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        return;
+    }
+    SendMessageA(control, EM_SETSEL, 0, -1);
+    SendMessageA(control, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void TypeKeys(HWND control, const std::wstring& text) {
+    for (wchar_t typed : text)
+        PostMessageW(control, WM_CHAR, typed, 1);
 }
 
 void PressKey(HWND dialog, int id, UINT virtualKey) {
@@ -107,21 +118,17 @@ bool IsEnabled(HWND dialog, int id) {
     return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
 }
 
-void ClickRow(HWND list, int row) {
-    PostMouse(list, RowPoint(list, row), false);
-}
-
-void DoubleClickRow(HWND list, int row) {
-    PostMouse(list, RowPoint(list, row), true);
-}
-
-void ClickRowCheckBox(HWND list, int row) {
+POINT RowPoint(HWND list, int row, RowPart part) {
+    RECT rect = {};
+    rect.left = part == RowPart::Label ? LVIR_LABEL : LVIR_BOUNDS;
+    SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect));
     // The check box is the row's state image, at its left end.
-    PostMouse(list, RowPoint(list, row, 8), false);
+    const int x = part == RowPart::Label ? (rect.left + rect.right) / 2 : rect.left + 8;
+    return {x, (rect.top + rect.bottom) / 2};
 }
 
 std::string RowText(HWND list, int row, int column) {
-    char text[256] = "";
+    char text[512] = "";
     ListView_GetItemText(list, row, column, text, sizeof text);
     return text;
 }

@@ -1,7 +1,6 @@
-// Acts on this process's windows from a thread of its own, as a user would,
-// while the thread under test sits in a modal loop: finds windows by their
-// caption, clicks, types and reads. Clicks are posted, so one that opens a
-// modal window never blocks the acting thread.
+// Acts on this process's windows as a user would: finds windows by their
+// caption, clicks, points, types and reads, also from a thread of its own
+// while the thread under test sits in a modal loop.
 #pragma once
 
 #include "window_test_support.h"
@@ -23,20 +22,34 @@ HWND WaitForDialog(const std::string& caption, DWORD milliseconds = 10000,
 // True once `window` is gone or hidden.
 bool WaitUntilClosed(HWND window, DWORD milliseconds = 10000);
 
-// Presses a button (or ticks a check box or radio button) with the mouse.
-void Click(HWND dialog, int id);
-// Replaces the text of an edit, or of a combo box's edit part, as typing would.
-void Type(HWND dialog, int id, const std::string& text);
+// How an action reaches its window. `Sent` returns once it is handled, so
+// only after the modal window it opens has closed (answer that from another
+// thread: CDialogAnswerer). `Posted` returns at once: the acting thread can
+// then work in the modal window.
+enum class Delivery { Sent, Posted };
+// What the left mouse button does in PressOn.
+enum class Press { Click, DoubleClick, Down, Up };
+
+// Presses button `id` of `dialog` (or ticks a check box or radio button).
+void ClickButton(HWND dialog, int id, Delivery delivery);
+// The left mouse button at `point` of `window`, in client coordinates.
+void PressOn(HWND window, POINT point, Delivery delivery, Press press = Press::Click);
+// Moves the pointer to `point` of `window` with `keys` (MK_ bits) held. Sent.
+void MoveOver(HWND window, POINT point, WPARAM keys = 0);
+// Types `text` over all of an edit's (or a combo box's edit part's) text. Sent.
+void TypeText(HWND dialog, int id, const std::string& text);
+// Types `text` at the caret of `control` key by key, as Unicode characters
+// the way a keyboard or an input method does. Posted.
+void TypeKeys(HWND control, const std::wstring& text);
 // Presses a key in control `id`, which first gets the keyboard focus.
 void PressKey(HWND dialog, int id, UINT virtualKey);
 std::string ControlText(HWND dialog, int id);
 bool IsTicked(HWND dialog, int id);
 bool IsEnabled(HWND dialog, int id);
 
-// A list view's rows as the mouse reaches them.
-void ClickRow(HWND list, int row);
-void DoubleClickRow(HWND list, int row);
-void ClickRowCheckBox(HWND list, int row);
+// A list view row's point for PressOn: its label, or its check box.
+enum class RowPart { Label, CheckBox };
+POINT RowPoint(HWND list, int row, RowPart part = RowPart::Label);
 std::string RowText(HWND list, int row, int column);
 int RowCount(HWND list);
 

@@ -1,6 +1,7 @@
 #include "widgets/web_browser2.h"
 
 #include "mail/charset.h"
+#include "user_actions.h"
 #include "window_test_support.h"
 
 #include <gtest/gtest.h>
@@ -107,7 +108,6 @@ TEST_F(WebBrowser2Test, ClickOpensTheLinkUnderItAfterControlCharacters) {
     browser.SetLinkOpener([&](const std::u16string& target) { opened = target; });
     const size_t at = ControlText(browser.GetHandle()).find(u"two") + 1;
     const LRESULT place = SendMessageW(browser.GetHandle(), EM_POSFROMCHAR, at, 0);
-    SendMessageW(browser.GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, place);
-    SendMessageW(browser.GetHandle(), WM_LBUTTONUP, 0, place);
+    PressOn(browser.GetHandle(), {LOWORD(place), HIWORD(place)}, Delivery::Sent);
     EXPECT_EQ(opened, u"https://two.example/");
 }

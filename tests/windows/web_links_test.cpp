@@ -26,11 +26,6 @@ std::string ServerRequests() {
 
 const char checkingText[] = "최신 버전을 확인하고 있습니다...";
 
-void Click(HWND control) {
-    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-}
-
 } // namespace
 
 TEST(VersionFetch, ReadsTheVersionFileWithoutLineEnds) {
@@ -80,7 +75,7 @@ TEST(UpgradeDialog, ClosesAtOnceWhileTheServerKeepsSilent) {
         PumpMessagesUntil([] { return false; }, 300);
         EXPECT_EQ(dialog.GetItemText(IDC_UPGRADE_RESULT), checkingText);
         HWND window = dialog.GetHandle();
-        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        ClickButton(window, IDCANCEL, Delivery::Posted);
         EXPECT_TRUE(PumpMessagesUntil([&] { return !IsWindow(window); }));
     }
     // Well within the fetch's own time-out, which the closed dialog does not wait for.
@@ -116,7 +111,7 @@ TEST(AboutBox, ClickingThePictureOpensTheEnvelopeForGood) {
     auto shown = [&] { return reinterpret_cast<HICON>(SendMessageA(picture, STM_GETICON, 0, 0)); };
     EXPECT_NE(shown(), opened);
     for (int click = 0; click < 2; ++click) {
-        Click(picture);
+        PressOn(picture, {2, 2}, Delivery::Posted);
         EXPECT_TRUE(PumpMessagesUntil([&] { return shown() == opened; })) << click;
     }
 }
@@ -166,7 +161,7 @@ TEST(StaticLink, TurnsPurpleOnlyWhenItsTargetOpens) {
         ASSERT_TRUE(dialog.Create(nullptr));
         dialog.link.target = c.target;
         EXPECT_EQ(PaintedAs(dialog, dialog.link), std::make_pair(RGB(0, 0, 255), true));
-        Click(dialog.link.GetHandle());
+        PressOn(dialog.link.GetHandle(), {2, 2}, Delivery::Posted);
         PumpMessagesUntil([&] { return dialog.link.IsVisited(); }, 2000);
         EXPECT_EQ(dialog.link.IsVisited(), c.opens) << c.target;
         EXPECT_EQ(PaintedAs(dialog, dialog.link).first, c.opens ? RGB(128, 0, 128) : RGB(0, 0, 255));
