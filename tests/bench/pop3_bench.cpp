@@ -12,6 +12,8 @@
 //   tests/peers/pop3-peer.sh start build/native/peers
 //   build/native/pop3_bench [rounds]
 //   tests/peers/pop3-peer.sh stop build/native/peers
+// With "imap" after the rounds it checks the "imapbench" INBOX over IMAP
+// instead (5,000 mails, 50 unseen: tests/bench/imap_bench.sh builds it).
 #include "core/check_cycle.h"
 #include "net/socket_platform.h"
 #include "mail/mail_store.h"
@@ -102,16 +104,18 @@ class CCountingRelay {
 // A host that only counts what the check lists.
 class CCountingHost : public CCheckHost {
   public:
-    explicit CCountingHost(int port) {
+    CCountingHost(int port, bool imap) {
         account.entry.Name = "bench";
         account.entry.Address = "127.0.0.1";
-        account.entry.ID = "bench";
+        account.entry.ID = imap ? "imapbench" : "bench";
+        account.entry.Protocol = imap ? ProtocolImap : ProtocolPop3;
         account.entry.Password = "secret";
         account.entry.Port = port;
         account.entry.CheckAlgorithm = CheckAllMail;
     }
     int listed = 0;
     int errors = 0;
+    int newMail = 0;
 
     bool GetAccount(int index, CheckAccount& copy) override {
         copy = account;
@@ -120,6 +124,10 @@ class CCountingHost : public CCheckHost {
     CheckFilter GetFilter() override { return {}; }
     void StoreLastMailDate(int, const CheckAccount&, const std::string& date) override {
         account.entry.LastMailDate = date;
+    }
+    void StoreMailboxMark(int, const CheckAccount&, const MailboxMark& mark) override {
+        account.entry.ImapUidValidity = mark.uidValidity;
+        account.entry.ImapLastUid = mark.lastUid;
     }
     int NotifyNewMail(int, const ServerEntry&, const NewMailNews&) override { return 0; }
     void OnCheckBegins() override { listed = errors = 0; }
@@ -131,7 +139,7 @@ class CCountingHost : public CCheckHost {
         ++errors;
     }
     void OnAccountFinished(int, int) override {}
-    void OnCheckFinished(const CheckOutcome&) override {}
+    void OnCheckFinished(const CheckOutcome& outcome) override { newMail = outcome.newMailCount; }
 
   private:
     CheckAccount account;
@@ -141,8 +149,10 @@ class CCountingHost : public CCheckHost {
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 3;
+    const bool imap = argc > 2 && std::string(argv[2]) == "imap";
+    const int mailCount = imap ? 50 : 1000;
     int serverPort = 0;
-    std::ifstream(std::string(TIDEMARK_PEERS_DIR) + "/pop3.port") >> serverPort;
+    std::ifstream(std::string(TIDEMARK_PEERS_DIR) + (imap ? "/imap.port" : "/pop3.port")) >> serverPort;
     if (serverPort == 0) {
         std::fprintf(stderr, "no server: start one with tests/peers/pop3-peer.sh start %s\n",
                      TIDEMARK_PEERS_DIR);
@@ -164,7 +174,7 @@ int main(int argc, char** argv) {
             SetTemporaryDirectory(dir);
             CAnnouncedMails announced;
             CRetrievedMails retrieved; // a new run: nothing known yet
-            CCountingHost host(counted ? relay.Port() : serverPort);
+            CCountingHost host(counted ? relay.Port() : serverPort, imap);
             for (const char* check : {"first", "repeat"}) {
                 std::atomic<int> running{1};
                 relay.TakeBytes();
@@ -175,9 +185,9 @@ int main(int argc, char** argv) {
                 if (counted)
                     std::printf("round %d %s check: %lld bytes\n", round, check, relay.TakeBytes());
                 else
-                    std::printf("round %d %s check: %d mails listed in %.3f s\n", round, check, host.listed,
-                                seconds);
-                failures += host.errors + (host.listed == 1000 ? 0 : 1);
+                    std::printf("round %d %s check: %d mails listed, %d new, in %.3f s\n", round, check,
+                                host.listed, host.newMail, seconds);
+                failures += host.errors + (host.listed == mailCount ? 0 : 1);
             }
         }
     }
