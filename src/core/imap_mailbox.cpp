@@ -1,12 +1,14 @@
 #include "core/imap_mailbox.h"
 
 #include "core/user_texts.h"
+#include "mail/mail_store.h"
 
 #include <algorithm>
 #include <limits>
 
 CImapMailbox::CImapMailbox(const ServerEntry& account, const MailboxContext& context)
-    : account(account), context(context) {
+    : account(account), context(context),
+      mailboxKey(CRetrievedMails::MailboxKey(account.Address, account.Port, account.ID)) {
     PrepareSession(session, account, context);
 }
 
@@ -41,10 +43,14 @@ std::uint32_t CImapMailbox::UidOf(const std::string& uniqueId) const {
     return uid;
 }
 
+std::string CImapMailbox::UniqueId(std::uint32_t uid) const {
+    return std::to_string(session.GetUidValidity()) + "." + std::to_string(uid);
+}
+
 MailboxMail CImapMailbox::Listed(const ImapMailSummary& summary, int order) const {
     MailboxMail mail;
     mail.fields = summary.header;
-    mail.uniqueId = std::to_string(session.GetUidValidity()) + "." + std::to_string(summary.uid);
+    mail.uniqueId = UniqueId(summary.uid);
     mail.serverOrder = order;
     return mail;
 }
@@ -56,11 +62,40 @@ void CImapMailbox::MoveMark(const std::vector<std::uint32_t>& uids) {
         mark.lastUid = std::max(mark.lastUid, uids.back());
 }
 
+bool CImapMailbox::ReadSummaries(const std::vector<std::uint32_t>& uids,
+                                 std::vector<ImapMailSummary>& mails) {
+    std::vector<std::string> ids;
+    std::vector<std::uint32_t> unread;
+    for (const std::uint32_t uid : uids) {
+        ids.push_back(UniqueId(uid));
+        const CRetrievedMails::Mail* known =
+            context.retrieved ? context.retrieved->Find(mailboxKey, ids.back()) : nullptr;
+        if (known && IsStoreFilePresent(known->fields.storeFile))
+            mails.push_back({uid, known->arrival, 0, known->fields, true});
+        else
+            unread.push_back(uid);
+    }
+    std::vector<ImapMailSummary> fetched;
+    if (!session.FetchSummaries(unread, fetched))
+        return false;
+    for (const ImapMailSummary& summary : fetched) {
+        if (context.retrieved)
+            context.retrieved->Remember(mailboxKey, UniqueId(summary.uid),
+                                        {summary.header, {}, summary.arrival});
+        mails.push_back(summary);
+    }
+    if (context.retrieved)
+        context.retrieved->Retain(mailboxKey, ids);
+    std::sort(mails.begin(), mails.end(),
+              [](const ImapMailSummary& a, const ImapMailSummary& b) { return a.uid < b.uid; });
+    return true;
+}
+
 ListingEnd CImapMailbox::ListMails(const MailListing& listing,
                                    const std::function<void(const MailboxMail&)>& take) {
     std::vector<std::uint32_t> uids;
     std::vector<ImapMailSummary> mails;
-    if (!session.SearchUnseen(0, uids) || !session.FetchSummaries(uids, mails)) {
+    if (!session.SearchUnseen(0, uids) || !ReadSummaries(uids, mails)) {
         Fail();
         return IsStopped() ? ListingEnd::Stopped : ListingEnd::Failed;
     }

@@ -5,8 +5,9 @@
 // the account's mark, the highest UID seen with the same UIDVALIDITY. A
 // mailbox whose UIDVALIDITY changed announces none of the mails it holds.
 // INBOX is opened read-only (EXAMINE) and selected for writing only when a
-// mail is deleted. A mail's unique id is "UIDVALIDITY.UID", so a mailbox
-// recreated since the listing never has another mail deleted in its place.
+// mail is deleted. Headers read by an earlier check of the run are not read
+// again. A mail's unique id is "UIDVALIDITY.UID", so a mailbox recreated
+// since the listing never has another mail deleted in its place.
 #pragma once
 
 #include "core/account_mailbox.h"
@@ -45,12 +46,17 @@ class CImapMailbox : public CAccountMailbox {
     // The UID that `uniqueId` names in this mailbox; 0 when it names a mail of
     // another UIDVALIDITY or nothing.
     std::uint32_t UidOf(const std::string& uniqueId) const;
+    std::string UniqueId(std::uint32_t uid) const;
     MailboxMail Listed(const ImapMailSummary& summary, int order) const;
+    // The summaries of `uids` in ascending order: the headers a check of this
+    // run read already (their store files still there) are not fetched again.
+    bool ReadSummaries(const std::vector<std::uint32_t>& uids, std::vector<ImapMailSummary>& mails);
     // Sets the mark after a listing of the unseen mails `uids`.
     void MoveMark(const std::vector<std::uint32_t>& uids);
 
     const ServerEntry account;
     const MailboxContext context;
+    const std::string mailboxKey;
     CImapSession session;
     bool writable = false;
     bool leftMarked = false;

@@ -81,7 +81,7 @@ CPop3Mailbox::Fetched CPop3Mailbox::Fetch(int number) {
     MailboxMail mail = Current(number);
     const bool fetched = FetchWhole(mail);
     if (context.retrieved && !mail.uniqueId.empty() && session.GetHeaderNumber() == number)
-        context.retrieved->Remember(mailboxKey, mail.uniqueId, {mail.fields, previousTime});
+        context.retrieved->Remember(mailboxKey, mail.uniqueId, {mail.fields, previousTime, {}});
     if (IsStopped())
         return Fetched::Ended;
     if (!session.IsConnected()) {
