@@ -92,6 +92,8 @@ class CRetrievedMails {
         // a date of its own keeps it (and is stored under it), so its fields
         // stand only when the message comes after one of that time again.
         CCalendarTime previousTime;
+        // IMAP: when the server received the mail (INTERNALDATE).
+        CCalendarTime arrival;
     };
 
     static std::string MailboxKey(const std::string& host, int port, const std::string& user);

@@ -17,10 +17,7 @@ bool HasListedHeader(const CPop3Session& session, const MailHeader& listed) {
 CPop3Mailbox::CPop3Mailbox(const ServerEntry& account, const MailboxContext& context)
     : account(account), context(context),
       mailboxKey(CRetrievedMails::MailboxKey(account.Address, account.Port, account.ID)) {
-    session.SetStopFlag(context.running);
-    if (context.timeoutMs > 0)
-        session.SetTimeout(context.timeoutMs);
-    session.SetSecurity(SecurityOf(account.Security), account.TrustedCertificate);
+    PrepareSession(session, account, context);
 }
 
 void CPop3Mailbox::Fail() {
@@ -85,7 +82,7 @@ CPop3Mailbox::Fetched CPop3Mailbox::Fetch(int number) {
     MailboxMail mail = Current(number);
     const bool fetched = FetchWhole(mail);
     if (context.retrieved && !mail.uniqueId.empty() && session.GetHeaderNumber() == number)
-        context.retrieved->Remember(mailboxKey, mail.uniqueId, {mail.fields, previousTime});
+        context.retrieved->Remember(mailboxKey, mail.uniqueId, {mail.fields, previousTime, {}});
     if (IsStopped())
         return Fetched::Ended;
     if (!session.IsConnected()) {
