@@ -15,6 +15,7 @@ CImapMailbox::CImapMailbox(const ServerEntry& account, const MailboxContext& con
 bool CImapMailbox::Fail() {
     failure.reason = ImapFailureText(session);
     failure.certificateRefused = IsCertificateFailure(session.GetTlsFailure());
+    failure.serverUnreached = session.GetResult() == ImapResult::NoConnection;
     return false;
 }
 

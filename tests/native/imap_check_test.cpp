@@ -58,3 +58,10 @@ TEST_F(CheckCycle, AnImapRefusalListsAnErrorRowWithTheServersWords) {
     ASSERT_EQ(host.mails.size(), 1u);
     EXPECT_EQ(host.mails[0].subject, "IMAP 서버가 명령을 거부했습니다. (No INBOX here)");
 }
+
+TEST(ImapMailbox, ARefusedConnectionCountsAsAServerNotReached) {
+    // Nothing listens on port 1 of the loopback address.
+    const auto mailbox = MakeAccountMailbox(ImapAccount("fake", 1), MailboxContext{});
+    EXPECT_FALSE(mailbox->Open());
+    EXPECT_TRUE(mailbox->GetFailure().serverUnreached);
+}
