@@ -7,7 +7,6 @@
 #include "framework/application.h"
 #include "framework/message_box.h"
 #include "framework/ui_thread.h"
-#include "mail/charset.h"
 #include "postman/mailbox_page.h"
 #include "postman/postman_dlg.h"
 
@@ -43,7 +42,8 @@ class CCheckNotifyActions : public CNotifyActions {
     void ShowPostmanMailbox() override {
         WithFrame(link, [](CCheckWindows& frame) {
             frame.showPostmanWindow();
-            frame.postmanWindow.GetTabCtrl().SelectTab(0);
+            if (CPostmanDlg* window = frame.postmanWindow())
+                window->GetTabCtrl().SelectTab(0);
         });
     }
     void LaunchMailClient(int code, const std::string& path) override {
@@ -59,6 +59,12 @@ class CCheckNotifyActions : public CNotifyActions {
   private:
     std::shared_ptr<CCheckLink> link;
 };
+
+// Shows row `at` of the model, `mail`, in the postman window if it is made.
+void AddRow(CCheckWindows& frame, const MailHeader& mail, int at) {
+    if (CPostmanDlg* window = frame.postmanWindow())
+        window->GetMailboxPage().AddRow(mail, at);
+}
 
 } // namespace
 
@@ -113,27 +119,25 @@ void CFrameCheckHost::OnNoSocket() {
 }
 
 void CFrameCheckHost::OnAccountBegins(int, const std::string& accountName) {
-    WithFrame(link, [&](CCheckWindows& frame) {
-        frame.postmanWindow.SetStatusText(CheckingAccountText(accountName));
-    });
+    WithFrame(link, [&](CCheckWindows& frame) { frame.setStatusText(CheckingAccountText(accountName)); });
 }
 
 void CFrameCheckHost::OnMailFound(const MailHeader& mail, const std::string& accountName) {
+    MailHeader row = mail;
+    row.accountName = accountName;
     WithFrame(link, [&](CCheckWindows& frame) {
         CMailboxModel& mailbox = link->mailbox;
-        int at = mailbox.InsertMail(mail, RowForFoundMail(mailbox.GetArrivedMails(), mail));
-        const std::u16string name = ShownSenderName(mail);
-        frame.postmanWindow.GetMailboxPage().AddRow(
-            accountName, name.empty() ? Cp949ToUtf16(mail.senderAddress) : name, ShownSubject(mail), at);
+        AddRow(frame, row, mailbox.InsertMail(row, RowForFoundMail(mailbox.GetArrivedMails(), row)));
     });
 }
 
 void CFrameCheckHost::OnAccountFailed(int index, const std::string& accountName, const std::string& reason) {
+    MailHeader error = ErrorRow(index);
+    error.accountName = accountName;
+    error.subject = reason;
     WithFrame(link, [&](CCheckWindows& frame) {
         CMailboxModel& mailbox = link->mailbox;
-        const MailHeader error = ErrorRow(index);
-        int at = mailbox.InsertMail(error, static_cast<int>(mailbox.GetArrivedMails().size()));
-        frame.postmanWindow.GetMailboxPage().AddRow(accountName, error.senderName, reason, at);
+        AddRow(frame, error, mailbox.InsertMail(error, static_cast<int>(mailbox.GetArrivedMails().size())));
     });
 }
 
@@ -144,7 +148,8 @@ void CFrameCheckHost::OnAccountFinished(int, int listedCount) {
 void CFrameCheckHost::OnCheckFinished(const CheckOutcome& outcome) {
     WithFrame(link, [&](CCheckWindows& frame) {
         if (outcome.stopped) {
-            frame.postmanWindow.GetMailboxPage().ClearRows();
+            if (CPostmanDlg* window = frame.postmanWindow())
+                window->GetMailboxPage().ClearRows();
             link->mailbox.ClearMails();
             link->mailbox.ResetListedCount();
         }

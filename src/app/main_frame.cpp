@@ -42,16 +42,25 @@ CMainFrame::CMainFrame()
 CPostmanDlg& CMainFrame::GetPostmanWindow() {
     if (!postmanWindow) {
         postmanWindow = std::make_unique<CPostmanDlg>(GetMailbox(), checkControl, settings);
-        checkLink->windows.reset(new CCheckWindows{
-            settings, *postmanWindow, [this] { OnCheckBegins(); },
-            [this](const CheckOutcome& outcome) {
-                OnCheckOutcome(outcome.newMailCount, outcome.notifyResult);
-                OnCheckFinished();
-            },
-            [this] { ShowPostmanWindow(); },
-            [this](const std::string& title, const std::string& text) { ShowNewMailBalloon(title, text); }});
+        FillPostmanWindow(*postmanWindow);
     }
     return *postmanWindow;
+}
+
+void CMainFrame::FillPostmanWindow(CPostmanDlg& window) {
+    CMailboxPage& page = window.GetMailboxPage();
+    page.ShowModel();
+    if (lastCheckTime)
+        page.ShowLastCheck(*lastCheckTime);
+    if (arrivedCountShown)
+        page.ShowArrivedCount();
+    window.SetStatusText(statusText);
+}
+
+void CMainFrame::SetStatusText(const std::string& text) {
+    statusText = text;
+    if (postmanWindow)
+        postmanWindow->SetStatusText(text);
 }
 
 CMainFrame::~CMainFrame() {
@@ -64,8 +73,16 @@ int CMainFrame::OnCreate() {
     LoadSettings(CApplication::Get()->Profile(), settings);
     if (!trayIcon.CreateTrayIcon(nullptr, trayCallbackMessage, "Tidemark - 메일이 없습니다",
                                  trayIcon.LoadIconResource(iconIdle), IDR_TRAY_MENU))
-        return -1;      // the program does not run without its icon
-    GetPostmanWindow(); // the check lists its mails there
+        return -1; // the program does not run without its icon
+    checkLink->windows.reset(new CCheckWindows{
+        settings, [this] { return postmanWindow.get(); },
+        [this](const std::string& text) { SetStatusText(text); }, [this] { OnCheckBegins(); },
+        [this](const CheckOutcome& outcome) {
+            OnCheckOutcome(outcome.newMailCount, outcome.notifyResult);
+            OnCheckFinished();
+        },
+        [this] { ShowPostmanWindow(); },
+        [this](const std::string& title, const std::string& text) { ShowNewMailBalloon(title, text); }});
     if (settings.MailCheckPause)
         SetTrayState(iconPaused, "Tidemark - 자동 체크 기능 멈춤");
     trayIcon.SetDefaultMenuItem(settings.DefaultItem, true);
@@ -180,13 +197,13 @@ bool CMainFrame::StartWorker(std::function<void()> work) {
 void CMainFrame::StartMailCheck() {
     CMailboxModel& mailbox = GetMailbox();
     if (mailbox.IsCheckRunning()) {
-        GetPostmanWindow().SetStatusText("체크 중지 중...");
+        SetStatusText("체크 중지 중...");
         mailbox.RequestStop();
         return;
     }
     // A stopped check may still be finishing its account; a delete's
     // conversation must end before a check's begins.
-    if (shutDown || GetPostmanWindow().GetMailboxPage().IsDeleting() || !mailbox.BeginCheck())
+    if (shutDown || (postmanWindow && postmanWindow->GetMailboxPage().IsDeleting()) || !mailbox.BeginCheck())
         return;
     settings.MailCheckPause = false; // a manual check ends a pause
     auto check = [link = checkLink] {
@@ -212,20 +229,25 @@ void CMainFrame::StartMailCheck() {
 void CMainFrame::OnCheckBegins() {
     KillTimer(handle, checkTimerId);
     GetMailbox().ResetListedCount();
-    CMailboxPage& page = GetPostmanWindow().GetMailboxPage();
-    page.UpdateCheckButton();
-    page.HideViewer();
-    page.ClearRows();
     GetMailbox().ClearMails();
+    lastCheckTime = CCalendarTime::Now();
+    if (postmanWindow) {
+        CMailboxPage& page = postmanWindow->GetMailboxPage();
+        page.UpdateCheckButton();
+        page.HideViewer();
+        page.ClearRows();
+        page.ShowLastCheck(*lastCheckTime);
+    }
     trayIcon.SetTrayTooltip("Tidemark - 메일 체크 중...");
     trayIcon.SetAnimationIcons(iconCheckingFirst, iconCheckingLast);
     trayIcon.StartIconAnimation(animationFrameMs, -1);
-    page.ShowLastCheck();
 }
 
 void CMainFrame::OnCheckOutcome(int newMailCount, int notifyResult) {
-    GetPostmanWindow().GetMailboxPage().ShowArrivedCount();
-    GetPostmanWindow().SetStatusText("");
+    arrivedCountShown = true;
+    if (postmanWindow)
+        postmanWindow->GetMailboxPage().ShowArrivedCount();
+    SetStatusText("");
     trayIcon.StopIconAnimation();
     if (newMailCount == 0 || (notifyResult == 1 && settings.IconInit))
         ShowNoNewMailState();
@@ -234,8 +256,10 @@ void CMainFrame::OnCheckOutcome(int newMailCount, int notifyResult) {
 }
 
 void CMainFrame::OnCheckFinished() {
-    GetPostmanWindow().GetMailboxPage().UpdateCheckButton();
-    GetPostmanWindow().GetMailboxPage().HideViewer();
+    if (postmanWindow) {
+        postmanWindow->GetMailboxPage().UpdateCheckButton();
+        postmanWindow->GetMailboxPage().HideViewer();
+    }
     ArmCheckTimer();
 }
 
@@ -254,7 +278,7 @@ void CMainFrame::TogglePause() {
 void CMainFrame::ShowPostmanWindow() {
     // A window already open was opened with the password; it only comes
     // forward. A second way there while the prompt is open asks nothing more.
-    if (!IsWindowVisible(GetPostmanWindow().GetHandle())) {
+    if (!postmanWindow || !IsWindowVisible(postmanWindow->GetHandle())) {
         if (askingPassword)
             return;
         askingPassword = true;

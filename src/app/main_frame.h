@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class CPostmanDlg;
@@ -32,7 +33,8 @@ class CMainFrame : public CFrameWindow {
 
     Settings& GetSettings() { return settings; }
     CMailboxModel& GetMailbox() { return checkLink->mailbox; }
-    // Made hidden on first use, once the tray icon shows.
+    // Made hidden on first use (first shown, as a rule), and filled from the
+    // program's state.
     CPostmanDlg& GetPostmanWindow();
     CSystemTray& GetTrayIcon() { return trayIcon; }
     // What the windows start and stop checks through.
@@ -95,6 +97,11 @@ class CMainFrame : public CFrameWindow {
     virtual bool StartWorker(std::function<void()> work);
 
   private:
+    // The one place where a newly made postman window takes what the program
+    // holds: the model's rows, the check's labels and button, the status line.
+    void FillPostmanWindow(CPostmanDlg& window);
+    // The status line's text, kept for a window made later.
+    void SetStatusText(const std::string& text);
     // Asks a running check to stop and waits up to workerStopWaitMs for its
     // worker, still handling messages (the worker's reports come as such).
     void StopCheckForExit();
@@ -110,6 +117,9 @@ class CMainFrame : public CFrameWindow {
     CMailCheckControl checkControl;
     CSystemTray trayIcon;
     std::unique_ptr<CPostmanDlg> postmanWindow;
+    std::string statusText;
+    std::optional<CCalendarTime> lastCheckTime; // when the last check began
+    bool arrivedCountShown = false;             // once a check has counted its mails
     CUpgradeCheck upgradeCheck;
     CNetworkWatch networkWatch;
     CBackgroundJob checkJob; // last: a stopped check's worker ends, or is let go, before the rest goes
