@@ -4,6 +4,7 @@
 #include "framework/background_job.h"
 #include "framework/message_box.h"
 #include "framework/ole_support.h"
+#include "framework/thread_stack.h"
 #include "net/socket_platform.h"
 #include "mail/mail_store.h"
 #include "resource.h"
@@ -45,6 +46,7 @@ bool CCheckerApp::InitInstance() {
         return false;
     }
     SetMainWindow(mainFrame->GetHandle());
+    DiscardUnusedStack();
     return true;
 }
 

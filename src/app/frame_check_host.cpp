@@ -7,7 +7,6 @@
 #include "framework/application.h"
 #include "framework/message_box.h"
 #include "framework/ui_thread.h"
-#include "mail/charset.h"
 #include "postman/mailbox_page.h"
 #include "postman/postman_dlg.h"
 
@@ -43,7 +42,8 @@ class CCheckNotifyActions : public CNotifyActions {
     void ShowPostmanMailbox() override {
         WithFrame(link, [](CCheckWindows& frame) {
             frame.showPostmanWindow();
-            frame.postmanWindow.GetTabCtrl().SelectTab(0);
+            if (CPostmanDlg* window = frame.postmanWindow())
+                window->GetTabCtrl().SelectTab(0);
         });
     }
     void LaunchMailClient(int code, const std::string& path) override {
@@ -60,20 +60,33 @@ class CCheckNotifyActions : public CNotifyActions {
     std::shared_ptr<CCheckLink> link;
 };
 
+// Shows row `at` of the model, `mail`, in the postman window if it is made.
+void AddRow(CCheckWindows& frame, const MailHeader& mail, int at) {
+    if (CPostmanDlg* window = frame.postmanWindow())
+        window->GetMailboxPage().AddRow(mail, at);
+}
+
 // Removes the error row of account `serverIndex` (offlineRowIndex: the
 // offline row), if the list shows one.
-void RemoveErrorRow(CCheckWindows& frame, const CMailboxModel& mailbox, int serverIndex) {
+void RemoveErrorRow(CCheckWindows& frame, CMailboxModel& mailbox, int serverIndex) {
     const std::vector<MailHeader>& rows = mailbox.GetArrivedMails();
-    for (int row = 0; row < static_cast<int>(rows.size()); ++row)
-        if (rows[row].IsErrorRow() && rows[row].serverIndex == serverIndex)
-            return frame.postmanWindow.GetMailboxPage().RemoveRow(row);
+    for (int row = 0; row < static_cast<int>(rows.size()); ++row) {
+        if (!rows[row].IsErrorRow() || rows[row].serverIndex != serverIndex)
+            continue;
+        if (CPostmanDlg* window = frame.postmanWindow())
+            window->GetMailboxPage().RemoveRow(row);
+        else
+            mailbox.RemoveMail(row);
+        return;
+    }
 }
 
 void AddErrorRow(CCheckWindows& frame, CMailboxModel& mailbox, int serverIndex,
                  const std::string& accountName, const std::string& reason) {
-    const MailHeader error = ErrorRow(serverIndex);
-    int at = mailbox.InsertMail(error, static_cast<int>(mailbox.GetArrivedMails().size()));
-    frame.postmanWindow.GetMailboxPage().AddRow(accountName, error.senderName, reason, at);
+    MailHeader error = ErrorRow(serverIndex);
+    error.accountName = accountName;
+    error.subject = reason;
+    AddRow(frame, error, mailbox.InsertMail(error, static_cast<int>(mailbox.GetArrivedMails().size())));
 }
 
 void ChangeErrorRow(CCheckWindows& frame, CMailboxModel& mailbox, ErrorRowChange change,
@@ -169,18 +182,15 @@ void CFrameCheckHost::OnNoSocket() {
 }
 
 void CFrameCheckHost::OnAccountBegins(int, const std::string& accountName) {
-    WithFrame(link, [&](CCheckWindows& frame) {
-        frame.postmanWindow.SetStatusText(CheckingAccountText(accountName));
-    });
+    WithFrame(link, [&](CCheckWindows& frame) { frame.setStatusText(CheckingAccountText(accountName)); });
 }
 
 void CFrameCheckHost::OnMailFound(const MailHeader& mail, const std::string& accountName) {
+    MailHeader row = mail;
+    row.accountName = accountName;
     WithFrame(link, [&](CCheckWindows& frame) {
         CMailboxModel& mailbox = link->mailbox;
-        int at = mailbox.InsertMail(mail, RowForFoundMail(mailbox.GetArrivedMails(), mail));
-        const std::u16string name = ShownSenderName(mail);
-        frame.postmanWindow.GetMailboxPage().AddRow(
-            accountName, name.empty() ? Cp949ToUtf16(mail.senderAddress) : name, ShownSubject(mail), at);
+        AddRow(frame, row, mailbox.InsertMail(row, RowForFoundMail(mailbox.GetArrivedMails(), row)));
     });
 }
 
@@ -206,7 +216,8 @@ void CFrameCheckHost::OnAccountFinished(int index, int listedCount) {
 void CFrameCheckHost::OnCheckFinished(const CheckOutcome& outcome) {
     WithFrame(link, [&](CCheckWindows& frame) {
         if (outcome.stopped) {
-            frame.postmanWindow.GetMailboxPage().ClearRows();
+            if (CPostmanDlg* window = frame.postmanWindow())
+                window->GetMailboxPage().ClearRows();
             link->mailbox.ClearMails();
             link->mailbox.ResetListedCount();
             link->status.Forget();

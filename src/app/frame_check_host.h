@@ -15,10 +15,14 @@
 class CPostmanDlg;
 
 // The frame's side of a check: the parts it changes, and what only the
-// frame does (its timer, its tray, the program password).
+// frame does (its timer, its tray, the program password). The postman
+// window is made when first shown: until then the mailbox model alone
+// keeps the rows, and the frame the status line's text.
 struct CCheckWindows {
     Settings& settings;
-    CPostmanDlg& postmanWindow;
+    // The postman window, or null while it has not been made.
+    std::function<CPostmanDlg*()> postmanWindow;
+    std::function<void(const std::string& text)> setStatusText;
     std::function<void()> checkBegins;
     std::function<void(const CheckOutcome&)> checkEnds;
     std::function<void()> showPostmanWindow;

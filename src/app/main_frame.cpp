@@ -48,18 +48,37 @@ CMainFrame::CMainFrame()
 CPostmanDlg& CMainFrame::GetPostmanWindow() {
     if (!postmanWindow) {
         postmanWindow = std::make_unique<CPostmanDlg>(GetMailbox(), checkControl, settings);
-        checkLink->windows.reset(new CCheckWindows{
-            settings, *postmanWindow, [this] { OnCheckBegins(); },
-            [this](const CheckOutcome& outcome) {
-                OnCheckOutcome(outcome.newMailCount, outcome.notifyResult);
-                OnCheckFinished();
-            },
-            [this] { ShowPostmanWindow(); },
-            [this](const std::string& title, const std::string& text) { ShowNewMailBalloon(title, text); },
-            [this] { ShowCheckStatus(); }});
-        ShowCheckStatus();
+        FillPostmanWindow(*postmanWindow);
     }
     return *postmanWindow;
+}
+
+void CMainFrame::FillPostmanWindow(CPostmanDlg& window) {
+    CMailboxPage& page = window.GetMailboxPage();
+    page.ShowModel();
+    if (lastCheckTime)
+        page.ShowLastCheck(*lastCheckTime);
+    if (arrivedCountShown)
+        page.ShowArrivedCount();
+    window.SetStatusText(statusText);
+    ShowCheckStatus();
+}
+
+void CMainFrame::RemoveRowsExcept(const std::function<bool(const MailHeader&)>& keep) {
+    if (postmanWindow) {
+        postmanWindow->GetMailboxPage().ClearRowsExcept(keep);
+        return;
+    }
+    CMailboxModel& mailbox = GetMailbox();
+    for (int row = static_cast<int>(mailbox.GetArrivedMails().size()) - 1; row >= 0; --row)
+        if (!keep(mailbox.GetArrivedMails()[row]))
+            mailbox.RemoveMail(row);
+}
+
+void CMainFrame::SetStatusText(const std::string& text) {
+    statusText = text;
+    if (postmanWindow)
+        postmanWindow->SetStatusText(text);
 }
 
 CMainFrame::~CMainFrame() {
@@ -72,8 +91,17 @@ int CMainFrame::OnCreate() {
     LoadSettings(CApplication::Get()->Profile(), settings);
     if (!trayIcon.CreateTrayIcon(nullptr, trayCallbackMessage, "Tidemark - 메일이 없습니다",
                                  trayIcon.LoadIconResource(iconIdle), IDR_TRAY_MENU))
-        return -1;      // the program does not run without its icon
-    GetPostmanWindow(); // the check lists its mails there
+        return -1; // the program does not run without its icon
+    checkLink->windows.reset(new CCheckWindows{
+        settings, [this] { return postmanWindow.get(); },
+        [this](const std::string& text) { SetStatusText(text); }, [this] { OnCheckBegins(); },
+        [this](const CheckOutcome& outcome) {
+            OnCheckOutcome(outcome.newMailCount, outcome.notifyResult);
+            OnCheckFinished();
+        },
+        [this] { ShowPostmanWindow(); },
+        [this](const std::string& title, const std::string& text) { ShowNewMailBalloon(title, text); },
+        [this] { ShowCheckStatus(); }});
     if (settings.MailCheckPause)
         SetTrayState(iconPaused, "Tidemark - 자동 체크 기능 멈춤");
     trayIcon.SetDefaultMenuItem(settings.DefaultItem, true);
@@ -229,7 +257,7 @@ bool CMainFrame::StartWorker(std::function<void()> work) {
 void CMainFrame::StartMailCheck() {
     CMailboxModel& mailbox = GetMailbox();
     if (mailbox.IsCheckRunning()) {
-        GetPostmanWindow().SetStatusText("체크 중지 중...");
+        SetStatusText("체크 중지 중...");
         mailbox.RequestStop();
         return;
     }
@@ -248,7 +276,7 @@ void CMainFrame::RunPendingCheck() {
     if (!fullCheckPending && changedAccounts.empty())
         return;
     // A check that ended marks it in the model only after its last report.
-    if (IsCheckActive() || GetPostmanWindow().GetMailboxPage().IsDeleting()) {
+    if (IsCheckActive() || (postmanWindow && postmanWindow->GetMailboxPage().IsDeleting())) {
         SetTimer(handle, pendingTimerId, pendingRetryMs, nullptr);
         return;
     }
@@ -265,7 +293,7 @@ void CMainFrame::RunCheck(int onlyAccount) {
     CMailboxModel& mailbox = GetMailbox();
     // A stopped check may still be finishing its account; a delete's
     // conversation must end before a check's begins.
-    if (shutDown || GetPostmanWindow().GetMailboxPage().IsDeleting() || !mailbox.BeginCheck())
+    if (shutDown || (postmanWindow && postmanWindow->GetMailboxPage().IsDeleting()) || !mailbox.BeginCheck())
         return;
     checkingAccount = onlyAccount;
     if (onlyAccount < 0) {
@@ -297,32 +325,37 @@ void CMainFrame::RunCheck(int onlyAccount) {
 }
 
 void CMainFrame::OnCheckBegins() {
-    CMailboxPage& page = GetPostmanWindow().GetMailboxPage();
-    page.UpdateCheckButton();
-    page.HideViewer();
     // The rows of problems that last stay; a replaced account list has none.
     checkLink->status.BeginCheck(checkLink->accountListVersion);
     checkLink->status.SetChecking(true);
     ShowCheckStatus();
+    if (postmanWindow) {
+        postmanWindow->GetMailboxPage().UpdateCheckButton();
+        postmanWindow->GetMailboxPage().HideViewer();
+    }
     if (checkingAccount >= 0) {
         // One account is read again: the other rows stay, and so does the timers' rhythm.
-        page.ClearRowsExcept([this](const MailHeader& row) {
+        RemoveRowsExcept([this](const MailHeader& row) {
             return row.serverIndex != checkingAccount || checkLink->status.ShowsRow(row);
         });
         return;
     }
     KillTimer(handle, checkTimerId);
     GetMailbox().ResetListedCount();
-    page.ClearRowsExcept([this](const MailHeader& row) { return checkLink->status.ShowsRow(row); });
+    RemoveRowsExcept([this](const MailHeader& row) { return checkLink->status.ShowsRow(row); });
+    lastCheckTime = CCalendarTime::Now();
+    if (postmanWindow)
+        postmanWindow->GetMailboxPage().ShowLastCheck(*lastCheckTime);
     trayIcon.SetTrayTooltip("Tidemark - 메일 체크 중...");
     trayIcon.SetAnimationIcons(iconCheckingFirst, iconCheckingLast);
     trayIcon.StartIconAnimation(animationFrameMs, -1);
-    page.ShowLastCheck();
 }
 
 void CMainFrame::OnCheckOutcome(int newMailCount, int notifyResult) {
-    GetPostmanWindow().GetMailboxPage().ShowArrivedCount();
-    GetPostmanWindow().SetStatusText("");
+    arrivedCountShown = true;
+    if (postmanWindow)
+        postmanWindow->GetMailboxPage().ShowArrivedCount();
+    SetStatusText("");
     trayIcon.StopIconAnimation();
     // One account's check keeps what the others announced, but no more than
     // the mails still listed: mail read elsewhere leaves the count.
@@ -338,8 +371,10 @@ void CMainFrame::OnCheckOutcome(int newMailCount, int notifyResult) {
 }
 
 void CMainFrame::OnCheckFinished() {
-    GetPostmanWindow().GetMailboxPage().UpdateCheckButton();
-    GetPostmanWindow().GetMailboxPage().HideViewer();
+    if (postmanWindow) {
+        postmanWindow->GetMailboxPage().UpdateCheckButton();
+        postmanWindow->GetMailboxPage().HideViewer();
+    }
     checkLink->status.SetChecking(false);
     if (checkingAccount < 0)
         ArmCheckTimer();
@@ -364,7 +399,7 @@ void CMainFrame::TogglePause() {
 void CMainFrame::ShowPostmanWindow() {
     // A window already open was opened with the password; it only comes
     // forward. A second way there while the prompt is open asks nothing more.
-    if (!IsWindowVisible(GetPostmanWindow().GetHandle())) {
+    if (!postmanWindow || !IsWindowVisible(postmanWindow->GetHandle())) {
         if (askingPassword)
             return;
         askingPassword = true;

@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -34,7 +35,8 @@ class CMainFrame : public CFrameWindow {
 
     Settings& GetSettings() { return settings; }
     CMailboxModel& GetMailbox() { return checkLink->mailbox; }
-    // Made hidden on first use, once the tray icon shows.
+    // Made hidden on first use (first shown, as a rule), and filled from the
+    // program's state.
     CPostmanDlg& GetPostmanWindow();
     CSystemTray& GetTrayIcon() { return trayIcon; }
     // What the windows start and stop checks through.
@@ -111,6 +113,13 @@ class CMainFrame : public CFrameWindow {
     // The IDLE connections follow the account list and the pause: ended,
     // then started again unless paused or closing.
     void RestartPush();
+    // The one place where a newly made postman window takes what the program
+    // holds: the model's rows, the check's labels and button, the status line and pane.
+    void FillPostmanWindow(CPostmanDlg& window);
+    // The status line's text, kept for a window made later.
+    void SetStatusText(const std::string& text);
+    // Drops the rows, from the model and the window if it is made, but those `keep` holds on to.
+    void RemoveRowsExcept(const std::function<bool(const MailHeader&)>& keep);
     // Asks a running check to stop and waits up to workerStopWaitMs for its
     // worker, still handling messages (the worker's reports come as such).
     void StopCheckForExit();
@@ -126,6 +135,9 @@ class CMainFrame : public CFrameWindow {
     CMailCheckControl checkControl;
     CSystemTray trayIcon;
     std::unique_ptr<CPostmanDlg> postmanWindow;
+    std::string statusText;
+    std::optional<CCalendarTime> lastCheckTime; // when the last check began
+    bool arrivedCountShown = false;             // once a check has counted its mails
     CUpgradeCheck upgradeCheck;
     CNetworkWatch networkWatch;
     CImapPush imapPush;

@@ -24,13 +24,15 @@
 
 // One row of the mailbox list: a mail a check found, or an account that
 // could not be checked (an error row, whose sender column reads
-// errorRowSender and whose other texts are empty).
+// errorRowSender and whose subject column the reason). A row holds all the
+// list shows of it, so a list made later shows the same rows.
 struct MailHeader {
     enum class Kind { Mail, Error };
 
     Kind kind = Kind::Mail;
     int serverIndex = 0;
-    std::string senderName; // empty when the From line gives none
+    std::string accountName; // the account column
+    std::string senderName;  // empty when the From line gives none
     std::string senderAddress;
     std::string subject;   // decoded
     std::string dateText;  // display form ("2001년 7월 24일 오전 10:05:09")

@@ -1,5 +1,6 @@
 #include "framework/background_job.h"
 
+#include "framework/thread_stack.h"
 #include "framework/ui_thread.h"
 
 #include <windows.h>
@@ -140,6 +141,7 @@ bool CBackgroundJob::Start(std::function<void(CJobControl&)> work, std::function
                 // The work reports its own failures; nothing may end the program here.
             }
             work = nullptr; // its captures go before the owner hears of the end
+            DiscardUnusedStack();
             SetEvent(job->ended);
             CUiThread::Post([job] {
                 if (job->owner)

@@ -357,6 +357,19 @@ void CMailboxPage::AddRow(const std::string& serverName, const std::u16string& s
     SendMessageA(list, LVM_SCROLL, 1, 100);
 }
 
+void CMailboxPage::AddRow(const MailHeader& mail, int row) {
+    const std::u16string name = ShownSenderName(mail);
+    AddRow(mail.accountName, name.empty() ? Cp949ToUtf16(mail.senderAddress) : name, ShownSubject(mail), row);
+}
+
+void CMailboxPage::ShowModel() {
+    ClearRows();
+    const std::vector<MailHeader>& mails = mailbox.GetArrivedMails();
+    for (size_t row = 0; row < mails.size(); ++row)
+        AddRow(mails[row], static_cast<int>(row));
+    UpdateCheckButton();
+}
+
 void CMailboxPage::ClearRows() {
     rowCount = 0;
     SendMessageA(List(), LVM_DELETEALLITEMS, 0, 0);

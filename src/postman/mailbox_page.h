@@ -64,6 +64,11 @@ class CMailboxPage : public CTabPage {
                 int row) {
         AddRow(serverName, Cp949ToUtf16(sender), Cp949ToUtf16(subject), row);
     }
+    // Inserts row `row` for `mail`: its account, its sender (the address when
+    // it gives no name) and its subject.
+    void AddRow(const MailHeader& mail, int row);
+    // Lists the model's mails anew, and the check button follows the model.
+    void ShowModel();
     // Deletes every row.
     void ClearRows();
     // Deletes row `row` and its mail in the model.

@@ -2,8 +2,8 @@
 // drags by its body, with a status line, the mailbox and quick-mail tabs, an
 // always-on-top toggle, a hide button and a picture strip along its top.
 //
-// The main frame creates it once, hidden, and shows it any number of times;
-// hiding never destroys it, so the list rows and the current tab survive.
+// The main frame makes it when it is first shown and shows it any number of
+// times; hiding never destroys it, so the list rows and the current tab survive.
 // A drag keeps the window inside the desktop work area and makes it cling to
 // an edge that it comes within 10 pixels of.
 #pragma once

@@ -284,6 +284,13 @@ starts_resident_in_the_tray() {
 }
 
 options_open_from_the_tray_menu() {
+    # Dialog units are measured on the postman window, made when first shown.
+    local postman
+    tray_command o || return 1
+    postman=$(await_window Tidemark) || return 1
+    unit=$(dialog_unit) || return 1
+    click_at "$postman" 0 0 199 6 # its hide button
+    await_hidden "$postman" Tidemark || return 1
     tray_command s 02-tray-menu || return 1
     sheet=$(await_window "환경 설정") || return 1
     shot_window 03-options "$sheet"
@@ -300,7 +307,6 @@ on_page() {
 
 an_account_is_added_by_typing() {
     local properties
-    unit=$(dialog_unit) || return 1
     click $(on_page 213 27) # "서버 추가"
     properties=$(await_window "메일 서버 등록 정보") || return 1
     keys_to "$properties" alt+n

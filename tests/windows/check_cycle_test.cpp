@@ -9,6 +9,8 @@ TEST_F(CheckCycleTest, NewMailOnTwoAccountsIsListedCountedAndMarked) {
     AddAccount("집", "checkb");
     StartProgram();
     RunCheck();
+    // The postman window is made when first asked for, from the model's rows.
+    EXPECT_EQ(FindWindowA("#32770", "Tidemark"), nullptr);
 
     ASSERT_EQ(Rows(), 3);
     ASSERT_EQ(frame->GetMailbox().GetArrivedMails().size(), 3u);
