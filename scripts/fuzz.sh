@@ -27,11 +27,12 @@ fi
 out="$root/build/fuzz"
 mkdir -p "$out"
 # The readers and what they build on: base, net and mail as the native build
-# takes them (no Windows-only files; TLS as the unsupported stand-in).
+# takes them (no Windows-only files such as the registry store and the WinINet
+# fetch; TLS as the unsupported stand-in).
 sources=()
 for source in "$root"/src/{base,net,mail}/*.cpp; do
     case $(basename "$source") in
-    registry_profile.cpp | tls_channel_schannel.cpp | server_certificate.cpp) ;;
+    registry_profile.cpp | version_fetch.cpp | tls_channel_schannel.cpp | server_certificate.cpp) ;;
     *) sources+=("$source") ;;
     esac
 done
