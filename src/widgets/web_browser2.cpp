@@ -1,13 +1,13 @@
 #include "widgets/web_browser2.h"
 
+#include "base/ascii_text.h"
 #include "framework/file_dialog.h"
 #include "framework/message_box.h"
-#include "framework/ole_support.h"
-#include "base/ascii_text.h"
+#include "framework/screen_dpi.h"
 #include "mail/charset.h"
 
-#include <richedit.h>
 #include <shellapi.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <cstring>
@@ -16,10 +16,9 @@ namespace {
 
 constexpr UINT saveCommand = 1;
 constexpr UINT copyCommand = 2;
-// Posted to the control itself: the next part of a long mail is due.
-constexpr UINT showMoreMessage = WM_APP + 1;
-// A long mail goes into the control by parts: the first is a screen's worth.
-constexpr size_t firstPartCharacters = 2048, partCharacters = 8192;
+const wchar_t className[] = L"TidemarkMessageText";
+// Colours of links and of the reader's own grey notes.
+constexpr COLORREF linkColour = RGB(0, 0, 204), quietColour = RGB(110, 110, 110);
 
 // The whole file, or false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
@@ -61,71 +60,6 @@ void LoadMail(const std::string& url, LoadedMail& mail) {
     BuildMessageView(*mail.message, mail.document, mail.attachments);
 }
 
-// RTF of characters [from, to) of the document: one group per run, text
-// outside ASCII as \u.
-std::string ToRtf(const CRichDocument& document, size_t from, size_t to) {
-    std::string rtf = "{\\rtf1\\ansi\\ansicpg949\\uc1\\deff0{\\fonttbl{\\f0\\fnil\\fcharset129 Gulim;}"
-                      "{\\f1\\fmodern\\fcharset129 GulimChe;}}{\\colortbl ;\\red0\\green0\\blue204;"
-                      "\\red110\\green110\\blue110;}\\f0\\fs18 ";
-    rtf.reserve(rtf.size() + (to - from) * 2);
-    size_t runStart = 0;
-    for (const TextRun& run : document.Runs()) {
-        const size_t runEnd = runStart + run.text.size();
-        const size_t first = std::max(from, runStart), last = std::min(to, runEnd);
-        runStart = runEnd;
-        if (first >= last)
-            continue;
-        std::string controls;
-        if (run.style & StyleBold)
-            controls += "\\b";
-        if (run.style & StyleItalic)
-            controls += "\\i";
-        if (run.style & StyleUnderline)
-            controls += "\\ul";
-        if (run.style & StyleHeading)
-            controls += "\\fs26";
-        if (run.style & StyleMonospace)
-            controls += "\\f1";
-        if (!run.link.empty())
-            controls += "\\cf1";
-        else if (run.style & StyleQuiet)
-            controls += "\\cf2";
-        // A blank ends the control words; with none it would be text.
-        rtf += '{' + controls + (controls.empty() ? "" : " ");
-        for (size_t i = first - (runEnd - run.text.size()); i < last - (runEnd - run.text.size()); ++i) {
-            const char16_t c = run.text[i];
-            if (c == u'\n') {
-                rtf += "\\par\n";
-            } else if (c == u'\t') {
-                rtf += "\\tab ";
-            } else if (c == u'\\' || c == u'{' || c == u'}') {
-                rtf += '\\';
-                rtf += static_cast<char>(c);
-            } else if (c >= 0x20 && c < 0x7F) {
-                rtf += static_cast<char>(c);
-            } else {
-                rtf += "\\u" + std::to_string(static_cast<short>(c)) + "?";
-            }
-        }
-        rtf += '}';
-    }
-    return rtf + "}";
-}
-
-struct StreamSource {
-    const std::string* text;
-    size_t at;
-};
-
-DWORD CALLBACK ReadStream(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* read) {
-    StreamSource* source = reinterpret_cast<StreamSource*>(cookie);
-    const size_t n = std::min(static_cast<size_t>(size), source->text->size() - source->at);
-    std::memcpy(buffer, source->text->data() + source->at, n);
-    source->at += n;
-    *read = static_cast<LONG>(n);
-    return 0;
-}
-
 // A file name for the save dialog: code page 949, without the characters
 // Windows forbids in names.
 std::string SuggestedFileName(const std::u16string& name) {
@@ -136,54 +70,43 @@ std::string SuggestedFileName(const std::u16string& name) {
     return file.substr(0, MAX_PATH - 1);
 }
 
-HWND CreateRichEdit(HWND parent, const RECT& rect, int id, LONG style) {
-    StartOleSupport(); // for the control's drag and drop
-    static const HMODULE library = LoadLibraryA("msftedit.dll");
-    if (!library)
-        return nullptr;
-    HWND window = CreateWindowExW(WS_EX_CLIENTEDGE, MSFTEDIT_CLASS, L"", static_cast<DWORD>(style), rect.left,
-                                  rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                  GetModuleHandleA(nullptr), nullptr);
-    if (!window)
-        return nullptr;
-    // The text limit counts characters; a long mail needs more than the
-    // default 32K.
-    SendMessageW(window, EM_EXLIMITTEXT, 0, 64 << 20);
-    // Nothing to undo in a read-only view.
-    SendMessageW(window, EM_SETUNDOLIMIT, 0, 0);
-    SendMessageW(window, EM_SETBKGNDCOLOR, FALSE, static_cast<LPARAM>(GetSysColor(COLOR_WINDOW)));
-    return window;
+// The text keeps a small margin from the control's edges.
+int Margin() {
+    return ScaleToSystemDpi(3);
+}
+
+bool IsWordCharacter(char16_t c) {
+    return c != u' ' && c != u'\t' && c != u'\n';
 }
 
 } // namespace
 
 bool CWebBrowser2::Create(HWND parent, const RECT& rect, int id) {
-    HWND window = CreateRichEdit(parent, rect, id,
-                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE |
-                                     ES_READONLY | ES_AUTOVSCROLL | ES_NOHIDESEL);
-    return window && Subclass(window);
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    if (!GetClassInfoExW(GetModuleHandleW(nullptr), className, &windowClass)) {
+        windowClass.style = CS_DBLCLKS;
+        windowClass.lpfnWndProc = CWindow::StaticWindowProc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursor(nullptr, IDC_IBEAM);
+        windowClass.lpszClassName = className;
+        RegisterClassExW(&windowClass);
+    }
+    CreateWindowExW(WS_EX_CLIENTEDGE, className, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP,
+                    rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), this);
+    if (handle)
+        Show(CRichDocument());
+    return handle != nullptr;
 }
 
-void CWebBrowser2::Renew() {
-    HWND old = handle;
-    HWND parent = GetParent(old);
-    RECT rect;
-    GetWindowRect(old, &rect);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-    HWND fresh = CreateRichEdit(parent, rect, GetDlgCtrlID(old), GetWindowLongW(old, GWL_STYLE));
-    if (!fresh)
-        return;
-    SetWindowPos(fresh, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    const bool focused = GetFocus() == old;
-    DestroyWindow(old); // ends the binding
-    Subclass(fresh);
-    if (focused)
-        SetFocus(fresh);
+LRESULT CWebBrowser2::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(handle, message, wParam, lParam);
 }
 
 void CWebBrowser2::Navigate(const std::string& url) {
     loadJob = std::make_unique<CBackgroundJob>(); // the previous load, if any, is cancelled
+    loadJob->LetGoOnCancel(); // a cancelled load keeps only its own copies: no need to wait for it
     message.reset();
     attachments.clear();
     CRichDocument loading;
@@ -210,42 +133,212 @@ void CWebBrowser2::Show(CRichDocument document) {
             links.push_back(LinkRange{at, at + run.text.size(), &run});
         at += run.text.size();
     }
-    // The rich edit takes far longer to empty itself of a long mail than to
-    // start afresh.
-    if (GetWindowTextLengthW(handle) > 0)
-        Renew();
-    shownLength = 0;
-    ShowMore();
-    SendMessageW(handle, EM_SETSEL, 0, 0);
+    RECT client;
+    GetClientRect(handle, &client);
+    layout.Build(client.right - 2 * Margin());
+    anchor = caret = 0;
+    scrollTop = 0;
+    UpdateScrollBar();
+    InvalidateRect(handle, nullptr, FALSE);
 }
 
-void CWebBrowser2::ShowMore() {
-    // The rich edit lays out text slowly (under Wine 2 to 6 ms per 1000
-    // characters), so a long mail goes in by parts: the first is there at
-    // once, the others follow through the message queue, and the window
-    // answers the user in between.
-    size_t end = std::min(shown.Length(), shownLength + (shownLength ? partCharacters : firstPartCharacters));
-    if (end < shown.Length() && shown.CharacterAt(end) >= 0xDC00 && shown.CharacterAt(end) < 0xE000)
-        ++end; // a surrogate pair stays whole
-    const std::string rtf = ToRtf(shown, shownLength, end);
-    StreamSource source{&rtf, 0};
-    EDITSTREAM stream = {};
-    stream.dwCookie = reinterpret_cast<DWORD_PTR>(&source);
-    stream.pfnCallback = ReadStream;
-    CHARRANGE selection = {};
-    POINT scroll = {};
-    SendMessageW(handle, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    SendMessageW(handle, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
-    SendMessageW(handle, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(handle, EM_SETSEL, -1, -1);
-    SendMessageW(handle, EM_STREAMIN, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
-    SendMessageW(handle, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    SendMessageW(handle, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
-    SendMessageW(handle, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(handle, nullptr, TRUE);
-    shownLength = end;
-    if (shownLength < shown.Length())
-        PostMessageW(handle, showMoreMessage, 0, 0);
+void CWebBrowser2::Wrap() {
+    const size_t topRow = layout.RowAt(scrollTop);
+    const size_t first = topRow < layout.RowCount() ? layout.Row(topRow).start : 0;
+    RECT client;
+    GetClientRect(handle, &client);
+    layout.Wrap(client.right - 2 * Margin());
+    scrollTop = layout.Row(layout.RowOf(first)).top;
+    UpdateScrollBar();
+    InvalidateRect(handle, nullptr, FALSE);
+}
+
+POINT CWebBrowser2::ToText(POINT client) const {
+    return POINT{client.x - Margin(), client.y - Margin() + scrollTop};
+}
+
+POINT CWebBrowser2::ToClient(POINT text) const {
+    return POINT{text.x + Margin(), text.y + Margin() - scrollTop};
+}
+
+void CWebBrowser2::UpdateScrollBar() {
+    RECT client;
+    GetClientRect(handle, &client);
+    SCROLLINFO bar = {};
+    bar.cbSize = sizeof bar;
+    bar.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL; // the width stays as it is
+    bar.nMax = layout.Height() + 2 * Margin() - 1;
+    bar.nPage = static_cast<UINT>(std::max<LONG>(client.bottom, 0));
+    bar.nPos = scrollTop;
+    SetScrollInfo(handle, SB_VERT, &bar, TRUE);
+}
+
+void CWebBrowser2::ScrollTo(int y) {
+    RECT client;
+    GetClientRect(handle, &client);
+    y = std::max(0, std::min(y, layout.Height() + 2 * Margin() - static_cast<int>(client.bottom)));
+    if (y == scrollTop)
+        return;
+    scrollTop = y;
+    UpdateScrollBar();
+    InvalidateRect(handle, nullptr, FALSE);
+}
+
+void CWebBrowser2::OnVerticalScroll(int request) {
+    RECT client;
+    GetClientRect(handle, &client);
+    const int line = fonts.Ascent(StylePlain) + fonts.Descent(StylePlain);
+    const int page = std::max(line, static_cast<int>(client.bottom) - line);
+    SCROLLINFO bar = {};
+    bar.cbSize = sizeof bar;
+    bar.fMask = SIF_TRACKPOS;
+    switch (request) {
+    case SB_LINEUP:
+        return ScrollTo(scrollTop - line);
+    case SB_LINEDOWN:
+        return ScrollTo(scrollTop + line);
+    case SB_PAGEUP:
+        return ScrollTo(scrollTop - page);
+    case SB_PAGEDOWN:
+        return ScrollTo(scrollTop + page);
+    case SB_TOP:
+        return ScrollTo(0);
+    case SB_BOTTOM:
+        return ScrollTo(layout.Height());
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION:
+        GetScrollInfo(handle, SB_VERT, &bar); // the 32-bit place, not the message's 16 bits
+        return ScrollTo(bar.nTrackPos);
+    }
+}
+
+void CWebBrowser2::OnKeyDown(UINT key) {
+    const bool control = GetKeyState(VK_CONTROL) < 0;
+    switch (key) {
+    case VK_UP:
+        return OnVerticalScroll(SB_LINEUP);
+    case VK_DOWN:
+        return OnVerticalScroll(SB_LINEDOWN);
+    case VK_PRIOR:
+        return OnVerticalScroll(SB_PAGEUP);
+    case VK_NEXT:
+        return OnVerticalScroll(SB_PAGEDOWN);
+    case VK_HOME:
+        return OnVerticalScroll(SB_TOP);
+    case VK_END:
+        return OnVerticalScroll(SB_BOTTOM);
+    case 'A':
+        if (control)
+            Select(0, layout.Text().size());
+        return;
+    case 'C':
+    case VK_INSERT:
+        if (control)
+            Copy();
+        return;
+    }
+}
+
+void CWebBrowser2::Select(size_t from, size_t to) {
+    if (from == anchor && to == caret)
+        return;
+    anchor = from, caret = to;
+    InvalidateRect(handle, nullptr, FALSE);
+}
+
+std::u16string CWebBrowser2::TextBetween(size_t from, size_t to, const std::u16string& lineEnd) const {
+    std::u16string text;
+    text.reserve(to - from);
+    for (size_t at = from; at < to; ++at) {
+        if (layout.Text()[at] == u'\n')
+            text += lineEnd;
+        else
+            text += layout.Text()[at];
+    }
+    return text;
+}
+
+void CWebBrowser2::Copy() const {
+    const std::u16string text = TextBetween(std::min(anchor, caret), std::max(anchor, caret), u"\r\n");
+    if (text.empty() || !OpenClipboard(handle))
+        return;
+    EmptyClipboard();
+    const size_t bytes = (text.size() + 1) * sizeof(char16_t);
+    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+        std::memcpy(GlobalLock(memory), text.c_str(), bytes);
+        GlobalUnlock(memory);
+        if (!SetClipboardData(CF_UNICODETEXT, memory))
+            GlobalFree(memory);
+    }
+    CloseClipboard();
+}
+
+void CWebBrowser2::Paint(HDC dc, const RECT& area) {
+    // Drawn off screen first, so scrolling does not flicker.
+    RECT client;
+    GetClientRect(handle, &client);
+    HDC buffer = CreateCompatibleDC(dc);
+    HBITMAP bitmap =
+        CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1));
+    HGDIOBJ oldBitmap = SelectObject(buffer, bitmap);
+    HGDIOBJ oldFont = SelectObject(buffer, fonts.Font(StylePlain));
+    FillRect(buffer, &client, GetSysColorBrush(COLOR_WINDOW));
+    SetBkMode(buffer, TRANSPARENT);
+    SetTextAlign(buffer, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
+    const POINT origin = ToClient(POINT{0, 0});
+    for (size_t row = layout.RowAt(ToText(POINT{0, area.top}).y);
+         row < layout.RowCount() && origin.y + layout.Row(row).top < area.bottom; ++row)
+        PaintRow(buffer, row, origin.x, origin.y + layout.Row(row).top);
+    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, buffer, area.left,
+           area.top, SRCCOPY);
+    SelectObject(buffer, oldFont);
+    SelectObject(buffer, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(buffer);
+}
+
+void CWebBrowser2::PaintRow(HDC dc, size_t row, int left, int top) {
+    // Characters of one run and one selection state are drawn together.
+    const size_t from = std::min(anchor, caret), to = std::max(anchor, caret);
+    const TextRow& place = layout.Row(row);
+    const std::u16string& text = layout.Text();
+    size_t start = CTextLayout::none, startRun = 0, end = 0;
+    int startX = 0, endX = 0;
+    bool selected = false;
+    const auto draw = [&] {
+        if (start == CTextLayout::none)
+            return;
+        const TextRun& style = layout.RunOf(start);
+        if (selected) {
+            RECT cell = {left + startX, top, left + endX, top + place.height};
+            FillRect(dc, &cell, GetSysColorBrush(COLOR_HIGHLIGHT));
+        }
+        SelectObject(dc, fonts.Font(style.style));
+        SetTextColor(dc, selected                   ? GetSysColor(COLOR_HIGHLIGHTTEXT)
+                         : !style.link.empty()      ? linkColour
+                         : style.style & StyleQuiet ? quietColour
+                                                    : GetSysColor(COLOR_WINDOWTEXT));
+        ExtTextOutW(dc, left + startX, top + place.ascent, 0, nullptr,
+                    reinterpret_cast<const wchar_t*>(&text[start]), static_cast<UINT>(end - start), nullptr);
+        start = CTextLayout::none;
+    };
+    layout.ForEachCharacter(row, [&](size_t at, size_t characterRun, int x, int width) {
+        const bool inSelection = at >= from && at < to;
+        if (start != CTextLayout::none &&
+            (characterRun != startRun || inSelection != selected || text[at] == u'\t'))
+            draw();
+        if (text[at] == u'\t') {
+            if (inSelection) {
+                RECT cell = {left + x, top, left + x + width, top + place.height};
+                FillRect(dc, &cell, GetSysColorBrush(COLOR_HIGHLIGHT));
+            }
+            return;
+        }
+        if (start == CTextLayout::none)
+            start = at, startRun = characterRun, startX = x, selected = inSelection;
+        end = at + 1, endX = x + width;
+    });
+    draw();
 }
 
 bool CWebBrowser2::SaveAttachment(size_t index, const std::string& path) const {
@@ -267,8 +360,7 @@ bool CWebBrowser2::SaveAttachment(size_t index, const std::string& path) const {
 }
 
 size_t CWebBrowser2::CharacterAt(POINT point) const {
-    POINTL at = {point.x, point.y};
-    return static_cast<size_t>(SendMessageW(handle, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&at)));
+    return layout.CharacterAt(ToText(point));
 }
 
 int CWebBrowser2::AttachmentAt(size_t at) const {
@@ -306,51 +398,109 @@ void CWebBrowser2::ShowContextMenu(POINT screen) {
     if (command == saveCommand)
         SaveWithDialog(index);
     else if (command == copyCommand)
-        SendMessageW(handle, WM_COPY, 0, 0);
+        Copy();
 }
 
 LRESULT CWebBrowser2::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    const POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    const POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     switch (message) {
-    case showMoreMessage:
-        if (shownLength < shown.Length())
-            ShowMore();
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(handle, &paint);
+        Paint(dc, paint.rcPaint);
+        EndPaint(handle, &paint);
         return 0;
-    case WM_LBUTTONDBLCLK: {
-        const int index = AttachmentAt(CharacterAt(point));
-        if (index >= 0) {
-            SaveWithDialog(index);
-            return 0;
-        }
-        break;
     }
+    case WM_ERASEBKGND:
+        return TRUE; // the painting fills everything
+    case WM_SIZE:
+        Wrap();
+        return 0;
+    case WM_VSCROLL:
+        OnVerticalScroll(LOWORD(wParam));
+        return 0;
+    case WM_MOUSEWHEEL: {
+        UINT lines = 3;
+        SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+        const int line = fonts.Ascent(StylePlain) + fonts.Descent(StylePlain);
+        ScrollTo(scrollTop - GET_WHEEL_DELTA_WPARAM(wParam) * static_cast<int>(lines) * line / WHEEL_DELTA);
+        return 0;
+    }
+    case WM_GETDLGCODE:
+        return DLGC_WANTARROWS;
+    case WM_KEYDOWN:
+        OnKeyDown(static_cast<UINT>(wParam));
+        break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        InvalidateRect(handle, nullptr, FALSE);
+        break;
+    case WM_LBUTTONDOWN: {
+        SetFocus(handle);
+        const size_t at = layout.BoundaryAt(ToText(point));
+        Select(wParam & MK_SHIFT ? anchor : at, at);
+        selecting = true;
+        SetCapture(handle);
+        return 0;
+    }
+    case WM_MOUSEMOVE:
+        if (selecting) {
+            RECT client;
+            GetClientRect(handle, &client);
+            if (point.y < 0)
+                OnVerticalScroll(SB_LINEUP);
+            else if (point.y >= client.bottom)
+                OnVerticalScroll(SB_LINEDOWN);
+            Select(anchor, layout.BoundaryAt(ToText(point)));
+        }
+        return 0;
     case WM_LBUTTONUP: {
         // A click, not the end of a selection, opens a link.
-        const LRESULT result = DefaultProc(message, wParam, lParam);
-        CHARRANGE selection = {};
-        SendMessageW(handle, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-        const TextRun* link = LinkAt(CharacterAt(point));
-        if (link && selection.cpMin == selection.cpMax && IsOpenableLink(link->link)) {
+        const bool click = selecting && anchor == caret;
+        selecting = false;
+        ReleaseCapture();
+        const TextRun* link = click ? LinkAt(CharacterAt(point)) : nullptr;
+        if (link && IsOpenableLink(link->link)) {
             if (openLink) {
                 openLink(link->link);
             } else {
-                ShellExecuteW(GetParent(handle), L"open", reinterpret_cast<const wchar_t*>(link->link.c_str()),
-                              nullptr, nullptr, SW_SHOWNORMAL);
+                ShellExecuteW(GetParent(handle), L"open",
+                              reinterpret_cast<const wchar_t*>(link->link.c_str()), nullptr, nullptr,
+                              SW_SHOWNORMAL);
             }
         }
-        return result;
+        return 0;
     }
-    case WM_SETCURSOR: {
-        POINT cursor;
-        GetCursorPos(&cursor);
-        ScreenToClient(handle, &cursor);
-        const size_t at = CharacterAt(cursor);
-        if (LOWORD(lParam) == HTCLIENT && (LinkAt(at) || AttachmentAt(at) >= 0)) {
-            SetCursor(LoadCursor(nullptr, IDC_HAND));
-            return TRUE;
+    case WM_CAPTURECHANGED:
+        selecting = false;
+        return 0;
+    case WM_LBUTTONDBLCLK: {
+        const size_t at = CharacterAt(point);
+        const int index = AttachmentAt(at);
+        if (index >= 0) {
+            SaveWithDialog(index);
+        } else if (at != CTextLayout::none && IsWordCharacter(layout.Text()[at])) {
+            size_t from = at, to = at;
+            while (from > 0 && IsWordCharacter(layout.Text()[from - 1]))
+                --from;
+            while (to < layout.Text().size() && IsWordCharacter(layout.Text()[to]))
+                ++to;
+            Select(from, to);
+        }
+        return 0;
+    }
+    case WM_SETCURSOR:
+        if (LOWORD(lParam) == HTCLIENT) {
+            POINT cursor;
+            GetCursorPos(&cursor);
+            ScreenToClient(handle, &cursor);
+            const size_t at = CharacterAt(cursor);
+            if (LinkAt(at) || AttachmentAt(at) >= 0) {
+                SetCursor(LoadCursor(nullptr, IDC_HAND));
+                return TRUE;
+            }
         }
         break;
-    }
     case WM_CONTEXTMENU: {
         POINT screen = point;
         if (screen.x == -1 && screen.y == -1) { // from the keyboard
@@ -359,6 +509,24 @@ LRESULT CWebBrowser2::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         ShowContextMenu(screen);
         return 0;
+    }
+    case WM_COPY:
+        Copy();
+        return 0;
+    case WM_GETTEXTLENGTH:
+        return static_cast<LRESULT>(layout.Text().size());
+    case WM_GETTEXT: {
+        if (wParam == 0)
+            return 0;
+        const size_t n = std::min(static_cast<size_t>(wParam) - 1, layout.Text().size());
+        const std::u16string text = TextBetween(0, n, u"\r");
+        std::memcpy(reinterpret_cast<char16_t*>(lParam), text.c_str(), (n + 1) * sizeof(char16_t));
+        return static_cast<LRESULT>(n);
+    }
+    case EM_POSFROMCHAR: {
+        const POINT at =
+            ToClient(layout.PointOf(std::min(static_cast<size_t>(wParam), layout.Text().size())));
+        return MAKELONG(at.x, at.y);
     }
     }
     return CWindow::WindowProc(message, wParam, lParam);

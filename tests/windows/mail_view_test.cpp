@@ -23,7 +23,7 @@ class MailViewTest : public CheckCycleTest {
         if (row >= 0)
             list.SelectRow(row);
         SendMessageA(Page().GetHandle(), WM_COMMAND, ID_MAIL_VIEW, 0);
-        ASSERT_TRUE(PumpMessagesUntil([&] { return Viewer().GetBrowser().IsComplete(); }));
+        ASSERT_TRUE(PumpMessagesUntil([&] { return !Viewer().GetBrowser().IsLoading(); }));
     }
     std::u16string WideCell(int row, int column) {
         wchar_t text[128] = {};
