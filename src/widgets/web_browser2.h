@@ -31,7 +31,7 @@ class CWebBrowser2 : public CWindow {
     CWebBrowser2() = default;
 
     // Creates the control as child `id` of `parent` at `rect` (parent client
-    // pixels), visible and empty. False when the rich-edit library is missing.
+    // pixels), visible and empty. False when the window cannot be made.
     bool Create(HWND parent, const RECT& rect, int id = browserControlId);
 
     // Shows the message file of `url` ("file://" followed by the path as it

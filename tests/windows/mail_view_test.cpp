@@ -7,7 +7,6 @@
 #include "window_test_support.h"
 
 #include <gtest/gtest.h>
-#include <richedit.h>
 
 namespace {
 
