@@ -84,12 +84,16 @@ TEST_F(WebBrowser2Test, LongMailShowsWholeAndReplacesTheLastOne) {
     }
 }
 
-TEST_F(WebBrowser2Test, ClickOpensTheLinkUnderItAfterControlCharacters) {
+TEST_F(WebBrowser2Test, ClickOpensTheLinkUnderItAfterControlCharactersAndWrappedRows) {
+    std::string words;
+    for (int i = 0; i < 200; ++i)
+        words += "word" + std::to_string(i) + " ";
     WriteFileBytes(
         mailPath,
         "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=m\r\n\r\n--m\r\n\r\n"
-        "form\x0c feed\x01\x1b\x0b\r\n--m\r\nContent-Type: text/html\r\n\r\n<a "
-        "href=\"https://one.example/\">one</a> <a href=\"https://two.example/\">two</a>\r\n--m--\r\n");
+        "form\x0c feed\x01\x1b\x0b\r\n--m\r\nContent-Type: text/html\r\n\r\n" +
+            words +
+            "<a href=\"https://one.example/\">one</a> <a href=\"https://two.example/\">two</a>\r\n--m--\r\n");
     Open();
     std::u16string opened;
     browser.SetLinkOpener([&](const std::u16string& target) { opened = target; });
@@ -98,4 +102,28 @@ TEST_F(WebBrowser2Test, ClickOpensTheLinkUnderItAfterControlCharacters) {
     SendMessageW(browser.GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, place);
     SendMessageW(browser.GetHandle(), WM_LBUTTONUP, 0, place);
     EXPECT_EQ(opened, u"https://two.example/");
+}
+
+TEST_F(WebBrowser2Test, DragSelectsAndCopiesWithWindowsLineEnds) {
+    WriteFileBytes(mailPath, "MIME-Version: 1.0\r\nContent-Type: text/plain; charset=utf-8\r\n\r\n" +
+                                 std::string(u8"첫 줄 😀\r\n둘째 줄\r\n"));
+    Open();
+    const std::u16string text = ControlText(browser.GetHandle());
+    const std::u16string lines = u"첫 줄 😀\r둘째 줄"; // outside the macro, whose text is CP949
+    const size_t start = text.find(lines);
+    ASSERT_NE(start, std::u16string::npos);
+    const LRESULT from = SendMessageW(browser.GetHandle(), EM_POSFROMCHAR, start, 0);
+    const LRESULT to = SendMessageW(browser.GetHandle(), EM_POSFROMCHAR, start + lines.size(), 0);
+    SendMessageW(browser.GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, from);
+    SendMessageW(browser.GetHandle(), WM_MOUSEMOVE, MK_LBUTTON, to);
+    SendMessageW(browser.GetHandle(), WM_LBUTTONUP, 0, to);
+    SendMessageW(browser.GetHandle(), WM_COPY, 0, 0);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const std::u16string copied = data ? static_cast<const char16_t*>(GlobalLock(data)) : u"";
+    if (data)
+        GlobalUnlock(data);
+    CloseClipboard();
+    const std::u16string expected = u"첫 줄 😀\r\n둘째 줄";
+    EXPECT_EQ(copied, expected);
 }
