@@ -3,6 +3,9 @@
 #include "framework/screen_dpi.h"
 #include "mail/rich_document.h"
 
+#include <usp10.h>
+
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -13,6 +16,18 @@ constexpr size_t blockSize = 16;
 
 bool IsHighSurrogate(char16_t c) {
     return c >= 0xD800 && c < 0xDC00;
+}
+
+// Shapes `n` characters in the font selected into `dc`, taking glyphs the
+// font lacks from another font as the system would (emoji, rare letters);
+// null when that fails.
+SCRIPT_STRING_ANALYSIS Shape(HDC dc, const char16_t* text, size_t n) {
+    SCRIPT_STRING_ANALYSIS analysis = nullptr;
+    const int length = static_cast<int>(n);
+    if (FAILED(ScriptStringAnalyse(dc, text, length, length * 3 / 2 + 16, -1, SSA_GLYPHS | SSA_FALLBACK, 0,
+                                   nullptr, nullptr, nullptr, nullptr, nullptr, &analysis)))
+        return nullptr;
+    return analysis;
 }
 
 } // namespace
@@ -50,11 +65,8 @@ CStyleFonts::Face& CStyleFonts::FaceOf(unsigned style) {
     face.ascent = metrics.tmAscent;
     face.descent = metrics.tmDescent;
     face.widths.assign(0x10000, -1);
+    face.lacking.assign(0x10000, false);
     return face;
-}
-
-HFONT CStyleFonts::Font(unsigned style) {
-    return FaceOf(style).font;
 }
 
 int CStyleFonts::Ascent(unsigned style) {
@@ -73,20 +85,60 @@ int CStyleFonts::Width(unsigned style, const std::u16string& text, size_t at) {
         auto known = face.pairWidths.find(code);
         if (known != face.pairWidths.end())
             return known->second;
-        SelectObject(measure, face.font);
-        SIZE size = {};
-        GetTextExtentPoint32W(measure, reinterpret_cast<const wchar_t*>(&text[at]), 2, &size);
-        return face.pairWidths[code] = size.cx;
+        return face.pairWidths[code] = ShapedWidth(face, &text[at], 2);
     }
     if (IsLowSurrogate(c))
         return 0;
     if (face.widths[c] < 0) {
         const UINT first = c - c % blockSize;
         INT widths[blockSize] = {};
+        WORD glyphs[blockSize] = {};
+        wchar_t characters[blockSize];
+        for (size_t i = 0; i < blockSize; ++i)
+            characters[i] = static_cast<wchar_t>(first + i);
         SelectObject(measure, face.font);
         GetCharWidth32W(measure, first, first + blockSize - 1, widths);
-        for (size_t i = 0; i < blockSize; ++i)
-            face.widths[first + i] = static_cast<int16_t>(widths[i]);
+        GetGlyphIndicesW(measure, characters, blockSize, glyphs, GGI_MARK_NONEXISTING_GLYPHS);
+        for (size_t i = 0; i < blockSize; ++i) {
+            const char16_t character = static_cast<char16_t>(first + i);
+            const bool missing = glyphs[i] == 0xFFFF && character >= 0x20 && !IsHighSurrogate(character) &&
+                                 !IsLowSurrogate(character);
+            face.widths[first + i] =
+                static_cast<int16_t>(missing ? ShapedWidth(face, &character, 1) : widths[i]);
+            face.lacking[first + i] = missing;
+        }
     }
     return face.widths[c];
+}
+
+int CStyleFonts::ShapedWidth(Face& face, const char16_t* text, size_t n) {
+    SelectObject(measure, face.font);
+    SCRIPT_STRING_ANALYSIS analysis = Shape(measure, text, n);
+    SIZE size = {};
+    if (analysis) {
+        size = *ScriptString_pSize(analysis);
+        ScriptStringFree(&analysis);
+    } else {
+        GetTextExtentPoint32W(measure, reinterpret_cast<const wchar_t*>(text), static_cast<int>(n), &size);
+    }
+    return size.cx;
+}
+
+void CStyleFonts::Draw(HDC dc, unsigned style, POINT baseline, const char16_t* text, size_t n) {
+    // Drawn from the top, as a fallback font has an ascent of its own. Text
+    // the font has glyphs for goes straight to GDI, which is much faster.
+    Face& face = FaceOf(style);
+    SelectObject(dc, face.font);
+    const int x = baseline.x, y = baseline.y - face.ascent;
+    const bool fallback = std::any_of(text, text + n, [&face](char16_t c) {
+        return IsHighSurrogate(c) || (face.widths[c] >= 0 && face.lacking[c]);
+    });
+    SCRIPT_STRING_ANALYSIS analysis = fallback ? Shape(dc, text, n) : nullptr;
+    if (analysis) {
+        ScriptStringOut(analysis, x, y, 0, nullptr, 0, 0, FALSE);
+        ScriptStringFree(&analysis);
+    } else {
+        ExtTextOutW(dc, x, y, 0, nullptr, reinterpret_cast<const wchar_t*>(text), static_cast<UINT>(n),
+                    nullptr);
+    }
 }

@@ -281,10 +281,10 @@ void CWebBrowser2::Paint(HDC dc, const RECT& area) {
     HBITMAP bitmap =
         CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1));
     HGDIOBJ oldBitmap = SelectObject(buffer, bitmap);
-    HGDIOBJ oldFont = SelectObject(buffer, fonts.Font(StylePlain));
+    HGDIOBJ oldFont = GetCurrentObject(buffer, OBJ_FONT);
     FillRect(buffer, &client, GetSysColorBrush(COLOR_WINDOW));
     SetBkMode(buffer, TRANSPARENT);
-    SetTextAlign(buffer, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
+    SetTextAlign(buffer, TA_TOP | TA_LEFT | TA_NOUPDATECP);
     const POINT origin = ToClient(POINT{0, 0});
     for (size_t row = layout.RowAt(ToText(POINT{0, area.top}).y);
          row < layout.RowCount() && origin.y + layout.Row(row).top < area.bottom; ++row)
@@ -313,13 +313,11 @@ void CWebBrowser2::PaintRow(HDC dc, size_t row, int left, int top) {
             RECT cell = {left + startX, top, left + endX, top + place.height};
             FillRect(dc, &cell, GetSysColorBrush(COLOR_HIGHLIGHT));
         }
-        SelectObject(dc, fonts.Font(style.style));
         SetTextColor(dc, selected                   ? GetSysColor(COLOR_HIGHLIGHTTEXT)
                          : !style.link.empty()      ? linkColour
                          : style.style & StyleQuiet ? quietColour
                                                     : GetSysColor(COLOR_WINDOWTEXT));
-        ExtTextOutW(dc, left + startX, top + place.ascent, 0, nullptr,
-                    reinterpret_cast<const wchar_t*>(&text[start]), static_cast<UINT>(end - start), nullptr);
+        fonts.Draw(dc, style.style, POINT{left + startX, top + place.ascent}, &text[start], end - start);
         start = CTextLayout::none;
     };
     layout.ForEachCharacter(row, [&](size_t at, size_t characterRun, int x, int width) {
