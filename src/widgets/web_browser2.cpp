@@ -429,10 +429,6 @@ LRESULT CWebBrowser2::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_KEYDOWN:
         OnKeyDown(static_cast<UINT>(wParam));
         break;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        InvalidateRect(handle, nullptr, FALSE);
-        break;
     case WM_LBUTTONDOWN: {
         SetFocus(handle);
         const size_t at = layout.BoundaryAt(ToText(point));
