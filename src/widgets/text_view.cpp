@@ -62,7 +62,7 @@ void CTextView::Wrap() {
     RECT client;
     GetClientRect(handle, &client);
     layout.Wrap(client.right - 2 * Margin());
-    scrollTop = layout.Row(layout.RowOf(first)).top;
+    scrollTop = LimitScroll(layout.Row(layout.RowOf(first)).top);
     UpdateScrollBar();
     InvalidateRect(handle, nullptr, FALSE);
 }
@@ -87,10 +87,14 @@ void CTextView::UpdateScrollBar() {
     SetScrollInfo(handle, SB_VERT, &bar, TRUE);
 }
 
-void CTextView::ScrollTo(int y) {
+int CTextView::LimitScroll(int y) const {
     RECT client;
     GetClientRect(handle, &client);
-    y = std::max(0, std::min(y, layout.Height() + 2 * Margin() - static_cast<int>(client.bottom)));
+    return std::max(0, std::min(y, layout.Height() + 2 * Margin() - static_cast<int>(client.bottom)));
+}
+
+void CTextView::ScrollTo(int y) {
+    y = LimitScroll(y);
     if (y == scrollTop)
         return;
     scrollTop = y;
@@ -282,8 +286,12 @@ LRESULT CTextView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEWHEEL: {
         UINT lines = 3;
         SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+        const int delta = GET_WHEEL_DELTA_WPARAM(wParam);
         const int line = fonts.Ascent(StylePlain) + fonts.Descent(StylePlain);
-        ScrollTo(scrollTop - GET_WHEEL_DELTA_WPARAM(wParam) * static_cast<int>(lines) * line / WHEEL_DELTA);
+        if (lines == WHEEL_PAGESCROLL)
+            OnVerticalScroll(delta > 0 ? SB_PAGEUP : SB_PAGEDOWN);
+        else
+            ScrollTo(scrollTop - delta * static_cast<int>(lines) * line / WHEEL_DELTA);
         return 0;
     }
     case WM_GETDLGCODE:

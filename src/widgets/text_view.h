@@ -37,6 +37,8 @@ class CTextView : public CWindow {
     POINT ToClient(POINT text) const;
     // Lays the text out for the client width, keeping the top row in view.
     void Wrap();
+    // `y` within the places the text can be scrolled to.
+    int LimitScroll(int y) const;
     void ScrollTo(int y);
     void UpdateScrollBar();
     void OnVerticalScroll(int request);
