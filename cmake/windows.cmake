@@ -8,7 +8,7 @@ foreach(name secur32 crypt32 wininet comdlg32 winmm ole32 oleaut32)
     delay_import_library(${name}_delay ${name})
 endforeach()
 set(WIN32_LIBS ws2_32 iphlpapi ${wininet_delay} comctl32 ${comdlg32_delay} shell32 ${winmm_delay} gdi32 user32
-    ${ole32_delay} ${oleaut32_delay} uuid advapi32)
+    ${ole32_delay} ${oleaut32_delay} uuid advapi32 usp10)
 
 # The portable tests also run inside Wine, against Winsock; TLS is SChannel's.
 list(APPEND PORTABLE_SOURCES ${CMAKE_SOURCE_DIR}/src/net/tls_channel_schannel.cpp

@@ -27,11 +27,12 @@ fi
 out="$root/build/fuzz"
 mkdir -p "$out"
 # The readers and what they build on: base, net and mail as the native build
-# takes them (no Windows-only files; TLS as the unsupported stand-in).
+# takes them (no Windows-only files such as the registry store and the WinINet
+# fetch; TLS as the unsupported stand-in).
 sources=()
 for source in "$root"/src/{base,net,mail}/*.cpp; do
     case $(basename "$source") in
-    registry_profile.cpp | tls_channel_schannel.cpp | server_certificate.cpp) ;;
+    registry_profile.cpp | version_fetch.cpp | tls_channel_schannel.cpp | server_certificate.cpp) ;;
     *) sources+=("$source") ;;
     esac
 done
@@ -59,8 +60,25 @@ for target in "${targets[@]}"; do
     printf '\x05+OK 12 octets\r\nFrom: a@b\r\n..x\r\n.\r\n' >"$corpus/seed-reply"
     rm -rf "$out"/store-*
     echo "== $target: running ${seconds}s"
-    (cd "$out" && "./fuzz_$target" -max_total_time="$seconds" -timeout=2 -max_len=4194304 -print_final_stats=1 \
-        "$corpus" 2>&1 | grep -E "^#[0-9]+.*DONE|stat::number_of_executed_units|ERROR|SUMMARY|Test unit written" ) ||
+    # The 2 s limit is wall-clock time, so on a busy machine an input can
+    # exceed it only because the fuzzer got no processor. A timeout whose
+    # input passes when run again alone is reported, and the target goes on
+    # with its corpus for the rest of its time.
+    end=$((SECONDS + seconds))
+    while [ $SECONDS -lt $end ]; do
+        log="$out/$target.log"
+        (cd "$out" && "./fuzz_$target" -max_total_time=$((end - SECONDS)) -timeout=2 -max_len=4194304 \
+            -print_final_stats=1 "$corpus" >"$log" 2>&1) && failed=0 || failed=1
+        grep -E "^#[0-9]+.*DONE|stat::number_of_executed_units|ERROR|SUMMARY|Test unit written" "$log" || true
+        [ $failed = 1 ] || break
+        unit=$(sed -n 's/.*Test unit written to \.\/\(timeout-[0-9a-f]*\).*/\1/p' "$log")
+        if [ -n "$unit" ] && (cd "$out" && "./fuzz_$target" -timeout=2 "$unit" >/dev/null 2>&1); then
+            echo "== $target: $unit passes when run alone (the machine was busy); going on"
+            rm -f "$out/$unit"
+            continue
+        fi
         status=1
+        break
+    done
 done
 exit $status

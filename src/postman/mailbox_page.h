@@ -90,8 +90,8 @@ class CMailboxPage : public CTabPage {
     // From the start of a delete until its last answer has been shown.
     bool IsDeleting() const { return deleteJob.IsRunning(); }
 
-    // The mail view window, made hidden when first asked for: its rich edit
-    // control is loaded only once the user reads a mail.
+    // The mail view window, made hidden when first asked for: only once the
+    // user reads a mail.
     CMailViewDlg& GetViewer();
     // Hides the mail view window (a check starts or ends, a delete begins).
     void HideViewer();

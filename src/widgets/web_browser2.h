@@ -1,16 +1,15 @@
 // The message view's body: shows a mail of the .eml store, given as a
-// "file://" URL, as formatted Unicode text in a rich-edit control (the rest
-// of the program is ANSI; this control takes UTF-16, so every character of
-// the mail shows). The mail is read and formatted by a background job, so a
-// large one never holds the window; a loading line shows meanwhile. Nothing
-// of the mail is fetched or run: links open in the shell on a click (http,
-// https and mailto only), and the attachments listed after the text are
-// saved by a double click or the context menu.
+// "file://" URL, as formatted Unicode text (CTextView). The mail is read and
+// formatted by a background job, so a large one never holds the window; a
+// loading line shows meanwhile. Nothing of the mail is fetched or run: links
+// open in the shell on a click (http, https and mailto only), and the
+// attachments listed after the text are saved by a double click or the
+// context menu.
 #pragma once
 
 #include "framework/background_job.h"
-#include "framework/window.h"
 #include "mail/message_view.h"
+#include "widgets/text_view.h"
 
 #include <functional>
 #include <memory>
@@ -20,12 +19,12 @@
 // The control id of the message body in the mail view window.
 constexpr int browserControlId = 1121;
 
-class CWebBrowser2 : public CWindow {
+class CWebBrowser2 : public CTextView {
   public:
     CWebBrowser2() = default;
 
     // Creates the control as child `id` of `parent` at `rect` (parent client
-    // pixels), visible and empty. False when the rich-edit library is missing.
+    // pixels), visible and empty. False when the window cannot be made.
     bool Create(HWND parent, const RECT& rect, int id = browserControlId);
 
     // Shows the message file of `url` ("file://" followed by the path as it
@@ -34,11 +33,9 @@ class CWebBrowser2 : public CWindow {
     // line that says so.
     void Navigate(const std::string& url);
 
-    // Whether the mail is still being read and formatted.
+    // Whether the mail is still being read and formatted; once it is not,
+    // the whole message shows.
     bool IsLoading() const { return loadJob && loadJob->IsRunning(); }
-    // Whether the whole message is in the control: a long one goes in by
-    // parts, the later ones through the message queue.
-    bool IsComplete() const { return !IsLoading() && shownLength == shown.Length(); }
 
     // The attachments listed under the shown message.
     const std::vector<ListedAttachment>& Attachments() const { return attachments; }
@@ -55,29 +52,21 @@ class CWebBrowser2 : public CWindow {
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
-    // The character under a point of the client area.
-    size_t CharacterAt(POINT point) const;
-    // The attachment or link whose text holds character `at`; -1 / empty.
+    // Shows `document` and notes where its links are.
+    void ShowDocument(CRichDocument document);
+    // The attachment or link whose text holds character `at`; -1 / null.
     int AttachmentAt(size_t at) const;
-    const TextRun* LinkAt(size_t at) const;
+    const std::u16string* LinkAt(size_t at) const;
     // Asks where to save attachment `index` and saves it.
     void SaveWithDialog(int index);
     void ShowContextMenu(POINT screen);
-    // Puts a new, empty control in the place of this one.
-    void Renew();
-    // Replaces the content by the document.
-    void Show(CRichDocument document);
-    // Appends the next part of the document to the control.
-    void ShowMore();
 
     std::unique_ptr<CMimeMessage> message;
     std::vector<ListedAttachment> attachments;
     struct LinkRange {
         size_t start, end;
-        const TextRun* run;
+        std::u16string target;
     };
-    CRichDocument shown;
-    size_t shownLength = 0; // characters of `shown` in the control
     std::vector<LinkRange> links;
     std::function<void(const std::u16string&)> openLink;
     // Last: a running load is cancelled before the rest goes. A new one

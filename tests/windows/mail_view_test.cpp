@@ -7,7 +7,6 @@
 #include "window_test_support.h"
 
 #include <gtest/gtest.h>
-#include <richedit.h>
 
 namespace {
 
@@ -23,7 +22,7 @@ class MailViewTest : public CheckCycleTest {
         if (row >= 0)
             list.SelectRow(row);
         SendMessageA(Page().GetHandle(), WM_COMMAND, ID_MAIL_VIEW, 0);
-        ASSERT_TRUE(PumpMessagesUntil([&] { return Viewer().GetBrowser().IsComplete(); }));
+        ASSERT_TRUE(PumpMessagesUntil([&] { return !Viewer().GetBrowser().IsLoading(); }));
     }
     std::u16string WideCell(int row, int column) {
         wchar_t text[128] = {};

@@ -119,7 +119,7 @@ TEST_F(DISABLED_ScreensTest, PostmanWindowAndMailView) {
     CListView(GetDlgItem(Mailbox().GetHandle(), IDC_MAIL_LIST)).SelectRow(0);
     SendMessageA(Mailbox().GetHandle(), WM_COMMAND, ID_MAIL_VIEW, 0);
     HWND viewer = Mailbox().GetViewer().GetHandle();
-    PumpMessagesUntil([&] { return Mailbox().GetViewer().GetBrowser().IsComplete(); });
+    PumpMessagesUntil([&] { return !Mailbox().GetViewer().GetBrowser().IsLoading(); });
     PumpMessagesUntil([] { return false; }, paintTime);
     SaveScreen(viewer, "mail-view");
     ShowWindow(viewer, SW_HIDE);

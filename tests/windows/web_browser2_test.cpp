@@ -5,22 +5,14 @@
 #include "window_test_support.h"
 
 #include <gtest/gtest.h>
-#include <richedit.h>
 
 namespace {
 
-// The control's text as it holds it (paragraphs end in "\r").
+// The control's text as it reads back (paragraphs end in "\r").
 std::u16string ControlText(HWND control) {
-    GETTEXTLENGTHEX length = {GTL_NUMCHARS, 1200};
-    const LRESULT size = SendMessageW(control, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
-    std::u16string text(static_cast<size_t>(size) + 1, u'\0');
-    GETTEXTEX get = {};
-    get.cb = static_cast<DWORD>(text.size() * sizeof(char16_t));
-    get.flags = GT_DEFAULT;
-    get.codepage = 1200;
-    const LRESULT read = SendMessageW(control, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get),
-                                      reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(static_cast<size_t>(read));
+    std::u16string text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, u'\0');
+    text.resize(static_cast<size_t>(
+        GetWindowTextW(control, reinterpret_cast<wchar_t*>(&text[0]), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -31,9 +23,7 @@ class WebBrowser2Test : public ::testing::Test {
     void Open() {
         browser.Navigate("file://" + mailPath);
         EXPECT_EQ(ControlText(browser.GetHandle()), u"메일을 읽는 중입니다...");
-        for (MSG message; browser.IsLoading();) // one message at a time, to see the parts
-            if (GetMessageW(&message, nullptr, 0, 0) > 0)
-                DispatchMessageW(&message);
+        ASSERT_TRUE(PumpMessagesUntil([&] { return !browser.IsLoading(); }, 20000));
     }
     bool Shows(const std::u16string& text) {
         return ControlText(browser.GetHandle()).find(text) != std::u16string::npos;
@@ -72,8 +62,8 @@ TEST_F(WebBrowser2Test, MissingFileShowsOneClearLine) {
     EXPECT_TRUE(browser.Attachments().empty());
 }
 
-TEST_F(WebBrowser2Test, LongMailArrivesWholeInPartsAndReplacesTheLastOne) {
-    // Long enough for several parts; the emoji's surrogate pairs fall on
+TEST_F(WebBrowser2Test, LongMailShowsWholeAndReplacesTheLastOne) {
+    // Long enough to wrap and scroll; the emoji's surrogate pairs fall on
     // every kind of boundary.
     std::string lines;
     std::u16string expected;
@@ -87,8 +77,6 @@ TEST_F(WebBrowser2Test, LongMailArrivesWholeInPartsAndReplacesTheLastOne) {
     for (int time = 0; time < 2; ++time) {
         WriteFileBytes(mailPath, mail);
         Open();
-        EXPECT_FALSE(browser.IsComplete());
-        ASSERT_TRUE(PumpMessagesUntil([&] { return browser.IsComplete(); }, 20000));
         // The same control, still in its parent.
         EXPECT_EQ(GetParent(browser.GetHandle()), host.GetHandle());
         const std::u16string text = ControlText(browser.GetHandle());
@@ -97,12 +85,16 @@ TEST_F(WebBrowser2Test, LongMailArrivesWholeInPartsAndReplacesTheLastOne) {
     }
 }
 
-TEST_F(WebBrowser2Test, ClickOpensTheLinkUnderItAfterControlCharacters) {
+TEST_F(WebBrowser2Test, ClickOpensTheLinkUnderItAfterControlCharactersAndWrappedRows) {
+    std::string words;
+    for (int i = 0; i < 200; ++i)
+        words += "word" + std::to_string(i) + " ";
     WriteFileBytes(
         mailPath,
         "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=m\r\n\r\n--m\r\n\r\n"
-        "form\x0c feed\x01\x1b\x0b\r\n--m\r\nContent-Type: text/html\r\n\r\n<a "
-        "href=\"https://one.example/\">one</a> <a href=\"https://two.example/\">two</a>\r\n--m--\r\n");
+        "form\x0c feed\x01\x1b\x0b\r\n--m\r\nContent-Type: text/html\r\n\r\n" +
+            words +
+            "<a href=\"https://one.example/\">one</a> <a href=\"https://two.example/\">two</a>\r\n--m--\r\n");
     Open();
     std::u16string opened;
     browser.SetLinkOpener([&](const std::u16string& target) { opened = target; });
@@ -110,4 +102,28 @@ TEST_F(WebBrowser2Test, ClickOpensTheLinkUnderItAfterControlCharacters) {
     const LRESULT place = SendMessageW(browser.GetHandle(), EM_POSFROMCHAR, at, 0);
     PressOn(browser.GetHandle(), {LOWORD(place), HIWORD(place)}, Delivery::Sent);
     EXPECT_EQ(opened, u"https://two.example/");
+}
+
+TEST_F(WebBrowser2Test, DragSelectsAndCopiesWithWindowsLineEnds) {
+    WriteFileBytes(mailPath, "MIME-Version: 1.0\r\nContent-Type: text/plain; charset=utf-8\r\n\r\n" +
+                                 std::string(u8"첫 줄 😀\r\n둘째 줄\r\n"));
+    Open();
+    const std::u16string text = ControlText(browser.GetHandle());
+    const std::u16string lines = u"첫 줄 😀\r둘째 줄"; // outside the macro, whose text is CP949
+    const size_t start = text.find(lines);
+    ASSERT_NE(start, std::u16string::npos);
+    const LRESULT from = SendMessageW(browser.GetHandle(), EM_POSFROMCHAR, start, 0);
+    const LRESULT to = SendMessageW(browser.GetHandle(), EM_POSFROMCHAR, start + lines.size(), 0);
+    SendMessageW(browser.GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, from);
+    SendMessageW(browser.GetHandle(), WM_MOUSEMOVE, MK_LBUTTON, to);
+    SendMessageW(browser.GetHandle(), WM_LBUTTONUP, 0, to);
+    SendMessageW(browser.GetHandle(), WM_COPY, 0, 0);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const std::u16string copied = data ? static_cast<const char16_t*>(GlobalLock(data)) : u"";
+    if (data)
+        GlobalUnlock(data);
+    CloseClipboard();
+    const std::u16string expected = u"첫 줄 😀\r\n둘째 줄";
+    EXPECT_EQ(copied, expected);
 }
