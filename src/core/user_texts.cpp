@@ -101,6 +101,52 @@ std::string Pop3FailureText(const CPop3Session& session) {
     return std::string();
 }
 
+std::string ImapFailureText(const CImapSession& session) {
+    const std::string server = session.GetServerText().empty() ? "" : " (" + session.GetServerText() + ")";
+    switch (session.GetResult()) {
+    case ImapResult::Ok:
+        return std::string();
+    case ImapResult::NoConnection:
+    case ImapResult::SocketError:
+        return "IMAP 서버에 연결할 수 없습니다.";
+    case ImapResult::TimedOut:
+        return "IMAP 서버가 응답하지 않습니다.";
+    case ImapResult::Closed:
+        return "IMAP 서버가 연결을 끊었습니다.";
+    case ImapResult::Bye:
+        return "IMAP 서버가 연결을 끊었습니다." + server;
+    case ImapResult::Stopped:
+        return "메일 체크를 중지했습니다.";
+    case ImapResult::Tls:
+        return TlsFailureText(session.GetTlsError());
+    case ImapResult::StartTlsRefused:
+        return "IMAP 서버가 보안 연결(STARTTLS)을 거부했습니다." + server;
+    case ImapResult::BadCredential:
+        return "사용자 ID 또는 패스워드에 쓸 수 없는 문자가 있습니다.";
+    case ImapResult::NoLoginMethod:
+        return "IMAP 서버가 지원하는 로그인 방식(LOGIN, AUTHENTICATE PLAIN)이 없습니다.";
+    case ImapResult::LoginRefused:
+        return "사용자 ID 또는 패스워드가 잘못 입력되었습니다." + server;
+    case ImapResult::Refused:
+        return "IMAP 서버가 명령을 거부했습니다." + server;
+    case ImapResult::TooLarge:
+        return "메일이 너무 커서 받을 수 없습니다.";
+    case ImapResult::Malformed:
+        return "IMAP 서버의 응답을 이해할 수 없습니다.";
+    case ImapResult::StoreFailed:
+        return "임시 파일 생성 에러!";
+    case ImapResult::NoSuchMail:
+        return "메일 서버에 이 메일이 없습니다.";
+    case ImapResult::MarkedOnly:
+        return "메일을 삭제하도록 표시했습니다. 메일 서버가 정리할 때 지워집니다.";
+    case ImapResult::NoIdle:
+        return "IMAP 서버가 새 메일 즉시 알림(IDLE)을 지원하지 않습니다.";
+    case ImapResult::UidValidityChanged:
+        return "IMAP 서버의 받은 편지함이 바뀌었습니다.";
+    }
+    return std::string();
+}
+
 std::string SmtpFailureText(const SmtpError& error) {
     switch (error.failure) {
     case SmtpFailure::None:

@@ -5,6 +5,7 @@
 // words; the words the user sees are chosen here.
 #pragma once
 
+#include "mail/imap_session.h"
 #include "mail/pop3_session.h"
 #include "mail/smtp_session.h"
 
@@ -30,6 +31,10 @@ std::string TlsFailureText(const TlsError& error);
 
 // What the user reads for the session's latest failure.
 std::string Pop3FailureText(const CPop3Session& session);
+
+// What the user reads for the IMAP session's latest failure, with the
+// server's own words where it gave any.
+std::string ImapFailureText(const CImapSession& session);
 
 // What the user reads for a failed SMTP session: the server's own text, or
 // ours for what the session did not do.

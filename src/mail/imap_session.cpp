@@ -48,6 +48,11 @@ TlsFailure CImapSession::GetTlsFailure() const {
     return channel ? channel->GetFailure() : TlsFailure::None;
 }
 
+TlsError CImapSession::GetTlsError() const {
+    const CTlsChannel* channel = transport.GetTlsChannel();
+    return channel ? channel->GetError() : TlsError();
+}
+
 std::string CImapSession::GetCertificateFingerprint() const {
     const CTlsChannel* channel = transport.GetTlsChannel();
     return channel ? channel->GetCertificateFingerprint() : std::string();

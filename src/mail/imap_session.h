@@ -131,6 +131,7 @@ class CImapSession {
     // The capabilities in upper case ("IMAP4REV1", "IDLE", "AUTH=PLAIN").
     bool HasCapability(const char* name) const { return capabilities.count(name) > 0; }
     TlsFailure GetTlsFailure() const;
+    TlsError GetTlsError() const;
     std::string GetCertificateFingerprint() const;
 
     std::uint32_t GetUidValidity() const { return uidValidity; }
