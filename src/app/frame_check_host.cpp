@@ -86,7 +86,8 @@ CheckFilter CFrameCheckHost::GetFilter() {
     return filter;
 }
 
-void CFrameCheckHost::StoreLastMailDate(int index, const CheckAccount& account, const std::string& date) {
+void CFrameCheckHost::StoreMark(int index, const CheckAccount& account,
+                                const std::function<void(ServerEntry&, const std::string&)>& store) {
     WithFrame(link, [&](CCheckWindows& frame) {
         // An account list replaced during the check may hold another account
         // at this index: its mark must not change.
@@ -94,8 +95,24 @@ void CFrameCheckHost::StoreLastMailDate(int index, const CheckAccount& account, 
         if (account.listVersion != link->accountListVersion ||
             index >= static_cast<int>(settings.servers.size()))
             return;
-        settings.servers[index].LastMailDate = date;
-        CApplication::Get()->Profile().WriteString(ServerSection(index), "LastMailDate", date);
+        store(settings.servers[index], ServerSection(index));
+    });
+}
+
+void CFrameCheckHost::StoreLastMailDate(int index, const CheckAccount& account, const std::string& date) {
+    StoreMark(index, account, [&](ServerEntry& entry, const std::string& section) {
+        entry.LastMailDate = date;
+        CApplication::Get()->Profile().WriteString(section, "LastMailDate", date);
+    });
+}
+
+void CFrameCheckHost::StoreMailboxMark(int index, const CheckAccount& account, const MailboxMark& mark) {
+    StoreMark(index, account, [&](ServerEntry& entry, const std::string& section) {
+        entry.ImapUidValidity = mark.uidValidity;
+        entry.ImapLastUid = mark.lastUid;
+        // DWORDs: the bits of the unsigned values.
+        CApplication::Get()->Profile().WriteInt(section, "UidValidity", static_cast<int>(mark.uidValidity));
+        CApplication::Get()->Profile().WriteInt(section, "LastUid", static_cast<int>(mark.lastUid));
     });
 }
 

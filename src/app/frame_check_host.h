@@ -42,6 +42,7 @@ class CFrameCheckHost : public CCheckHost {
     bool GetAccount(int index, CheckAccount& account) override;
     CheckFilter GetFilter() override;
     void StoreLastMailDate(int index, const CheckAccount& account, const std::string& date) override;
+    void StoreMailboxMark(int index, const CheckAccount& account, const MailboxMark& mark) override;
     int NotifyNewMail(int index, const ServerEntry& entry, const NewMailNews& news) override;
     void OnCheckBegins() override;
     void OnNoSocket() override;
@@ -52,5 +53,10 @@ class CFrameCheckHost : public CCheckHost {
     void OnCheckFinished(const CheckOutcome& outcome) override;
 
   private:
+    // Runs `store` on the account's entry and section, unless the account
+    // list was replaced since the check read the account.
+    void StoreMark(int index, const CheckAccount& account,
+                   const std::function<void(ServerEntry&, const std::string&)>& store);
+
     std::shared_ptr<CCheckLink> link;
 };

@@ -10,12 +10,28 @@
 
 #include "core/mailbox_model.h"
 #include "core/settings.h"
+#include "mail/connection_security.h"
 #include "mail/mail_header.h"
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+
+// Who tells whether a listed mail is new.
+enum class MailNovelty {
+    ByDate, // the check, by the mail's date against the account's LastMailDate
+    New,    // the mailbox: it lies beyond the account's mark
+    Known,  // the mailbox: announced before, or older than the mark
+};
+
+// The mark of a mailbox that tells new mail itself: the highest UID seen
+// while the mailbox's UIDVALIDITY was `uidValidity`.
+struct MailboxMark {
+    std::uint32_t uidValidity = 0;
+    std::uint32_t lastUid = 0;
+};
 
 // One mail as the server lists it now.
 struct MailboxMail {
@@ -25,6 +41,7 @@ struct MailboxMail {
     // Where the mail stands in the mailbox in this conversation: later mails
     // have higher numbers (POP3: the message number).
     int serverOrder = 0;
+    MailNovelty novelty = MailNovelty::ByDate;
 };
 
 // Why an operation failed, in the user's words, and whether the server's
@@ -78,6 +95,12 @@ class CAccountMailbox {
     virtual MailSearch FindMail(const MailHeader& listed, MailboxMail& found) = 0;
     // Deletes `mail` of this conversation; it is gone only once Close succeeds.
     virtual bool DeleteMail(const MailboxMail& mail) = 0;
+    // After a DeleteMail: the server only marked the mail, which goes when
+    // some program cleans up the mailbox.
+    virtual bool IsLeftMarked() const { return false; }
+    // After a complete listing, the mark to store when it moved; false for
+    // mail told new by its date.
+    virtual bool GetNewMark(MailboxMark&) const { return false; }
     // Ends the conversation: true when the server accepted the end, which
     // makes its deletions take effect.
     virtual bool Close() = 0;
@@ -96,6 +119,15 @@ struct MailboxContext {
     // The mails the checks of this run fetched already; null: none kept.
     CRetrievedMails* retrieved = nullptr;
 };
+
+// Sets up a protocol session for `account` as the context asks.
+template <typename Session>
+void PrepareSession(Session& session, const ServerEntry& account, const MailboxContext& context) {
+    session.SetStopFlag(context.running);
+    if (context.timeoutMs > 0)
+        session.SetTimeout(context.timeoutMs);
+    session.SetSecurity(SecurityOf(account.Security), account.TrustedCertificate);
+}
 
 // The mailbox of `account` in the protocol its server speaks.
 std::unique_ptr<CAccountMailbox> MakeAccountMailbox(const ServerEntry& account,

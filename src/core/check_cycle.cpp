@@ -120,6 +120,11 @@ void CAccountCheck::List(const MailboxMail& found) {
     mail.serverOrder = found.serverOrder;
     host.OnMailFound(mail, account.entry.Name);
     ++listedCount;
+    if (found.novelty != MailNovelty::ByDate) {
+        if (found.novelty == MailNovelty::New)
+            CountNew(mail, found.fields.mailTime);
+        return;
+    }
     if (mail.dateText.empty())
         return; // no date of its own: never new
     CCalendarTime mailTime = found.fields.mailTime;
@@ -200,6 +205,9 @@ int CAccountCheck::Run(CCalendarTime programStartTime, int& notifyResult) {
     announced.Update(accountKey, announcedSeen, walkComplete);
     if (markMoved)
         host.StoreLastMailDate(index, account, newestDate);
+    MailboxMark mailboxMark;
+    if (mailbox->GetNewMark(mailboxMark))
+        host.StoreMailboxMark(index, account, mailboxMark);
     if (news.count > 0)
         notifyResult |= host.NotifyNewMail(index, entry, news);
     return news.count;

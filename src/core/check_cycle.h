@@ -59,6 +59,8 @@ class CCheckHost {
     // Stores the account's new-mail mark in memory and in the registry,
     // unless the account list changed since the account was read.
     virtual void StoreLastMailDate(int index, const CheckAccount& account, const std::string& date) = 0;
+    // The same for the mark of a mailbox that tells new mail itself.
+    virtual void StoreMailboxMark(int index, const CheckAccount& account, const MailboxMark& mark) = 0;
     // Runs the account's notification actions for `news`; 1 when a mail
     // client was started.
     virtual int NotifyNewMail(int index, const ServerEntry& entry, const NewMailNews& news) = 0;
@@ -101,6 +103,9 @@ constexpr int futureDateToleranceSeconds = 5 * 60;
 // `announced`, and moves the mark only to the check's time; a stored mark
 // beyond it is brought back (and stored) the same way. A mail whose date
 // cannot be read is listed, is never new and does not end the walk.
+//
+// A mailbox that tells new mail itself (IMAP) marks each listed mail new or
+// known instead, and hands back the mark to store after a complete listing.
 //
 // `retrieved` keeps what the mailboxes fetched, for the checks after this one.
 void RunMailCheck(CCheckHost& host, std::atomic<int>& checkRunning, CCalendarTime programStartTime,

@@ -4,7 +4,14 @@
 #include "core/user_texts.h"
 
 const char* DeletionFailureText(DeletionResult result) {
-    return result == DeletionResult::Ambiguous ? deleteAmbiguousText : deleteFailedText;
+    switch (result) {
+    case DeletionResult::MarkedOnly:
+        return deleteMarkedOnlyText;
+    case DeletionResult::Ambiguous:
+        return deleteAmbiguousText;
+    default:
+        return deleteFailedText;
+    }
 }
 
 DeletionResult DeleteMailOnServer(const ServerEntry& account, const MailHeader& mail,
@@ -35,5 +42,5 @@ DeletionResult DeleteMailOnServer(const ServerEntry& account, const MailHeader& 
     // The server removes the mail only when the end of the conversation is accepted.
     if (!mailbox->DeleteMail(found) || !mailbox->Close())
         return DeletionResult::Failed;
-    return DeletionResult::Deleted;
+    return mailbox->IsLeftMarked() ? DeletionResult::MarkedOnly : DeletionResult::Deleted;
 }

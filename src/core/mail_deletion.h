@@ -14,13 +14,14 @@
 
 enum class DeletionResult {
     Deleted,     // found, confirmed and deleted
+    MarkedOnly,  // found, confirmed and marked deleted: the server removes it later
     NotOnServer, // no longer on the server: the listed row may go
     Declined,    // the user kept it
     Ambiguous,   // without unique ids, several mails have its header: none is touched
     Failed,      // no login, a lost connection, or DELE or QUIT refused
 };
 
-// What the user is told when a deletion ends as Failed or Ambiguous.
+// What the user is told when a deletion ends as MarkedOnly, Failed or Ambiguous.
 const char* DeletionFailureText(DeletionResult result);
 
 // Logs into `account`, looks for `mail`, asks `confirm` (true: delete) and

@@ -17,10 +17,7 @@ bool HasListedHeader(const CPop3Session& session, const MailHeader& listed) {
 CPop3Mailbox::CPop3Mailbox(const ServerEntry& account, const MailboxContext& context)
     : account(account), context(context),
       mailboxKey(CRetrievedMails::MailboxKey(account.Address, account.Port, account.ID)) {
-    session.SetStopFlag(context.running);
-    if (context.timeoutMs > 0)
-        session.SetTimeout(context.timeoutMs);
-    session.SetSecurity(SecurityOf(account.Security), account.TrustedCertificate);
+    PrepareSession(session, account, context);
 }
 
 void CPop3Mailbox::Fail() {

@@ -101,36 +101,36 @@ std::string Pop3FailureText(const CPop3Session& session) {
     return std::string();
 }
 
-std::string ImapFailureText(const CImapSession& session) {
-    const std::string server = session.GetServerText().empty() ? "" : " (" + session.GetServerText() + ")";
-    switch (session.GetResult()) {
+std::string ImapResultText(ImapResult result) {
+    switch (result) {
     case ImapResult::Ok:
         return std::string();
     case ImapResult::NoConnection:
-    case ImapResult::SocketError:
         return "IMAP 서버에 연결할 수 없습니다.";
     case ImapResult::TimedOut:
         return "IMAP 서버가 응답하지 않습니다.";
     case ImapResult::Closed:
         return "IMAP 서버가 연결을 끊었습니다.";
-    case ImapResult::Bye:
-        return "IMAP 서버가 연결을 끊었습니다." + server;
+    case ImapResult::SocketError:
+        return "IMAP 서버와의 연결에 에러가 발생했습니다.";
     case ImapResult::Stopped:
         return "메일 체크를 중지했습니다.";
     case ImapResult::Tls:
-        return TlsFailureText(session.GetTlsError());
+        return "IMAP 서버와 보안 연결(TLS)을 맺지 못했습니다.";
     case ImapResult::StartTlsRefused:
-        return "IMAP 서버가 보안 연결(STARTTLS)을 거부했습니다." + server;
+        return "IMAP 서버가 보안 연결(STARTTLS)을 거부했습니다.";
+    case ImapResult::Bye:
+        return "IMAP 서버가 연결을 끝냈습니다.";
     case ImapResult::BadCredential:
         return "사용자 ID 또는 패스워드에 쓸 수 없는 문자가 있습니다.";
     case ImapResult::NoLoginMethod:
         return "IMAP 서버가 지원하는 로그인 방식(LOGIN, AUTHENTICATE PLAIN)이 없습니다.";
     case ImapResult::LoginRefused:
-        return "사용자 ID 또는 패스워드가 잘못 입력되었습니다." + server;
+        return "사용자 ID 또는 패스워드가 잘못 입력되었습니다.";
     case ImapResult::Refused:
-        return "IMAP 서버가 명령을 거부했습니다." + server;
+        return "IMAP 서버가 명령을 거부했습니다.";
     case ImapResult::TooLarge:
-        return "메일이 너무 커서 받을 수 없습니다.";
+        return "IMAP 서버의 응답이 너무 커서 받을 수 없습니다.";
     case ImapResult::Malformed:
         return "IMAP 서버의 응답을 이해할 수 없습니다.";
     case ImapResult::StoreFailed:
@@ -138,13 +138,23 @@ std::string ImapFailureText(const CImapSession& session) {
     case ImapResult::NoSuchMail:
         return "메일 서버에 이 메일이 없습니다.";
     case ImapResult::MarkedOnly:
-        return "메일을 삭제하도록 표시했습니다. 메일 서버가 정리할 때 지워집니다.";
+        return deleteMarkedOnlyText;
     case ImapResult::NoIdle:
-        return "IMAP 서버가 새 메일 즉시 알림(IDLE)을 지원하지 않습니다.";
+        return "IMAP 서버가 새 메일 알림(IDLE)을 지원하지 않습니다.";
     case ImapResult::UidValidityChanged:
-        return "IMAP 서버의 받은 편지함이 바뀌었습니다.";
+        return "IMAP 서버의 받은 편지함이 바뀌었습니다. 다시 체크해 주십시오.";
     }
     return std::string();
+}
+
+std::string ImapFailureText(const CImapSession& session) {
+    const TlsError tls = session.GetTlsError();
+    if (session.GetResult() == ImapResult::Tls && tls.failure != TlsFailure::None)
+        return TlsFailureText(tls);
+    std::string text = ImapResultText(session.GetResult());
+    if (!session.GetServerText().empty())
+        text += " (" + session.GetServerText() + ")";
+    return text;
 }
 
 std::string SmtpFailureText(const SmtpError& error) {
@@ -170,6 +180,9 @@ std::string DeletionQuestion(const std::string& accountName, const std::string& 
            ") ";
 }
 
+const char* const deleteMarkedOnlyText =
+    "메일 서버가 메일을 하나만 지우는 기능(UIDPLUS)을 지원하지 않아 메일에 삭제 표시만 했습니다. 메일함을 "
+    "정리하면 지워집니다.";
 const char* const deleteFailedText = "메일 삭제를 실패했습니다.";
 const char* const deleteAmbiguousText =
     "메일 서버에 보낸 사람, 받은 날짜, 메일 제목이 같은 메일이 여러 통 있어서 삭제하지 않았습니다.";

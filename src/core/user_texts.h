@@ -32,9 +32,13 @@ std::string TlsFailureText(const TlsError& error);
 // What the user reads for the session's latest failure.
 std::string Pop3FailureText(const CPop3Session& session);
 
-// What the user reads for the IMAP session's latest failure, with the
-// server's own words where it gave any.
+// What the user reads for an IMAP result of this kind, without the server's words.
+std::string ImapResultText(ImapResult result);
+// What the user reads for the IMAP session's latest failure: the server's
+// own words, where it gave any, follow in parentheses.
 std::string ImapFailureText(const CImapSession& session);
+// A deleted mail the server could only mark: it goes when the mailbox is next cleaned up.
+extern const char* const deleteMarkedOnlyText;
 
 // What the user reads for a failed SMTP session: the server's own text, or
 // ours for what the session did not do.

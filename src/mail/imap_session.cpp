@@ -43,11 +43,6 @@ void CImapSession::SetStopFlag(const std::atomic<int>* running) {
     transport.SetStopFlag(running);
 }
 
-TlsFailure CImapSession::GetTlsFailure() const {
-    const CTlsChannel* channel = transport.GetTlsChannel();
-    return channel ? channel->GetFailure() : TlsFailure::None;
-}
-
 TlsError CImapSession::GetTlsError() const {
     const CTlsChannel* channel = transport.GetTlsChannel();
     return channel ? channel->GetError() : TlsError();
@@ -327,7 +322,7 @@ bool CImapSession::SearchUnseen(std::uint32_t mark, std::vector<std::uint32_t>& 
         return true;
     }
     heard = ImapChanges(); // the search sees every change told before its answer
-    if (!Search("UNSEEN UID " + std::to_string(mark + 1) + ":*", uids))
+    if (!Search("UNSEEN UNDELETED UID " + std::to_string(mark + 1) + ":*", uids))
         return false;
     // "n:*" takes in the highest UID even when it lies below n.
     uids.erase(uids.begin(), std::upper_bound(uids.begin(), uids.end(), mark));

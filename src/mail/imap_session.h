@@ -100,7 +100,8 @@ class CImapSession {
     // EXAMINE INBOX (read-only: checking changes nothing), or SELECT INBOX
     // for deleting. Sets the UIDVALIDITY and the message count.
     bool OpenInbox(bool forWriting);
-    // "UID SEARCH UNSEEN UID mark+1:*": the unseen mails above the mark, in
+    // "UID SEARCH UNSEEN UNDELETED UID mark+1:*": the unseen mails above the
+    // mark that nobody marked for deletion, in
     // ascending order.
     bool SearchUnseen(std::uint32_t mark, std::vector<std::uint32_t>& uids);
     // Their UID, INTERNALDATE, RFC822.SIZE and header (BODY.PEEK[HEADER]),
@@ -123,6 +124,7 @@ class CImapSession {
     // LOGOUT, then the connection is closed whatever the answer.
     bool Logout();
 
+    bool HasSocket() const { return socketCreated; }
     bool IsConnected() const { return transport.IsConnected(); }
     void SetStopFlag(const std::atomic<int>* running);
 
@@ -130,7 +132,7 @@ class CImapSession {
     const std::string& GetServerText() const { return serverText; }
     // The capabilities in upper case ("IMAP4REV1", "IDLE", "AUTH=PLAIN").
     bool HasCapability(const char* name) const { return capabilities.count(name) > 0; }
-    TlsFailure GetTlsFailure() const;
+    TlsFailure GetTlsFailure() const { return GetTlsError().failure; }
     TlsError GetTlsError() const;
     std::string GetCertificateFingerprint() const;
 

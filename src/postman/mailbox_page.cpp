@@ -281,9 +281,11 @@ std::vector<int> CMailboxPage::DeleteOnServers(const std::vector<Deletion>& dele
             };
             result = DeleteMailOnServer(deletion.account, deletion.mail, confirm, control.RunningFlag());
         }
-        if (result == DeletionResult::Deleted || result == DeletionResult::NotOnServer)
+        if (result == DeletionResult::Deleted || result == DeletionResult::NotOnServer ||
+            result == DeletionResult::MarkedOnly)
             removed.push_back(deletion.row);
-        else if (result == DeletionResult::Failed || result == DeletionResult::Ambiguous)
+        if (result == DeletionResult::Failed || result == DeletionResult::Ambiguous ||
+            result == DeletionResult::MarkedOnly)
             control.Report([this, result] {
                 ShowMessage(handle, DeletionFailureText(result), MB_OK | MB_ICONEXCLAMATION);
             });

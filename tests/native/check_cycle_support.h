@@ -23,6 +23,7 @@ class CRecordingHost : public CCheckHost {
     std::vector<MailHeader> mails; // as the list shows them
     NewMailNews news;              // of the last account announced
     std::vector<std::pair<int, std::string>> storedDates;
+    std::vector<std::pair<int, MailboxMark>> storedMarks;
     CCalendarTime clock = CCalendarTime::Now();
     int timeoutMs = 60000;
     // Runs when a mail is listed (a stop pressed, memory running out).
@@ -49,6 +50,11 @@ class CRecordingHost : public CCheckHost {
     void StoreLastMailDate(int index, const CheckAccount&, const std::string& date) override {
         storedDates.push_back({index, date});
         accounts[index].LastMailDate = date;
+    }
+    void StoreMailboxMark(int index, const CheckAccount&, const MailboxMark& mark) override {
+        storedMarks.push_back({index, mark});
+        accounts[index].ImapUidValidity = mark.uidValidity;
+        accounts[index].ImapLastUid = mark.lastUid;
     }
     int NotifyNewMail(int index, const ServerEntry&, const NewMailNews& told) override {
         events.push_back("notify " + std::to_string(index));

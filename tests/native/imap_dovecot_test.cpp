@@ -15,9 +15,7 @@ namespace {
 class ImapDovecot : public ::testing::Test {
   protected:
     void SetUp() override {
-#ifdef TIDEMARK_PEERS_DIR
-        std::ifstream(std::string(TIDEMARK_PEERS_DIR) + "/imap.port") >> port;
-#endif
+        port = PeerPort("imap.port");
         if (port == 0)
             GTEST_SKIP() << "no IMAP server: run through ctest";
     }

@@ -70,7 +70,7 @@ TEST(ImapSession, SendsItsCommandsAsWrittenAndReadsOddlyShapedAnswers) {
     EXPECT_TRUE(session.Logout());
     EXPECT_EQ(server.Commands(), (std::vector<std::string>{
                                      "A1 LOGIN \"kim\" {4}\r\n", "\xBE\xCF\"\\\r\n", "A2 CAPABILITY\r\n",
-                                     "A3 SELECT INBOX\r\n", "A4 UID SEARCH UNSEEN UID 4:*\r\n",
+                                     "A3 SELECT INBOX\r\n", "A4 UID SEARCH UNSEEN UNDELETED UID 4:*\r\n",
                                      "A5 UID FETCH 4:5 (UID INTERNALDATE RFC822.SIZE BODY.PEEK[HEADER])\r\n",
                                      "A6 UID STORE 4 +FLAGS (\\Deleted)\r\n", "A7 LOGOUT\r\n"}));
 }

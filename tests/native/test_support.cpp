@@ -80,9 +80,14 @@ int PortIn(const std::string& file) {
 }
 
 int PeerPop3Port() {
+    return PeerPort("pop3.port");
+}
+
+int PeerPort(const std::string& portFile) {
 #ifdef TIDEMARK_PEERS_DIR
-    return PortIn(std::string(TIDEMARK_PEERS_DIR) + "/pop3.port");
+    return PortIn(std::string(TIDEMARK_PEERS_DIR) + "/" + portFile);
 #else
+    (void)portFile;
     return 0;
 #endif
 }
