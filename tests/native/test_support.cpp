@@ -80,14 +80,9 @@ int PortIn(const std::string& file) {
 }
 
 int PeerPop3Port() {
-    return PeerPort("pop3.port");
-}
-
-int PeerPort(const std::string& portFile) {
 #ifdef TIDEMARK_PEERS_DIR
-    return PortIn(std::string(TIDEMARK_PEERS_DIR) + "/" + portFile);
+    return PortIn(std::string(TIDEMARK_PEERS_DIR) + "/pop3.port");
 #else
-    (void)portFile;
     return 0;
 #endif
 }

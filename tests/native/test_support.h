@@ -42,8 +42,6 @@ int PortIn(const std::string& file);
 // The real server: its port (0 when tests/peers has not started one) and the
 // copy of a message as the server holds it (CR LF, code page 949).
 int PeerPop3Port();
-// The port the real server wrote to `portFile` ("imap.port"), 0 without one.
-int PeerPort(const std::string& portFile);
 std::string PeerMessage(const std::string& user, const std::string& name);
 
 // Loopback servers of the tests. ListenOnLoopback listens on `port` of
