@@ -393,6 +393,9 @@ a_mail_opens_with_its_korean_body() {
     for text in "$welcome_heading" "데모 메일함" "우체부 아저씨 창에서 메일을 두 번 누르면 본문을 봅니다."; do
         [[ "$body" == *"$text"* ]] || { echo "the body shows:"; echo "$body"; return 1; }
     done
+    # Looking over IMAP changes nothing on the server: the mail stays unread.
+    [ "$protocol" = pop3 ] || ! ls "$work/pop3/mail/demo/Maildir/cur" | grep -q "01-welcome.*:2,.*S" ||
+        { echo "the mail became read"; return 1; }
 }
 
 a_reply_with_an_attachment_reaches_the_sink() {
