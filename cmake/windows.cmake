@@ -93,6 +93,8 @@ set_tests_properties(first_run_test PROPERTIES TIMEOUT 900)
 # A user's first session, driven through the program's windows with xdotool.
 add_test(NAME journey_test COMMAND ${CMAKE_SOURCE_DIR}/tests/release/journey_test.sh ${CMAKE_BINARY_DIR})
 set_tests_properties(journey_test PROPERTIES TIMEOUT 300)
+add_test(NAME journey_imap_test COMMAND ${CMAKE_SOURCE_DIR}/tests/release/journey_test.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(journey_imap_test PROPERTIES TIMEOUT 300 ENVIRONMENT JOURNEY_PROTOCOL=imap)
 
 include(${CMAKE_SOURCE_DIR}/tests/peers/peer_fixtures.cmake)
 

@@ -1,12 +1,14 @@
 #!/bin/bash
 # Installs what is missing, builds tidemark.exe and starts it under Wine on a
 # desktop with a taskbar, beside a local demo:
-#  - a POP3 mailbox of sample mail (dovecot on 127.0.0.1:21110, user "demo",
-#    password "secret", the messages of scripts/demo/mail/demo);
+#  - a mailbox of sample mail (dovecot on 127.0.0.1, POP3 on port 21110 for
+#    user "demo", IMAP on port 21143 for user "demo-imap", password "secret",
+#    the messages of scripts/demo/mail/demo in each);
 #  - an SMTP sink on 127.0.0.1:21025 that keeps what it receives in
 #    build/demo/sent until the next run.
-# When the Wine prefix has no account yet, one account for the demo mailbox
-# (and, when no outgoing server is set, the sink as outgoing server) is added;
+# When the Wine prefix has no account yet, two accounts for the demo mail,
+# one over POP3 and one over IMAP (and, when no outgoing server is set, the
+# sink as outgoing server) are added;
 # existing accounts are left as they are.
 # With a display (DISPLAY set) the desktop opens there; without one it runs on
 # an Xvfb screen served to a web browser through x11vnc and noVNC on loopback,
@@ -19,6 +21,7 @@ source "$root/scripts/wine-env.sh"
 
 demo="$TIDEMARK_BUILD/demo"
 pop3_port=${TIDEMARK_DEMO_POP3_PORT:-21110} # other ports for the tests
+imap_port=${TIDEMARK_DEMO_IMAP_PORT:-21143}
 smtp_port=${TIDEMARK_DEMO_SMTP_PORT:-21025}
 peers="$root/tests/peers"
 viewers=() # x11vnc and websockify
@@ -52,19 +55,30 @@ wait_for_port() {
     return 1
 }
 
+# The IMAP account reads a mailbox of its own holding the same mail: fetching
+# over POP3 marks mail read, which would empty the IMAP account's list.
 start_demo_servers() {
     mkdir -p "$demo"
-    "$peers/pop3-peer.sh" start "$demo/pop3" "$root/scripts/demo/mail" $pop3_port >/dev/null
+    rm -rf "$demo/mail"
+    mkdir -p "$demo/mail"
+    cp -r "$root/scripts/demo/mail/demo" "$demo/mail/demo"
+    cp -r "$root/scripts/demo/mail/demo" "$demo/mail/demo-imap"
+    "$peers/pop3-peer.sh" start "$demo/pop3" "$demo/mail" $pop3_port $imap_port >/dev/null
     "$peers/smtp_sink.sh" start "$demo/sent" $smtp_port
 }
 
-# Whether the only account under KEY is the demo account of an earlier run.
+# Whether account INDEX under KEY is the demo account of USER on PORT.
+is_demo_account() {
+    local server="$1\\POP3\\Server$2"
+    [ "$(tidemark_registry_value "$server" Address)" = 127.0.0.1 ] &&
+        [ "$(tidemark_registry_value "$server" ID)" = "$3" ] &&
+        [ $(($(tidemark_registry_value "$server" Port))) -eq "$4" ]
+}
+
+# Whether the only accounts under KEY are the demo accounts of an earlier run.
 has_only_demo_account() {
-    local server="$1\\POP3\\Server0"
-    [ $(($(tidemark_registry_value "$1\\POP3" ServerNumber))) -eq 1 ] &&
-        [ "$(tidemark_registry_value "$server" Address)" = 127.0.0.1 ] &&
-        [ "$(tidemark_registry_value "$server" ID)" = demo ] &&
-        [ $(($(tidemark_registry_value "$server" Port))) -eq "$pop3_port" ]
+    [ $(($(tidemark_registry_value "$1\\POP3" ServerNumber))) -eq 2 ] &&
+        is_demo_account "$1" 0 demo "$pop3_port" && is_demo_account "$1" 1 demo-imap "$imap_port"
 }
 
 # The demo account goes only into a prefix without accounts; the sink becomes
@@ -75,7 +89,7 @@ seed_demo_account() {
     servers=$(tidemark_registry_value "$key\\POP3" ServerNumber)
     if [ -n "$servers" ] && [ $((servers)) -ne 0 ]; then
         if has_only_demo_account "$key"; then
-            echo "The demo account \"데모 메일함\" of an earlier run is kept"
+            echo "The demo accounts of an earlier run are kept"
         else
             echo "The Wine prefix has accounts of its own: no demo account added"
         fi
@@ -83,10 +97,11 @@ seed_demo_account() {
     fi
     local smtp=$smtp_port
     [ -z "$(tidemark_registry_value "$key\\SMTP" SMTPAddress)" ] || smtp=0
-    "$root/scripts/demo/demo_account.py" $pop3_port $smtp >"$demo/demo-account.reg"
+    "$root/scripts/demo/demo_account.py" $pop3_port $imap_port $smtp >"$demo/demo-account.reg"
     "$WINE" regedit /S "$demo/demo-account.reg"
     "$WINESERVER" -w
-    echo "Added the demo account \"데모 메일함\" (demo@127.0.0.1:$pop3_port)"
+    echo "Added the demo accounts \"데모 메일함\" (POP3, demo@127.0.0.1:$pop3_port)" \
+        "and \"데모 메일함 (IMAP)\" (IMAP, demo-imap@127.0.0.1:$imap_port)"
 }
 
 # Without a display: Xvfb, shown in a web browser by x11vnc and noVNC.
@@ -107,7 +122,7 @@ serve_display_to_browser() {
 
 # Before anything is started, and before the cleanup is armed: the servers
 # in these folders may be those of another run of this script.
-for port in $pop3_port $smtp_port; do
+for port in $pop3_port $imap_port $smtp_port; do
     if port_in_use $port; then
         echo "Port $port of 127.0.0.1 is in use (is another demo running?)" >&2
         exit 1
@@ -124,7 +139,8 @@ fi
 tidemark_prepare_prefix
 seed_demo_account
 
-echo "Demo mailbox: POP3 127.0.0.1:$pop3_port, user demo, password secret"
+echo "Demo mailboxes: POP3 127.0.0.1:$pop3_port, user demo; IMAP 127.0.0.1:$imap_port, user demo-imap;" \
+    "password secret"
 echo "Demo SMTP sink: 127.0.0.1:$smtp_port; the mail it receives is kept in $demo/sent"
 echo "Tidemark runs on display $DISPLAY (Wine prefix $WINEPREFIX)"
 if [ -n "$web_port" ]; then

@@ -1,9 +1,10 @@
 #!/usr/bin/python3
-"""Prints, as a REGEDIT4 file in code page 949, the demo account of the
-first run: one POP3 account for the local demo mailbox and the SMTP setting
-of the local sink.
+"""Prints, as a REGEDIT4 file in code page 949, the demo accounts of the
+first run: a POP3 account for the local demo mailbox, an IMAP account for
+the demo mail over IMAP (user "demo-imap"), and the SMTP setting of the
+local sink.
 
-Usage: demo_account.py POP3_PORT SMTP_PORT [PASSWORD]
+Usage: demo_account.py POP3_PORT IMAP_PORT SMTP_PORT [PASSWORD]
 SMTP_PORT 0 leaves the outgoing server and the sender as they are.
 
 The password (default "secret", the demo mailbox's) is stored the way the
@@ -57,19 +58,25 @@ def text(korean):
     return korean.encode("cp949")
 
 
-def demo_registry(pop3_port, smtp_port, password):
+def account(name, user, port, protocol, password):
+    return [
+        dword_value("CheckYN", 1),
+        string_value("Name", text(name)),
+        string_value("Address", b"127.0.0.1"),
+        string_value("ID", user),
+        string_value("Password", stored_password(password)),
+        dword_value("Port", port),
+        dword_value("Protocol", protocol),  # 0 POP3, 1 IMAP
+        dword_value("CheckAlgorithm", 2),  # every mail on the server
+        dword_value("Notify", 8),  # the postman window
+    ]
+
+
+def demo_registry(pop3_port, imap_port, smtp_port, password):
     sections = [
-        ("POP3", [dword_value("ServerNumber", 1)]),
-        ("POP3\\Server0", [
-            dword_value("CheckYN", 1),
-            string_value("Name", text("데모 메일함")),
-            string_value("Address", b"127.0.0.1"),
-            string_value("ID", b"demo"),
-            string_value("Password", stored_password(password)),
-            dword_value("Port", pop3_port),
-            dword_value("CheckAlgorithm", 2),  # every mail on the server
-            dword_value("Notify", 8),  # the postman window
-        ]),
+        ("POP3", [dword_value("ServerNumber", 2)]),
+        ("POP3\\Server0", account("데모 메일함", b"demo", pop3_port, 0, password)),
+        ("POP3\\Server1", account("데모 메일함 (IMAP)", b"demo-imap", imap_port, 1, password)),
     ]
     if smtp_port:
         sections += [
@@ -85,7 +92,7 @@ def demo_registry(pop3_port, smtp_port, password):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) not in (3, 4):
+    if len(sys.argv) not in (4, 5):
         sys.exit(__doc__)
-    password = os.fsencode(sys.argv[3]) if len(sys.argv) == 4 else b"secret"
-    sys.stdout.buffer.write(demo_registry(int(sys.argv[1]), int(sys.argv[2]), password))
+    password = os.fsencode(sys.argv[4]) if len(sys.argv) == 5 else b"secret"
+    sys.stdout.buffer.write(demo_registry(int(sys.argv[1]), int(sys.argv[2]), int(sys.argv[3]), password))

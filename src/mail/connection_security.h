@@ -4,8 +4,8 @@
 
 enum class ConnectionSecurity {
     None = 0,         // plain, as mail was sent and fetched before TLS
-    TlsOnConnect = 1, // TLS from the first byte (POP3 995, SMTP 465)
-    StartTls = 2,     // plain greeting, then STLS (POP3) or STARTTLS (SMTP)
+    TlsOnConnect = 1, // TLS from the first byte (POP3 995, IMAP 993, SMTP 465)
+    StartTls = 2,     // plain greeting, then STLS (POP3) or STARTTLS (IMAP, SMTP)
 };
 
 // Whether a stored number names one of the securities above.
@@ -20,9 +20,12 @@ inline ConnectionSecurity SecurityOf(int stored) {
                                    : ConnectionSecurity::TlsOnConnect;
 }
 
-// The port a server usually serves in each security; for POP3 and for SMTP.
+// The port a server usually serves in each security; for POP3, IMAP and SMTP.
 inline int UsualPop3Port(ConnectionSecurity security) {
     return security == ConnectionSecurity::TlsOnConnect ? 995 : 110;
+}
+inline int UsualImapPort(ConnectionSecurity security) {
+    return security == ConnectionSecurity::TlsOnConnect ? 993 : 143;
 }
 inline int UsualSmtpPort(ConnectionSecurity security) {
     return security == ConnectionSecurity::TlsOnConnect ? 465

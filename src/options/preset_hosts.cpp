@@ -1,6 +1,6 @@
 #include "options/preset_hosts.h"
 
-const std::array<const char*, 23> pop3PresetHosts = {
+const IncomingPresetHosts pop3PresetHosts = {
     "pop.naver.com",
     "pop.daum.net",
     "pop.nate.com",
@@ -24,6 +24,32 @@ const std::array<const char*, 23> pop3PresetHosts = {
     "pop.163.com",
     "pop.qq.com",
     "pop.sina.com",
+};
+
+const IncomingPresetHosts imapPresetHosts = {
+    "imap.naver.com",
+    "imap.daum.net",
+    "imap.nate.com",
+    "imap.kakao.com",
+    "imaps.hiworks.com",
+    "imap.worksmobile.com",
+    "mail+서버 번호.cafe24.com",
+    "imap.gmail.com",
+    "outlook.office365.com",
+    "imap.mail.yahoo.com",
+    "imap.aol.com",
+    "imap.zoho.com",
+    "imap.gmx.com",
+    "imap.mail.com",
+    "imap.yandex.com",
+    "imap.mail.ru",
+    "imap.fastmail.com",
+    "imap.web.de",
+    "secureimap.t-online.de",
+    "imap.orange.fr",
+    "imap.163.com",
+    "imap.qq.com",
+    "imap.sina.com",
 };
 
 const std::array<const char*, 24> smtpPresetHosts = {

@@ -6,12 +6,15 @@
 #include "framework/message_box.h"
 #include "base/ascii_text.h"
 #include "core/user_texts.h"
+#include "mail/imap_session.h"
 #include "mail/pop3_session.h"
 #include "options/option_fields.h"
 #include "options/preset_hosts.h"
 #include "resource.h"
 
 #include <mmsystem.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -29,30 +32,74 @@ const char* const checkAlgorithmTexts[] = {
 
 const int newServerPort = 110;
 
-// In the order of ConnectionSecurity.
-const char* const securityTexts[] = {
-    "사용 안 함",
-    "TLS 연결 (포트 995)",
-    "STLS (포트 110)",
-};
-
 // How long the certificate check waits for the server.
 const int certificateCheckTimeoutMs = 15000;
 
-CertificateProbe ProbePop3Server(const std::string& host, int port, ConnectionSecurity security,
-                                 const std::string& trusted, const std::atomic<int>* running) {
-    CPop3Session session;
+void Leave(CPop3Session& session) {
+    session.Quit();
+}
+
+void Leave(CImapSession& session) {
+    session.Logout();
+}
+
+// Connects with a session of `Session`'s protocol, leaves again and tells
+// what was learnt; `failureText` words a failure to connect.
+template <typename Session>
+CertificateProbe ProbeServer(const std::string& host, int port, ConnectionSecurity security,
+                             const std::string& trusted, const std::atomic<int>* running,
+                             std::string (*failureText)(const Session&)) {
+    Session session;
     session.SetTimeout(certificateCheckTimeoutMs);
     session.SetStopFlag(running);
     session.SetSecurity(security, trusted);
     CertificateProbe probe;
     probe.connected = session.Connect(host, port);
     if (probe.connected)
-        session.Quit();
+        Leave(session);
     probe.certificateRefused = IsCertificateFailure(session.GetTlsFailure());
     probe.fingerprint = session.GetCertificateFingerprint();
-    probe.errorText = Pop3FailureText(session);
+    probe.errorText = failureText(session);
     return probe;
+}
+
+CertificateProbe ProbePop3Server(const std::string& host, int port, ConnectionSecurity security,
+                                 const std::string& trusted, const std::atomic<int>* running) {
+    return ProbeServer<CPop3Session>(host, port, security, trusted, running, Pop3FailureText);
+}
+
+CertificateProbe ProbeImapServer(const std::string& host, int port, ConnectionSecurity security,
+                                 const std::string& trusted, const std::atomic<int>* running) {
+    return ProbeServer<CImapSession>(host, port, security, trusted, running, ImapFailureText);
+}
+
+// What changes with the protocol, in the order of MailProtocolCode. The
+// security texts follow the order of ConnectionSecurity.
+struct ProtocolChoice {
+    const char* name;
+    const char* securityTexts[3];
+    int (*usualPort)(ConnectionSecurity);
+    const IncomingPresetHosts& presetHosts;
+    CertificateProbe (*probe)(const std::string&, int, ConnectionSecurity, const std::string&,
+                              const std::atomic<int>*);
+};
+
+const ProtocolChoice protocolChoices[] = {
+    {"POP3",
+     {"사용 안 함", "TLS 연결 (포트 995)", "STLS (포트 110)"},
+     UsualPop3Port,
+     pop3PresetHosts,
+     ProbePop3Server},
+    {"IMAP",
+     {"사용 안 함", "TLS 연결 (포트 993)", "STARTTLS (포트 143)"},
+     UsualImapPort,
+     imapPresetHosts,
+     ProbeImapServer},
+};
+
+// A stored protocol that names none is shown with nothing chosen, read as POP3 and kept.
+const ProtocolChoice& ProtocolOf(int index) {
+    return protocolChoices[index == ProtocolImap ? ProtocolImap : ProtocolPop3];
 }
 
 } // namespace
@@ -90,6 +137,7 @@ void CServerPropDlg::DoDataExchange(CDataExchange& dx) {
         dx.Check(notifyBoxes[i].id, notifyChecks[i]);
     dx.Radio(IDC_CLIENT_OUTLOOK_EXPRESS, clientChoice);
     dx.ComboIndex(IDC_CHECK_ALGORITHM, methodIndex);
+    dx.ComboIndex(IDC_SERVER_PROTOCOL, protocolIndex);
     dx.ComboIndex(IDC_SERVER_SECURITY, securityIndex);
     // Last: a port that does not validate leaves the values above exchanged.
     ExchangePort(dx, IDC_SERVER_PORT, server.Port);
@@ -107,7 +155,11 @@ bool CServerPropDlg::OnInitDialog() {
     SetPortSpinRange(*this, IDC_PORT_SPIN);
     for (const char* text : checkAlgorithmTexts)
         SendMessageA(GetItem(IDC_CHECK_ALGORITHM), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-    securityIndex = FillSecurityChoices(*this, IDC_SERVER_SECURITY, securityTexts, server.Security);
+    for (const ProtocolChoice& protocol : protocolChoices)
+        SendMessageA(GetItem(IDC_SERVER_PROTOCOL), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(protocol.name));
+    protocolIndex = server.Protocol;
+    securityIndex = FillSecurityChoices(*this, IDC_SERVER_SECURITY, ProtocolOf(protocolIndex).securityTexts,
+                                        server.Security);
     for (size_t i = 0; i < std::size(notifyBoxes); ++i)
         notifyChecks[i] = (server.Notify & notifyBoxes[i].bit) ? BST_CHECKED : BST_UNCHECKED;
     clientChoice = ClientChoiceOf(server.MailClient);
@@ -120,8 +172,45 @@ bool CServerPropDlg::OnInitDialog() {
     if (server.MailClient < 4)
         EnableClientPath(*this, false);
     // Adding the presets keeps the host in the edit part.
-    AddPresetHosts(GetItem(IDC_SERVER_ADDRESS), pop3PresetHosts);
+    AddPresetHosts(GetItem(IDC_SERVER_ADDRESS), ProtocolOf(protocolIndex).presetHosts);
+    ShowUsualPort();
     return true;
+}
+
+int CServerPropDlg::ChosenIndex(int comboId) const {
+    return static_cast<int>(SendMessageA(GetItem(comboId), CB_GETCURSEL, 0, 0));
+}
+
+void CServerPropDlg::ShowUsualPort() {
+    const int port = ProtocolOf(ChosenIndex(IDC_SERVER_PROTOCOL)).usualPort(ConnectionSecurity::None);
+    SetItemText(IDC_PORT_DEFAULT, "(기본값 : " + std::to_string(port) + ")");
+}
+
+void CServerPropDlg::OnProtocolChosen() {
+    const ProtocolChoice& before = ProtocolOf(protocolIndex);
+    protocolIndex = ChosenIndex(IDC_SERVER_PROTOCOL);
+    const ProtocolChoice& chosen = ProtocolOf(protocolIndex);
+    if (&chosen == &before)
+        return;
+    // The same securities under the new protocol's names.
+    HWND security = GetItem(IDC_SERVER_SECURITY);
+    const int securityChosen = ChosenIndex(IDC_SERVER_SECURITY);
+    SendMessageA(security, CB_RESETCONTENT, 0, 0);
+    FillSecurityChoices(*this, IDC_SERVER_SECURITY, chosen.securityTexts, server.Security);
+    SendMessageA(security, CB_SETCURSEL, securityChosen, 0);
+    // The new protocol's presets; a host of the old presets becomes the same provider's.
+    HWND address = GetItem(IDC_SERVER_ADDRESS);
+    std::string host = GetItemText(IDC_SERVER_ADDRESS);
+    auto preset = std::find(before.presetHosts.begin(), before.presetHosts.end(), host);
+    if (preset != before.presetHosts.end())
+        host = chosen.presetHosts[preset - before.presetHosts.begin()];
+    SendMessageA(address, CB_RESETCONTENT, 0, 0);
+    AddPresetHosts(address, chosen.presetHosts);
+    SetItemText(IDC_SERVER_ADDRESS, host);
+    SuggestUsualPort(
+        *this, IDC_SERVER_SECURITY, IDC_SERVER_PORT, chosen.usualPort,
+        {before.usualPort(ConnectionSecurity::None), before.usualPort(ConnectionSecurity::TlsOnConnect)});
+    ShowUsualPort();
 }
 
 bool CServerPropDlg::IsTicked(int bit) const {
@@ -157,13 +246,21 @@ void CServerPropDlg::CheckCertificate() {
         return;
     server.Address = TrimWhiteSpace(server.Address);
     trust.Check(*this, "메일 서버 주소", server.Address, server.Port, SecurityOf(securityIndex),
-                ProbePop3Server,
-                {IDC_SERVER_ADDRESS, IDC_SERVER_PORT, IDC_SERVER_SECURITY, IDC_CHECK_CERTIFICATE});
+                ProtocolOf(protocolIndex).probe,
+                {IDC_SERVER_ADDRESS, IDC_SERVER_PORT, IDC_SERVER_PROTOCOL, IDC_SERVER_SECURITY,
+                 IDC_CHECK_CERTIFICATE});
 }
 
 bool CServerPropDlg::OnCommand(int id, int code, HWND) {
     if (id == IDC_SERVER_SECURITY && code == CBN_SELCHANGE) {
-        SuggestUsualPort(*this, IDC_SERVER_SECURITY, IDC_SERVER_PORT, UsualPop3Port, {110, 995});
+        const ProtocolChoice& protocol = ProtocolOf(protocolIndex);
+        SuggestUsualPort(*this, IDC_SERVER_SECURITY, IDC_SERVER_PORT, protocol.usualPort,
+                         {protocol.usualPort(ConnectionSecurity::None),
+                          protocol.usualPort(ConnectionSecurity::TlsOnConnect)});
+        return true;
+    }
+    if (id == IDC_SERVER_PROTOCOL && code == CBN_SELCHANGE) {
+        OnProtocolChosen();
         return true;
     }
     if (code != BN_CLICKED)
@@ -254,6 +351,8 @@ void CServerPropDlg::OnOK() {
             server.Notify |= box.bit;
     server.MailClient = MailClientOf(clientChoice);
     server.Security = StoredSecurityOf(securityIndex, server.Security);
+    if (protocolIndex >= 0)
+        server.Protocol = protocolIndex;
     // A fingerprint match skips the host-name check: it must never vouch for another server.
     server.TrustedCertificate = trust.For(server.Address, server.Port);
     EndDialog(IDOK);

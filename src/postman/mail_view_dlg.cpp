@@ -1,5 +1,7 @@
 #include "postman/mail_view_dlg.h"
 
+#include "core/mail_retrieval.h"
+#include "framework/message_box.h"
 #include "framework/screen_dpi.h"
 #include "mail/charset.h"
 #include "resource.h"
@@ -71,8 +73,39 @@ void CMailViewDlg::ViewMail(int row) {
     senderAddress = mail.senderAddress;
     dateText = mail.dateText;
     subject = ShownSubject(mail);
-    storeFile = mail.storeFile;
+    listedFile = mail.storeFile;
+    const auto whole = wholeFiles.find(listedFile);
+    storeFile = whole != wholeFiles.end() ? whole->second : listedFile;
     ShowMail();
+    const size_t server = static_cast<size_t>(mail.serverIndex);
+    if (whole == wholeFiles.end() && server < settings.servers.size() &&
+        ListsHeadersOnly(settings.servers[server]))
+        FetchWhole(mail);
+}
+
+void CMailViewDlg::FetchWhole(const MailHeader& mail) {
+    // Replacing the job lets the fetch of a mail shown before go.
+    fetchJob = std::make_unique<CBackgroundJob>();
+    fetchJob->LetGoOnCancel();
+    auto fetched = std::make_shared<std::string>();
+    auto failure = std::make_shared<std::string>();
+    const ServerEntry account = settings.servers[static_cast<size_t>(mail.serverIndex)];
+    fetchJob->Start(
+        [account, mail, fetched, failure](CJobControl& control) {
+            *fetched = FetchWholeMail(account, mail, *failure, control.RunningFlag());
+        },
+        [this, headerFile = mail.storeFile, fetched, failure] {
+            const bool shown = listedFile == headerFile;
+            if (!fetched->empty()) {
+                wholeFiles[headerFile] = *fetched;
+                if (shown) {
+                    storeFile = *fetched;
+                    browser.Navigate("file://" + storeFile);
+                }
+            } else if (shown && !failure->empty()) {
+                ShowMessage(handle, *failure, MB_OK | MB_ICONEXCLAMATION);
+            }
+        });
 }
 
 void CMailViewDlg::ShowMail() {

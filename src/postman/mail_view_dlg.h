@@ -7,10 +7,13 @@
 
 #include "core/mailbox_model.h"
 #include "core/settings.h"
+#include "framework/background_job.h"
 #include "framework/dialog.h"
 #include "widgets/web_browser2.h"
 
 #include <functional>
+#include <map>
+#include <memory>
 #include <string>
 
 class CMailViewDlg : public CDialog {
@@ -22,7 +25,8 @@ class CMailViewDlg : public CDialog {
     // `smallFontScreen` chooses where the body starts.
     CMailViewDlg(const CMailboxModel& mailbox, const Settings& settings, bool smallFontScreen);
 
-    // Shows mail `row` of the mailbox list (an error row shows nothing).
+    // Shows mail `row` of the mailbox list (an error row shows nothing). A
+    // mail whose check stored only its header is fetched whole meanwhile.
     void ViewMail(int row);
     // The row of the shown mail.
     int GetIndex() const { return index; }
@@ -46,6 +50,8 @@ class CMailViewDlg : public CDialog {
     // at either end.
     void StepMail(int step);
     void Layout(int width, int height);
+    // Fetches `mail` whole in the background and shows it if it is still the one shown.
+    void FetchWhole(const MailHeader& mail);
 
     const CMailboxModel& mailbox;
     const Settings& settings;
@@ -55,6 +61,10 @@ class CMailViewDlg : public CDialog {
     std::u16string subject;
     std::string dateText;
     std::string storeFile;
+    std::string listedFile; // the store file of the shown mail's row
+    // The mails fetched whole, by the header-only store file of their row.
+    std::map<std::string, std::string> wholeFiles;
+    std::unique_ptr<CBackgroundJob> fetchJob;
     CWebBrowser2 browser;
     std::u16string senderName;
     std::string senderAddress;

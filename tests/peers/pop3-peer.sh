@@ -2,10 +2,11 @@
 # A real POP3 and IMAP server for the tests: Debian's dovecot on free loopback
 # ports, serving the same users over both.
 #
-#   pop3-peer.sh start ROOT [MESSAGES [PORT]]
+#   pop3-peer.sh start ROOT [MESSAGES [PORT [IMAP-PORT]]]
 #                             recreate ROOT from scratch, start dovecot there
-#                             (on PORT, or on a free port), write the port to
-#                             ROOT/pop3.port and the IMAP port to ROOT/imap.port
+#                             (on PORT and IMAP-PORT, or on free ports), write
+#                             the port to ROOT/pop3.port and the IMAP port to
+#                             ROOT/imap.port
 #   pop3-peer.sh stop ROOT    stop the dovecot of ROOT
 #
 # A second dovecot serves the same users over TLS only (ssl = required),
@@ -42,6 +43,7 @@ command=${1:-}
 root=${2:-}
 messages=$(cd "${3:-$here/messages}" && pwd)
 requested_port=${4:-}
+requested_imap_port=${5:-}
 if [ -z "$command" ] || [ -z "$root" ]; then
     echo "usage: $0 start|stop ROOT" >&2
     exit 2
@@ -237,7 +239,7 @@ start_server() {
     chmod 755 "$root"
     local port imap_port stls_port tls_port imap_stls_port imaps_port certs
     port=${requested_port:-$(free_port)}
-    imap_port=$(free_port)
+    imap_port=${requested_imap_port:-$(free_port)}
     start_dovecot "$root" "$port" "ssl = no
 disable_plaintext_auth = no" "$(listener pop3 "$port")" "$(listener imap "$imap_port")
 $(listener imaps 0)"

@@ -15,7 +15,7 @@ log="$work/run.log"
 rm -rf "$work"
 mkdir -p "$work"
 export TIDEMARK_BUILD="$work" WINEPREFIX="$work/wineprefix"
-export TIDEMARK_DEMO_POP3_PORT=$(free_port) TIDEMARK_DEMO_SMTP_PORT=$(free_port)
+export TIDEMARK_DEMO_POP3_PORT=$(free_port) TIDEMARK_DEMO_IMAP_PORT=$(free_port) TIDEMARK_DEMO_SMTP_PORT=$(free_port)
 source "$root/scripts/wine-env.sh"
 unset DISPLAY
 run_pid=
@@ -68,7 +68,7 @@ account_value() {
 
 demo_account_kept() {
     start_run || return 1
-    grep -q "demo account .* of an earlier run is kept" "$log" || { cat "$log"; return 1; }
+    grep -q "demo accounts of an earlier run are kept" "$log" || { cat "$log"; return 1; }
     interrupt_run && nothing_left_running
 }
 

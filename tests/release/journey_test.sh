@@ -4,17 +4,24 @@
 # tidemark.exe under Wine, on a Wine desktop with a taskbar on an Xvfb screen
 # of its own, with a fresh Wine prefix, beside a dovecot mailbox of the demo
 # mail and an SMTP sink. Each step is a test case and saves a screenshot.
-#   journey_test.sh [BUILD_DIR [SHOT_DIR]]
+#   [JOURNEY_PROTOCOL=imap] journey_test.sh [BUILD_DIR [SHOT_DIR]]
 # BUILD_DIR holds tidemark.exe (build/windows); the screenshots go to
 # SHOT_DIR, by default build/journey-test/shots (docs/journey keeps the ones
-# the README shows: pass it to renew them).
+# the README shows: pass it to renew them). The account is a POP3 account,
+# or with JOURNEY_PROTOCOL=imap an IMAP account of the same mailbox (its work
+# in build/journey-test-imap).
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 source "$here/script_test.sh"
 
 program="$(cd "${1:-$root/build/windows}" && pwd)/tidemark.exe"
-work="$root/build/journey-test"
+protocol=${JOURNEY_PROTOCOL:-pop3}
+case $protocol in
+pop3) suite=Journey report=journey_test protocol_code=0 work="$root/build/journey-test" ;;
+imap) suite=JourneyImap report=journey_imap_test protocol_code=1 work="$root/build/journey-test-imap" ;;
+*) echo "JOURNEY_PROTOCOL is pop3 or imap" >&2; exit 2 ;;
+esac
 shots=${2:-$work/shots}
 peers="$root/tests/peers"
 rm -rf "$work"
@@ -181,6 +188,11 @@ pop3_port() {
     cat "$work/pop3/pop3.port"
 }
 
+# The port of the account's protocol.
+account_port() {
+    cat "$work/pop3/$protocol.port"
+}
+
 # The messages of the demo mailbox, as the server lists them.
 server_list() {
     curl -s --max-time 10 -u demo:secret "pop3://127.0.0.1:$(pop3_port)/" | tr -d '\r'
@@ -314,7 +326,8 @@ an_account_is_added_by_typing() {
     xdotool key alt+a type 127.0.0.1
     xdotool key alt+i type demo
     xdotool key alt+p type secret
-    xdotool key alt+t ctrl+a type "$(pop3_port)"
+    [ "$protocol" = pop3 ] || xdotool key alt+m Down # "IMAP"
+    xdotool key alt+t ctrl+a type "$(account_port)"
     xdotool key alt+r End # "[3] 메일 서버의 모든 메일을 수신"
     sleep 0.3
     shot_window 04-account "$properties"
@@ -337,14 +350,18 @@ an_account_is_added_by_typing() {
     expect_value 'POP3' ServerNumber 0x1 &&
         expect_value 'POP3\Server0' Name "데모 메일함" &&
         expect_value 'POP3\Server0' Address 127.0.0.1 &&
-        expect_value 'POP3\Server0' Port "0x$(printf %x "$(pop3_port)")" &&
+        expect_value 'POP3\Server0' Port "0x$(printf %x "$(account_port)")" &&
+        expect_value 'POP3\Server0' Protocol "0x$protocol_code" &&
         expect_value 'SMTP' SMTPAddress 127.0.0.1 &&
         expect_value 'Setting' UserName "데모 사용자"
 }
 
 a_check_announces_the_new_mail() {
     tray_command n || return 1
-    wait_until 30 grep -q "pop3(demo).*Logged out.*retr=4/" "$work/pop3/dovecot.log" ||
+    # dovecot logs each session's end with the mails fetched: whole over POP3, headers over IMAP.
+    local fetched="pop3(demo).*Logged out.*retr=4/"
+    [ "$protocol" = pop3 ] || fetched="imap(demo).*Logged out.*hdr_count=4 "
+    wait_until 30 grep -q "$fetched" "$work/pop3/dovecot.log" ||
         { tail -5 "$work/pop3/dovecot.log"; return 1; }
     # The account announces new mail with a balloon and the postman window.
     local balloon x y
@@ -389,6 +406,9 @@ a_mail_opens_with_its_korean_body() {
     for text in "$welcome_heading" "데모 메일함" "우체부 아저씨 창에서 메일을 두 번 누르면 본문을 봅니다."; do
         [[ "$body" == *"$text"* ]] || { echo "the body shows:"; echo "$body"; return 1; }
     done
+    # Looking over IMAP changes nothing on the server: the mail stays unread.
+    [ "$protocol" = pop3 ] || ! ls "$work/pop3/mail/demo/Maildir/cur" | grep -q "01-welcome.*:2,.*S" ||
+        { echo "the mail became read"; return 1; }
 }
 
 a_reply_with_an_attachment_reaches_the_sink() {
@@ -446,16 +466,16 @@ exit_from_the_tray_menu_leaves_nothing() {
 }
 
 started=$SECONDS
-test_case "Journey.StartsResidentInTheTrayWithoutAnAccount" starts_resident_in_the_tray
-test_case "Journey.OptionsOpenFromTheTrayMenu" options_open_from_the_tray_menu
-test_case "Journey.AnAccountAndTheOutgoingServerAreTypedIn" an_account_is_added_by_typing
-test_case "Journey.ACheckFromTheTrayMenuAnnouncesTheNewMail" a_check_announces_the_new_mail
-test_case "Journey.ADoubleClickOnTheTrayIconShowsThePostman" double_click_on_the_tray_shows_the_postman
-test_case "Journey.AMailOpensWithItsKoreanBody" a_mail_opens_with_its_korean_body
-test_case "Journey.AReplyWithAnAttachmentReachesTheServer" a_reply_with_an_attachment_reaches_the_sink
-test_case "Journey.AMailDeletedFromTheMailboxLeavesTheServer" a_mail_deleted_from_the_mailbox_leaves_the_server
-test_case "Journey.ExitFromTheTrayMenuLeavesNothingBehind" exit_from_the_tray_menu_leaves_nothing
+test_case "$suite.StartsResidentInTheTrayWithoutAnAccount" starts_resident_in_the_tray
+test_case "$suite.OptionsOpenFromTheTrayMenu" options_open_from_the_tray_menu
+test_case "$suite.AnAccountAndTheOutgoingServerAreTypedIn" an_account_is_added_by_typing
+test_case "$suite.ACheckFromTheTrayMenuAnnouncesTheNewMail" a_check_announces_the_new_mail
+test_case "$suite.ADoubleClickOnTheTrayIconShowsThePostman" double_click_on_the_tray_shows_the_postman
+test_case "$suite.AMailOpensWithItsKoreanBody" a_mail_opens_with_its_korean_body
+test_case "$suite.AReplyWithAnAttachmentReachesTheServer" a_reply_with_an_attachment_reaches_the_sink
+test_case "$suite.AMailDeletedFromTheMailboxLeavesTheServer" a_mail_deleted_from_the_mailbox_leaves_the_server
+test_case "$suite.ExitFromTheTrayMenuLeavesNothingBehind" exit_from_the_tray_menu_leaves_nothing
 echo "The journey took $((SECONDS - started)) s; screenshots in $shots"
 stop_everything
 trap - EXIT
-finish_tests journey_test
+finish_tests "$report"

@@ -27,6 +27,12 @@ void ShowPage(HWND sheet, int index) {
     SendMessageA(sheet, PSM_SETCURSEL, index, 0);
 }
 
+void ChooseEntry(HWND dialog, int id, int index) {
+    HWND combo = GetDlgItem(dialog, id);
+    SendMessageA(combo, CB_SETCURSEL, index, 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
 void TypeServer(HWND dialog, const TypedServer& server) {
     TypeText(dialog, IDC_SERVER_NAME, server.name);
     TypeText(dialog, IDC_SERVER_ADDRESS, server.host);

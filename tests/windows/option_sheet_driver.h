@@ -24,6 +24,9 @@ HWND CurrentPage(HWND sheet);
 // Turns to page `index` as a click on its tab does.
 void ShowPage(HWND sheet, int index);
 
+// Picks entry `index` of combo box `id` as a choice from its list does.
+void ChooseEntry(HWND dialog, int id, int index);
+
 // The account values typed into the server properties dialog.
 struct TypedServer {
     std::string name;

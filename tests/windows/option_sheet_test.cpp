@@ -281,3 +281,40 @@ TEST_F(OptionSheetTest, TheStartWithWindowsBoxFollowsAndEditsTheRunEntry) {
         EXPECT_EQ(IsStartedWithWindows(), start);
     }
 }
+
+TEST_F(OptionSheetTest, ChoosingImapSuggestsItsPortsAndHostsAndIsStoredAsProtocol1) {
+    StoreServer(0, "old"); // written before IMAP: no "Protocol"
+    StartProgram();
+    const int tls = static_cast<int>(ConnectionSecurity::TlsOnConnect);
+    // Each step types a port (when given), then chooses a protocol or security.
+    const struct {
+        int id, entry;
+        const char *port, *shown;
+    } steps[] = {
+        {IDC_SERVER_PROTOCOL, ProtocolPop3, "", "POP3 사용 안 함 110 (기본값 : 110) pop.gmail.com"},
+        {IDC_SERVER_PROTOCOL, ProtocolImap, "", "IMAP 사용 안 함 143 (기본값 : 143) imap.gmail.com"},
+        {IDC_SERVER_SECURITY, tls, "", "IMAP TLS 연결 (포트 993) 993 (기본값 : 143) imap.gmail.com"},
+        {IDC_SERVER_PROTOCOL, ProtocolPop3, "", "POP3 TLS 연결 (포트 995) 995 (기본값 : 110) pop.gmail.com"},
+        {IDC_SERVER_PROTOCOL, ProtocolImap, "8995",
+         "IMAP TLS 연결 (포트 993) 8995 (기본값 : 143) imap.gmail.com"},
+    };
+    UseOptions([&](HWND sheet) {
+        DoubleClickRow(ServerList(sheet), 0);
+        HWND dialog = WaitForDialog(serverDialogCaption);
+        Type(dialog, IDC_SERVER_ADDRESS, "pop.gmail.com");
+        for (const auto& step : steps) {
+            if (*step.port)
+                Type(dialog, IDC_SERVER_PORT, step.port);
+            ChooseEntry(dialog, step.id, step.entry);
+            std::string shown = ControlText(dialog, IDC_SERVER_PROTOCOL);
+            for (int id : {IDC_SERVER_SECURITY, IDC_SERVER_PORT, IDC_PORT_DEFAULT, IDC_SERVER_ADDRESS})
+                shown += " " + ControlText(dialog, id);
+            EXPECT_EQ(shown, step.shown);
+        }
+        Click(dialog, IDOK);
+        WaitUntilClosed(dialog);
+        Click(sheet, IDOK);
+    });
+    EXPECT_EQ(profile.GetInt("POP3\\Server0", "Protocol", -1), 1);
+    EXPECT_EQ(profile.GetString("POP3\\Server0", "Address", ""), "imap.gmail.com");
+}

@@ -134,6 +134,21 @@ TEST_F(SecureCheckTest, ACertificateTrustedInTheDialogIsAcceptedUntilItChanges) 
     EXPECT_EQ(Cell(0, 2), std::string("localhost 서버의 인증서를 신뢰할 수 없습니다.") + trustHint);
 }
 
+TEST_F(SecureCheckTest, TheCertificateCheckOfAnImapAccountTalksImap) {
+    ServerEntry entry = TrustedAccount();
+    entry.Address = "localhost";
+    entry.TrustedCertificate.clear();
+    entry.Protocol = ProtocolImap;
+    for (const auto& [security, portFile] : {std::pair{ConnectionSecurity::TlsOnConnect, "/imaps.port"},
+                                             std::pair{ConnectionSecurity::StartTls, "/imap-stls.port"}}) {
+        entry.Security = static_cast<int>(security);
+        entry.Port = PortIn(std::string(TIDEMARK_PEERS_DIR) + portFile);
+        std::string box;
+        CheckCertificateInDialog(entry, IDOK, box);
+        EXPECT_EQ(box, "localhost 서버의 인증서가 올바릅니다.") << portFile;
+    }
+}
+
 TEST_F(SecureCheckTest, ACertificateCheckOfASilentServerLeavesTheDialogAnswering) {
     CServerPropDlg dialog;
     dialog.editIndex = 0;
