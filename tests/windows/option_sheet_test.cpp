@@ -299,21 +299,21 @@ TEST_F(OptionSheetTest, ChoosingImapSuggestsItsPortsAndHostsAndIsStoredAsProtoco
          "IMAP TLS 연결 (포트 993) 8995 (기본값 : 143) imap.gmail.com"},
     };
     UseOptions([&](HWND sheet) {
-        DoubleClickRow(ServerList(sheet), 0);
+        PressOn(ServerList(sheet), RowPoint(ServerList(sheet), 0), Delivery::Posted, Press::DoubleClick);
         HWND dialog = WaitForDialog(serverDialogCaption);
-        Type(dialog, IDC_SERVER_ADDRESS, "pop.gmail.com");
+        TypeText(dialog, IDC_SERVER_ADDRESS, "pop.gmail.com");
         for (const auto& step : steps) {
             if (*step.port)
-                Type(dialog, IDC_SERVER_PORT, step.port);
+                TypeText(dialog, IDC_SERVER_PORT, step.port);
             ChooseEntry(dialog, step.id, step.entry);
             std::string shown = ControlText(dialog, IDC_SERVER_PROTOCOL);
             for (int id : {IDC_SERVER_SECURITY, IDC_SERVER_PORT, IDC_PORT_DEFAULT, IDC_SERVER_ADDRESS})
                 shown += " " + ControlText(dialog, id);
             EXPECT_EQ(shown, step.shown);
         }
-        Click(dialog, IDOK);
+        ClickButton(dialog, IDOK, Delivery::Posted);
         WaitUntilClosed(dialog);
-        Click(sheet, IDOK);
+        ClickButton(sheet, IDOK, Delivery::Posted);
     });
     EXPECT_EQ(profile.GetInt("POP3\\Server0", "Protocol", -1), 1);
     EXPECT_EQ(profile.GetString("POP3\\Server0", "Address", ""), "imap.gmail.com");
