@@ -3,7 +3,7 @@
 #include "mail/mail_date.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <cctype>
 
 namespace {
 
@@ -88,17 +88,34 @@ std::vector<std::string> UidSets(std::vector<std::uint32_t> uids, size_t maxByte
 }
 
 bool ParseInternalDate(const std::string& text, CCalendarTime& time) {
-    int day = 0, year = 0, hour = 0, minute = 0, second = 0, zone = 0;
-    char month[4] = {};
-    char sign = 0;
-    int used = 0;
-    if (std::sscanf(text.c_str(), "%2d-%3c-%4d %2d:%2d:%2d %c%4d%n", &day, month, &year, &hour, &minute,
-                    &second, &sign, &zone, &used) != 8 ||
-        static_cast<size_t>(used) != text.size() || (sign != '+' && sign != '-'))
+    // "dd-Mon-yyyy hh:mm:ss +zzzz"; a day below 10 comes as " d" (or "d").
+    std::string date = text.substr(text.compare(0, 1, " ") == 0 ? 1 : 0);
+    if (date.find('-') == 1)
+        date.insert(0, "0");
+    static const char shape[] = "99-aaa-9999 99:99:99 s9999";
+    if (date.size() != sizeof shape - 1)
         return false;
-    const int monthNumber = MonthNumber(month);
-    if (monthNumber == 0 || day < 1 || day > 31 || year < 1970 || year > 9999 || hour > 23 || minute > 59 ||
-        second > 60 || zone % 100 > 59 || zone > 2359 || zone < 0)
+    for (size_t i = 0; i < date.size(); ++i) {
+        const char c = date[i];
+        const bool fits = shape[i] == '9'   ? c >= '0' && c <= '9'
+                          : shape[i] == 'a' ? std::isalpha(static_cast<unsigned char>(c)) != 0
+                          : shape[i] == 's' ? c == '+' || c == '-'
+                                            : c == shape[i];
+        if (!fits)
+            return false;
+    }
+    const auto number = [&date](size_t at, size_t digits) {
+        int value = 0;
+        for (size_t i = at; i < at + digits; ++i)
+            value = value * 10 + (date[i] - '0');
+        return value;
+    };
+    const int day = number(0, 2), year = number(7, 4), hour = number(12, 2), minute = number(15, 2),
+              second = number(18, 2), zone = number(22, 4);
+    const char sign = date[21];
+    const int monthNumber = MonthNumber(date.substr(3, 3));
+    if (monthNumber == 0 || day < 1 || day > 31 || year < 1970 || hour > 23 || minute > 59 || second > 60 ||
+        zone % 100 > 59 || zone > 2359)
         return false;
     const int zoneSeconds = (zone / 100 * 3600 + zone % 100 * 60) * (sign == '-' ? -1 : 1);
     const std::int64_t seconds =

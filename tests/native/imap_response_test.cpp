@@ -108,4 +108,7 @@ TEST(ImapCommand, StringsGoQuotedOrAsLiteralsAndUidSetsStayBounded) {
     EXPECT_EQ(time.GetSeconds(), 1009843200);
     EXPECT_FALSE(ParseInternalDate("1-Jan-2002 09:00:00", time));
     EXPECT_FALSE(ParseInternalDate("31-Foo-2002 09:00:00 +0000", time));
+    EXPECT_FALSE(ParseInternalDate("+1-Jan-2002 09:00:00 +0900", time));
+    ASSERT_TRUE(ParseInternalDate("17-Jul-1996 02:44:25 -0700", time));
+    EXPECT_EQ(time.GetSeconds(), 837596665);
 }
