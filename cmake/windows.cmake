@@ -46,7 +46,7 @@ endforeach()
 # file, where it copies any other into private memory (half a megabyte).
 target_link_options(tidemark PRIVATE -Wl,--gc-sections -Wl,--file-alignment=4096)
 add_test(NAME program_size_budget COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:tidemark> -DSTRIP=${CMAKE_STRIP}
-    -DBUDGET_KB=600 -P ${CMAKE_SOURCE_DIR}/cmake/size_budget.cmake)
+    -DBUDGET_KB=660 -P ${CMAKE_SOURCE_DIR}/cmake/size_budget.cmake)
 
 # New accounts default to the bell sound in the program's own folder.
 configure_file(${CMAKE_SOURCE_DIR}/res/tidebell.wav ${CMAKE_BINARY_DIR}/tidebell.wav COPYONLY)
