@@ -2,7 +2,7 @@
 # Push benchmark, against a dovecot started here (user "push"):
 # 1. Latency: tests/bench/imap_push_bench.cpp delivers DELIVERIES mails and
 #    times CImapPush's report beside a bare IDLE client's, then Stop.
-# 2. End to end (once the program reads IMAP accounts): tidemark.exe under
+# 2. End to end: tidemark.exe under
 #    Wine on one IMAP account; tests/bench/windows/push_probe.cpp delivers
 #    DELIVERIES mails and times each until its row is in the postman list.
 # 3. Idle cost: tidemark.exe under Wine, niced, for MINUTES minutes side by
@@ -66,20 +66,18 @@ start_program() {
     nice -n "$2" "$WINE" explorer "/desktop=Push$1,800x600" "$root/build/windows/tidemark.exe" >/dev/null 2>&1 &
 }
 
-if [ -f "$root/src/core/imap_mailbox.cpp" ]; then
-    echo "== End to end: delivery into the Maildir to the row in the postman list"
-    export WINEPREFIX=$work/e2e
-    tidemark_prepare_prefix
-    "$WINE" regedit /S "$work/e2e.reg"
-    "$WINESERVER" -w
-    rm -f "$work/e2e.txt"
-    "$WINE" explorer /desktop=Pushe2e,800x600 "$root/build/windows/push_probe.exe" \
-        "$root/build/windows/tidemark.exe" "Z:$work/peers/mail/push/Maildir" "$deliveries" "Z:$work/e2e.txt" \
-        >/dev/null 2>&1 &
-    for _ in $(seq $((deliveries * 12 + 60))); do [ -s "$work/e2e.txt" ] && break; sleep 1; done
-    "$WINESERVER" -k || true
-    cat "$work/e2e.txt"
-fi
+echo "== End to end: delivery into the Maildir to the row in the postman list"
+export WINEPREFIX=$work/e2e
+tidemark_prepare_prefix
+"$WINE" regedit /S "$work/e2e.reg"
+"$WINESERVER" -w
+rm -f "$work/e2e.txt"
+"$WINE" explorer /desktop=Pushe2e,800x600 "$root/build/windows/push_probe.exe" \
+    "$root/build/windows/tidemark.exe" "Z:$work/peers/mail/push/Maildir" "$deliveries" "Z:$work/e2e.txt" \
+    >/dev/null 2>&1 &
+for _ in $(seq $((deliveries * 12 + 60))); do [ -s "$work/e2e.txt" ] && break; sleep 1; done
+"$WINESERVER" -k || true
+cat "$work/e2e.txt"
 
 echo "== Idle cost: $minutes minutes, $(nproc) cores"
 
