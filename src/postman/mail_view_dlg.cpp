@@ -1,7 +1,10 @@
 #include "postman/mail_view_dlg.h"
 
+#include "core/user_texts.h"
+#include "framework/message_box.h"
 #include "framework/screen_dpi.h"
 #include "mail/charset.h"
+#include "mail/mail_store.h"
 #include "resource.h"
 
 #include <algorithm>
@@ -67,12 +70,58 @@ void CMailViewDlg::ViewMail(int row) {
         return;
     const MailHeader& mail = mails[row];
     index = row;
+    if (!fetchingFile.empty() && fetchingFile == mail.storeFile)
+        return; // shown already, its body on the way
+    CancelFetch();
     senderName = ShownSenderName(mail);
     senderAddress = mail.senderAddress;
     dateText = mail.dateText;
     subject = ShownSubject(mail);
     storeFile = mail.storeFile;
     ShowMail();
+    FetchWholeMail(mail);
+}
+
+void CMailViewDlg::FetchWholeMail(const MailHeader& mail) {
+    if (mail.serverIndex < 0 || mail.serverIndex >= static_cast<int>(settings.servers.size()) ||
+        !IsHeaderOnlyStoreFile(mail.storeFile))
+        return;
+    // A cancelled fetch is let go at once: it ends on its own within a second
+    // and can no longer reach this window.
+    fetchJob = std::make_unique<CBackgroundJob>();
+    fetchJob->LetGoOnCancel();
+    auto fetch = std::make_shared<MailFetch>();
+    const ServerEntry account = settings.servers[mail.serverIndex];
+    const bool started = fetchJob->Start(
+        [account, mail, fetch](CJobControl& control) {
+            *fetch = FetchMailWhole(account, mail, control.RunningFlag());
+        },
+        [this, fetch] { OnFetchFinished(*fetch); });
+    if (!started) {
+        ShowMessage(handle, FetchFailedText(std::string()), MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    fetchingFile = mail.storeFile;
+    SetItemText(IDC_VIEW_FRAME, fetchingBodyText);
+}
+
+void CMailViewDlg::OnFetchFinished(const MailFetch& fetch) {
+    fetchingFile.clear();
+    SetItemText(IDC_VIEW_FRAME, "");
+    if (!fetch.fetched) {
+        ShowMessage(handle, fetch.failure, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    storeFile = fetch.storeFile;
+    browser.Navigate("file://" + storeFile);
+}
+
+void CMailViewDlg::CancelFetch() {
+    if (fetchingFile.empty())
+        return;
+    fetchJob.reset();
+    fetchingFile.clear();
+    SetItemText(IDC_VIEW_FRAME, "");
 }
 
 void CMailViewDlg::ShowMail() {
@@ -148,6 +197,14 @@ void CMailViewDlg::Layout(int width, int height) {
 
 LRESULT CMailViewDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_SHOWWINDOW:
+        // Hidden by a command (not with its owner): the mail is put away.
+        if (!wParam && lParam == 0)
+            CancelFetch();
+        break;
+    case WM_DESTROY:
+        CancelFetch();
+        break;
     case WM_SIZE:
         if (wParam != SIZE_MINIMIZED)
             Layout(LOWORD(lParam), HIWORD(lParam));

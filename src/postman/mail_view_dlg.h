@@ -1,16 +1,20 @@
 // The mail view window ("메일 본문 보기"): sender, date and subject of one
 // listed mail above its body, with buttons to step to the previous or next
-// mail of the mailbox list, to reply and to close. It is made hidden with
+// mail of the mailbox list, to reply and to close. A mail whose stored file
+// holds only its header is fetched whole in the background meanwhile. It is made hidden with
 // the mailbox page, shown by View and only ever hidden afterwards; it lives
 // as long as the page.
 #pragma once
 
+#include "core/mail_fetch.h"
 #include "core/mailbox_model.h"
 #include "core/settings.h"
+#include "framework/background_job.h"
 #include "framework/dialog.h"
 #include "widgets/web_browser2.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 class CMailViewDlg : public CDialog {
@@ -42,6 +46,12 @@ class CMailViewDlg : public CDialog {
   private:
     // Displays the mail of `index` from the members.
     void ShowMail();
+    // Fetches `mail` whole when its stored file holds only the header; the
+    // header shows meanwhile.
+    void FetchWholeMail(const MailHeader& mail);
+    void OnFetchFinished(const MailFetch& fetch);
+    // Forgets a running fetch: it ends unseen.
+    void CancelFetch();
     // Steps `step` rows (-1 or 1) at a time past error rows; nothing changes
     // at either end.
     void StepMail(int step);
@@ -61,4 +71,8 @@ class CMailViewDlg : public CDialog {
     int index = 0;
     ReplyAction replyAction;
     HICON largeIcon = nullptr;
+    // The stored file being fetched whole, while its fetch runs.
+    std::string fetchingFile;
+    // Last: a running fetch is cancelled before the rest goes.
+    std::unique_ptr<CBackgroundJob> fetchJob;
 };
