@@ -135,3 +135,8 @@ void PrepareSession(Session& session, const ServerEntry& account, const MailboxC
 // The mailbox of `account` in the protocol its server speaks.
 std::unique_ptr<CAccountMailbox> MakeAccountMailbox(const ServerEntry& account,
                                                     const MailboxContext& context);
+
+// Opens `mailbox` and finds the mail the list shows as `listed`. Only with
+// Found does the conversation stay open for the caller to act and Close;
+// Missing and Ambiguous end it, Failed leaves it ended or broken.
+MailSearch OpenAndFindMail(CAccountMailbox& mailbox, const MailHeader& listed, MailboxMail& found);

@@ -19,18 +19,13 @@ DeletionResult DeleteMailOnServer(const ServerEntry& account, const MailHeader& 
     MailboxContext context;
     context.running = running;
     const std::unique_ptr<CAccountMailbox> mailbox = MakeAccountMailbox(account, context);
-    // Without a count nothing is known of the mailbox: the row stays.
-    if (!mailbox->Open())
-        return DeletionResult::Failed;
     MailboxMail found;
-    switch (mailbox->FindMail(mail, found)) {
+    switch (OpenAndFindMail(*mailbox, mail, found)) {
     case MailSearch::Failed:
-        return DeletionResult::Failed;
+        return DeletionResult::Failed; // the row stays
     case MailSearch::Missing:
-        mailbox->Close();
         return DeletionResult::NotOnServer;
     case MailSearch::Ambiguous:
-        mailbox->Close();
         return DeletionResult::Ambiguous;
     case MailSearch::Found:
         break;

@@ -196,3 +196,11 @@ const char* const deleteMarkedOnlyText =
 const char* const deleteFailedText = "메일 삭제를 실패했습니다.";
 const char* const deleteAmbiguousText =
     "메일 서버에 보낸 사람, 받은 날짜, 메일 제목이 같은 메일이 여러 통 있어서 삭제하지 않았습니다.";
+
+const char* const fetchingBodyText = "메일 본문을 받는 중입니다...";
+const char* const fetchGoneText =
+    "메일 서버에 이 메일이 더 이상 없습니다. 다른 곳에서 지웠거나 다른 편지함으로 옮긴 것 같습니다.";
+
+std::string FetchFailedText(const std::string& reason) {
+    return "메일 본문을 받지 못했습니다." + (reason.empty() ? std::string() : "\n" + reason);
+}

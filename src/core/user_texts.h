@@ -62,3 +62,10 @@ std::string DeletionQuestion(const std::string& accountName, const std::string& 
 extern const char* const deleteFailedText;
 // Several mails on the server look like the listed one, which has no unique id.
 extern const char* const deleteAmbiguousText;
+
+// The mail view while it fetches the body of a mail the check read the
+// header of, and why it could not: the mail left the server (read and moved,
+// or deleted elsewhere), or the conversation failed for `reason`.
+extern const char* const fetchingBodyText;
+extern const char* const fetchGoneText;
+std::string FetchFailedText(const std::string& reason);

@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <map>
 #include <mutex>
+#include <set>
 #include <unordered_map>
 #include <vector>
 
@@ -76,9 +77,14 @@ enum class Relation {
     Different,     // another message (or unreadable)
 };
 
-// Whether the bytes at `at` of the longer file are CR LF; `block` holds
-// `have` bytes read from it so far, at < have.
-bool LineEndAt(const char* block, size_t have, size_t at, std::FILE* rest) {
+// Whether the shorter file ends at a line end of the longer: its last bytes
+// are CR LF (an IMAP header with its blank line), or the longer goes on with
+// CR LF at `at` (a POP3 copy, kept without its final CR LF). `block` holds
+// `have` bytes read from the longer so far, at < have; `tail` is the last two
+// bytes both share (0 where there are fewer).
+bool EndsLineAt(const char tail[2], const char* block, size_t have, size_t at, std::FILE* rest) {
+    if (tail[0] == '\r' && tail[1] == '\n')
+        return true;
     if (at + 2 <= have)
         return block[at] == '\r' && block[at + 1] == '\n';
     return block[at] == '\r' && std::fgetc(rest) == '\n';
@@ -91,20 +97,28 @@ Relation Compare(std::FILE* fetched, const std::string& storedPath) {
     std::rewind(fetched);
     constexpr size_t blockSize = 1 << 16;
     std::vector<char> a(blockSize), b(blockSize);
+    char tail[2] = {0, 0};
     for (;;) {
         const size_t na = std::fread(a.data(), 1, blockSize, fetched);
         const size_t nb = std::fread(b.data(), 1, blockSize, stored.f);
         const size_t n = na < nb ? na : nb;
         if (std::memcmp(a.data(), b.data(), n) != 0 || std::ferror(fetched) || std::ferror(stored.f))
             return Relation::Different;
+        if (n >= 2)
+            tail[0] = a[n - 2];
+        else if (n == 1)
+            tail[0] = tail[1];
+        if (n >= 1)
+            tail[1] = a[n - 1];
         if (na == nb) {
             if (na < blockSize)
                 return Relation::Equal;
             continue;
         }
         if (na < nb)
-            return LineEndAt(b.data(), nb, n, stored.f) ? Relation::StoredExtends : Relation::Different;
-        return LineEndAt(a.data(), na, n, fetched) ? Relation::FetchExtends : Relation::Different;
+            return EndsLineAt(tail, b.data(), nb, n, stored.f) ? Relation::StoredExtends
+                                                               : Relation::Different;
+        return EndsLineAt(tail, a.data(), na, n, fetched) ? Relation::FetchExtends : Relation::Different;
     }
 }
 
@@ -193,6 +207,8 @@ struct CNameFamily {
 
 std::mutex storeLock;
 std::map<std::string, CNameFamily> families; // by full base path
+// The stored files that hold a header-only fetch and no whole fetch since.
+std::set<std::string> headerOnlyFiles;
 
 // The family of basePath; the first time, the files already there are
 // read once (a store left from before, or made by another session).
@@ -308,10 +324,14 @@ std::string CStoreWriter::Finish() {
             kept = at->second; // stored already (whole, when this fetch is the header)
         }
     }
+    if (!kept.empty() && part == FetchedPart::Whole)
+        headerOnlyFiles.erase(kept);
     const bool closed = std::fclose(file) == 0;
     file = nullptr;
     if (kept.empty() && closed) {
         family.byHeader.emplace(key, path);
+        if (part == FetchedPart::HeaderOnly)
+            headerOnlyFiles.insert(path);
         return path;
     }
     std::remove(path.c_str());
@@ -329,6 +349,11 @@ void CStoreWriter::Discard() {
     FamilyOf(basePath).Release(suffix);
 }
 
+bool IsHeaderOnlyStoreFile(const std::string& path) {
+    std::lock_guard<std::mutex> hold(storeLock);
+    return headerOnlyFiles.count(path) != 0;
+}
+
 bool IsStoreFilePresent(const std::string& path) {
 #ifdef _WIN32
     const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -344,6 +369,7 @@ int DeleteStoreFiles() {
     {
         std::lock_guard<std::mutex> hold(storeLock);
         families.clear();
+        headerOnlyFiles.clear();
     }
     int deleted = 0;
 #ifdef _WIN32

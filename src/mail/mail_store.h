@@ -86,6 +86,11 @@ class CStoreWriter {
     CHeaderBlockHash headerKey;
 };
 
+// Whether the stored file at path holds only the header (and perhaps a few
+// body lines) of its message: a header-only fetch made it and no whole fetch
+// of the message has filled it since.
+bool IsHeaderOnlyStoreFile(const std::string& path);
+
 // Whether a store file is still there (shutdown, or the user, may have
 // deleted it).
 bool IsStoreFilePresent(const std::string& path);

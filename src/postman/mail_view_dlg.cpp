@@ -1,9 +1,10 @@
 #include "postman/mail_view_dlg.h"
 
-#include "core/mail_retrieval.h"
+#include "core/user_texts.h"
 #include "framework/message_box.h"
 #include "framework/screen_dpi.h"
 #include "mail/charset.h"
+#include "mail/mail_store.h"
 #include "resource.h"
 
 #include <algorithm>
@@ -69,43 +70,58 @@ void CMailViewDlg::ViewMail(int row) {
         return;
     const MailHeader& mail = mails[row];
     index = row;
+    if (!fetchingFile.empty() && fetchingFile == mail.storeFile)
+        return; // shown already, its body on the way
+    CancelFetch();
     senderName = ShownSenderName(mail);
     senderAddress = mail.senderAddress;
     dateText = mail.dateText;
     subject = ShownSubject(mail);
-    listedFile = mail.storeFile;
-    const auto whole = wholeFiles.find(listedFile);
-    storeFile = whole != wholeFiles.end() ? whole->second : listedFile;
+    storeFile = mail.storeFile;
     ShowMail();
-    const size_t server = static_cast<size_t>(mail.serverIndex);
-    if (whole == wholeFiles.end() && server < settings.servers.size() &&
-        ListsHeadersOnly(settings.servers[server]))
-        FetchWhole(mail);
+    FetchWholeMail(mail);
 }
 
-void CMailViewDlg::FetchWhole(const MailHeader& mail) {
-    // Replacing the job lets the fetch of a mail shown before go.
+void CMailViewDlg::FetchWholeMail(const MailHeader& mail) {
+    if (mail.serverIndex < 0 || mail.serverIndex >= static_cast<int>(settings.servers.size()) ||
+        !IsHeaderOnlyStoreFile(mail.storeFile))
+        return;
+    // A cancelled fetch is let go at once: it ends on its own within a second
+    // and can no longer reach this window.
     fetchJob = std::make_unique<CBackgroundJob>();
     fetchJob->LetGoOnCancel();
-    auto fetched = std::make_shared<std::string>();
-    auto failure = std::make_shared<std::string>();
-    const ServerEntry account = settings.servers[static_cast<size_t>(mail.serverIndex)];
-    fetchJob->Start(
-        [account, mail, fetched, failure](CJobControl& control) {
-            *fetched = FetchWholeMail(account, mail, *failure, control.RunningFlag());
+    auto fetch = std::make_shared<MailFetch>();
+    const ServerEntry account = settings.servers[mail.serverIndex];
+    const bool started = fetchJob->Start(
+        [account, mail, fetch](CJobControl& control) {
+            *fetch = FetchMailWhole(account, mail, control.RunningFlag());
         },
-        [this, headerFile = mail.storeFile, fetched, failure] {
-            const bool shown = listedFile == headerFile;
-            if (!fetched->empty()) {
-                wholeFiles[headerFile] = *fetched;
-                if (shown) {
-                    storeFile = *fetched;
-                    browser.Navigate("file://" + storeFile);
-                }
-            } else if (shown && !failure->empty()) {
-                ShowMessage(handle, *failure, MB_OK | MB_ICONEXCLAMATION);
-            }
-        });
+        [this, fetch] { OnFetchFinished(*fetch); });
+    if (!started) {
+        ShowMessage(handle, FetchFailedText(std::string()), MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    fetchingFile = mail.storeFile;
+    SetItemText(IDC_VIEW_FRAME, fetchingBodyText);
+}
+
+void CMailViewDlg::OnFetchFinished(const MailFetch& fetch) {
+    fetchingFile.clear();
+    SetItemText(IDC_VIEW_FRAME, "");
+    if (!fetch.fetched) {
+        ShowMessage(handle, fetch.failure, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    storeFile = fetch.storeFile;
+    browser.Navigate("file://" + storeFile);
+}
+
+void CMailViewDlg::CancelFetch() {
+    if (fetchingFile.empty())
+        return;
+    fetchJob.reset();
+    fetchingFile.clear();
+    SetItemText(IDC_VIEW_FRAME, "");
 }
 
 void CMailViewDlg::ShowMail() {
@@ -181,6 +197,14 @@ void CMailViewDlg::Layout(int width, int height) {
 
 LRESULT CMailViewDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_SHOWWINDOW:
+        // Hidden by a command (not with its owner): the mail is put away.
+        if (!wParam && lParam == 0)
+            CancelFetch();
+        break;
+    case WM_DESTROY:
+        CancelFetch();
+        break;
     case WM_SIZE:
         if (wParam != SIZE_MINIMIZED)
             Layout(LOWORD(lParam), HIWORD(lParam));

@@ -1,10 +1,12 @@
 // The mail view window ("메일 본문 보기"): sender, date and subject of one
 // listed mail above its body, with buttons to step to the previous or next
-// mail of the mailbox list, to reply and to close. It is made hidden with
+// mail of the mailbox list, to reply and to close. A mail whose stored file
+// holds only its header is fetched whole in the background meanwhile. It is made hidden with
 // the mailbox page, shown by View and only ever hidden afterwards; it lives
 // as long as the page.
 #pragma once
 
+#include "core/mail_fetch.h"
 #include "core/mailbox_model.h"
 #include "core/settings.h"
 #include "framework/background_job.h"
@@ -12,7 +14,6 @@
 #include "widgets/web_browser2.h"
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -25,8 +26,7 @@ class CMailViewDlg : public CDialog {
     // `smallFontScreen` chooses where the body starts.
     CMailViewDlg(const CMailboxModel& mailbox, const Settings& settings, bool smallFontScreen);
 
-    // Shows mail `row` of the mailbox list (an error row shows nothing). A
-    // mail whose check stored only its header is fetched whole meanwhile.
+    // Shows mail `row` of the mailbox list (an error row shows nothing).
     void ViewMail(int row);
     // The row of the shown mail.
     int GetIndex() const { return index; }
@@ -46,12 +46,16 @@ class CMailViewDlg : public CDialog {
   private:
     // Displays the mail of `index` from the members.
     void ShowMail();
+    // Fetches `mail` whole when its stored file holds only the header; the
+    // header shows meanwhile.
+    void FetchWholeMail(const MailHeader& mail);
+    void OnFetchFinished(const MailFetch& fetch);
+    // Forgets a running fetch: it ends unseen.
+    void CancelFetch();
     // Steps `step` rows (-1 or 1) at a time past error rows; nothing changes
     // at either end.
     void StepMail(int step);
     void Layout(int width, int height);
-    // Fetches `mail` whole in the background and shows it if it is still the one shown.
-    void FetchWhole(const MailHeader& mail);
 
     const CMailboxModel& mailbox;
     const Settings& settings;
@@ -61,14 +65,14 @@ class CMailViewDlg : public CDialog {
     std::u16string subject;
     std::string dateText;
     std::string storeFile;
-    std::string listedFile; // the store file of the shown mail's row
-    // The mails fetched whole, by the header-only store file of their row.
-    std::map<std::string, std::string> wholeFiles;
-    std::unique_ptr<CBackgroundJob> fetchJob;
     CWebBrowser2 browser;
     std::u16string senderName;
     std::string senderAddress;
     int index = 0;
     ReplyAction replyAction;
     HICON largeIcon = nullptr;
+    // The stored file being fetched whole, while its fetch runs.
+    std::string fetchingFile;
+    // Last: a running fetch is cancelled before the rest goes.
+    std::unique_ptr<CBackgroundJob> fetchJob;
 };

@@ -1,6 +1,10 @@
-// The check and deletion of IMAP accounts against dovecot (tests/peers:
-// ivyerase has one mail read elsewhere and two unseen) and a refusing server.
+// The check, deletion and whole fetch of IMAP accounts against dovecot
+// (tests/peers: ivyerase has one mail read elsewhere and two unseen, ivyview
+// one unseen) and a refusing server.
 #include "core/mail_deletion.h"
+#include "core/mail_fetch.h"
+#include "core/user_texts.h"
+#include "mail/mail_store.h"
 
 #include "check_cycle_support.h"
 
@@ -47,6 +51,27 @@ TEST_F(CheckCycle, AnImapCheckAnnouncesTheUnseenMailsOnceReadsNothingAndDeletesO
     host.mails.clear();
     Run();
     EXPECT_EQ(Subjects(host.mails), std::vector<std::string>{"Keep me"});
+}
+
+TEST_F(CheckCycle, OpeningAnImapMailFetchesItWholeIntoItsStoredFileAndLeavesItUnseen) {
+    host.accounts = {ImapAccount("ivyview")};
+    if (host.accounts[0].Port == 0)
+        GTEST_SKIP() << "no IMAP server: run through ctest";
+    Run();
+    ASSERT_EQ(Subjects(host.mails), std::vector<std::string>{"Open me"});
+    MailHeader listed = host.mails[0];
+    ASSERT_TRUE(IsHeaderOnlyStoreFile(listed.storeFile));
+    const MailFetch fetch = FetchMailWhole(host.accounts[0], listed, nullptr);
+    ASSERT_TRUE(fetch.fetched) << fetch.failure;
+    EXPECT_EQ(fetch.storeFile, listed.storeFile);
+    EXPECT_FALSE(IsHeaderOnlyStoreFile(listed.storeFile));
+    EXPECT_EQ(ReadFileBytes(listed.storeFile), PeerMessage("ivyview", "01-open-unseen"));
+    host.mails.clear();
+    Run(); // still unseen
+    EXPECT_EQ(Subjects(host.mails), std::vector<std::string>{"Open me"});
+
+    listed.uniqueId += "0"; // a UID the mailbox does not hold
+    EXPECT_EQ(FetchMailWhole(host.accounts[0], listed, nullptr).failure, fetchGoneText);
 }
 
 TEST_F(CheckCycle, AnImapRefusalListsAnErrorRowWithTheServersWords) {

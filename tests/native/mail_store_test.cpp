@@ -113,10 +113,17 @@ TEST_F(Store, HeaderOnlyFetchKeepsTheStoredWholeMessage) {
 }
 
 TEST_F(Store, WholeMessageReplacesItsHeaderOnlyCopy) {
-    const std::string stored = Keep(header, FetchedPart::HeaderOnly);
-    EXPECT_EQ(Keep(whole), stored);
-    EXPECT_EQ(ReadFileBytes(stored), whole);
-    EXPECT_EQ(StoreFiles().size(), 1u);
+    // POP3 keeps a copy without its final CR LF; IMAP's header ends in its blank line.
+    for (const std::string& headerOnly : {header, header + "\r\n\r\n"}) {
+        SCOPED_TRACE(headerOnly);
+        DeleteStoreFiles();
+        const std::string stored = Keep(headerOnly, FetchedPart::HeaderOnly);
+        EXPECT_TRUE(IsHeaderOnlyStoreFile(stored));
+        EXPECT_EQ(Keep(whole + "\r\n"), stored);
+        EXPECT_EQ(ReadFileBytes(stored), whole + "\r\n");
+        EXPECT_FALSE(IsHeaderOnlyStoreFile(stored));
+        EXPECT_EQ(StoreFiles().size(), 1u);
+    }
 }
 
 TEST_F(Store, HeaderOfAnotherMessageDoesNotTakeAWholeOnesFile) {

@@ -84,6 +84,20 @@ TEST_F(MailViewTest, ModernMailFromDovecotIsListedAndShownRight) {
     EXPECT_FALSE(IsWindowVisible(Viewer().GetHandle()));
 }
 
+TEST_F(MailViewTest, AnImapMailListedByItsHeaderOpensWithItsBody) {
+    AddAccount("아이맵", "ivyview");
+    profile.WriteInt(ServerSection(0), "Protocol", 1);
+    profile.WriteInt(ServerSection(0), "Port", PortIn(std::string(TIDEMARK_PEERS_DIR) + "/imap.port"));
+    StartProgram();
+    RunCheck();
+    ASSERT_EQ(Page().GetRowCount(), 1);
+    ViewRow(0);
+    const std::u16string body = u"The body a check never reads.";
+    EXPECT_TRUE(PumpMessagesUntil(
+        [&] { return Text(Viewer().GetBrowser().GetHandle()).find(body) != std::u16string::npos; }));
+    EXPECT_EQ(Field(IDC_VIEW_FRAME), ""); // the loading text has gone
+}
+
 TEST_F(MailViewTest, PreviousAndNextStepOverErrorRowsAndStopAtTheEnds) {
     StartProgram();
     ListMail("회사", "", "first@example.com", "첫째");
