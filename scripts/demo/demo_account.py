@@ -5,7 +5,8 @@ the demo mail over IMAP (user "demo-imap"), and the SMTP setting of the
 local sink.
 
 Usage: demo_account.py POP3_PORT IMAP_PORT SMTP_PORT [PASSWORD]
-SMTP_PORT 0 leaves the outgoing server and the sender as they are.
+IMAP_PORT 0 leaves the IMAP account out; SMTP_PORT 0 leaves the outgoing
+server and the sender as they are.
 
 The password (default "secret", the demo mailbox's) is stored the way the
 program's settings store writes it: byte i (from 1) becomes (b - i) mod 256,
@@ -74,10 +75,11 @@ def account(name, user, port, protocol, password):
 
 def demo_registry(pop3_port, imap_port, smtp_port, password):
     sections = [
-        ("POP3", [dword_value("ServerNumber", 2)]),
+        ("POP3", [dword_value("ServerNumber", 2 if imap_port else 1)]),
         ("POP3\\Server0", account("데모 메일함", b"demo", pop3_port, 0, password)),
-        ("POP3\\Server1", account("데모 메일함 (IMAP)", b"demo-imap", imap_port, 1, password)),
     ]
+    if imap_port:
+        sections.append(("POP3\\Server1", account("데모 메일함 (IMAP)", b"demo-imap", imap_port, 1, password)))
     if smtp_port:
         sections += [
             ("SMTP", [string_value("SMTPAddress", b"127.0.0.1"), dword_value("SMTPPort", smtp_port)]),

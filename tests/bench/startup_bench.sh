@@ -26,7 +26,7 @@ hideCommand=1123 # the postman window's hide button
 
 "$root/tests/peers/pop3-peer.sh" start "$work/pop3" "$root/scripts/demo/mail" >/dev/null
 trap '"$root/tests/peers/pop3-peer.sh" stop "$work/pop3"; tidemark_stop_display' EXIT
-"$root/scripts/demo/demo_account.py" "$(cat "$work/pop3/pop3.port")" 0 >"$work/demo-account.reg"
+"$root/scripts/demo/demo_account.py" "$(cat "$work/pop3/pop3.port")" 0 0 >"$work/demo-account.reg"
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 

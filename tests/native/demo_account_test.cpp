@@ -15,9 +15,10 @@ namespace {
 
 const std::string programKey = "[HKEY_CURRENT_USER\\Software\\Harrowby\\Tidemark\\";
 
-std::string RunDemoAccountScript(const std::string& password, const std::string& smtpPort = "21025") {
+std::string RunDemoAccountScript(const std::string& password, const std::string& smtpPort = "21025",
+                                 const std::string& imapPort = "21143") {
     std::string command = "/usr/bin/python3 " TIDEMARK_SOURCE_DIR "/scripts/demo/demo_account.py 21110 " +
-                          smtpPort + " '" + password + "'";
+                          imapPort + " " + smtpPort + " '" + password + "'";
     std::string output;
     if (FILE* pipe = popen(command.c_str(), "r")) {
         char buffer[4096];
@@ -57,14 +58,17 @@ CMemoryProfile ImportRegistryFile(const std::string& file) {
 
 } // namespace
 
-TEST(DemoAccount, LoadsAsOnePostmanAccountForTheLocalMailboxAndSink) {
+TEST(DemoAccount, LoadsAsPostmanAccountsForTheLocalMailboxOverPop3AndImapAndTheSink) {
     std::string file = RunDemoAccountScript("secret");
     ASSERT_EQ(file.rfind("REGEDIT4\r\n", 0), 0u) << file;
     CMemoryProfile profile = ImportRegistryFile(file);
     Settings settings;
     LoadSettings(profile, settings);
 
-    ASSERT_EQ(settings.servers.size(), 1u);
+    ASSERT_EQ(settings.servers.size(), 2u);
+    EXPECT_EQ(settings.servers[1].Protocol, ProtocolImap);
+    EXPECT_EQ(settings.servers[1].ID, "demo-imap");
+    EXPECT_EQ(settings.servers[1].Port, 21143);
     const ServerEntry& demo = settings.servers[0];
     EXPECT_EQ(demo.CheckYN, 1);
     EXPECT_EQ(demo.Name, "데모 메일함");
@@ -80,8 +84,8 @@ TEST(DemoAccount, LoadsAsOnePostmanAccountForTheLocalMailboxAndSink) {
     EXPECT_EQ(settings.UserMail, "demo@demo.test");
 }
 
-TEST(DemoAccount, WithoutAnSmtpPortLeavesTheOutgoingServerAndSenderAlone) {
-    CMemoryProfile profile = ImportRegistryFile(RunDemoAccountScript("secret", "0"));
+TEST(DemoAccount, WithoutSmtpAndImapPortsLeavesTheOutgoingServerAndSenderAloneAndNoImapAccount) {
+    CMemoryProfile profile = ImportRegistryFile(RunDemoAccountScript("secret", "0", "0"));
     EXPECT_EQ(profile.GetInt("POP3", "ServerNumber", 0), 1);
     EXPECT_FALSE(profile.Has("SMTP", "SMTPAddress"));
     EXPECT_FALSE(profile.Has("SMTP", "SMTPPort"));
@@ -100,7 +104,7 @@ TEST(DemoAccount, PasswordIsStoredAsTheSettingsStoreStoresIt) {
             << password;
         Settings settings;
         LoadSettings(profile, settings);
-        ASSERT_EQ(settings.servers.size(), 1u);
+        ASSERT_EQ(settings.servers.size(), 2u);
         EXPECT_EQ(settings.servers[0].Password, password);
     }
 }
