@@ -5,12 +5,12 @@
 # recommended by wine64). Wine's SChannel does its TLS with GnuTLS
 # (libgnutls30); the TLS test servers make their certificates with openssl.
 # nsis builds the installer; x11vnc, novnc and websockify show the run
-# script's desktop in a browser.
+# script's desktop in a browser. The Windows build links with lld.
 set -euo pipefail
 
 packages=(
     cmake make g++ googletest
-    mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+    mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 lld
     wine64 fonts-wine xvfb xauth x11-utils xdotool xclip imagemagick fonts-nanum locales curl
     dovecot-pop3d dovecot-imapd python3-aiosmtpd python3
     libgnutls30 openssl
@@ -37,3 +37,7 @@ if ! locale -a 2>/dev/null | grep -qi '^ko_KR\.utf-\?8$'; then
     grep -q '^ko_KR.UTF-8 UTF-8' /etc/locale.gen || echo 'ko_KR.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
     $SUDO locale-gen >/dev/null
 fi
+
+# The cross compiler takes lld for -fuse-ld=lld from beside its own linker.
+cross_ld=$(x86_64-w64-mingw32-g++-posix -print-prog-name=ld)
+[ -e "$cross_ld.lld" ] || $SUDO ln -s "$(command -v ld.lld)" "$cross_ld.lld"

@@ -29,7 +29,6 @@ tidemark_stop_display() {
     kill "$TIDEMARK_XVFB_PID" 2>/dev/null || true
     wait "$TIDEMARK_XVFB_PID" 2>/dev/null || true
     TIDEMARK_XVFB_PID=
-TIDEMARK_SCREEN_SIZE=1024x768 # of the Xvfb screen started here
     unset DISPLAY
 }
 

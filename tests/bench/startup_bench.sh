@@ -31,14 +31,22 @@ trap '"$root/tests/peers/pop3-peer.sh" stop "$work/pop3"; tidemark_stop_display'
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 # The private resident memory (RssAnon, KB) of the Linux process running
-# the Windows program named NAME.exe in this prefix.
+# the Windows program named NAME.exe in this prefix; its mappings go to
+# $work/last.smaps.
 private_kb() {
     local pid
     for pid in $(pgrep -f "^[^ ]*$1\.exe *\$"); do
         tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
         awk '$1 == "RssAnon:" { print $2 }' "/proc/$pid/status"
+        cp "/proc/$pid/smaps" "$work/last.smaps"
         return
     done
+}
+
+# Resident KB per mapped file (or [anon], [heap]) of a saved smaps.
+resident_by_mapping() {
+    awk '/^[0-9a-f]+-[0-9a-f]+ / { name = NF >= 6 ? $6 : "[anon]" } $1 == "Rss:" { kb[name] += $2 }
+         END { for (n in kb) print n, kb[n] }' "$1"
 }
 
 no_account() { "$WINE" reg delete "$key" /f >/dev/null 2>&1 || true; }
@@ -72,6 +80,7 @@ row() { # NAME PREPARE PROGRAM CLASS [CAPTION COMMAND]
     x86_64-w64-mingw32-strip -o "$stripped" "$3"
     shift 3
     rows=$(measure "$prepare" "$stripped" "$@")
+    mv "$work/last.smaps" "$work/$name.smaps"
     startup=$(cut -d' ' -f1 <<<"$rows" | median)
     working=$(cut -d' ' -f2 <<<"$rows" | median)
     private=$(cut -d' ' -f3 <<<"$rows" | median)
@@ -94,3 +103,9 @@ row "Tidemark, no account" no_account "$build/tidemark.exe" TidemarkFrame
 row "Tidemark, after a check of the demo mailbox" demo_account "$build/tidemark.exe" TidemarkFrame \
     "$postmanCaption" $hideCommand
 no_account
+echo
+echo "What the check and the postman window leave resident (last runs, the largest growths):"
+echo
+join -a 2 -e 0 -o 0,1.2,2.2 <(resident_by_mapping "$work/Tidemark, no account.smaps" | sort) \
+    <(resident_by_mapping "$work/Tidemark, after a check of the demo mailbox.smaps" | sort) |
+    awk '{ printf "%6d KB  %s\n", $3 - $2, $1 }' | sort -rn | head -6
