@@ -13,12 +13,13 @@ add_link_options(-fuse-ld=lld)
 
 # What the tray icon needs is linked as usual; the rest loads when first
 # used: TLS and certificates at the first secure connection, WinINet at the
-# upgrade check, the file dialogs, sounds and clips, OLE with the mail view.
+# upgrade check, the common controls with the first dialog, the file dialogs,
+# sounds and clips, OLE with the mail view.
 include(cmake/delay_import.cmake)
-foreach(name secur32 crypt32 wininet comdlg32 winmm ole32 oleaut32)
+foreach(name secur32 crypt32 wininet comctl32 comdlg32 winmm ole32 oleaut32)
     delay_import_library(${name}_delay ${name})
 endforeach()
-set(WIN32_LIBS ws2_32 iphlpapi ${wininet_delay} comctl32 ${comdlg32_delay} shell32 ${winmm_delay} gdi32 user32
+set(WIN32_LIBS ws2_32 iphlpapi ${wininet_delay} ${comctl32_delay} ${comdlg32_delay} shell32 ${winmm_delay} gdi32 user32
     ${ole32_delay} ${oleaut32_delay} uuid advapi32 usp10)
 
 # The portable tests also run inside Wine, against Winsock; TLS is SChannel's.

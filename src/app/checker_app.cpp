@@ -9,8 +9,6 @@
 #include "mail/mail_store.h"
 #include "resource.h"
 
-#include <commctrl.h>
-
 namespace {
 const char instanceMutexName[] = "Tdm2000InstanceRunning";
 const char companyKey[] = "Harrowby";
@@ -34,9 +32,6 @@ bool CCheckerApp::InitInstance() {
         ShowMessage(nullptr, LoadResourceString(IDS_SOCKET_INIT_FAILED), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_TAB_CLASSES};
-    InitCommonControlsEx(&controls);
 
     SetRegistryKey(companyKey);
 

@@ -3,6 +3,8 @@
 #include "framework/application.h"
 #include "framework/data_exchange.h"
 
+#include <commctrl.h>
+
 namespace {
 
 // Messages whose result a dialog procedure returns itself instead of
@@ -29,13 +31,23 @@ bool ReturnsResultDirectly(UINT message) {
 
 } // namespace
 
+void LoadCommonControls() {
+    static bool loaded = false;
+    if (loaded)
+        return;
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_TAB_CLASSES};
+    loaded = InitCommonControlsEx(&controls);
+}
+
 INT_PTR CDialog::DoModal(HWND parent) {
+    LoadCommonControls();
     modal = true;
     return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), parent, StaticDialogProc,
                            reinterpret_cast<LPARAM>(this));
 }
 
 bool CDialog::Create(HWND parent) {
+    LoadCommonControls();
     modal = false;
     HWND window = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), parent,
                                      StaticDialogProc, reinterpret_cast<LPARAM>(this));

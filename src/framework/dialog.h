@@ -7,6 +7,11 @@
 
 class CDataExchange;
 
+// Registers the common controls' window classes (list views, tabs, tool
+// tips, property sheets) the first time a dialog needs them, so that a
+// program showing none never loads the library.
+void LoadCommonControls();
+
 class CDialog : public CWindow {
   public:
     explicit CDialog(int templateId) : templateId(templateId) {}

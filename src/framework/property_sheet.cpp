@@ -98,6 +98,7 @@ INT_PTR CPropertySheet::DoModal(HWND parent) {
     header.ppsp = descriptions.data();
     header.pfnCallback = SheetCallback;
 
+    LoadCommonControls();
     closedWith = IDCANCEL;
     startingSheet = this;
     INT_PTR result = PropertySheetA(&header);
