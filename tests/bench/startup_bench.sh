@@ -108,4 +108,4 @@ echo "What the check and the postman window leave resident (last runs, the large
 echo
 join -a 2 -e 0 -o 0,1.2,2.2 <(resident_by_mapping "$work/Tidemark, no account.smaps" | sort) \
     <(resident_by_mapping "$work/Tidemark, after a check of the demo mailbox.smaps" | sort) |
-    awk '{ printf "%6d KB  %s\n", $3 - $2, $1 }' | sort -rn | head -6
+    awk '{ printf "%6d KB  %s\n", $3 - $2, $1 }' | sort -rn | head -10
